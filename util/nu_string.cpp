@@ -1,0 +1,204 @@
+// NUString: owned byte strings with UTF-8-aware cutting.
+#include "util/nu_string.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const char* OrEmpty(const char* text) { return text ? text : ""; }
+
+}  // namespace
+
+int Utf8LeadLength(unsigned char lead) {
+    if (lead < 0x80) return 1;
+    if (lead >= 0xC2 && lead <= 0xDF) return 2;
+    if (lead >= 0xE0 && lead <= 0xEF) return 3;
+    if (lead >= 0xF0 && lead <= 0xF4) return 4;
+    if (lead >= 0xF8 && lead <= 0xFB) return 5;
+    if (lead >= 0xFC && lead <= 0xFD) return 6;
+    return 0;
+}
+
+void CutAtBytePosition(char* s, size_t p) {
+    size_t len = strlen(s);
+    if (p >= len) p = len;
+    if (p == 0) {
+        s[0] = '\0';
+        return;
+    }
+    if (static_cast<unsigned char>(s[p - 1]) < 0x80) {
+        s[p] = '\0';
+        return;
+    }
+    size_t i = p - 1;
+    while (true) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80 || c > 0xBF) break;
+        if (i == 0) {
+            s[0] = '\0';  // only continuation bytes: nothing whole to keep
+            return;
+        }
+        --i;
+    }
+    size_t have = p - i;
+    size_t want = static_cast<size_t>(Utf8LeadLength(static_cast<unsigned char>(s[i])));
+    s[want == have ? p : i] = '\0';
+}
+
+NUString::~NUString() { free(data); }
+
+const char* NUString::Get() const {
+    return data ? data : reinterpret_cast<const char*>(&emptyWord);
+}
+
+size_t NUString::Length() const { return data ? strlen(data) : 0; }
+
+// Keeps the buffer when its current text is at least length bytes long,
+// otherwise replaces it by one of length+1 bytes. -2 leaves no buffer.
+int NUString::Reserve(size_t length) {
+    if (data && strlen(data) < length) {
+        free(data);
+        data = nullptr;
+    }
+    if (!data) {
+        data = static_cast<char*>(malloc(length + 1));
+        if (!data) return -2;
+    }
+    return 0;
+}
+
+int NUString::SetN(const char* text, int n) {
+    text = OrEmpty(text);
+    if (n < 0) n = 0;
+    size_t count = static_cast<size_t>(n);
+    if (Reserve(count) != 0) return -2;
+    // strncpy semantics: stop at text's NUL and pad with NUL up to n.
+    size_t i = 0;
+    for (; i < count && text[i]; ++i) data[i] = text[i];
+    for (; i <= count; ++i) data[i] = '\0';
+    return 0;
+}
+
+int NUString::Set(const char* text) {
+    text = OrEmpty(text);
+    return SetN(text, static_cast<int>(strlen(text)));
+}
+
+int NUString::SetCutBytes(const char* text, int maxBytes, const char* suffix) {
+    text = OrEmpty(text);
+    suffix = OrEmpty(suffix);
+    size_t len = strlen(text);
+    if (Reserve(len) != 0) return -2;
+    if (maxBytes < 0 || len <= static_cast<size_t>(maxBytes)) {
+        memcpy(data, text, len + 1);
+        if (maxBytes >= 0) return 0;
+        data[0] = '\0';
+        return 0;
+    }
+    size_t limit = static_cast<size_t>(maxBytes);
+    memcpy(data, text, limit);
+    data[limit] = '\0';
+    size_t suffixLen = strlen(suffix);
+    // A suffix longer than the limit leaves only the cut text's room for it;
+    // never write past the buffer, which holds len+1 > limit bytes.
+    size_t p = suffixLen <= limit ? limit - suffixLen : 0;
+    CutAtBytePosition(data, p);
+    size_t kept = strlen(data);
+    size_t room = len - kept;
+    size_t add = suffixLen < room ? suffixLen : room;
+    memcpy(data + kept, suffix, add);
+    data[kept + add] = '\0';
+    return 0;
+}
+
+int NUString::SetCutChars(const char* text, int maxUnits, const char* suffix, bool fourByteIsOne) {
+    text = OrEmpty(text);
+    suffix = OrEmpty(suffix);
+    size_t len = strlen(text);
+    if (Reserve(len) != 0) return -2;
+    memcpy(data, text, len + 1);
+
+    long k = static_cast<long>(maxUnits) - static_cast<long>(strlen(suffix));
+    if (k == 0) {
+        data[0] = '\0';
+        return 0;
+    }
+    size_t stop = 0;
+    if (k > 0) {
+        long units = 0;
+        while (stop < len && units < k) {
+            unsigned char c = static_cast<unsigned char>(data[stop]);
+            int seq = Utf8LeadLength(c);
+            if (seq <= 1) {  // ASCII or invalid lead byte: 1 unit, 1 byte
+                ++units;
+                ++stop;
+                continue;
+            }
+            long cost = (seq >= 4 && !fourByteIsOne) ? 2 : 1;
+            if (units + cost > k) break;
+            if (stop + static_cast<size_t>(seq) > len) break;
+            units += cost;
+            stop += static_cast<size_t>(seq);
+        }
+        if (stop >= len) return 0;  // the whole text fits: no suffix
+    }
+    // Cut at stop (0 when k < 0) and append as much of the suffix as the
+    // buffer of len+1 bytes can hold.
+    data[stop] = '\0';
+    size_t suffixLen = strlen(suffix);
+    size_t room = len - stop;
+    size_t add = suffixLen < room ? suffixLen : room;
+    if (add < suffixLen) {
+        char* grown = static_cast<char*>(realloc(data, stop + suffixLen + 1));
+        if (grown) {
+            data = grown;
+            add = suffixLen;
+        }
+    }
+    memcpy(data + stop, suffix, add);
+    data[stop + add] = '\0';
+    return 0;
+}
+
+bool NUString::IsEmpty() const { return !data || data[0] == '\0'; }
+
+void NUString::Clear() {
+    free(data);
+    data = nullptr;
+}
+
+int NUString::Format(const char* format, ...) {
+    Clear();
+    format = OrEmpty(format);
+    size_t size = strlen(format) + 8192;
+    char* buffer = static_cast<char*>(malloc(size));
+    if (!buffer) return 0;
+    va_list args;
+    va_start(args, format);
+    int count = vsnprintf(buffer, size, format, args);
+    va_end(args);
+    buffer[size - 1] = '\0';
+    data = buffer;
+    return count;
+}
+
+int NUString::Append(const char* text) {
+    if (!text || !*text) return 0;
+    size_t add = strlen(text);
+    size_t have = data ? strlen(data) : 0;
+    char* grown = static_cast<char*>(realloc(data, have + add + 1));
+    if (!grown) return -2;
+    data = grown;
+    memcpy(data + have, text, add + 1);
+    return 0;
+}
+
+void NUString::NewlinesToSpaces() {
+    if (!data) return;
+    for (char* p = data; *p; ++p) {
+        if (*p == '\n') *p = ' ';
+    }
+}

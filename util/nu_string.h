@@ -1,0 +1,53 @@
+// NUString: the framework's owned, NUL-terminated byte string.
+#pragma once
+
+#include <cstddef>
+
+#include "util/format_check.h"
+
+// Holds bytes, never characters; the two cut operations read UTF-8 so a cut
+// never splits a character. Results: 0 success, -2 allocation failure.
+// Null text is accepted everywhere and read as "".
+class NUString {
+public:
+    NUString() = default;
+    NUString(const NUString&) = delete;
+    NUString& operator=(const NUString&) = delete;
+
+    virtual ~NUString();
+    // The text; a pointer to the object's empty word when there is no buffer.
+    virtual const char* Get() const;
+    // Replaces the text with the first n bytes of text (strncpy semantics).
+    virtual int SetN(const char* text, int n);
+    virtual int Set(const char* text);
+    // Sets text; if longer than maxBytes, cuts at a character boundary so
+    // that text plus suffix fit in maxBytes.
+    virtual int SetCutBytes(const char* text, int maxBytes, const char* suffix);
+    // Sets text; if longer than maxUnits character units, cuts and appends
+    // suffix. A character of 4+ bytes counts 2 units unless fourByteIsOne.
+    virtual int SetCutChars(const char* text, int maxUnits, const char* suffix, bool fourByteIsOne);
+    virtual bool IsEmpty() const;
+    virtual void Clear();
+
+    // printf-style set, cut at strlen(format) + 8191 bytes; returns the
+    // formatter's count (0 when memory runs out: the string is left empty).
+    int Format(const char* format, ...) NU_PRINTF(2, 3);
+    int Append(const char* text);
+    void NewlinesToSpaces();
+
+    // Length of the text in bytes (convenience; same as strlen(Get())).
+    size_t Length() const;
+
+private:
+    int Reserve(size_t length);
+
+    char* data = nullptr;
+    int capacity = 0;
+    unsigned emptyWord = 0;
+};
+
+// Sequence length of a UTF-8 lead byte (1 to 6), 0 for an invalid lead byte.
+int Utf8LeadLength(unsigned char lead);
+
+// Cuts s in place at byte position p without splitting a UTF-8 character.
+void CutAtBytePosition(char* s, size_t p);
