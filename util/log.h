@@ -1,0 +1,27 @@
+// Log and trace output: the current log file, the error trace, the time log,
+// registered log files and the end-of-run error record.
+#pragma once
+
+#include "util/format_check.h"
+
+// Sets the current log file (null or "" clears it). When previous is given,
+// the old path is copied into it first; it must hold 512 bytes.
+void SetLogPath(const char* path, char* previous);
+// Appends a local-time-stamped line to the current log file, if any.
+void LogAppend(const char* format, ...) NU_PRINTF(1, 2);
+// Records a failure, hex-encoded, in the environment's error trace.
+// 0; -99 without environment; -2 when memory runs out.
+int TraceError(const char* format, ...) NU_PRINTF(1, 2);
+// TraceError with the database connection's last error code and message.
+int TraceDBError(const char* format, ...) NU_PRINTF(1, 2);
+void TimerStart();
+void TimeLog(const char* format, ...) NU_PRINTF(1, 2);
+// 0; -99 for a null path; -10 when memory runs out.
+int RegisterLogFile(const char* path);
+void ReleaseLogFiles();
+void LogToRegistered(int id, const char* format, ...) NU_PRINTF(2, 3);
+class CMSApp;
+// Writes the error record of a failed run to a unique file in the
+// environment's temporary directory.
+void WriteErrorLog(CMSApp* application, const char* secondName, int code, const char* text,
+                   char kind);
