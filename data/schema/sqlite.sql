@@ -1,0 +1,46 @@
+-- Tables of the groupware database for the embedded SQLite driver. A SQL
+-- Server installation has its own tables; these mirror the columns that the
+-- record classes read and write.
+
+-- Office settings of each company (one row per SID_CORPORATE).
+CREATE TABLE TM_OFFICE (
+  SID_CORPORATE INT NOT NULL,
+  ID INT NOT NULL DEFAULT 1,
+  Name NVARCHAR(255) NOT NULL DEFAULT '',
+  Mail NVARCHAR(255),
+  Url NVARCHAR(127),
+  Tel NVARCHAR(63),
+  Fax NVARCHAR(63),
+  loginimg NVARCHAR(255),
+  loginlogo NVARCHAR(255),
+  loginmime NVARCHAR(127),
+  login_design INT,
+  login_inputpos NVARCHAR(2),
+  mailuse NVARCHAR(1),
+  mailfrom NVARCHAR(1),
+  mailfromaddr NVARCHAR(255),
+  pwdlimit INT,
+  pwdwarning INT,
+  pwdlimitadmin NVARCHAR(1),
+  isloggingaccess NVARCHAR(3),
+  SID_TZ NVARCHAR(63),
+  lang_id NVARCHAR(63),
+  dst_min INT,
+  zip_code1 NVARCHAR(63),
+  zip_code2 NVARCHAR(63),
+  address NVARCHAR(255),
+  _save INT,
+  mbloginidsave NVARCHAR(1),
+  mbloginpwdsave NVARCHAR(1),
+  mbloginsidterm INT,
+  deligetlasttime NVARCHAR(14),
+  sflg NVARCHAR(1),
+  deliinterval INT,
+  skind NVARCHAR(255),
+  login_failures_permitted INT,
+  login_lock_reset_time INT,
+  cost_use_flg NVARCHAR(1),
+  cretime NVARCHAR(14),
+  updtime NVARCHAR(14),
+  PRIMARY KEY (SID_CORPORATE, ID)
+);

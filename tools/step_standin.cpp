@@ -1,0 +1,84 @@
+// Stand-in for the upgrade step program "updbatbookmarkv30.exe": writes
+// "status=0" into "bookmarkv30.sts" under "<workDir>/log" and exits 0.
+//
+// A control file "updbatbookmarkv30.ctl" beside the program changes that,
+// one "key=value" per line:
+//   argvfile=PATH     write every argument received, one per line
+//   startedfile=PATH  create PATH once started (after argvfile)
+//   waitfile=PATH     wait until PATH exists (at most waitlimit seconds)
+//   waitlimit=N       bound of that wait in seconds (default 30)
+//   status=TEXT       the value written for "status" (default "0")
+//   statusfile=MODE   "none": write no status file; "nokey": write one
+//                     without the key "status"
+//   exit=N            exit code (default 0)
+// workDir is the first argument; without one, the program's directory.
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::map<std::string, std::string> ReadControl(const fs::path& file) {
+    std::map<std::string, std::string> control;
+    std::ifstream in(file);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        auto eq = line.find('=');
+        if (eq == std::string::npos) continue;
+        control[line.substr(0, eq)] = line.substr(eq + 1);
+    }
+    return control;
+}
+
+std::string Get(const std::map<std::string, std::string>& control, const std::string& key,
+                const std::string& fallback) {
+    auto it = control.find(key);
+    return it == control.end() ? fallback : it->second;
+}
+
+void WaitFor(const std::string& path, int limitSeconds) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limitSeconds);
+    std::error_code ec;
+    while (!fs::exists(path, ec) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    fs::path self = argc > 0 ? fs::path(argv[0]) : fs::path();
+    fs::path programDir = self.has_parent_path() ? self.parent_path() : fs::path(".");
+    auto control = ReadControl(programDir / "updbatbookmarkv30.ctl");
+
+    std::string argvFile = Get(control, "argvfile", "");
+    if (!argvFile.empty()) {
+        std::ofstream out(argvFile, std::ios::binary | std::ios::trunc);
+        for (int i = 0; i < argc; ++i) out << argv[i] << '\n';
+    }
+    std::string startedFile = Get(control, "startedfile", "");
+    if (!startedFile.empty()) std::ofstream(startedFile, std::ios::trunc) << "started\n";
+    std::string waitFile = Get(control, "waitfile", "");
+    if (!waitFile.empty()) WaitFor(waitFile, std::atoi(Get(control, "waitlimit", "30").c_str()));
+
+    std::string mode = Get(control, "statusfile", "");
+    if (mode != "none") {
+        fs::path logDir = (argc > 1 ? fs::path(argv[1]) : programDir) / "log";
+        std::error_code ec;
+        fs::create_directories(logDir, ec);
+        std::ofstream out(logDir / "bookmarkv30.sts", std::ios::binary | std::ios::trunc);
+        if (mode == "nokey") {
+            out << "step=bookmarkv30\n";
+        } else {
+            out << "status=" << Get(control, "status", "0") << '\n';
+        }
+    }
+    return std::atoi(Get(control, "exit", "0").c_str());
+}
