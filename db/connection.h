@@ -1,0 +1,147 @@
+// CdDBConnection: the framework's database connection, and the connection
+// that runs its rules over a named driver (embedded SQLite, ODBC).
+#pragma once
+
+#include <memory>
+#include <string>
+
+class DBDriver;
+class DBRecordSet;
+struct DBParam;
+
+// Called after each statement and transaction step with the statement (or
+// "BeginTransaction", "commit", "rollback"), its result, a detail (rows
+// changed, rollback reason or the last error) and the error text or null.
+// The connection ignores what it returns.
+using CdDBCallback = int (*)(const char* what, int result, int detail, const char* message);
+
+// Abstract connection. Virtual operations in dispatch order; the last seven
+// are answered here from the fields below.
+class CdDBConnection {
+public:
+    CdDBConnection() = default;
+    CdDBConnection(const CdDBConnection&) = delete;
+    CdDBConnection& operator=(const CdDBConnection&) = delete;
+    virtual ~CdDBConnection() = default;
+
+    // 0; -1001 open failed; -1002 network error or time-out after every
+    // attempt; -1099 a null argument.
+    virtual int Open(const char* user, const char* password, const char* server,
+                     const char* database, int commandTimeout) = 0;
+    // Rolls back an open transaction and closes. 0 or -1003.
+    virtual int Close() = 0;
+    virtual bool IsOpen() = 0;
+    virtual bool IsRecordsetOpen() = 0;
+    // Runs one statement; textParam and the non-null longParams bind, in
+    // that order, to its "?" markers. reserved is ignored. 0; -1110 when an
+    // UPDATE or DELETE changed no row; negative codes of the mapping table.
+    virtual int Execute(const char* sql, const char* textParam, int reserved, char** longParams,
+                        int longParamCount) = 0;
+    // Runs a stored procedure; paramNames ends with a null entry. 0 or -1006.
+    virtual int ExecuteProcedure(const char* name, char** paramNames, char** paramValues,
+                                 int* paramIsInteger) = 0;
+    // Columns of the open record set; 0 without one; -1007 on failure.
+    virtual int FieldCount() = 0;
+    // Copies the column's name into out (the caller's buffer, 256 bytes
+    // suffice). 0 or -1007.
+    virtual int FieldName(char* out, int index) = 0;
+    // *out receives a new[] buffer the caller deletes, or null for a
+    // database NULL. 0; -1013 no such column; -1110 at the end of the data;
+    // -1101 not open; -1008 other failures.
+    virtual int GetValueByName(char** out, const char* column) = 0;
+    // As GetValueByName; *kind (when not null) becomes 1 for decimal and
+    // numeric columns, 2 for long Unicode text, else 0.
+    virtual int GetValue(char** out, int index, int* kind) = 0;
+    // 0 or -1008.
+    virtual int MoveNext() = 0;
+    // True without an open record set, else at the end of the data.
+    virtual bool IsEOF() = 0;
+    // 0 or -1011.
+    virtual int CloseRecordset() = 0;
+    // 0; -1004 failed (the transaction stays open); -1101 no connection.
+    virtual int Commit() = 0;
+    // 0 or -1005; reason only travels to the callback.
+    virtual int Rollback(int reason) = 0;
+
+    virtual int LastError();
+    virtual const char* LastMessage();
+    virtual int GetCommandTimeout();
+    virtual void SetCommandTimeout(int seconds);
+    virtual void ResetCommandTimeout();
+    virtual int RowsAffected();
+    virtual bool TransactionsEnabled();
+
+    // Sets tracePath, cut to 511 bytes; null or "" switches the trace off.
+    void SetTracePath(const char* path);
+    bool InTransaction() const { return inTransaction; }
+
+    // Settings filled by the environment and the session before Open.
+    int connectAttempts = 5;
+    int connectWaitSeconds = 10;
+    char tracePath[512] = "";
+    bool noTransactions = false;
+    bool slowWarn = false;
+    CdDBCallback callback = nullptr;
+
+protected:
+    int lastError = 0;
+    char lastMessage[256] = "";
+    int commandTimeout = -1;
+    int rowsAffected = 0;
+    bool inTransaction = false;
+    int defaultCommandTimeout = -1;
+};
+
+// The connection over a driver chosen by name ("sqlite", "odbc"). Every
+// rule of opening, transactions, statements, tracing and error reporting
+// lives here once; the driver only talks to the database.
+class CdDBDriverConnection final : public CdDBConnection {
+public:
+    // Takes ownership of driver; a null driver (unknown provider) makes
+    // every Open fail with -1001.
+    explicit CdDBDriverConnection(std::unique_ptr<DBDriver> driver);
+    ~CdDBDriverConnection() override;
+
+    int Open(const char* user, const char* password, const char* server, const char* database,
+             int commandTimeout) override;
+    int Close() override;
+    bool IsOpen() override;
+    bool IsRecordsetOpen() override;
+    int Execute(const char* sql, const char* textParam, int reserved, char** longParams,
+                int longParamCount) override;
+    int ExecuteProcedure(const char* name, char** paramNames, char** paramValues,
+                         int* paramIsInteger) override;
+    int FieldCount() override;
+    int FieldName(char* out, int index) override;
+    int GetValueByName(char** out, const char* column) override;
+    int GetValue(char** out, int index, int* kind) override;
+    int MoveNext() override;
+    bool IsEOF() override;
+    int CloseRecordset() override;
+    int Commit() override;
+    int Rollback(int reason) override;
+
+    // 0, or -1019 when the driver cannot begin (no transaction while one
+    // is open or transactions are disabled).
+    int BeginTransaction();
+
+    // Pause between two open attempts; tests replace it to count waits.
+    void (*waitSeconds)(int seconds);
+
+private:
+    int ReadValue(char** out, int index, int* kind);
+    void ReportError(int result);
+    void Notify(const char* what, int result, int detail, const char* message);
+    bool TraceOn() const { return tracePath[0] != '\0'; }
+    void TraceLine(const char* line);
+
+    std::unique_ptr<DBDriver> driver;
+    std::unique_ptr<DBRecordSet> recordset;
+};
+
+// Creates the connection for a provider ("sqlite", "odbc"; null or ""
+// gives "odbc"). dataDir resolves a relative SQLite file name; odbcDriver
+// names the ODBC driver (null or "" gives "FreeTDS"). The caller owns the
+// result; null only when memory runs out.
+CdDBConnection* CreateDBConnection(const char* provider, const char* dataDir,
+                                   const char* odbcDriver);

@@ -1,0 +1,101 @@
+// Driver registry, driver error bookkeeping and the buffered record set.
+#include "db/driver.h"
+
+#include <cstring>
+#include <map>
+
+namespace {
+
+std::map<std::string, DBDriverFactory>& Registry() {
+    static std::map<std::string, DBDriverFactory> registry = {
+        {"sqlite", &CreateSqliteDriver},
+        {"odbc", &CreateOdbcDriver},
+    };
+    return registry;
+}
+
+bool SameNameIgnoringCase(const std::string& a, const char* b) {
+    size_t n = strlen(b);
+    if (a.size() != n) return false;
+    for (size_t i = 0; i < n; ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]);
+        unsigned char y = static_cast<unsigned char>(b[i]);
+        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void RegisterDBDriver(const char* name, DBDriverFactory factory) {
+    if (name && factory) Registry()[name] = factory;
+}
+
+std::unique_ptr<DBDriver> CreateDBDriver(const char* name, const DBDriverSettings& settings) {
+    if (!name) return nullptr;
+    auto found = Registry().find(name);
+    if (found == Registry().end()) return nullptr;
+    return found->second(settings);
+}
+
+void DBDriver::ClearErrors() {
+    errors.clear();
+    failureCode = 0;
+    failureMessage.clear();
+}
+
+int DBDriver::FailWith(int code, DBDriverError error) {
+    errors.push_back(std::move(error));
+    failureCode = code;
+    return code;
+}
+
+int DBDriver::Fail(int code, std::string message) {
+    failureCode = code;
+    failureMessage = std::move(message);
+    return code;
+}
+
+void DBRecordSet::AddColumn(std::string name, int type) {
+    names.push_back(std::move(name));
+    types.push_back(type);
+}
+
+void DBRecordSet::AddRow(Row row) {
+    row.resize(names.size());
+    rows.push_back(std::move(row));
+}
+
+const char* DBRecordSet::FieldName(int index) const {
+    if (index < 0 || index >= FieldCount()) return nullptr;
+    return names[static_cast<size_t>(index)].c_str();
+}
+
+int DBRecordSet::FieldType(int index) const {
+    if (index < 0 || index >= FieldCount()) return kDBTypeEmpty;
+    return types[static_cast<size_t>(index)];
+}
+
+int DBRecordSet::FieldIndex(const char* name) const {
+    if (!name) return -1;
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (SameNameIgnoringCase(names[i], name)) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+const std::optional<std::string>& DBRecordSet::Value(int index) const {
+    return rows[current][static_cast<size_t>(index)];
+}
+
+bool DBRecordSet::MoveNext() {
+    if (IsEOF()) return false;
+    ++current;
+    return true;
+}
+
+void DBRecordSet::SetType(int index, int type) {
+    if (index >= 0 && index < FieldCount()) types[static_cast<size_t>(index)] = type;
+}

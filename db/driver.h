@@ -1,0 +1,152 @@
+// DBDriver: what a database driver gives the connection (open, statements,
+// transactions, record sets, error lists), and the registry of drivers by name.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Column types, numbered as the framework has always numbered them.
+enum DBColumnType {
+    kDBTypeEmpty = 0,
+    kDBTypeSmallInt = 2,
+    kDBTypeInteger = 3,
+    kDBTypeSingle = 4,
+    kDBTypeDouble = 5,
+    kDBTypeBoolean = 11,
+    kDBTypeDecimal = 14,
+    kDBTypeTinyInt = 16,
+    kDBTypeBigInt = 20,
+    kDBTypeGuid = 72,
+    kDBTypeBinary = 128,
+    kDBTypeChar = 129,
+    kDBTypeWChar = 130,
+    kDBTypeNumeric = 131,
+    kDBTypeTimeStamp = 135,
+    kDBTypeVarChar = 200,
+    kDBTypeLongVarChar = 201,
+    kDBTypeVarWChar = 202,
+    kDBTypeLongVarWChar = 203,
+    kDBTypeVarBinary = 204,
+    kDBTypeLongVarBinary = 205,
+};
+
+// One entry of a driver's error list.
+struct DBDriverError {
+    int number = 0;
+    std::string source;
+    std::string description;  // UTF-8
+    std::string sqlState;
+    int nativeError = 0;
+};
+
+// A statement parameter, bound by position.
+struct DBParam {
+    enum class Type { Char, Integer, LongText };
+    Type type = Type::Char;
+    std::string name;                    // procedure parameters only
+    std::string text;                    // Char, Integer: the value as text
+    std::vector<std::u16string> chunks;  // LongText: UTF-16 in send order
+};
+
+// A record set read completely at execution: column names and types, then
+// rows of text values (UTF-8) where a missing value is a database NULL.
+class DBRecordSet {
+public:
+    using Row = std::vector<std::optional<std::string>>;
+
+    void AddColumn(std::string name, int type);
+    // Appends a row; it must have one entry per column.
+    void AddRow(Row row);
+
+    int FieldCount() const { return static_cast<int>(names.size()); }
+    // Name of the column, or null for an index out of range.
+    const char* FieldName(int index) const;
+    int FieldType(int index) const;
+    // Index of the column named name (letter case ignored), or -1.
+    int FieldIndex(const char* name) const;
+    // Value in the current row: null for NULL. Only valid while !IsEOF()
+    // and index is in range.
+    const std::optional<std::string>& Value(int index) const;
+    bool IsEOF() const { return current >= rows.size(); }
+    // false when already at the end.
+    bool MoveNext();
+    // Sets the type of columns that the driver could not name from a
+    // declaration, once every row is in (from the first non-null value).
+    void SetType(int index, int type);
+
+private:
+    std::vector<std::string> names;
+    std::vector<int> types;
+    std::vector<Row> rows;
+    size_t current = 0;
+};
+
+// Connection data the driver turns into its own connection string.
+struct DBConnectData {
+    std::string user;
+    std::string password;
+    std::string server;
+    std::string database;
+};
+
+// A database driver. Calls return 0 or a negative driver result; after a
+// failure Errors() lists what the database said, or, when it said nothing,
+// FailureCode() and FailureMessage() describe the failure.
+class DBDriver {
+public:
+    virtual ~DBDriver() = default;
+
+    // Connects within connectTimeoutSeconds.
+    virtual int Open(const DBConnectData& data, int connectTimeoutSeconds) = 0;
+    virtual bool IsOpen() = 0;
+    virtual int Close() = 0;
+    // Runs sql (or the procedure named sql) with params. commandTimeout
+    // below 0: the driver's default. On success *recordSet is set when the
+    // statement returned columns, and *recordsAffected is the count of
+    // changed rows (-1 when unknown).
+    virtual int Execute(const std::string& sql, bool procedure, const std::vector<DBParam>& params,
+                        int commandTimeout, std::unique_ptr<DBRecordSet>* recordSet,
+                        long long* recordsAffected) = 0;
+    virtual int BeginTrans() = 0;
+    virtual int CommitTrans() = 0;
+    virtual int RollbackTrans() = 0;
+
+    const std::vector<DBDriverError>& Errors() const { return errors; }
+    int FailureCode() const { return failureCode; }
+    const std::string& FailureMessage() const { return failureMessage; }
+
+protected:
+    // Starts a call: forgets the errors of the previous one.
+    void ClearErrors();
+    // Records a failure the database itself described; returns code.
+    int FailWith(int code, DBDriverError error);
+    // Records a failure without an error list; returns code.
+    int Fail(int code, std::string message);
+
+    std::vector<DBDriverError> errors;
+    int failureCode = 0;
+    std::string failureMessage;
+};
+
+// Settings every driver may read at creation.
+struct DBDriverSettings {
+    std::string dataDir;     // resolves relative database file names
+    std::string odbcDriver;  // ODBC driver name
+};
+
+using DBDriverFactory = std::unique_ptr<DBDriver> (*)(const DBDriverSettings& settings);
+
+// Registers a driver under name (replacing one of the same name); the
+// built-in "sqlite" and "odbc" are always there.
+void RegisterDBDriver(const char* name, DBDriverFactory factory);
+// A new driver for name, or null when no driver has that name.
+std::unique_ptr<DBDriver> CreateDBDriver(const char* name, const DBDriverSettings& settings);
+
+// Generic driver result for failures that have no better number.
+constexpr int kDBDriverFailed = -2147467259;  // 0x80004005
+
+// The built-in drivers, each in its own file.
+std::unique_ptr<DBDriver> CreateSqliteDriver(const DBDriverSettings& settings);
+std::unique_ptr<DBDriver> CreateOdbcDriver(const DBDriverSettings& settings);
