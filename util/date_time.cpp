@@ -1,0 +1,326 @@
+// Date and time text: stamps from the clock, the configured time zone,
+// calendar checks, day shifts and stamp differences.
+#include "util/date_time.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "util/utf8_text.h"
+
+namespace {
+
+constexpr size_t kZoneTextSize = 32;  // 31 bytes and the terminating zero
+char gZoneOffset[kZoneTextSize];
+char gZoneDaylight[kZoneTextSize];
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+void CopyCut(char* out, const char* text, size_t size) {
+    snprintf(out, size, "%s", text);
+}
+
+// A text read as a decimal number the way the C library does ("12x" is 12,
+// "x" is 0), kept within int.
+int TextNumber(const char* text) {
+    errno = 0;
+    long long n = strtoll(text, nullptr, 10);
+    if (n > INT_MAX) return INT_MAX;
+    if (n < INT_MIN) return INT_MIN;
+    return static_cast<int>(n);
+}
+
+// The number in the count characters of text starting at offset; 0 when
+// text is null or shorter than offset + count.
+int DigitsAt(const char* text, size_t offset, size_t count) {
+    if (!text || strnlen(text, offset + count) < offset + count) return 0;
+    char field[8];
+    CopyCut(field, text + offset, count + 1);
+    return TextNumber(field);
+}
+
+bool AllDigits(const char* text, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+        if (!IsDigit(text[i])) return false;
+    }
+    return true;
+}
+
+// Days since 1970-01-01 of a proleptic Gregorian date, and back.
+int64_t DaysFromCivil(int64_t year, int64_t month, int64_t day) {
+    year -= month <= 2;
+    int64_t era = (year >= 0 ? year : year - 399) / 400;
+    int64_t yearOfEra = year - era * 400;
+    int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
+void CivilFromDays(int64_t days, int64_t* year, int64_t* month, int64_t* day) {
+    days += 719468;
+    int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    int64_t dayOfEra = days - era * 146097;
+    int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    int64_t shifted = (5 * dayOfYear + 2) / 153;
+    *day = dayOfYear - (153 * shifted + 2) / 5 + 1;
+    *month = shifted < 10 ? shifted + 3 : shifted - 9;
+    *year = yearOfEra + era * 400 + (*month <= 2);
+}
+
+// Fixed-width digit texts of in-range fields; each field is reduced to its
+// width so that the text always fits its buffer.
+void FormatDate(char* out, int year, int month, int day) {
+    snprintf(out, 9, "%04u%02u%02u", static_cast<unsigned>(year) % 10000u,
+             static_cast<unsigned>(month) % 100u, static_cast<unsigned>(day) % 100u);
+}
+
+void FormatTime(char* out, int hour, int minute, int second) {
+    snprintf(out, 7, "%02u%02u%02u", static_cast<unsigned>(hour) % 100u,
+             static_cast<unsigned>(minute) % 100u, static_cast<unsigned>(second) % 100u);
+}
+
+void FormatStamp(char* out, const ClockTime& t) {
+    FormatDate(out, t.year, t.month, t.day);
+    FormatTime(out + 8, t.hour, t.minute, t.second);
+}
+
+// Local time value of a stamp read field by field; fields the stamp is too
+// short for are the start of their period.
+int64_t StampToTime(const char* stamp) {
+    size_t length = strlen(stamp);
+    auto field = [&](size_t offset, size_t count, int missing) {
+        return length >= offset + count ? DigitsAt(stamp, offset, count) : missing;
+    };
+    std::tm fields{};
+    fields.tm_year = field(0, 4, 0) - 1900;
+    fields.tm_mon = field(4, 2, 1) - 1;
+    fields.tm_mday = field(6, 2, 1);
+    fields.tm_hour = field(8, 2, 0);
+    fields.tm_min = field(10, 2, 0);
+    fields.tm_sec = field(12, 2, 0);
+    fields.tm_isdst = 0;
+    return TimeOfLocal(&fields);
+}
+
+}  // namespace
+
+void NowStamp(char* out, unsigned char useZone) {
+    if (!out) return;
+    if (useZone == 0) {
+        ClockTime now;
+        UtcClockNow(&now);
+        FormatStamp(out, now);
+        return;
+    }
+    if (ZoneStamp(out) != 0) out[0] = '\0';
+}
+
+void TodayDate(char* out, unsigned char useZone) {
+    if (!out) return;
+    char stamp[15];
+    NowStamp(stamp, useZone);
+    CopyCut(out, stamp, 9);
+}
+
+int ZoneNow(char* outDate, char* outTime) {
+    if (!outDate || !outTime) return -9;
+    char stamp[15];
+    NowStamp(stamp, 0);
+    char date[9];
+    CopyCut(date, stamp, sizeof date);
+    const char* daylight = nullptr;
+    const char* offset = GetTimeZone(&daylight);
+    if (ConvertZone(offset, date, stamp + 8, daylight, outDate, outTime) != 0) return -1;
+    return 0;
+}
+
+int ZoneStamp(char* out) {
+    if (!out) return -9;
+    char date[9];
+    char time[7];
+    int r = ZoneNow(date, time);
+    if (r != 0) return r;
+    snprintf(out, 15, "%s%s", date, time);
+    return 0;
+}
+
+void SetTimeZone(const char* offset, const char* daylightMinutes) {
+    if (!offset || strlen(offset) < 5 || !daylightMinutes) return;
+    CopyCut(gZoneOffset, offset, kZoneTextSize);
+    CopyCut(gZoneDaylight, daylightMinutes, kZoneTextSize);
+}
+
+const char* GetTimeZone(const char** daylightMinutes) {
+    if (gZoneOffset[0] == '\0') {
+        CopyCut(gZoneOffset, "+0900", kZoneTextSize);
+        CopyCut(gZoneDaylight, "0", kZoneTextSize);
+    }
+    if (daylightMinutes) *daylightMinutes = gZoneDaylight;
+    return gZoneOffset;
+}
+
+int ConvertZone(const char* offset, const char* date, const char* time,
+                const char* daylightMinutes, char* outDate, char* outTime) {
+    if (!offset || !date || !time || !daylightMinutes || !outDate || !outTime) return -1;
+    if (strlen(offset) != 5) return -1;
+    int64_t t = 0;
+    if (DateTimeToTime(time, &t, date) != 0) return -1;
+    if (IsSignedDigits(offset + 1) != 0) return -1;
+    int64_t seconds = (int64_t{DigitsAt0(offset + 1)} * 60 + DigitsAt2(offset + 1)) * 60;
+    if (offset[0] == '+') {
+        t += seconds;
+    } else if (offset[0] == '-') {
+        t -= seconds;
+    } else {
+        return -1;
+    }
+    t += int64_t{TextNumber(daylightMinutes)} * 60;
+
+    // The UTC fields were read as server-local time; converting back with the
+    // same rules cancels the server's zone, except its daylight hour.
+    std::tm local{};
+    if (!LocalTimeOf(t, &local)) return -1;
+    if (local.tm_isdst > 0) {
+        local.tm_hour -= 1;
+        if (local.tm_hour < 0) {
+            int64_t normalised = TimeOfLocal(&local);
+            if (normalised == -1 || !LocalTimeOf(normalised, &local)) return -1;
+        }
+    }
+    // Dates beyond year 9999 do not fit the 9-byte date text.
+    int year = local.tm_year + 1900;
+    if (year < 0 || year > 9999) return -1;
+    FormatDate(outDate, year, local.tm_mon + 1, local.tm_mday);
+    FormatTime(outTime, local.tm_hour, local.tm_min, local.tm_sec);
+    return 0;
+}
+
+int DateTimeToTime(const char* time, int64_t* value, const char* date) {
+    if (!time || !value || !date) return -1;
+    if (IsSignedDigits(date) != 0 || IsSignedDigits(time) != 0) return -1;
+    if (strlen(date) < 8) return -1;
+    size_t timeLength = strlen(time);
+    if (timeLength != 6 && timeLength != 4) return -1;
+    char fullTime[7];
+    snprintf(fullTime, sizeof fullTime, timeLength == 4 ? "%s00" : "%s", time);
+
+    std::tm fields{};
+    fields.tm_year = YearOf(date) - 1900;
+    fields.tm_mon = DigitsAt4(date) - 1;
+    fields.tm_mday = DigitsAt6(date);
+    fields.tm_hour = DigitsAt0(fullTime);
+    fields.tm_min = DigitsAt2(fullTime);
+    fields.tm_sec = DigitsAt4(fullTime);
+    fields.tm_isdst = 0;
+    int64_t t = TimeOfLocal(&fields);
+    if (t == -1) return -1;
+    *value = t;
+    return 0;
+}
+
+void LocalStampMs(char* out) {
+    if (!out) return;
+    ClockTime now;
+    LocalClockNow(&now);
+    snprintf(out, 17, "%02d%02d%02d%02d%02d%06d", now.month, now.day, now.hour, now.minute,
+             now.second, now.millisecond);
+}
+
+bool IsLeapYear(int year) { return year % 400 == 0 || (year % 4 == 0 && year % 100 != 0); }
+
+int DaysInMonth(int month, int year) {
+    switch (month) {
+        case 2:
+            return IsLeapYear(year) ? 29 : 28;
+        case 4:
+        case 6:
+        case 9:
+        case 11:
+            return 30;
+        default:
+            return 31;
+    }
+}
+
+int DayOfWeek(int month, int year, int day) {
+    if (month == 1 || month == 2) {
+        month += 12;
+        year -= 1;
+    }
+    int w = ((month * 13 + 8) / 5 + year / 400 + year + year / 4 + day - year / 100) % 7;
+    return w < 0 ? w + 7 : w;
+}
+
+int IsValidDate(const char* date) {
+    if (!date || strlen(date) < 8) return -1;
+    // Only digits make a date; a blank or letter inside would otherwise be
+    // read as the end of a shorter number.
+    if (!AllDigits(date, 8)) return -1;
+    if (YearOf(date) < 0) return -1;
+    char year[5], month[3], day[3];
+    CopyCut(year, date, sizeof year);
+    CopyCut(month, date + 4, sizeof month);
+    CopyCut(day, date + 6, sizeof day);
+    return CheckDayOfMonth(day, month, year);
+}
+
+int CheckDayOfMonth(const char* day, const char* month, const char* year) {
+    if (!day || !month || !year) return -1;
+    int d = TextNumber(day);
+    int m = TextNumber(month);
+    int y = TextNumber(year);
+    if (m < 1 || m > 12 || d < 1) return -1;
+    return d <= DaysInMonth(m, y) ? 0 : -1;
+}
+
+int IsValidTime(const char* time) {
+    if (!IsInteger(time)) return -1;
+    // hhmm must be there as digits: a shorter text has no minute to check.
+    if (strlen(time) < 4 || !AllDigits(time, 4)) return -1;
+    return DigitsAt0(time) <= 24 && DigitsAt2(time) <= 59 ? 0 : -1;
+}
+
+int AddDays(const char* date, char* out, int days) {
+    if (!date) return -99;
+    if (strlen(date) < 8) return -1;
+    if (!IsInteger(date)) return -2;
+    if (IsValidDate(date) != 0) return -3;
+    int n = DigitsAt(date, 0, 8);
+    // Calendar arithmetic on the proleptic Gregorian calendar: the same result
+    // as normalising through mktime, without depending on the server's zone.
+    int64_t year = 0, month = 0, day = 0;
+    CivilFromDays(DaysFromCivil(n / 10000, (n % 10000) / 100, n % 100) + days, &year, &month,
+                  &day);
+    // The result must fit the 9-byte date buffer.
+    if (year < 0 || year > 9999) return -3;
+    if (out) snprintf(out, 9, "%d", static_cast<int>(year * 10000 + month * 100 + day));
+    return 0;
+}
+
+int SecondsBetween(const char* from, const char* to) {
+    if (!from || !to) return 0;
+    int64_t start = StampToTime(from);
+    int64_t end = StampToTime(to);
+    if (start < 0 || end < 0) return 0;
+    int64_t difference = end - start;
+    if (difference > INT_MAX) return INT_MAX;
+    if (difference < INT_MIN) return INT_MIN;
+    return static_cast<int>(difference);
+}
+
+int YearOf(const char* text) { return DigitsAt(text, 0, 4); }
+int DigitsAt0(const char* text) { return DigitsAt(text, 0, 2); }
+int DigitsAt2(const char* text) { return DigitsAt(text, 2, 2); }
+int DigitsAt4(const char* text) { return DigitsAt(text, 4, 2); }
+int DigitsAt6(const char* text) { return DigitsAt(text, 6, 2); }
+
+int IsSignedDigits(const char* text) {
+    if (!text) return -9;
+    for (; *text; ++text) {
+        if (*text != '-' && !IsDigit(*text)) return -9;
+    }
+    return 0;
+}

@@ -1,0 +1,34 @@
+// Child process runner: starts a program with an argument list, waits for it
+// and maps the outcome onto result codes; the current process id.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// Size of the command-line buffer, terminating zero included.
+constexpr size_t kCommandLineSize = 4096;
+
+// System error codes RunProcess leaves in derr that callers may compare:
+// the argument list is too long, the program does not exist.
+extern const int kProcessErrorTooLong;
+extern const int kProcessErrorNotFound;
+
+// Runs the program arguments[0] with the following arguments (list ended by
+// a null pointer; the caller quotes texts as "\"%s\"" where needed) and
+// waits for it to end. *dret = the child's exit code (128 + signal number
+// when a signal ended it), *derr = the system error of a failed start or
+// wait; both 0 otherwise. Null dret/derr are allowed.
+// 0 the child exited with 0; -1 it could not be started (also when the
+// command line exceeds kCommandLineSize); -2 it exited non-zero or could
+// not be waited for.
+int RunProcess(const char* const* arguments, int* dret, int* derr);
+
+// Fills line (kCommandLineSize bytes) with every argument followed by one
+// space. 0, or -1 when it does not fit (line is then empty).
+int BuildCommandLine(const char* const* arguments, char* line);
+// The text the child receives for a command-line argument: the argument
+// with one enclosing pair of double quotes removed.
+std::string ChildArgument(const char* argument);
+
+// The id of the current process.
+int CurrentProcessId();
