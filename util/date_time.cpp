@@ -2,7 +2,6 @@
 // calendar checks, day shifts and stamp differences.
 #include "util/date_time.h"
 
-#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -25,7 +24,6 @@ void CopyCut(char* out, const char* text, size_t size) {
 // A text read as a decimal number the way the C library does ("12x" is 12,
 // "x" is 0), kept within int.
 int TextNumber(const char* text) {
-    errno = 0;
     long long n = strtoll(text, nullptr, 10);
     if (n > INT_MAX) return INT_MAX;
     if (n < INT_MIN) return INT_MIN;
@@ -36,7 +34,8 @@ int TextNumber(const char* text) {
 // text is null or shorter than offset + count.
 int DigitsAt(const char* text, size_t offset, size_t count) {
     if (!text || strnlen(text, offset + count) < offset + count) return 0;
-    char field[8];
+    char field[16];
+    if (count >= sizeof field) return 0;
     CopyCut(field, text + offset, count + 1);
     return TextNumber(field);
 }

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "util/utf8_text.h"
+
 namespace {
 
 const char* OrEmpty(const char* text) { return text ? text : ""; }
@@ -128,21 +130,7 @@ int NUString::SetCutChars(const char* text, int maxUnits, const char* suffix, bo
     }
     size_t stop = 0;
     if (k > 0) {
-        long units = 0;
-        while (stop < len && units < k) {
-            unsigned char c = static_cast<unsigned char>(data[stop]);
-            int seq = Utf8LeadLength(c);
-            if (seq <= 1) {  // ASCII or invalid lead byte: 1 unit, 1 byte
-                ++units;
-                ++stop;
-                continue;
-            }
-            long cost = (seq >= 4 && !fourByteIsOne) ? 2 : 1;
-            if (units + cost > k) break;
-            if (stop + static_cast<size_t>(seq) > len) break;
-            units += cost;
-            stop += static_cast<size_t>(seq);
-        }
+        stop = Utf8CharsEnd(data, len, k, fourByteIsOne);
         if (stop >= len) return 0;  // the whole text fits: no suffix
     }
     // Cut at stop (0 when k < 0) and append as much of the suffix as the
