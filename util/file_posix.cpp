@@ -1,0 +1,227 @@
+// POSIX side of the file units: the OS call table, lock files as
+// open-file-description locks, directory listings, durable writes.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "util/file_os.h"
+
+namespace {
+
+int ToDescriptor(NUFileHandle handle) { return static_cast<int>(handle); }
+
+int PosixRemoveFile(const char* path) { return unlink(path); }
+int PosixRemoveDirectory(const char* path) { return rmdir(path); }
+int PosixMakeDirectory(const char* path) { return mkdir(path, 0777); }
+int PosixRename(const char* from, const char* to) { return std::rename(from, to); }
+int PosixExists(const char* path) { return access(path, F_OK) == 0 ? 1 : 0; }
+
+int PosixIsDirectory(const char* path) {
+    struct stat st;
+    return stat(path, &st) == 0 && S_ISDIR(st.st_mode) ? 1 : 0;
+}
+
+// Maps errno of a failed open onto the portable system error classes.
+int ClassifyOpenError(int error, bool creating) {
+    switch (error) {
+        case ENOENT:
+            return creating ? kSysPathNotFound : kSysFileNotFound;
+        case ENOTDIR:
+            return kSysPathNotFound;
+        case EACCES:
+        case EPERM:
+            return kSysAccessDenied;
+        default:
+            return kSysOther;
+    }
+}
+
+struct Listing {
+    DIR* dir;
+    int fd;
+};
+
+void* PosixOpenListing(const char* path, int* systemError) {
+    // O_NOFOLLOW: a symbolic link is removed as a link, never its target.
+    int fd = open(path, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        int error = errno;
+        if (error == ENOENT) {
+            *systemError = kSysPathNotFound;
+        } else if (error == ENOTDIR || error == ELOOP) {
+            *systemError = kSysNotDirectory;
+        } else {
+            *systemError = ClassifyOpenError(error, false);
+        }
+        errno = error;
+        return nullptr;
+    }
+    DIR* dir = fdopendir(fd);
+    if (!dir) {
+        int error = errno;
+        close(fd);
+        *systemError = kSysOther;
+        errno = error;
+        return nullptr;
+    }
+    Listing* listing = new Listing{dir, fd};
+    *systemError = kSysNone;
+    return listing;
+}
+
+int PosixNextEntry(void* opaque, const char** name, int* isFile, NUFindData* data) {
+    Listing* listing = static_cast<Listing*>(opaque);
+    struct dirent* entry = readdir(listing->dir);
+    if (!entry) return 0;
+    *name = entry->d_name;
+    struct stat st;
+    if (fstatat(listing->fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        *isFile = S_ISDIR(st.st_mode) ? 0 : 1;
+        data->size = S_ISDIR(st.st_mode) ? 0 : static_cast<long long>(st.st_size);
+        data->modifiedTime = static_cast<long long>(st.st_mtime);
+    } else {
+        *isFile = entry->d_type == DT_DIR ? 0 : 1;
+        *data = NUFindData{};
+    }
+    return 1;
+}
+
+void PosixCloseListing(void* opaque) {
+    Listing* listing = static_cast<Listing*>(opaque);
+    closedir(listing->dir);
+    delete listing;
+}
+
+// Lock bytes: readers share byte 0; an exclusive writer takes bytes 0 and
+// 1; a writer that lets readers in takes byte 1 only.
+NUFileHandle PosixOpenLock(const char* path, NULockMode mode, int* systemError) {
+    bool reading = mode == kLockModeRead;
+    int flags = (reading ? O_RDONLY : O_RDWR | O_CREAT) | O_CLOEXEC;
+    int fd = open(path, flags, 0666);
+    if (fd < 0) {
+        int error = errno;
+        *systemError = ClassifyOpenError(error, !reading);
+        errno = error;
+        return kInvalidFileHandle;
+    }
+    struct flock lock;
+    memset(&lock, 0, sizeof lock);
+    lock.l_whence = SEEK_SET;
+    lock.l_type = reading ? F_RDLCK : F_WRLCK;
+    lock.l_start = mode == kLockModeShared ? 1 : 0;
+    lock.l_len = mode == kLockModeExclusive ? 2 : 1;
+    if (fcntl(fd, F_OFD_SETLK, &lock) != 0) {
+        int error = errno;
+        close(fd);
+        *systemError = (error == EAGAIN || error == EACCES) ? kSysSharingViolation : kSysOther;
+        errno = error;
+        return kInvalidFileHandle;
+    }
+    *systemError = kSysNone;
+    return fd;
+}
+
+void PosixCloseHandle(NUFileHandle handle) {
+    if (handle != kInvalidFileHandle) close(ToDescriptor(handle));
+}
+
+void PosixSleepMilliseconds(int milliseconds) {
+    if (milliseconds <= 0) return;
+    struct timespec wait;
+    wait.tv_sec = milliseconds / 1000;
+    wait.tv_nsec = static_cast<long>(milliseconds % 1000) * 1000000L;
+    while (nanosleep(&wait, &wait) != 0 && errno == EINTR) {
+    }
+}
+
+NUFileHandle PosixOpenRead(const char* path) {
+    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return kInvalidFileHandle;
+    struct stat st;
+    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        close(fd);
+        errno = EISDIR;
+        return kInvalidFileHandle;
+    }
+    return fd;
+}
+
+NUFileHandle PosixCreateWrite(const char* path) {
+    int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    return fd < 0 ? kInvalidFileHandle : fd;
+}
+
+long long PosixRead(NUFileHandle handle, void* buffer, size_t size) {
+    for (;;) {
+        ssize_t n = read(ToDescriptor(handle), buffer, size);
+        if (n >= 0 || errno != EINTR) return n;
+    }
+}
+
+int PosixWrite(NUFileHandle handle, const void* buffer, size_t size) {
+    const char* bytes = static_cast<const char*>(buffer);
+    while (size > 0) {
+        ssize_t n = write(ToDescriptor(handle), bytes, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return -1;
+        }
+        bytes += n;
+        size -= static_cast<size_t>(n);
+    }
+    return 0;
+}
+
+int PosixSync(NUFileHandle handle) { return fsync(ToDescriptor(handle)); }
+
+int PosixClose(NUFileHandle handle) { return close(ToDescriptor(handle)); }
+
+int PosixSyncDirectory(const char* dir) {
+    int fd = open(dir && *dir ? dir : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    int r = fsync(fd);
+    int error = errno;
+    close(fd);
+    errno = error;
+    return r;
+}
+
+// POSIX copies fail with errno itself; it is both the raw error and,
+// mapped, the result.
+int PosixCopyErrorToErrno(int* systemError) {
+    int error = errno;
+    *systemError = error;
+    switch (error) {
+        case ENOENT:
+        case ENOTDIR:
+            return ENOENT;
+        case EACCES:
+        case EPERM:
+        case EBUSY:
+            return EACCES;
+        case EEXIST:
+            return EEXIST;
+        default:
+            return ENOSPC;
+    }
+}
+
+}  // namespace
+
+NUFileOs& FileOs() {
+    static NUFileOs table = {
+        PosixRemoveFile,  PosixRemoveDirectory,   PosixMakeDirectory, PosixRename,
+        PosixExists,      PosixIsDirectory,       PosixOpenListing,   PosixNextEntry,
+        PosixCloseListing, PosixOpenLock,         PosixCloseHandle,   PosixSleepMilliseconds,
+        PosixOpenRead,    PosixCreateWrite,       PosixRead,          PosixWrite,
+        PosixSync,        PosixClose,             PosixSyncDirectory, PosixCopyErrorToErrno,
+        "\n",
+    };
+    return table;
+}

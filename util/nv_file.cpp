@@ -1,0 +1,311 @@
+// NUFileIO: the name-value file format, read and written under lock files,
+// written through a temporary file and a replacing rename.
+#include "util/nv_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "util/file_os.h"
+
+namespace {
+
+// Lines are read in chunks of at most this many bytes.
+constexpr size_t kChunkBytes = 2047;
+
+std::string LockPath(const char* path) { return std::string(path) + ".lk"; }
+
+// Splits a file into chunks the way a text-mode line read does: up to
+// kChunkBytes bytes, ending after an LF; CR LF is read as LF.
+class ChunkReader {
+public:
+    explicit ChunkReader(NUFileHandle file) : handle(file) {}
+
+    // 1 with a NUL-terminated chunk in out (kChunkBytes + 1 bytes) and its
+    // length, 0 at the end of the file, -1 when reading fails.
+    int Next(char* out, size_t* length, bool* lineEnd) {
+        size_t n = 0;
+        *lineEnd = false;
+        while (n < kChunkBytes) {
+            int c = GetByte();
+            if (c < 0) break;
+            if (c == '\r' && PeekByte() == '\n') continue;
+            out[n++] = static_cast<char>(c);
+            if (c == '\n') {
+                *lineEnd = true;
+                break;
+            }
+        }
+        if (failed) return -1;
+        out[n] = '\0';
+        *length = n;
+        return n > 0 ? 1 : 0;
+    }
+
+private:
+    bool Fill() {
+        if (pos < end) return true;
+        if (atEnd || failed) return false;
+        long long n = FileOs().read(handle, buffer, sizeof buffer);
+        if (n < 0) failed = true;
+        if (n <= 0) {
+            atEnd = true;
+            return false;
+        }
+        pos = 0;
+        end = static_cast<size_t>(n);
+        return true;
+    }
+    int GetByte() { return Fill() ? static_cast<unsigned char>(buffer[pos++]) : -1; }
+    int PeekByte() { return Fill() ? static_cast<unsigned char>(buffer[pos]) : -1; }
+
+    NUFileHandle handle;
+    char buffer[4096];
+    size_t pos = 0;
+    size_t end = 0;
+    bool atEnd = false;
+    bool failed = false;
+};
+
+// A line is a comment when a '#' before its first separator starts the line
+// or follows a space or TAB.
+bool IsCommentLine(const char* line, char separator) {
+    for (size_t i = 0; line[i] && line[i] != separator; ++i) {
+        if (line[i] == '#' && (i == 0 || line[i - 1] == ' ' || line[i - 1] == '\t')) return true;
+    }
+    return false;
+}
+
+// Cuts a value at the first '#' that has a TAB somewhere before it.
+void CutValueComment(char* value) {
+    char* tab = strchr(value, '\t');
+    if (!tab) return;
+    char* hash = strchr(tab, '#');
+    if (hash) *hash = '\0';
+}
+
+// Appends one pair in the file format: the value's further lines follow
+// with a leading TAB; a CR right before an LF is dropped.
+void AppendPair(std::string& out, const char* name, char separator, const char* value,
+                const char* lineEnd) {
+    out += name;
+    out += separator;
+    if (value) {
+        const char* start = value;
+        for (;;) {
+            const char* lf = strchr(start, '\n');
+            if (!lf) {
+                out += start;
+                break;
+            }
+            const char* stop = (lf > start && lf[-1] == '\r') ? lf - 1 : lf;
+            out.append(start, stop);
+            out += lineEnd;
+            out += '\t';
+            start = lf + 1;
+        }
+    }
+    out += lineEnd;
+}
+
+// The directory to flush after a rename into place.
+std::string DirectoryToSync(const char* path) {
+    std::string dir(strlen(path) + 1, '\0');
+    DirectoryPart(dir.data(), path, static_cast<int>(dir.size()));
+    dir.resize(strlen(dir.c_str()));
+    if (dir.empty() && (path[0] == '/' || path[0] == '\\')) dir = "/";
+    return dir;
+}
+
+}  // namespace
+
+NUFileIO::~NUFileIO() { Unlock(); }
+
+void NUFileIO::SetSeparator(char c) { separator = c; }
+
+void NUFileIO::TrimRight(char* text) {
+    if (!text) return;
+    size_t n = strlen(text);
+    while (n > 0 && (text[n - 1] == '\t' || text[n - 1] == '\n' || text[n - 1] == '\r' ||
+                     text[n - 1] == ' ')) {
+        --n;
+    }
+    text[n] = '\0';
+}
+
+int NUFileIO::LockShared(const char* path) {
+    Unlock();
+    if (!path) return -14;
+    lockHandle = OpenLockRead(retries, LockPath(path).c_str(), waitSeconds);
+    if (lockHandle != kInvalidFileHandle) return 0;
+    if (errno == ENOENT || errno == ENOTDIR || errno == EBADF) return -16;
+    if (errno == EACCES || errno == EAGAIN) return -17;
+    return -14;
+}
+
+int NUFileIO::LockExclusive(const char* path) {
+    Unlock();
+    if (!path) return -15;
+    std::string lockPath = LockPath(path);
+    lockHandle = shareReaders ? OpenLockShared(lockPath.c_str(), retries, waitSeconds)
+                              : OpenLockExclusive(lockPath.c_str(), retries, waitSeconds);
+    if (lockHandle != kInvalidFileHandle) return 0;
+    if (errno == EACCES || errno == EAGAIN) return -17;
+    return -15;
+}
+
+void NUFileIO::Unlock() {
+    CloseFileHandle(lockHandle);
+    lockHandle = kInvalidFileHandle;
+}
+
+int NUFileIO::Read(NUioObj* obj, bool tryOnce, bool keepComments) {
+    if (!obj) return -1;
+    char path[kNUPathSize] = {};
+    int r = obj->GetPath(path);
+    if (r != 0) return r;
+
+    int unlockedResult = 0;
+    if (!noLock) {
+        if (tryOnce) {
+            retries = 1;
+            waitSeconds = 0;
+        }
+        r = LockShared(path);
+        if (r == -17 && tryOnce) {
+            unlockedResult = -19;
+        } else if (r != 0) {
+            return r;
+        }
+    }
+
+    NUFileOs& os = FileOs();
+    NUFileHandle file = os.openRead(path);
+    if (file == kInvalidFileHandle) {
+        r = (errno == ENOENT || errno == ENOTDIR) ? -16 : -10;
+    } else {
+        r = ReadPairs(obj, file, keepComments);
+        os.close(file);
+    }
+    if (!noLock) Unlock();
+    return r != 0 ? r : unlockedResult;
+}
+
+int NUFileIO::ReadPairs(NUioObj* obj, NUFileHandle file, bool keepComments) {
+    ChunkReader reader(file);
+    char line[kChunkBytes + 1];
+    size_t length = 0;
+    bool lineEnd = true;
+    // What happens to the further chunks of an over-long line: appended to
+    // the last value when the line carried a value, dropped otherwise.
+    bool inLongLine = false;
+    bool appendRest = false;
+    unsigned char ctx = 0;
+    int got;
+    while ((got = reader.Next(line, &length, &lineEnd)) == 1) {
+        if (lineEnd) line[length - 1] = '\0';
+        bool restOfLine = inLongLine;
+        inLongLine = !lineEnd;
+        if (restOfLine) {
+            if (!appendRest) continue;
+            if (!keepComments) CutValueComment(line);
+            TrimRight(line);
+            int r = obj->AppendToLast(line);
+            if (r != 0 && r != -7) return r;
+            continue;
+        }
+        appendRest = false;
+        int r = obj->FilterLine(line, &ctx);
+        if (r == 1) continue;
+        if (r != 0) return r;
+        if (line[0] == '\t') {
+            // Continuation: the TAB becomes the line break of the value.
+            line[0] = '\n';
+            if (line[1]) TrimRight(line);
+            appendRest = true;
+            r = obj->AppendToLast(line);
+            if (r != 0 && r != -7) return r;
+            continue;
+        }
+        char* sep = strchr(line, separator);
+        if (!sep || IsCommentLine(line, separator)) continue;
+        *sep = '\0';
+        char* value = sep + 1;
+        TrimRight(line);
+        if (!keepComments) CutValueComment(value);
+        TrimRight(value);
+        appendRest = true;
+        r = obj->Add(line, value, &ctx);
+        if (r != 0) return r;
+    }
+    return got < 0 ? -10 : 0;
+}
+
+int NUFileIO::Write(NUioObj* obj, bool keepLock) {
+    if (!obj) return -1;
+    char path[kNUPathSize] = {};
+    int r = obj->GetPath(path);
+    if (r != 0) return r;
+    if (FileOs().isDirectory(path) == 1) return -11;
+    if (!(keepLock && HasLock())) {
+        r = LockExclusive(path);
+        if (r != 0) return r;
+    }
+    r = WriteReplacing(obj, path);
+    if (!keepLock) Unlock();
+    return r;
+}
+
+int NUFileIO::WriteReplacing(NUioObj* obj, const char* path) {
+    NUFileOs& os = FileOs();
+    std::string text;
+    char* name = nullptr;
+    char* value = nullptr;
+    for (int i = 0; obj->GetAt(i, &name, &value) == 0; ++i) {
+        if (name) AppendPair(text, name, separator, value, os.lineEnd);
+    }
+
+    // The new contents reach stable storage before they replace the old
+    // file, so a crash leaves either the old file or the new one.
+    std::string temporary = std::string(path) + ".bk";
+    NUFileHandle file = os.createWrite(temporary.c_str());
+    if (file == kInvalidFileHandle) return -10;
+    bool written = os.write(file, text.data(), text.size()) == 0 && os.sync(file) == 0;
+    written = os.close(file) == 0 && written;
+    if (!written) {
+        os.removeFile(temporary.c_str());
+        return -12;
+    }
+    if (RenameReplace(temporary.c_str(), path) != 0) {
+        int error = errno;
+        os.removeFile(temporary.c_str());
+        return error == EEXIST ? -18 : -13;
+    }
+    os.syncDirectory(DirectoryToSync(path).c_str());
+    return 0;
+}
+
+int NUFileIO::Lock(NUioObj* obj) {
+    if (!obj) return -1;
+    char path[kNUPathSize] = {};
+    int r = obj->GetPath(path);
+    if (r != 0) return r;
+    return LockExclusive(path);
+}
+
+int NUFileIO::Remove(NUioObj* obj, bool keepLock, bool removeLockFile) {
+    if (!obj) return -1;
+    char path[kNUPathSize] = {};
+    int r = obj->GetPath(path);
+    if (r != 0) return r;
+    if (!(keepLock && HasLock())) {
+        r = LockExclusive(path);
+        if (r != 0) return r;
+    }
+    NUFileOs& os = FileOs();
+    os.removeFile(path);
+    if (keepLock) return 0;
+    Unlock();
+    if (removeLockFile) os.removeFile(LockPath(path).c_str());
+    return 0;
+}

@@ -1,0 +1,56 @@
+// NUFileIO: reads and writes name-value files between a file and an NUioObj,
+// guarding the file with its lock file (the path followed by ".lk").
+#pragma once
+
+#include "util/file.h"
+#include "util/nv_io.h"
+
+// Results: 0; -1 null object; -10 data or temporary file cannot be opened;
+// -11 path is a directory; -12 writing failed; -13 replacing the file
+// failed; -14 / -15 lock file cannot be opened for reading / writing; -16
+// file (or, when locking, its lock file) not found; -17 locked by someone
+// else; -18 replacing failed because the target still exists; -19 read
+// without its lock (tryOnce); or a result of the NUioObj.
+class NUFileIO {
+public:
+    NUFileIO() = default;
+    NUFileIO(const NUFileIO&) = delete;
+    NUFileIO& operator=(const NUFileIO&) = delete;
+
+    // Closes the lock handle.
+    virtual ~NUFileIO();
+    // Adds the file's pairs to obj (it never clears obj). tryOnce: one lock
+    // attempt, and when the lock is taken the file is read anyway (-19).
+    // keepComments: values are never cut at a TAB-then-'#' comment.
+    virtual int Read(NUioObj* obj, bool tryOnce, bool keepComments);
+    // Writes obj's pairs through path + ".bk" and a replacing rename; the old
+    // file stays untouched when this fails. keepLock keeps the write lock.
+    virtual int Write(NUioObj* obj, bool keepLock);
+    // Takes the write lock on obj's path and keeps it.
+    virtual int Lock(NUioObj* obj);
+    // Deletes obj's file under the write lock; removeLockFile also deletes the
+    // lock file once the lock is released.
+    virtual int Remove(NUioObj* obj, bool keepLock, bool removeLockFile);
+    virtual void SetSeparator(char c);
+    // Removes trailing TAB, LF, CR and space bytes in place.
+    virtual void TrimRight(char* text);
+
+    // Read lock on path's lock file: 0, -16, -17 or -14.
+    int LockShared(const char* path);
+    // Write lock on path's lock file (created if missing): 0, -17 or -15.
+    int LockExclusive(const char* path);
+    void Unlock();
+    bool HasLock() const { return lockHandle != kInvalidFileHandle; }
+
+    int retries = 3;          // attempts to open the lock file
+    int waitSeconds = 2;      // seconds between two attempts
+    bool shareReaders = false;  // the write lock lets readers in
+    bool noLock = false;      // Read neither takes nor releases the lock
+    char separator = '=';
+
+private:
+    int ReadPairs(NUioObj* obj, NUFileHandle file, bool keepComments);
+    int WriteReplacing(NUioObj* obj, const char* path);
+
+    NUFileHandle lockHandle = kInvalidFileHandle;
+};
