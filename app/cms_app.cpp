@@ -3,6 +3,14 @@
 
 #include <cstdio>
 
+#include "db/session.h"
+#include "env/environment.h"
+#include "util/log.h"
+
+namespace {
+const char kUnit[] = "CMSApp";
+}
+
 CMSApp::CMSApp() : defaultLanguage("ja_JP") { programName.Set("err"); }
 
 int CMSApp::Run(int argc, const char* const* argv) {
@@ -20,27 +28,76 @@ int CMSApp::Run(int argc, const char* const* argv) {
     return e;
 }
 
-int CMSApp::CreateEnvironment() { return 0; }
+int CMSApp::CreateEnvironment() {
+    CreateAppEnvironment();
+    return 0;
+}
 
 int CMSApp::PreInit(int, const char* const*) { return 0; }
 
-int CMSApp::Init(int, const char* const*) { return -99; }
-
-void CMSApp::Finish(int) {}
-
-int CMSApp::LoadMessages() { return -99; }
-
-int CMSApp::OpenDB(int, const char* const*) { return -99; }
-
-int CMSApp::End(int code) {
-    if (code != 0) return 0;
-    return -1000004;
+int CMSApp::Init(int argc, const char* const* argv) {
+    int r = CreateEnvironment();
+    if (r != 0) return r;
+    char home[2048] = "";
+    r = GetHomeArgument(argc, argv, home, sizeof home);
+    if (r != 0) {
+        TraceError("[%s:%d] iret=[%d]", kUnit, 1, r);
+        return r;
+    }
+    r = ReadConfiguration(home);
+    if (r != 0) {
+        TraceError("[%s:%d] iret=[%d]", kUnit, 2, r);
+        return r;
+    }
+    if (argc >= 1 && argv) DecorateLogNames(argv[0]);
+    TimerStart();
+    return 0;
 }
 
+void CMSApp::Finish(int) {
+    TimeLog("%s", "");
+    if (AppEnvironment()) ReleaseEnvironment();
+}
+
+int CMSApp::OpenDB(int, const char* const*) {
+    TimerStart();
+    int r = DBOpen();
+    if (r != 0) {
+        TraceError("[%s:%d] ret=[%d]", kUnit, 10, r);
+        return r;
+    }
+    TimeLog("DB open");
+    return 0;
+}
+
+int CMSApp::End(int code) {
+    if (code != 0) {
+        DBRollback(code);
+    } else {
+        int c = DBCommit();
+        if (c != 0) {
+            TraceError("[%s:%d] ret=[%d]", kUnit, 20, c);
+            return -1000004;
+        }
+    }
+    int r = FlushOperationLog();
+    if (r != 0) {
+        TraceError("[%s:%d] ret=[%d]", kUnit, 21, r);
+        return r;
+    }
+    return 0;
+}
+
+// This program keeps no operation log, so nothing is ever pending.
 int CMSApp::FlushOperationLog() { return 0; }
 
+// The login settings that hold the password-rule numbers belong to the web
+// programs and are never available here, so every code reads as itself.
 int CMSApp::MessageParameter(const char*, int code, char* out, int size) {
     if (!out || size < 1) return 0;
     int n = std::snprintf(out, static_cast<size_t>(size), "%d", code);
     return n < size ? n : size - 1;
 }
+
+// Placeholder until the catalog unit lands: no messages are loaded.
+int CMSApp::LoadMessages() { return 0; }
