@@ -1,0 +1,293 @@
+// NUTemplateToOutput: variables, escaping, sections, form filling, output modes.
+#include "util/template_output.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "support/temp_dir.h"
+#include "util/nv_list.h"
+
+namespace {
+
+// Expands text in buffer mode (keepCase on) and returns the collected output.
+std::string RenderText(NUTemplateToOutput& t, std::string& text, int* result = nullptr) {
+    t.SetTemplateText(text.data(), true);
+    int ret = t.Render();
+    if (result) *result = ret;
+    return t.OutputText() ? t.OutputText() : "";
+}
+
+std::string Expanded(const std::string& source,
+                     std::initializer_list<std::pair<const char*, const char*>> vars) {
+    NUTemplateToOutput t;
+    for (auto& v : vars) t.SetVar(v.first, v.second, 0);
+    std::string text = source;
+    return RenderText(t, text);
+}
+
+}  // namespace
+
+TEST(TemplateSubstitute, KnownUnknownAndUnclosedVariables) {
+    EXPECT_EQ(Expanded("Dear $user$, $missing$ $", {{"user", "Ann"}}), "Dear Ann, $missing$ $");
+    // A '$' without its partner on the same line is copied with that line.
+    EXPECT_EQ(Expanded("$a\nb$c$", {{"a", "X"}, {"c", "Y"}}), "$a\nbY");
+    EXPECT_EQ(Expanded("cost $5", {}), "cost $5");
+    // The first of duplicate variables wins; a null value reads as "".
+    EXPECT_EQ(Expanded("[$v$][$n$]", {{"v", "1"}, {"v", "2"}, {"n", nullptr}}), "[1][]");
+}
+
+TEST(TemplateSubstitute, WordKeysUseTheMessageSourceOrTheKey) {
+    NUNVList words;
+    words.Add("save", "Save", 5);
+    NUTemplateToOutput t;
+    std::string text = "$LLsave$ $LLcancel$";
+    EXPECT_EQ(RenderText(t, text), "save cancel");
+    NUTemplateToOutput withSource;
+    withSource.SetMessageSource(&words);
+    EXPECT_EQ(RenderText(withSource, text), "Save cancel");
+}
+
+TEST(TemplateSubstitute, MessageTemplateWithLimit) {
+    EXPECT_EQ(Expanded("Up to $limit$ characters", {{"limit", "20"}}), "Up to 20 characters");
+}
+
+TEST(TemplateEscape, LevelsOneAndTwo) {
+    NUTemplateToOutput t;
+    EXPECT_EQ(t.SetVar("m", "a<b & \"c\">", 1), 0);
+    EXPECT_EQ(t.SetVar("p", "x\n  y\r\n\t z", 2), 0);
+    EXPECT_EQ(t.SetVar("u", "\xE6\x97\xA5<", 1), 0);
+    std::string text = "$m$|$p$|$u$";
+    EXPECT_EQ(RenderText(t, text),
+              "a&lt;b &amp; &quot;c&quot;&gt;|x<br>\n&nbsp; y<br>\n\t&nbsp;z|\xE6\x97\xA5&lt;");
+}
+
+TEST(TemplateEscape, BadArgumentsAndRange) {
+    NUTemplateToOutput t;
+    char* out = nullptr;
+    EXPECT_EQ(t.Escape(nullptr, nullptr, &out, 1), -50);
+    EXPECT_EQ(t.Escape("a", nullptr, nullptr, 1), -50);
+    EXPECT_EQ(t.Escape("a", nullptr, &out, 0), -50);
+    const char* s = "a&b&c";
+    EXPECT_EQ(t.Escape(s + 1, s, &out, 1), -50);
+    ASSERT_EQ(t.Escape(s, s + 1, &out, 1), 0);  // up to and including end
+    EXPECT_STREQ(out, "a&amp;");
+    free(out);
+    // A multi-byte sequence cut short by the end is copied as far as it goes.
+    const char* cut = "\xE6\x97";
+    ASSERT_EQ(t.Escape(cut, nullptr, &out, 1), 0);
+    EXPECT_STREQ(out, "\xE6\x97");
+    free(out);
+    EXPECT_EQ(t.SetVar("", "x", 0), -50);
+    EXPECT_EQ(t.SetVar(nullptr, "x", 0), -50);
+}
+
+TEST(TemplateForm, InputValueInsertedOrReplaced) {
+    EXPECT_EQ(Expanded("<input type=\"text\" name=\"q\">", {{"q", "v"}}),
+              "<input value=\"v\"  type=\"text\" name=\"q\">");
+    EXPECT_EQ(Expanded("<input name=\"q\" value=\"old\">", {{"q", "v"}}),
+              "<input name=\"q\" value=\"v\" >");
+    EXPECT_EQ(Expanded("<input name=q value=old size=3>", {{"q", "v"}}),
+              "<input name=q value=\"v\"  size=3>");
+    // No variable: the tag stays as it is.
+    EXPECT_EQ(Expanded("<input name=\"z\" value=\"old\">", {{"q", "v"}}),
+              "<input name=\"z\" value=\"old\">");
+    // An attribute name inside another one is not the attribute.
+    EXPECT_EQ(Expanded("<input xname=\"a\" name=\"q\">", {{"q", "v"}, {"a", "w"}}),
+              "<input value=\"v\"  xname=\"a\" name=\"q\">");
+}
+
+TEST(TemplateForm, DefaultModeUppercasesTagsAndFillsNothing) {
+    NUTemplateToOutput t;
+    t.SetVar("q", "v", 0);
+    t.SetVar("who", "<b>", 0);
+    std::string text = "<input type=\"text\" name=\"q\">$who$<input type=text name=abc>";
+    t.SetTemplateText(text.data(), false);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(t.Render(), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "<INPUT TYPE=\"text\" NAME=\"q\"><B><INPUT TYPE=text NAME=abc>");
+    EXPECT_EQ(t.OutputText(), nullptr);
+}
+
+TEST(TemplateForm, CheckboxAndRadio) {
+    EXPECT_EQ(Expanded("<input type=checkbox name=c>", {{"c", "1"}}),
+              "<input checked type=checkbox name=c>");
+    EXPECT_EQ(Expanded("<input type=checkbox name=c checked>", {{"c", "0"}}),
+              "<input type=checkbox name=c>");
+    EXPECT_EQ(Expanded("<input type=checkbox name=c checked>", {{"c", "1"}}),
+              "<input type=checkbox name=c checked>");
+    std::string radios = "<input type=radio name=r value=a checked><input type=radio name=r value=b>";
+    EXPECT_EQ(Expanded(radios, {{"r", "b"}}),
+              "<input type=radio name=r value=a><input checked type=radio name=r value=b>");
+}
+
+TEST(TemplateForm, SelectMarksTheOptionOfItsVariable) {
+    std::string select =
+        "<select name=\"s\"><option value=\"1\" selected>1<option value=\"2\">2"
+        "<option value=\"3\">3</select>";
+    EXPECT_EQ(Expanded(select, {{"s", "2"}}),
+              "<select name=\"s\"><option value=\"1\">1<option selected=\"selected\" value=\"2\">2"
+              "<option value=\"3\">3</select>");
+    // Without the variable the template's own marker stays.
+    EXPECT_EQ(Expanded(select, {}), select);
+    // The first match clears the select value: a second "2" is not marked.
+    EXPECT_EQ(Expanded("<select name=s><option value=2><option value=2>", {{"s", "2"}}),
+              "<select name=s><option selected=\"selected\" value=2><option value=2>");
+}
+
+TEST(TemplateForm, TextareaAndForm) {
+    EXPECT_EQ(Expanded("<textarea name=t>old\ntext</textarea>!", {{"t", "new"}}),
+              "<textarea name=t>\nnew</textarea>!");
+    EXPECT_EQ(Expanded("<textarea name=t>old</textarea>", {}), "<textarea name=t>old</textarea>");
+    EXPECT_EQ(Expanded("<form name=f method=post>", {{"f", "/go"}}),
+              "<form action=\"/go\"  name=f method=post>");
+    EXPECT_EQ(Expanded("<form name=f action=\"/x\">", {{"f", "/go"}}),
+              "<form name=f action=\"/go\" >");
+}
+
+TEST(TemplateForm, UnclosedTagsAndMarkersDoNotBreakExpansion) {
+    EXPECT_EQ(Expanded("a <input name=q\nb", {{"q", "v"}}), "a <input value=\"v\"  name=q\nb");
+    EXPECT_EQ(Expanded("x <option", {}), "x <option");
+    EXPECT_EQ(Expanded("<", {}), "<");
+    EXPECT_EQ(Expanded("$$$", {}), "$$$");
+}
+
+TEST(TemplateForm, UppercaseTagsKeepsValuesAndMultibyteText) {
+    NUTemplateToOutput t;
+    char text[] = "<input type=text name=abc>x<a href=\"q\" id=z>\xE3\x81\x82<p class=\"c d\" e>";
+    t.UppercaseTags(text);
+    EXPECT_STREQ(text,
+                 "<INPUT TYPE=text NAME=abc>x<A HREF=\"q\" ID=z>\xE3\x81\x82<P CLASS=\"c d\" E>");
+}
+
+TEST(TemplateAttr, FindAttrAndAttrVariable) {
+    NUTemplateToOutput t;
+    const char* first = nullptr;
+    const char* last = nullptr;
+    const char* tag = "<input name=\"q\" size=3> value=x";
+    ASSERT_EQ(t.FindAttr(tag, "name", &first, &last), 1);
+    EXPECT_EQ(std::string(first, last + 1), "\"q\"");
+    ASSERT_EQ(t.FindAttr(tag, "size", &first, &last), 1);
+    EXPECT_EQ(std::string(first, last + 1), "3");
+    EXPECT_EQ(t.FindAttr(tag, "value", &first, &last), 0);  // after the '>'
+    EXPECT_EQ(t.FindAttr(nullptr, "x", &first, &last), -50);
+    t.SetVar("q", "found", 0);
+    const char* value = nullptr;
+    EXPECT_EQ(t.AttrVariable(tag, "name", &value), 0);
+    EXPECT_STREQ(value, "found");
+}
+
+TEST(TemplateSection, MarkersSelectTheLinesBetween) {
+    std::string text = "head\n[begin] x\none\ntwo\n[end]\ntail\n";
+    NUTemplateToOutput t;
+    t.SetStartMarker("[begin]");
+    t.SetEndMarker("[end]");
+    EXPECT_EQ(RenderText(t, text), "one\ntwo\n");
+
+    NUTemplateToOutput noEnd;
+    noEnd.SetStartMarker("[begin]");
+    noEnd.SetEndMarker("[stop]");
+    int ret = 0;
+    RenderText(noEnd, text, &ret);
+    EXPECT_EQ(ret, -57);
+    EXPECT_EQ(noEnd.OutputText(), nullptr);
+
+    NUTemplateToOutput noStart;
+    noStart.SetStartMarker("[none]");
+    RenderText(noStart, text, &ret);
+    EXPECT_EQ(ret, -56);
+
+    // A start marker on the last line is not a start.
+    std::string lastLine = "a\n[begin]";
+    NUTemplateToOutput atEnd;
+    atEnd.SetStartMarker("[begin]");
+    RenderText(atEnd, lastLine, &ret);
+    EXPECT_EQ(ret, -56);
+}
+
+TEST(TemplateSection, LineNumbers) {
+    std::string text = "1\n2\n3\n4\n";
+    NUTemplateToOutput t;
+    t.SetStartLine(2);
+    t.SetLastLine(3);
+    EXPECT_EQ(RenderText(t, text), "2\n3\n");
+    NUTemplateToOutput beyond;
+    beyond.SetStartLine(9);
+    EXPECT_EQ(RenderText(beyond, text), text);
+    NUTemplateToOutput inverted;
+    inverted.SetStartLine(3);
+    inverted.SetLastLine(1);
+    int ret = 1;
+    EXPECT_EQ(RenderText(inverted, text, &ret), "1\n");
+    EXPECT_EQ(ret, 0);
+}
+
+TEST(TemplateRender, BufferModeAccumulates) {
+    NUTemplateToOutput t;
+    t.SetVar("n", "1", 0);
+    std::string text = "a$n$;";
+    RenderText(t, text);
+    EXPECT_EQ(RenderText(t, text), "a1;a1;");
+}
+
+TEST(TemplateRender, FileTemplatesAndTheirErrors) {
+    TempDir dir;
+    NUTemplateToOutput t;
+    EXPECT_EQ(t.Render(), -52);
+    t.SetTemplateFile(dir.file("missing.html").c_str(), true);
+    EXPECT_EQ(t.Render(), -53);
+    ASSERT_TRUE(WriteWholeFile(dir.file("page.html"), "x=$x$\n"));
+    t.SetTemplateFile(dir.file("page.html").c_str(), true);
+    t.SetVar("x", "7", 0);
+    EXPECT_EQ(t.Render(), 0);
+    EXPECT_STREQ(t.OutputText(), "x=7\n");
+    char* out = nullptr;
+    EXPECT_EQ(t.ReadTemplateFile("", &out), -50);
+    EXPECT_EQ(t.ReadTemplateFile(dir.file("page.html").c_str(), &out), 6);
+    EXPECT_STREQ(out, "x=$x$\n");
+    free(out);
+    // An empty template yields nothing and succeeds.
+    ASSERT_TRUE(WriteWholeFile(dir.file("empty.html"), ""));
+    NUTemplateToOutput empty;
+    empty.SetTemplateFile(dir.file("empty.html").c_str(), true);
+    EXPECT_EQ(empty.Render(), 0);
+    EXPECT_EQ(empty.OutputText(), nullptr);
+}
+
+TEST(TemplateRender, MegabyteLineWithManyVariablesAndTags) {
+    std::string text;
+    text.reserve((1 << 20) + 16);
+    while (text.size() < (1u << 20)) text += "$v$<b>";
+    size_t units = text.size() / 6;
+    text += "$ <i";  // an unclosed variable and an unclosed tag at the end
+    NUTemplateToOutput t;
+    t.SetVar("v", "ab", 0);
+    int ret = -1;
+    std::string out = RenderText(t, text, &ret);
+    EXPECT_EQ(ret, 0);
+    EXPECT_EQ(out.size(), units * 5 + 4);
+    EXPECT_EQ(out.substr(0, 10), "ab<b>ab<b>");
+    EXPECT_EQ(out.substr(out.size() - 4), "$ <i");
+}
+
+TEST(TemplateVars, RemoveVarAndDateVar) {
+    NUTemplateToOutput t;
+    t.SetVar("a", "1", 0);
+    t.SetVar("a", "2", 0);
+    EXPECT_EQ(t.RemoveVar("a"), 2);
+    EXPECT_EQ(t.SetDateVar("d", "20261206"), 0);
+    EXPECT_EQ(t.SetDateVar("e", "2026-12"), 0);
+    std::string text = "$a$ $d$ $e$";
+    EXPECT_EQ(RenderText(t, text), "$a$ 2026-12-06 2026-12");
+}
+
+TEST(TemplateVars, ResetTemplateDropsVariablesAndSettings) {
+    NUTemplateToOutput t;
+    t.SetVar("a", "1", 0);
+    t.SetStartMarker("[x]");
+    t.ResetTemplate(4);
+    std::string text = "$a$";
+    EXPECT_EQ(RenderText(t, text), "$a$");
+}

@@ -1,0 +1,470 @@
+// NUTemplateToOutput: loads a template, cuts a section, replaces $name$
+// variables and fills HTML form controls from the same variables.
+#include "util/template_output.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "util/date_time.h"
+#include "util/nu_string.h"
+#include "util/nv_list.h"
+
+namespace {
+
+const int kDefaultCapacity = 128;
+
+// Copies at most size-1 bytes of s into dst and terminates it.
+void CopyCut(char* dst, size_t size, const char* s) { snprintf(dst, size, "%s", s ? s : ""); }
+
+bool StartsWith(const char* s, const char* end, const char* prefix) {
+    size_t n = strlen(prefix);
+    return static_cast<size_t>(end - s) >= n && memcmp(s, prefix, n) == 0;
+}
+
+}  // namespace
+
+// ---- NUOutput ----
+
+bool NUOutput::CanExpand() { return true; }
+
+void NUOutput::Release() { delete this; }
+
+NUOutput::~NUOutput() { free(output); }
+
+// ---- construction and settings ----
+
+NUTemplateToOutput::NUTemplateToOutput() { ResetTemplate(0); }
+
+NUTemplateToOutput::~NUTemplateToOutput() { DropText(); delete variables; }
+
+void NUTemplateToOutput::DropText() {
+    if (text && text != givenText) free(text);
+    text = nullptr;
+    textLength = 0;
+}
+
+void NUTemplateToOutput::ResetTemplate(int capacity) {
+    templatePath[0] = '\0';
+    startLine = 1;
+    lastLine = 0;
+    startMarker[0] = '\0';
+    endMarker[0] = '\0';
+    DropText();
+    givenText = nullptr;
+    delete variables;
+    variables = new NUNVList(capacity < 1 ? kDefaultCapacity : capacity);
+    CopyCut(currentSelectValue, sizeof currentSelectValue, "-");
+    CopyCut(defaultSelectValue, sizeof defaultSelectValue, "-");
+    messageSource = nullptr;
+    keepCase = false;
+    lastInputName[0] = '\0';
+}
+
+bool NUTemplateToOutput::CanExpand() { return true; }
+
+void NUTemplateToOutput::Release() { delete this; }
+
+int NUTemplateToOutput::Output() { return Render(); }
+
+int NUTemplateToOutput::SetVar(const char* name, const char* value, int escapeLevel) {
+    if (!name || !*name) return -50;
+    if (!value) value = "";
+    char* escaped = nullptr;
+    if (escapeLevel > 0) {
+        int ret = Escape(value, nullptr, &escaped, escapeLevel);
+        if (ret < 0) return ret;
+        value = escaped;
+    }
+    int ret = variables->Add(name, value, static_cast<int>(strlen(value)) + 1);
+    free(escaped);
+    return ret;
+}
+
+int NUTemplateToOutput::RemoveVar(const char* name) { return variables->RemoveByName(name); }
+
+void NUTemplateToOutput::SetTemplateFile(const char* path, bool toBufferAndKeepCase) {
+    DropText();
+    CopyCut(templatePath, sizeof templatePath, path);
+    if (toBufferAndKeepCase) {
+        toBuffer = true;
+        keepCase = true;
+    }
+}
+
+void NUTemplateToOutput::SetTemplateText(char* given, bool toBufferAndKeepCase) {
+    DropText();
+    givenText = given;
+    text = given;
+    textLength = given ? static_cast<int>(strlen(given)) : 0;
+    if (toBufferAndKeepCase) {
+        toBuffer = true;
+        keepCase = true;
+    }
+}
+
+void NUTemplateToOutput::SetStartLine(int n) { startLine = n; }
+void NUTemplateToOutput::SetLastLine(int n) { lastLine = n; }
+
+void NUTemplateToOutput::SetStartMarker(const char* s) {
+    CopyCut(startMarker, sizeof startMarker, s);
+}
+
+void NUTemplateToOutput::SetEndMarker(const char* s) { CopyCut(endMarker, sizeof endMarker, s); }
+
+void NUTemplateToOutput::SetMessageSource(NUNVList* source) { messageSource = source; }
+
+void NUTemplateToOutput::SetDefaultSelectValue(const char* s) {
+    CopyCut(defaultSelectValue, sizeof defaultSelectValue, s);
+}
+
+int NUTemplateToOutput::SetDateVar(const char* name, const char* date) {
+    if (date && strlen(date) == 8 && strspn(date, "0123456789") == 8) {
+        char formatted[32];
+        snprintf(formatted, sizeof formatted, "%04d-%02d-%02d", YearOf(date), DigitsAt4(date),
+                 DigitsAt6(date));
+        return SetVar(name, formatted, 0);
+    }
+    return SetVar(name, date, 0);
+}
+
+// ---- rendering ----
+
+int NUTemplateToOutput::Render() {
+    if (!text) {
+        if (!templatePath[0]) return -52;
+        char* loaded = nullptr;
+        int size = ReadTemplateFile(templatePath, &loaded);
+        if (size < 0) return size;
+        text = loaded;
+        textLength = size;
+    }
+    char* section = nullptr;
+    int ret = SelectSection(&section);
+    if (ret < 0) return ret;
+    char* result = nullptr;
+    ret = Expand(section, &result);
+    free(section);
+    if (ret < 0) return ret;
+    if (!result) return 0;
+    if (!toBuffer) {
+        TemplateStdoutBinary();
+        ret = WriteOut(result);
+        free(result);
+        return ret;
+    }
+    if (!output) {
+        output = result;
+        return 0;
+    }
+    size_t have = strlen(output);
+    size_t add = strlen(result);
+    char* grown = static_cast<char*>(realloc(output, have + add + 1));
+    if (!grown) {
+        free(result);
+        return -2;
+    }
+    memcpy(grown + have, result, add + 1);
+    output = grown;
+    free(result);
+    return 0;
+}
+
+int NUTemplateToOutput::WriteOut(const char* out) {
+    fputs(out ? out : "", stdout);
+    fflush(stdout);
+    return 0;
+}
+
+int NUTemplateToOutput::ReadTemplateFile(const char* path, char** out) {
+    if (!path || !*path || !out) return -50;
+    return TemplateReadWholeFile(path, out);
+}
+
+int NUTemplateToOutput::SelectSection(char** out) {
+    if (!out || !text) return -50;
+    const char* begin = text;
+    const char* end = text + textLength;
+    const char* start = begin;
+    const char* stop = end;
+    bool startFound = false;
+    bool endFound = false;
+    bool startLost = false;
+    int lineNo = 1;
+    for (const char* line = begin; line < end; ++lineNo) {
+        const char* lf = static_cast<const char*>(memchr(line, '\n', static_cast<size_t>(end - line)));
+        const char* next = lf ? lf + 1 : end;
+        if (!endFound) {
+            if (endMarker[0]) {
+                if (StartsWith(line, end, endMarker)) endFound = true;
+            } else if (lastLine > 0 && lineNo > lastLine) {
+                endFound = true;
+            }
+            if (endFound) stop = line;
+        }
+        if (!startFound) {
+            if (startMarker[0]) {
+                if (StartsWith(line, end, startMarker)) {
+                    if (next >= end) {
+                        startLost = true;
+                        break;
+                    }
+                    start = next;
+                    startFound = true;
+                }
+            } else if (startLine > 0 && lineNo == startLine) {
+                start = line;
+                startFound = true;
+            }
+        }
+        if (endFound) break;
+        line = next;
+    }
+    if (startMarker[0] && (!startFound || startLost)) return -56;
+    if (endMarker[0] && !endFound) return -57;
+    size_t length = stop > start ? static_cast<size_t>(stop - start) : 0;
+    char* section = static_cast<char*>(malloc(length + 1));
+    if (!section) return -51;
+    memcpy(section, start, length);
+    section[length] = '\0';
+    *out = section;
+    return 0;
+}
+
+// ---- buffers and escaping ----
+
+int NUTemplateToOutput::GrowBuffer(char** buf, int* capacity, int newCapacity) {
+    if (!buf || !capacity || newCapacity < 1) return -50;
+    size_t used = *buf ? strlen(*buf) : 0;
+    if (used >= static_cast<size_t>(newCapacity)) return -50;
+    char* grown = static_cast<char*>(calloc(static_cast<size_t>(newCapacity), 1));
+    if (!grown) return -51;
+    if (*buf) memcpy(grown, *buf, used);
+    if (appendBuf == *buf) appendBuf = grown;
+    free(*buf);
+    *buf = grown;
+    *capacity = newCapacity;
+    return 0;
+}
+
+int NUTemplateToOutput::AppendText(char** buf, int* capacity, const char* s, int n) {
+    if (!buf || !*buf || !capacity || !s || n < 0) return -50;
+    size_t add = strnlen(s, static_cast<size_t>(n));
+    // The cached length stands for strlen(*buf) while the buffer still ends there.
+    size_t used;
+    if (appendBuf == *buf && appendLength < *capacity && (*buf)[appendLength] == '\0' &&
+        (appendLength == 0 || (*buf)[appendLength - 1] != '\0')) {
+        used = static_cast<size_t>(appendLength);
+    } else {
+        used = strlen(*buf);
+    }
+    if (used + add >= static_cast<size_t>(*capacity)) {
+        long long want = 2LL * *capacity + 2LL * static_cast<long long>(add);
+        if (want < static_cast<long long>(used + add + 1)) want = static_cast<long long>(used + add + 1);
+        if (want > INT_MAX) return -51;
+        int ret = GrowBuffer(buf, capacity, static_cast<int>(want));
+        if (ret < 0) return ret;
+    }
+    memcpy(*buf + used, s, add);
+    (*buf)[used + add] = '\0';
+    appendBuf = *buf;
+    appendLength = static_cast<int>(used + add);
+    return 0;
+}
+
+int NUTemplateToOutput::CharLength(int byte) {
+    unsigned char lead = static_cast<unsigned char>(byte);
+    if (lead < 0x80) return 1;
+    int n = Utf8LeadLength(lead);
+    return n > 0 ? n : 1;
+}
+
+int NUTemplateToOutput::Escape(const char* s, const char* end, char** out, int level) {
+    if (!s || !out || level < 1) return -50;
+    if (end && end < s) return -50;
+    size_t n = end ? static_cast<size_t>(end - s) + 1 : strlen(s);
+    if (n > (static_cast<size_t>(INT_MAX) - 257) / 8) return -51;
+    size_t size = 8 * n + 257;
+    char* buf = static_cast<char*>(calloc(size, 1));
+    if (!buf) return -51;
+    size_t limit = size - 1;
+    size_t o = 0;
+    auto put = [&](const char* piece, size_t len) {
+        if (o + len > limit) len = limit - o;
+        memcpy(buf + o, piece, len);
+        o += len;
+    };
+    for (size_t i = 0; i < n; ++i) {
+        char c = s[i];
+        int seq = CharLength(static_cast<unsigned char>(c));
+        if (seq >= 2) {
+            size_t len = static_cast<size_t>(seq);
+            if (i + len > n) len = n - i;
+            put(s + i, len);
+            i += len - 1;
+            continue;
+        }
+        if (level >= 2) {
+            if (c == '\n') { put("<br>\n", 5); continue; }
+            if (c == '\r') continue;
+            if (c == ' ' && ((i + 1 < n && s[i + 1] == ' ') ||
+                             (i > 0 && (s[i - 1] == '\n' || s[i - 1] == '\t')))) {
+                put("&nbsp;", 6);
+                continue;
+            }
+        }
+        switch (c) {
+            case '&': put("&amp;", 5); break;
+            case '"': put("&quot;", 6); break;
+            case '<': put("&lt;", 4); break;
+            case '>': put("&gt;", 4); break;
+            default: put(&c, 1); break;
+        }
+    }
+    *out = buf;
+    return 0;
+}
+
+// ---- substitution ----
+
+int NUTemplateToOutput::LookupVar(const char* name, const char** value) {
+    char* found = nullptr;
+    int ret = variables->Find(name, &found);
+    if (ret < 0) return ret;
+    if (ret == 1) {
+        *value = found;
+        return 1;
+    }
+    return 0;
+}
+
+int NUTemplateToOutput::Substitute(const char* in, char** out) {
+    if (!in || !out) return -50;
+    size_t n = strlen(in);
+    if (n > (static_cast<size_t>(INT_MAX) - 8193) / 4) return -51;
+    int capacity = static_cast<int>(4 * n + 8193);
+    char* buf = static_cast<char*>(calloc(static_cast<size_t>(capacity), 1));
+    if (!buf) return -51;
+    const char* p = in;
+    const char* end = in + n;
+    int ret = 0;
+    while (p < end && ret >= 0) {
+        const char* dollar = static_cast<const char*>(memchr(p, '$', static_cast<size_t>(end - p)));
+        if (!dollar) {
+            ret = AppendText(&buf, &capacity, p, static_cast<int>(end - p));
+            break;
+        }
+        ret = AppendText(&buf, &capacity, p, static_cast<int>(dollar - p));
+        if (ret < 0) break;
+        const char* lf = static_cast<const char*>(memchr(dollar + 1, '\n', static_cast<size_t>(end - dollar - 1)));
+        const char* lineEnd = lf ? lf : end;
+        const char* close = static_cast<const char*>(memchr(dollar + 1, '$', static_cast<size_t>(lineEnd - dollar - 1)));
+        if (!close) {
+            const char* next = lf ? lf + 1 : end;
+            ret = AppendText(&buf, &capacity, dollar, static_cast<int>(next - dollar));
+            p = next;
+            continue;
+        }
+        std::string name(dollar + 1, close);
+        if (name.compare(0, 2, "LL") == 0) {
+            std::string key = name.substr(2);
+            char* word = nullptr;
+            int found = messageSource ? messageSource->Find(key.c_str(), &word) : 0;
+            if (found < 0) {
+                ret = found;
+                break;
+            }
+            const char* piece = (found == 1 && word) ? word : key.c_str();
+            ret = AppendText(&buf, &capacity, piece, static_cast<int>(strlen(piece)));
+        } else {
+            const char* value = nullptr;
+            int found = LookupVar(name.c_str(), &value);
+            if (found < 0) {
+                ret = found;
+                break;
+            }
+            if (found == 0) {
+                ret = AppendText(&buf, &capacity, dollar, static_cast<int>(close - dollar + 1));
+            } else if (value) {
+                ret = AppendText(&buf, &capacity, value, static_cast<int>(strlen(value)));
+            }
+        }
+        p = close + 1;
+    }
+    if (ret < 0) {
+        free(buf);
+        return ret;
+    }
+    *out = buf;
+    return 0;
+}
+
+int NUTemplateToOutput::Expand(const char* in, char** out) {
+    if (!in || !out) return -50;
+    if (!*in) return 0;
+    memcpy(currentSelectValue, defaultSelectValue, sizeof currentSelectValue);
+    char* substituted = nullptr;
+    int ret = Substitute(in, &substituted);
+    if (ret < 0) return ret;
+    if (!keepCase) UppercaseTags(substituted);
+    size_t n = strlen(substituted);
+    if (n > static_cast<size_t>(INT_MAX / 2) - 1) {
+        free(substituted);
+        return -51;
+    }
+    int capacity = static_cast<int>(2 * n + 2);
+    char* buf = static_cast<char*>(calloc(static_cast<size_t>(capacity), 1));
+    if (!buf) {
+        free(substituted);
+        return -51;
+    }
+    const char* p = substituted;
+    const char* end = substituted + n;
+    bool dropping = false;
+    while (p < end && ret >= 0) {
+        const char* lt = static_cast<const char*>(memchr(p, '<', static_cast<size_t>(end - p)));
+        if (!lt) {
+            if (!dropping) ret = AppendText(&buf, &capacity, p, static_cast<int>(end - p));
+            break;
+        }
+        if (!dropping) ret = AppendText(&buf, &capacity, p, static_cast<int>(lt - p));
+        if (ret < 0) break;
+        const char* close = static_cast<const char*>(memchr(lt, '>', static_cast<size_t>(end - lt)));
+        if (!close) close = static_cast<const char*>(memchr(lt, '\n', static_cast<size_t>(end - lt)));
+        if (!close) close = end - 1;
+        const char* tagEnd = close + 1;
+        int tagLength = static_cast<int>(tagEnd - lt);
+        if (StartsWith(lt, tagEnd, "</textarea>")) {
+            dropping = false;
+            ret = AppendText(&buf, &capacity, lt, tagLength);
+        } else if (dropping) {
+            // inside a filled textarea: its template content is replaced
+        } else if (StartsWith(lt, tagEnd, "<textarea")) {
+            ret = FillTextarea(&buf, &capacity, lt, tagLength);
+            if (ret == 1) {
+                dropping = true;
+                ret = 0;
+            }
+        } else if (StartsWith(lt, tagEnd, "<form ")) {
+            ret = FillForm(&buf, &capacity, lt, tagLength);
+        } else if (StartsWith(lt, tagEnd, "<input ")) {
+            ret = FillInput(&buf, &capacity, lt, tagLength);
+        } else if (StartsWith(lt, tagEnd, "<select ")) {
+            ret = FillSelect(&buf, &capacity, lt, tagLength);
+        } else if (StartsWith(lt, tagEnd, "<option")) {
+            ret = FillOption(&buf, &capacity, lt, tagLength);
+        } else {
+            ret = AppendText(&buf, &capacity, lt, tagLength);
+        }
+        p = tagEnd;
+    }
+    free(substituted);
+    if (ret < 0) {
+        free(buf);
+        return ret;
+    }
+    *out = buf;
+    return 0;
+}
