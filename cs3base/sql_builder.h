@@ -1,0 +1,77 @@
+// The SQL statement builder: turns a statement buffer into one SQL Server
+// statement (SELECT, locking SELECT, count, maximum, INSERT, UPDATE, DELETE).
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "cs3base/record_buffer.h"
+
+// Longest value in bytes that a condition may carry after escaping is asked
+// for; a longer one makes the builder fail.
+constexpr size_t kConditionValueMax = 4096;
+// The escape set of like patterns and like search texts.
+constexpr const char* kLikeEscapeSet = "%[";
+
+// Builder results: 0 with the statement written to out (or stored in the
+// buffer); -62 no statement (empty table expression, a condition value over
+// 4096 bytes, no environment for the shared escape buffer); -110 nothing to
+// update or insert; -10 allocation failure.
+
+// SELECT [DISTINCT] <select list or *> FROM table [WHERE conditions]
+// [ORDER BY ...]; conditions is the text BuildConditions gave.
+int BuildSelect(const char* table, const CS3ItemList& selectList, const std::string& conditions,
+                const CS3ItemList& orderList, bool distinct, std::string& out);
+// SELECT over "<table> with(updlock)" with the buffer's select list,
+// conditions and order, never DISTINCT; stored as the buffer's statement.
+int BuildSelectForUpdate(CS3DataDB& buffer);
+// SELECT of the buffer followed by " group by <text>" when the buffer has a
+// group-by text; stored as the buffer's statement.
+int BuildSelectWithGroup(CS3DataDB& buffer, bool distinct);
+// SELECT count(<column>) (column null or "": SID_CORPORATE) with the
+// buffer's conditions; stored as the buffer's statement.
+int BuildCount(CS3DataDB& buffer, const char* column);
+// "select max(SEQNO) from <table> where <conditions>"; stored as the
+// buffer's statement.
+int BuildMaxSeqno(CS3DataDB& buffer);
+// INSERT of the first row's columns followed by the equal list's key
+// columns; the values of kind-4 columns go to the buffer's Params().
+int BuildInsert(CS3DataDB& buffer);
+// UPDATE of the first row's columns with the buffer's conditions; kind-4
+// values go to the buffer's Params().
+int BuildUpdate(CS3DataDB& buffer);
+// DELETE FROM <table> [WHERE ...]; stored as the buffer's statement.
+int BuildDelete(CS3DataDB& buffer);
+
+// The WHERE text alone of the six condition lists ("" without condition).
+int BuildConditions(const CS3ItemList& geList, const CS3ItemList& leList,
+                    const CS3ItemList& eqList, const CS3ItemList& neList,
+                    const CS3ItemList& likeList, const CS3ItemList& inList, std::string& out);
+// BuildConditions over a buffer's six lists.
+int BuildConditions(const CS3DataDB& buffer, std::string& out);
+
+// Escapes value into destination, which must hold 2 * strlen(value) + 1
+// bytes (3 * strlen(value) + 1 with an escape set): single quotes doubled,
+// bytes of escapeSet (when given) written as "[x]", and a backslash right
+// before CR or LF written as backslash, backslash, LF. Null or "" gives "".
+// Returns the length written (without the NUL).
+size_t EscapeValue(char* destination, const char* value, const char* escapeSet);
+// EscapeValue into a string.
+std::string EscapeText(const char* value, const char* escapeSet);
+
+// The column name as it must be written for the table expression: alias
+// given: "alias.column"; a table list: the first table's alias ("a" for a
+// parenthesised sub-select); a join: "a.column"; otherwise the bare name.
+std::string QualifyColumn(const char* table, const char* alias, const char* column);
+std::string QualifyColumn(const CS3DataDB& buffer, const char* alias, const char* column);
+
+// The stand-alone count statement over tables (joined with ","), limited
+// to the installation's company and the extra condition when not empty.
+// Returns the statement text; -62 when tables is empty (out left empty).
+int BuildCountRows(const std::vector<std::string>& tables, const char* extra, std::string& out);
+// Builds that statement, executes it and reads the count from the first
+// column of the first row: the count, or a negative code (-110, -111 when
+// there is no row; the session's failure codes).
+int CountRows(const std::vector<std::string>& tables, const char* extra);
+int CountRows(const char* table, const char* extra);
