@@ -3,8 +3,8 @@
 #pragma once
 
 #include "util/nu_string.h"
+#include "util/nv_io.h"
 
-class NUNVList;
 class CdDBConnection;
 // Objects of the catalog, time-zone, user and settings units; the
 // environment holds them by pointer and creates them on first use.
@@ -19,7 +19,7 @@ class CS3User;
 
 // A file-backed name-value object: its file is <directory>/<name>, the
 // directory being the data directory or the company directory under it.
-class CMSioObj {
+class CMSioObj : public NUioObjList {
 public:
     // perCompany: the directory is "<dataDir><cid>/" instead of dataDir.
     // Without an environment the directory starts empty.
@@ -28,9 +28,10 @@ public:
     CMSioObj(const CMSioObj&) = delete;
     CMSioObj& operator=(const CMSioObj&) = delete;
 
-    // Joins GetDir and GetName into the object's path and copies it into
-    // dst (1024 bytes). 0; -11 without a name; -1 when it would not fit.
-    virtual int GetPath(char* dst);
+    // Joins GetDir and GetName into the object's path (SetPath) and copies
+    // it into dst (1024 bytes). 0; -11 without a name; -1 when it would not
+    // fit.
+    int GetPath(char* dst) override;
 
     // Stores the file name. 0 or the string's failure code.
     virtual int SetName(const char* name);
@@ -54,7 +55,7 @@ public:
 
     // One configuration pair: kept in the settings list, then applied when
     // the name is a known key. 0, a store's failure code, or -10.
-    virtual int Add(const char* name, const char* value, unsigned char* ctx);
+    int Add(const char* name, const char* value, unsigned char* ctx) override;
     const char* GetDir() override;
 
     // --- Operations added by the environment, in dispatch order. ---
@@ -185,7 +186,7 @@ public:
 
     // Every configuration pair as read, in file order (null before the
     // first pair). Owned by the environment.
-    NUNVList* SettingsList() const { return settingsList; }
+    NUNVList* SettingsList() const { return list; }
 
     // Log support: the error trace that TraceError fills, and the timer
     // stack of the time log (created on first use; null when that fails).
@@ -195,6 +196,8 @@ public:
     NUString& UserMessage() { return userMessage; }
     // The last key that the check-new-key operation accepted ("" at first).
     const char* LastKey() const { return lastKey; }
+    // Size in bytes of the shared work buffer (0 before it is reserved).
+    int WorkBufferSize() const { return workBufferSize; }
     // Next temporary-file sequence number; the counter then advances.
     int NextTempSequence() { return tempSequence++; }
 
@@ -211,7 +214,6 @@ private:
     int SetHomeDirectories(const char* home);
     int ApplyKey(const char* name, const char* value);
     int AddToSettings(const char* name, const char* value);
-    void ReleaseOwned();
 
     // Configuration values.
     NUString errLogName, traceFileName, lockLogName, timeLogName, docRoot;
@@ -228,7 +230,6 @@ private:
     // Derived directories and URL paths.
     NUString homeDir, dataDir, fileDir, pageDir, mailDataDir, imageRoot, smartphoneRoot;
 
-    NUNVList* settingsList = nullptr;
     NUNVList* timerStack = nullptr;
     NUString errorTrace;
     NUString userMessage;
@@ -274,6 +275,10 @@ int ReserveWorkBuffer(int length);
 // The shared work buffer (owned by the environment). 0; -99 without
 // environment; -10 when it was never reserved.
 int GetWorkBuffer(char** out);
+// The decimal reading of configuration integers: leading blanks and one
+// sign accepted, reading stops at the first non-digit, no digits give 0;
+// values beyond the 32-bit range give its nearest end.
+int ReadDecimal(const char* text);
 // Guards against issuing the same record key twice in a row. 0 and the key
 // is remembered (cut to 31 bytes); -6100001 when it equals the last key;
 // -99 for a null key or without environment.

@@ -1,16 +1,277 @@
-// Log and trace output. Placeholder bodies until the log unit lands: they
-// write nothing and report no environment.
+// Log and trace output: the current log file, the error trace, the time
+// log, registered log files and the end-of-run error record.
 #include "util/log.h"
 
-void SetLogPath(const char*, char* previous) {
-    if (previous) previous[0] = '\0';
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/cms_app.h"
+#include "env/environment.h"
+#include "db/session.h"
+#include "env/paths.h"
+#include "util/file.h"
+#include "util/date_time.h"
+#include "util/log_file.h"
+#include "util/nv_list.h"
+
+namespace {
+
+const char kUnit[] = "NULog";
+
+constexpr size_t kPathSize = 512;
+constexpr size_t kLineSize = 8192;
+constexpr size_t kTraceTextSize = 8000;
+constexpr size_t kTraceHexSize = 16000;
+
+char currentPath[kPathSize];
+bool pathSet = false;
+
+struct RegisteredLog {
+    int id;
+    char path[kPathSize];
+};
+RegisteredLog** registered = nullptr;
+int registeredCount = 0;
+
+// vsnprintf into buffer (size bytes); the length actually held, so a
+// longer message is cut at size - 1 bytes.
+size_t FormatInto(char* buffer, size_t size, const char* format, va_list args) {
+    int n = vsnprintf(buffer, size, format ? format : "", args);
+    if (n < 0) {
+        buffer[0] = '\0';
+        return 0;
+    }
+    return static_cast<size_t>(n) < size ? static_cast<size_t>(n) : size - 1;
 }
-void LogAppend(const char*, ...) {}
-int TraceError(const char*, ...) { return -99; }
-int TraceDBError(const char*, ...) { return -99; }
-void TimerStart() {}
-void TimeLog(const char*, ...) {}
-int RegisterLogFile(const char* path) { return path ? 0 : -99; }
-void ReleaseLogFiles() {}
-void LogToRegistered(int, const char*, ...) {}
-void WriteErrorLog(CMSApp*, const char*, int, const char*, char) {}
+
+// Writes stamp followed by the message bytes to path in one append.
+void WriteStamped(const char* path, const char* stamp, const char* message, size_t length) {
+    size_t stampLen = strlen(stamp);
+    char* line = static_cast<char*>(malloc(stampLen + length));
+    if (!line) return;
+    memcpy(line, stamp, stampLen);
+    memcpy(line + stampLen, message, length);
+    AppendToFile(path, line, stampLen + length);
+    free(line);
+}
+
+RegisteredLog* FindRegistered(int id) {
+    for (int i = 0; i < registeredCount; ++i)
+        if (registered[i]->id == id) return registered[i];
+    return nullptr;
+}
+
+}  // namespace
+
+void SetLogPath(const char* path, char* previous) {
+    if (previous) snprintf(previous, kPathSize, "%s", pathSet ? currentPath : "");
+    // A path that does not fit the buffer is refused rather than cut: a cut
+    // path would name some other file.
+    if (path && path[0] && strlen(path) < kPathSize) {
+        memcpy(currentPath, path, strlen(path) + 1);
+        pathSet = true;
+    } else {
+        currentPath[0] = '\0';
+        pathSet = false;
+    }
+}
+
+void LogAppend(const char* format, ...) {
+    if (!pathSet || !currentPath[0]) return;
+    char message[kLineSize];
+    va_list args;
+    va_start(args, format);
+    size_t length = FormatInto(message, sizeof message, format, args);
+    va_end(args);
+    ClockTime t;
+    LocalClockNow(&t);
+    char stamp[64];
+    snprintf(stamp, sizeof stamp, "%02d/%02d/%02d %02d:%02d:%02d.%03d ", t.year, t.month, t.day,
+             t.hour, t.minute, t.second, t.millisecond);
+    WriteStamped(currentPath, stamp, message, length);
+}
+
+// Appends text (length bytes) to the trace, hex-encoded: each byte as two
+// lowercase digits, a line feed kept, a carriage return dropped.
+static int AppendEncoded(NUString& trace, const char* text, size_t length) {
+    static const char digits[] = "0123456789abcdef";
+    char encoded[kTraceHexSize];
+    size_t out = 0;
+    for (size_t i = 0; i < length; ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == '\r') continue;
+        if (c == '\n') {
+            encoded[out++] = '\n';
+            continue;
+        }
+        encoded[out++] = digits[c >> 4];
+        encoded[out++] = digits[c & 15];
+    }
+    encoded[out] = '\0';
+    if (out > 0 && trace.Append(encoded) != 0) return -2;
+    if (!trace.IsEmpty() && trace.Append("\n") != 0) return -2;
+    return 0;
+}
+
+static int TraceErrorV(const char* format, va_list args) {
+    CMSioObjApp* env = AppEnvironment();
+    if (!env) return -99;
+    char text[kTraceTextSize];
+    size_t length = FormatInto(text, sizeof text, format, args);
+    return AppendEncoded(env->ErrorTrace(), text, length);
+}
+
+int TraceError(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    int r = TraceErrorV(format, args);
+    va_end(args);
+    return r;
+}
+
+int TraceDBError(const char* format, ...) {
+    char text[kLineSize];
+    va_list args;
+    va_start(args, format);
+    FormatInto(text, sizeof text, format, args);
+    va_end(args);
+    // Without a connection the session records the site and gives -2000001.
+    char message[4096] = "";
+    int code = DBLastError(message);
+    return TraceError("%s dberr=[%d] dbmsg=[%s]", text, code, message);
+}
+
+void TimerStart() {
+    CMSioObjApp* env = AppEnvironment();
+    if (!env || env->TimeLogName()[0] == '\0') return;
+    NUNVList* stack = env->TimerStack();
+    if (!stack) return;
+    ClockTime t;
+    UtcClockNow(&t);
+    char stamp[64];
+    snprintf(stamp, sizeof stamp, "%04d%02d%02d%02d%02d%02d", t.year, t.month, t.day, t.hour,
+             t.minute, t.second);
+    uint32_t tick = TickCountMs();
+    stack->Add(stamp, reinterpret_cast<const char*>(&tick), sizeof tick);
+}
+
+void TimeLog(const char* format, ...) {
+    CMSioObjApp* env = AppEnvironment();
+    if (!env || env->TimeLogName()[0] == '\0') return;
+    char message[kLineSize];
+    va_list args;
+    va_start(args, format);
+    FormatInto(message, sizeof message, format, args);
+    va_end(args);
+    uint32_t now = TickCountMs();
+
+    char saved[kPathSize];
+    SetLogPath(env->TimeLogName(), saved);
+
+    NUNVList* stack = env->TimerStack();
+    int depth = stack ? stack->Count() : 0;
+    char startText[64] = "";
+    char useText[64] = "";
+    if (depth > 0) {
+        char* name = nullptr;
+        char* value = nullptr;
+        if (stack->NameAt(depth - 1, &name) == 0 && name && strlen(name) >= 14) {
+            snprintf(startText, sizeof startText, "start %.2s/%.2s %.2s:%.2s:%.2s ", name + 4,
+                     name + 6, name + 8, name + 10, name + 12);
+        }
+        if (stack->ValueAt(depth - 1, &value) == 0 && value) {
+            uint32_t start;
+            memcpy(&start, value, sizeof start);
+            uint32_t e = now - start;
+            snprintf(useText, sizeof useText, "use %d:%02d:%02d.%03d",
+                     static_cast<int>(e / 3600000), static_cast<int>(e / 60000 % 60),
+                     static_cast<int>(e / 1000 % 60), static_cast<int>(e % 1000));
+        }
+    }
+    LogAppend("%05d %s%s \"%s\"\n", depth, startText, useText, message);
+    SetLogPath(saved, nullptr);
+    if (depth > 0) stack->RemoveAt(depth - 1);
+}
+
+int RegisterLogFile(const char* path) {
+    if (!path || strlen(path) >= kPathSize) return -99;
+    if (RegisteredLog* entry = FindRegistered(1)) {
+        memcpy(entry->path, path, strlen(path) + 1);
+        return 0;
+    }
+    auto** table = static_cast<RegisteredLog**>(
+        malloc(sizeof(RegisteredLog*) * static_cast<size_t>(registeredCount + 1)));
+    if (!table) return -10;
+    auto* entry = static_cast<RegisteredLog*>(malloc(sizeof(RegisteredLog)));
+    if (!entry) {
+        free(table);
+        return -10;
+    }
+    entry->id = 1;
+    memcpy(entry->path, path, strlen(path) + 1);
+    for (int i = 0; i < registeredCount; ++i) table[i] = registered[i];
+    table[registeredCount] = entry;
+    free(registered);
+    registered = table;
+    ++registeredCount;
+    return 0;
+}
+
+void ReleaseLogFiles() {
+    for (int i = 0; i < registeredCount; ++i) free(registered[i]);
+    free(registered);
+    registered = nullptr;
+    registeredCount = 0;
+}
+
+void LogToRegistered(int id, const char* format, ...) {
+    RegisteredLog* entry = FindRegistered(id);
+    if (!entry || !entry->path[0]) return;
+    char message[kLineSize];
+    va_list args;
+    va_start(args, format);
+    size_t length = FormatInto(message, sizeof message, format, args);
+    va_end(args);
+    ClockTime t;
+    LocalClockNow(&t);
+    char stamp[64];
+    snprintf(stamp, sizeof stamp, "%02d/%02d/%02d %02d:%02d:%02d ", t.year, t.month, t.day,
+             t.hour, t.minute, t.second);
+    WriteStamped(entry->path, stamp, message, length);
+}
+
+void WriteErrorLog(CMSApp* application, const char* secondName, int code, const char* text,
+                   char kind) {
+    CMSioObjApp* env = AppEnvironment();
+    bool switched = false;
+    char saved[kPathSize];
+    NUString dir;
+    if (env) env->GetTempDir(&dir, true);
+    if (!dir.IsEmpty()) {
+        EnsureDirectory(dir.Get());
+        const char* program = application ? application->ProgramName() : "";
+        NUString tag;
+        if (secondName && secondName[0])
+            tag.Format("_%s_%s_", program, secondName);
+        else
+            tag.Format("_%s_", program);
+        char path[1024];
+        if (TempFileName(tag.Get(), path) == 0 && strlen(path) + 4 < sizeof path) {
+            strcat(path, ".txt");
+            SetLogPath(path, saved);
+            switched = true;
+        }
+    }
+    if (text) {
+        // A message without a kind letter keeps an empty kind field.
+        if (kind)
+            LogAppend("%d:%c:%s\r\n", code, kind, text);
+        else
+            LogAppend("%d::%s\r\n", code, text);
+    }
+    LogAppend("%s\n", env ? env->ErrorTrace().Get() : "");
+    if (env) env->ErrorTrace().Clear();
+    if (switched) SetLogPath(saved, nullptr);
+}

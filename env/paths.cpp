@@ -1,0 +1,124 @@
+// Installation paths: the home-derived directories, company and user
+// directories, the temporary directory of the day and temporary names.
+#include "env/paths.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "env/environment.h"
+#include "util/date_time.h"
+#include "util/file.h"
+#include "util/log.h"
+#include "util/process.h"
+
+namespace {
+
+const char kUnit[] = "CMSioObjApp";
+
+// The text after the last "/", backslash or ":" of path.
+const char* LastComponent(const char* path) {
+    const char* last = path;
+    for (const char* p = path; *p; ++p)
+        if (*p == '/' || *p == '\\' || *p == ':') last = p + 1;
+    return last;
+}
+
+// Company directory of base + "user/" + group + the user number text.
+int UserDir(const char* base, const char* userNumber, NUString* out, bool trailingSlash) {
+    if (!out) return -99;
+    if (!userNumber) userNumber = "";
+    CMSioObjApp* env = AppEnvironment();
+    std::string group;
+    if (env && env->MaxDir() != 0) {
+        long long n = ReadDecimal(userNumber);
+        group = std::to_string(n / env->MaxDir() + 1) + "/";
+    }
+    NUString company;
+    if (CompanyDir(base, &company) != 0) return -2;
+    std::string dir = std::string(company.Get()) + "user/" + group + userNumber;
+    if (trailingSlash) dir += "/";
+    return out->Set(dir.c_str());
+}
+
+}  // namespace
+
+int CMSioObjApp::SetHomeDirectories(const char* home) {
+    std::string base = std::string(home ? home : "") + "/";
+    int r = homeDir.Set(base.c_str());
+    if (r == 0) r = dataDir.Set((base + "data/").c_str());
+    if (r == 0) r = fileDir.Set((base + "file/").c_str());
+    if (r == 0) r = pageDir.Set((base + "page/").c_str());
+    if (r == 0) r = mailDataDir.Set((base + "wmldata/").c_str());
+    return r;
+}
+
+int CMSioObjApp::GetTempDir(NUString* out, bool trailingSlash) {
+    if (!out) return -99;
+    char stamp[15];
+    NowStamp(stamp, 0);
+    std::string dir = std::string(dataDir.Get()) + std::to_string(companyId) + "/tmp/" +
+                      std::string(stamp, strnlen(stamp, 8));
+    if (trailingSlash) dir += "/";
+    return out->Append(dir.c_str());
+}
+
+int CompanyDir(const char* base, NUString* out) {
+    if (!out) return -99;
+    CMSioObjApp* env = AppEnvironment();
+    std::string dir = std::string(env && base ? base : "") + std::to_string(CompanyNumber()) + "/";
+    return out->Set(dir.c_str());
+}
+
+int UserDataDir(const char* userNumber, NUString* out) {
+    CMSioObjApp* env = AppEnvironment();
+    return UserDir(env ? env->DataDir() : "", userNumber, out, false);
+}
+
+int UserFileDir(const char* userNumber, NUString* out, bool trailingSlash) {
+    CMSioObjApp* env = AppEnvironment();
+    return UserDir(env ? env->FileDir() : "", userNumber, out, trailingSlash);
+}
+
+int UserMailDir(const char* userNumber, NUString* out) {
+    CMSioObjApp* env = AppEnvironment();
+    return UserDir(env ? env->MailDataDir() : "", userNumber, out, false);
+}
+
+int TempFileName(const char* hint, char* out) {
+    if (!out) return -99;
+    out[0] = '\0';
+    char stamp[17];
+    LocalStampMs(stamp);
+    char namePart[1024] = "";
+    if (hint) snprintf(namePart, sizeof namePart, "%s", LastComponent(hint));
+    CMSioObjApp* env = AppEnvironment();
+    NUString dir;
+    int sequence = 0;
+    if (env) {
+        env->GetTempDir(&dir, true);
+        sequence = env->NextTempSequence();
+    }
+    int n = snprintf(out, 1024, "%stemp%s%d%s.%d.000", dir.Get(), namePart, CurrentProcessId(),
+                     stamp, sequence);
+    if (n < 0 || n >= 1024) {
+        TraceError("[%s][%d]ret[%d]path[%s]", kUnit, __LINE__, -114, out);
+        out[0] = '\0';
+        return -114;
+    }
+    return UniqueTempName(out);
+}
+
+int UniqueTempName(char* name) {
+    if (!name) return -99;
+    size_t len = strlen(name);
+    if (len < 4) return -114;
+    for (int suffix = 1; PathExists(name) == 1; ++suffix) {
+        if (suffix > 100) {
+            TraceError("[%s][%d]ret[%d]path[%s]", kUnit, __LINE__, -114, name);
+            return -114;
+        }
+        snprintf(name + len - 4, 5, ".%03d", suffix);
+    }
+    return 0;
+}

@@ -1,0 +1,268 @@
+// Log and trace output: current log file, line formats and cuts, the error
+// trace encoding, the time log, registered files, the error record.
+#include "util/log.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "app/cms_app.h"
+#include "env/environment.h"
+#include "support/temp_dir.h"
+#include "util/process.h"
+
+namespace {
+
+const char kStamp[] = R"(\d{4}/\d{2}/\d{2} \d{2}:\d{2}:\d{2}\.\d{3} )";
+
+// Decodes one hex line of the error trace.
+std::string Decode(const std::string& hex) {
+    std::string out;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2)
+        out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    return out;
+}
+
+// An environment whose home is dir.
+CMSioObjApp* MakeEnvironment(const TempDir& dir) {
+    CreateAppEnvironment();
+    ReadConfiguration(dir.path().c_str());
+    return AppEnvironment();
+}
+
+// The configuration file of a home, written before ReadConfiguration.
+void WriteConfig(const TempDir& home, const std::string& text) {
+    std::filesystem::create_directories(home.path() + "/data");
+    ASSERT_TRUE(WriteWholeFile(home.path() + "/data/app", text));
+}
+
+class TestApp : public CMSApp {
+public:
+    int MainWork() override { return 0; }
+    int GetHomeArgument(int, const char* const*, char*, int) override { return -1; }
+};
+
+}  // namespace
+
+TEST(LogPath, SaveAndRestore) {
+    char previous[512] = "junk";
+    SetLogPath("/a/b.txt", previous);
+    EXPECT_STREQ(previous, "");
+    SetLogPath("/c.txt", previous);
+    EXPECT_STREQ(previous, "/a/b.txt");
+    SetLogPath(nullptr, previous);
+    EXPECT_STREQ(previous, "/c.txt");
+    SetLogPath("", previous);
+    EXPECT_STREQ(previous, "");
+}
+
+TEST(LogPath, PathThatDoesNotFitIsRefused) {
+    SetLogPath("/kept.txt", nullptr);
+    SetLogPath(std::string(600, 'x').c_str(), nullptr);
+    char previous[512];
+    SetLogPath(nullptr, previous);
+    EXPECT_STREQ(previous, "");
+}
+
+TEST(LogAppend, WithoutLogFileWritesNothing) {
+    TempDir dir;
+    SetLogPath(nullptr, nullptr);
+    LogAppend("nothing %d\n", 1);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+}
+
+TEST(LogAppend, StampsEachLineAndAppends) {
+    TempDir dir;
+    std::string path = dir.file("log.txt");
+    SetLogPath(path.c_str(), nullptr);
+    LogAppend("one %s\n", "x");
+    LogAppend("two");
+    EXPECT_TRUE(std::regex_match(ReadWholeFile(path),
+                                 std::regex(std::string(kStamp) + "one x\n" + kStamp + "two")));
+}
+
+TEST(LogAppend, MessageIsCutAt8191Bytes) {
+    TempDir dir;
+    std::string path = dir.file("log.txt");
+    SetLogPath(path.c_str(), nullptr);
+    LogAppend("%s", std::string(9000, 'm').c_str());
+    std::string text = ReadWholeFile(path);
+    ASSERT_EQ(text.size(), 24u + 8191u);
+    EXPECT_EQ(text.substr(24), std::string(8191, 'm'));
+}
+
+TEST(LogAppend, UnwritablePathIsSkippedSilently) {
+    TempDir dir;
+    SetLogPath(dir.path().c_str(), nullptr);  // a directory
+    LogAppend("x\n");
+    SetLogPath(dir.file("missing/log.txt").c_str(), nullptr);
+    LogAppend("x\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("missing")));
+}
+
+TEST(TraceError, WithoutEnvironmentRecordsNothing) {
+    EXPECT_EQ(TraceError("[%s:%d] ret[%d]", "X", 1, -5), -99);
+}
+
+TEST(TraceError, EncodesBytesAsLowercaseHexKeepingLineFeeds) {
+    CreateAppEnvironment();
+    NUString& trace = AppEnvironment()->ErrorTrace();
+    EXPECT_EQ(TraceError("a\r\nb"), 0);
+    EXPECT_STREQ(trace.Get(), "61\n62\n");
+    EXPECT_EQ(TraceError("[%s:%d] ret[%d]\xff", "CMSApp", 12, -3), 0);
+    std::string all = trace.Get();
+    std::string last = all.substr(6, all.size() - 7);
+    EXPECT_EQ(last, "5b434d534170703a31325d207265745b2d335dff");
+    EXPECT_EQ(Decode(last), "[CMSApp:12] ret[-3]\xff");
+}
+
+TEST(TraceError, EmptyMessageAddsOnlyALineEndToAFilledTrace) {
+    CreateAppEnvironment();
+    NUString& trace = AppEnvironment()->ErrorTrace();
+    EXPECT_EQ(TraceError("%s", ""), 0);
+    EXPECT_STREQ(trace.Get(), "");
+    TraceError("A");
+    TraceError("%s", "");
+    EXPECT_STREQ(trace.Get(), "41\n\n");
+}
+
+TEST(TraceError, MessageIsCutAt7999Bytes) {
+    CreateAppEnvironment();
+    TraceError("%s", std::string(9000, 'z').c_str());
+    std::string trace = AppEnvironment()->ErrorTrace().Get();
+    ASSERT_EQ(trace.size(), 2u * 7999u + 1u);
+    EXPECT_EQ(trace.substr(0, 4), "7a7a");
+}
+
+TEST(TraceDBError, AddsTheDatabaseErrorToTheRecord) {
+    CreateAppEnvironment();
+    EXPECT_EQ(TraceDBError("[%s:%d]", "S3ComDB", 7), 0);
+    std::string trace = AppEnvironment()->ErrorTrace().Get();
+    ASSERT_FALSE(trace.empty());
+    trace.pop_back();
+    std::string last = trace.substr(trace.rfind('\n') + 1);
+    EXPECT_EQ(Decode(last), "[S3ComDB:7] dberr=[-2000001] dbmsg=[]");
+}
+
+TEST(TimeLog, OffWithoutTimeLogName) {
+    TempDir home;
+    CMSioObjApp* env = MakeEnvironment(home);
+    TimerStart();
+    EXPECT_EQ(env->TimerStack()->Count(), 0);
+    TimeLog("x");
+    EXPECT_TRUE(std::filesystem::is_empty(home.path()));
+}
+
+TEST(TimeLog, LineFormatAndNesting) {
+    TempDir home;
+    WriteConfig(home, "timelog=" + home.file("time.txt") + "\n");
+    CMSioObjApp* env = MakeEnvironment(home);
+    std::string current = home.file("current.txt");
+    SetLogPath(current.c_str(), nullptr);
+
+    TimerStart();
+    TimerStart();
+    EXPECT_EQ(env->TimerStack()->Count(), 2);
+    TimeLog("inner %d", 1);
+    TimeLog("outer");
+    TimeLog("unmatched");
+    EXPECT_EQ(env->TimerStack()->Count(), 0);
+
+    std::string start = R"(start \d{2}/\d{2} \d{2}:\d{2}:\d{2} use 0:00:\d{2}\.\d{3})";
+    std::regex expected(std::string(kStamp) + "00002 " + start + " \"inner 1\"\n" + kStamp +
+                        "00001 " + start + " \"outer\"\n" + kStamp + "00000  \"unmatched\"\n");
+    EXPECT_TRUE(std::regex_match(ReadWholeFile(env->TimeLogName()), expected))
+        << ReadWholeFile(env->TimeLogName());
+    // The current log file is restored after each line.
+    LogAppend("after\n");
+    EXPECT_NE(ReadWholeFile(current).find("after"), std::string::npos);
+}
+
+TEST(TimeLog, StartTextIsTheUtcStartTime) {
+    TempDir home;
+    WriteConfig(home, "timelog=" + home.file("time") + "\n");
+    CMSioObjApp* env = MakeEnvironment(home);
+    TimerStart();
+    char* name = nullptr;
+    ASSERT_EQ(env->TimerStack()->NameAt(0, &name), 0);
+    std::string stamp = name;
+    ASSERT_EQ(stamp.size(), 14u);
+    TimeLog("");
+    std::string expected = "start " + stamp.substr(4, 2) + "/" + stamp.substr(6, 2) + " " +
+                           stamp.substr(8, 2) + ":" + stamp.substr(10, 2) + ":" +
+                           stamp.substr(12, 2) + " use 0:00:00.";
+    EXPECT_NE(ReadWholeFile(env->TimeLogName()).find(expected), std::string::npos);
+}
+
+TEST(RegisteredLog, WritesStampedLinesToTheRegisteredFile) {
+    TempDir dir;
+    EXPECT_EQ(RegisterLogFile(nullptr), -99);
+    LogToRegistered(1, "before\n");
+    ASSERT_EQ(RegisterLogFile(dir.file("a.txt").c_str()), 0);
+    LogToRegistered(1, "RETRY[%d]\n", 3);
+    LogToRegistered(2, "other id\n");
+    EXPECT_TRUE(std::regex_match(ReadWholeFile(dir.file("a.txt")),
+                                 std::regex(R"(\d{4}/\d{2}/\d{2} \d{2}:\d{2}:\d{2} RETRY\[3\]\n)")));
+
+    ASSERT_EQ(RegisterLogFile(dir.file("b.txt").c_str()), 0);  // replaces id 1
+    LogToRegistered(1, "b\n");
+    EXPECT_NE(ReadWholeFile(dir.file("b.txt")).find(" b\n"), std::string::npos);
+    EXPECT_EQ(ReadWholeFile(dir.file("a.txt")).find(" b\n"), std::string::npos);
+
+    ReleaseLogFiles();
+    LogToRegistered(1, "gone\n");
+    EXPECT_EQ(ReadWholeFile(dir.file("b.txt")).find("gone"), std::string::npos);
+    EXPECT_EQ(RegisterLogFile(std::string(600, 'p').c_str()), -99);
+}
+
+TEST(WriteErrorLog, WritesMessageAndTraceToAUniqueTemporaryFile) {
+    TempDir home;
+    CMSioObjApp* env = MakeEnvironment(home);
+    std::string current = home.file("current.txt");
+    SetLogPath(current.c_str(), nullptr);
+    TraceError("[%s:%d] ret[%d]", "ZAppBat", 3, -7);
+    TestApp app;
+
+    WriteErrorLog(&app, "step", -7, "Failed", 'E');
+    WriteErrorLog(&app, nullptr, -8, "No kind", '\0');
+
+    NUString tmp;
+    env->GetTempDir(&tmp, false);
+    std::vector<std::string> files;
+    for (auto& entry : std::filesystem::directory_iterator(tmp.Get()))
+        files.push_back(entry.path().filename().string());
+    std::sort(files.begin(), files.end());
+    ASSERT_EQ(files.size(), 2u);
+    std::string pid = std::to_string(CurrentProcessId());
+    EXPECT_TRUE(std::regex_match(files[0], std::regex("temp_err_" + pid + R"(\d{16}\.2\.000\.txt)")))
+        << files[0];
+    EXPECT_TRUE(
+        std::regex_match(files[1], std::regex("temp_err_step_" + pid + R"(\d{16}\.1\.000\.txt)")))
+        << files[1];
+
+    std::string first = ReadWholeFile(std::string(tmp.Get()) + "/" + files[1]);
+    std::string hex = "5b5a41707042617a3a335d207265745b2d375d";  // [ZAppBat:3] ret[-7]
+    EXPECT_TRUE(std::regex_match(
+        first, std::regex(std::string(kStamp) + "-7:E:Failed\r\n" + kStamp + hex + "\n\n")))
+        << first;
+    std::string second = ReadWholeFile(std::string(tmp.Get()) + "/" + files[0]);
+    EXPECT_TRUE(std::regex_match(
+        second, std::regex(std::string(kStamp) + "-8::No kind\r\n" + kStamp + "\n")))
+        << second;
+    EXPECT_TRUE(env->ErrorTrace().IsEmpty());
+    EXPECT_EQ(ReadWholeFile(current), "");
+    LogAppend("restored\n");
+    EXPECT_NE(ReadWholeFile(current).find("restored"), std::string::npos);
+}
+
+TEST(WriteErrorLog, WithoutEnvironmentWritesToTheCurrentLogFile) {
+    TempDir dir;
+    SetLogPath(dir.file("current.txt").c_str(), nullptr);
+    WriteErrorLog(nullptr, nullptr, 5, "text", 'W');
+    EXPECT_TRUE(std::regex_match(ReadWholeFile(dir.file("current.txt")),
+                                 std::regex(std::string(kStamp) + "5:W:text\r\n" + kStamp + "\n")));
+}
