@@ -99,8 +99,9 @@ TEST(DataDirKey, MovesDirectoriesButNotTheConfigurationFile) {
     NUString out;
     UserDataDir("1", &out);
     EXPECT_EQ(Text(out), other.path() + "/1/user/1/1");
-    env->GetTempDir(&out, false);
-    EXPECT_EQ(Text(out).rfind(other.path() + "/1/tmp/", 0), 0u);
+    NUString tmp;
+    env->GetTempDir(&tmp, false);
+    EXPECT_EQ(Text(tmp).rfind(other.path() + "/1/tmp/", 0), 0u);
 }
 
 TEST(TempDirectory, DayOfTheUtcDate) {

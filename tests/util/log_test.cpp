@@ -191,7 +191,7 @@ TEST(TimeLog, StartTextIsTheUtcStartTime) {
     ASSERT_EQ(env->TimerStack()->NameAt(0, &name), 0);
     std::string stamp = name;
     ASSERT_EQ(stamp.size(), 14u);
-    TimeLog("");
+    TimeLog("%s", "");
     std::string expected = "start " + stamp.substr(4, 2) + "/" + stamp.substr(6, 2) + " " +
                            stamp.substr(8, 2) + ":" + stamp.substr(10, 2) + ":" +
                            stamp.substr(12, 2) + " use 0:00:00.";
@@ -245,7 +245,7 @@ TEST(WriteErrorLog, WritesMessageAndTraceToAUniqueTemporaryFile) {
         << files[1];
 
     std::string first = ReadWholeFile(std::string(tmp.Get()) + "/" + files[1]);
-    std::string hex = "5b5a41707042617a3a335d207265745b2d375d";  // [ZAppBat:3] ret[-7]
+    std::string hex = "5b5a4170704261743a335d207265745b2d375d";  // [ZAppBat:3] ret[-7]
     EXPECT_TRUE(std::regex_match(
         first, std::regex(std::string(kStamp) + "-7:E:Failed\r\n" + kStamp + hex + "\n\n")))
         << first;
