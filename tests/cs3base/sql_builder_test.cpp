@@ -1,0 +1,380 @@
+// Tests of the SQL statement builder: whole statements, clause order, value
+// kinds, escaping, like patterns, qualification and the value limit.
+#include "cs3base/sql_builder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "env/environment.h"
+
+namespace {
+
+std::string Conditions(const CS3DataDB& buffer) {
+    std::string out;
+    EXPECT_EQ(0, BuildConditions(buffer, out));
+    return out;
+}
+
+class SqlBuilderWithEnv : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(0, CreateAppEnvironment()); }
+    void TearDown() override { ReleaseEnvironment(); }
+};
+
+}  // namespace
+
+TEST(SqlBuilderSelect, SelectListConditionsAndOrder) {
+    CS3DataDB b;
+    b.SetTable("TM_OFFICE");
+    AppendItem(b.SelectList(), "ID", "", kItemText);
+    AppendItem(b.SelectList(), "Name", "", kItemText);
+    AppendItem(b.EqList(), "SID_CORPORATE", "1", kItemNumber);
+    AppendItem(b.EqList(), "ID", "5", kItemNumber);
+    AppendItem(b.OrderList(), "SEQNO", "1", kItemText);
+    ASSERT_EQ(0, BuildSelectWithGroup(b, false));
+    EXPECT_EQ("SELECT ID,Name FROM TM_OFFICE WHERE SID_CORPORATE=1 AND ID=5 ORDER BY SEQNO",
+              b.Statement());
+}
+
+TEST(SqlBuilderSelect, StarDistinctOrderDirectionsAndGroupBy) {
+    CS3DataDB b;
+    b.SetTable("TM_USER");
+    AppendItem(b.OrderList(), "SEQNO", "1", kItemText);
+    AppendItem(b.OrderList(), "Name", "-1", kItemText);
+    b.SetGroupBy("Name,SEQNO");
+    ASSERT_EQ(0, BuildSelectWithGroup(b, true));
+    EXPECT_EQ("SELECT DISTINCT * FROM TM_USER ORDER BY SEQNO,Name DESC group by Name,SEQNO",
+              b.Statement());
+}
+
+TEST(SqlBuilderSelect, EmptyTableFailsAndEmptyConditionsGiveNoWhere) {
+    CS3DataDB b;
+    EXPECT_EQ(-62, BuildSelectWithGroup(b, false));
+    EXPECT_EQ("", b.Statement());
+    EXPECT_EQ("", Conditions(b));
+    b.SetTable("T");
+    ASSERT_EQ(0, BuildSelectWithGroup(b, false));
+    EXPECT_EQ("SELECT * FROM T", b.Statement());
+}
+
+TEST(SqlBuilderSelect, LockingCountAndMaximum) {
+    CS3DataDB b;
+    b.SetTable("TM_GROUP");
+    AppendItem(b.SelectList(), "LASTID", "", kItemText);
+    AppendItem(b.EqList(), "SID_CORPORATE", "1", kItemNumber);
+    AppendItem(b.OrderList(), "SEQNO", "1", kItemText);
+    ASSERT_EQ(0, BuildSelectForUpdate(b));
+    EXPECT_EQ("SELECT LASTID FROM TM_GROUP with(updlock) WHERE SID_CORPORATE=1 ORDER BY SEQNO",
+              b.Statement());
+    ASSERT_EQ(0, BuildCount(b, nullptr));
+    EXPECT_EQ("SELECT count(SID_CORPORATE) FROM TM_GROUP WHERE SID_CORPORATE=1", b.Statement());
+    ASSERT_EQ(0, BuildCount(b, "DISTINCT ID"));
+    EXPECT_EQ("SELECT count(DISTINCT ID) FROM TM_GROUP WHERE SID_CORPORATE=1", b.Statement());
+    ASSERT_EQ(0, BuildMaxSeqno(b));
+    EXPECT_EQ("select max(SEQNO) from TM_GROUP where SID_CORPORATE=1", b.Statement());
+}
+
+TEST(SqlBuilderConditions, ListsInFixedOrderWithKinds) {
+    CS3DataDB b;
+    AppendItem(b.InList(), "ID", "1,2", kItemNumber);
+    AppendItem(b.InList(), "GID", "select ID from G", kItemText);
+    AppendItem(b.NeList(), "Kind", "3", kItemNumber);
+    AppendItem(b.NeList(), "Code", "ab", kItemFixed2);
+    AppendItem(b.NeList(), "Name", "", kItemText);
+    AppendItem(b.EqList(), "SID_CORPORATE", "1", kItemNumber);
+    AppendItem(b.LeList(), "Start", "20261231", kItemFixed3);
+    AppendItem(b.LeList(), "Title", "m", kItemText);
+    AppendItem(b.GeList(), "SEQNO", "10", kItemNumber);
+    AppendItem(b.GeList(), "Day", "20260101", kItemFixed2);
+    AppendItem(b.GeList(), "Kana", "a", kItemParam);
+    EXPECT_EQ(
+        "SEQNO>=10 AND Day>='20260101' AND Kana>=N'a' AND Start<='20261231' AND Title<=N'm' AND "
+        "SID_CORPORATE=1 AND Kind!=3 AND Code!='ab' AND Name!=N'' AND ID IN(1,2) AND "
+        "GID NOT IN(select ID from G)",
+        Conditions(b));
+}
+
+TEST(SqlBuilderConditions, EqualItemsRegroupedByName) {
+    CS3DataDB b;
+    AppendItem(b.EqList(), "ID", "1", kItemNumber);
+    AppendItem(b.EqList(), "Name", "x", kItemText);
+    AppendItem(b.EqList(), "ID", "2", kItemNumber);
+    EXPECT_EQ("(ID=1 OR ID=2) AND Name=N'x'", Conditions(b));
+
+    CS3DataDB three;
+    for (const char* v : {"1", "2", "3"}) AppendItem(three.EqList(), "ID", v, kItemNumber);
+    EXPECT_EQ("(ID=1 OR ID=2 OR ID=3)", Conditions(three));
+
+    CS3DataDB mixed;
+    AppendItem(mixed.EqList(), "C", "a", kItemFixed2);
+    AppendItem(mixed.EqList(), "C", "", kItemText);
+    AppendItem(mixed.EqList(), "C", "b'c", kItemText);
+    EXPECT_EQ("(C='a' OR C IS NULL OR C=N'b''c')", Conditions(mixed));
+}
+
+TEST(SqlBuilderConditions, EmptyEqualValueByKind) {
+    CS3DataDB text, fixed;
+    AppendItem(text.EqList(), "Name", "", kItemText);
+    AppendItem(fixed.EqList(), "Name", "", kItemFixed2);
+    EXPECT_EQ("Name IS NULL", Conditions(text));
+    EXPECT_EQ("Name=''", Conditions(fixed));
+}
+
+TEST(SqlBuilderConditions, TextValuesEscaped) {
+    CS3DataDB b;
+    AppendItem(b.EqList(), "Name", "O'Brien", kItemText);
+    AppendItem(b.EqList(), "Memo", "a\\\r\nb", kItemText);
+    EXPECT_EQ("Name=N'O''Brien' AND Memo=N'a\\\\\n\r\nb'", Conditions(b));
+}
+
+TEST(SqlBuilderConditions, LikePatternsAndSearchTexts) {
+    CS3DataDB b;
+    AppendItem(b.LikeList(), "Name", "%abc%", kItemLikeUpperAnd);
+    AppendItem(b.LikeList(), "Kana", "x'y", kItemText);
+    EXPECT_EQ("UPPER(Name) LIKE UPPER(N'%abc%') AND Kana LIKE N'%x''y%'", Conditions(b));
+
+    CS3DataDB pct;
+    AppendItem(pct.LikeList(), "Name", "%50%%", kItemLikeOr);
+    EXPECT_EQ("Name LIKE N'%50[%]%'", Conditions(pct));
+
+    CS3DataDB inner;
+    AppendItem(inner.LikeList(), "Name", "a[b%c", kItemLikeAnd);
+    AppendItem(inner.LikeList(), "Kana", "5%[", kItemText);
+    AppendItem(inner.LikeList(), "Mail", "", kItemLikeAnd);
+    EXPECT_EQ("Name LIKE N'a[[]b[%]c' AND Kana LIKE N'%5[%][[]%' AND Mail IS NULL",
+              Conditions(inner));
+}
+
+TEST(SqlBuilderConditions, LikeOrChainsAndGroups) {
+    CS3DataDB b;
+    AppendItem(b.EqList(), "SID_CORPORATE", "1", kItemNumber);
+    AppendItem(b.LikeList(), "Name", "%a%", kItemLikeOr);
+    AppendItem(b.LikeList(), "Kana", "%a%", kItemLikeUpperOr);
+    AppendItem(b.LikeList(), "Mail", "%a%", kItemLikeOr);
+    AppendItem(b.LikeList(), "Tel", "%1%", kItemLikeAnd);
+    EXPECT_EQ(
+        "SID_CORPORATE=1 AND (Name LIKE N'%a%' OR UPPER(Kana) LIKE UPPER(N'%a%') OR "
+        "Mail LIKE N'%a%') AND Tel LIKE N'%1%'",
+        Conditions(b));
+
+    // A single chain term ended by another kind is closed at once; the
+    // last like item on its own is a plain term.
+    CS3DataDB single;
+    AppendItem(single.EqList(), "SID_CORPORATE", "1", kItemNumber);
+    AppendItem(single.LikeList(), "Name", "a", kItemLikeOr);
+    AppendItem(single.LikeList(), "Tel", "1", kItemLikeAnd);
+    AppendItem(single.LikeList(), "Mail", "m", kItemLikeOr);
+    EXPECT_EQ("SID_CORPORATE=1 AND (Name LIKE N'a') AND Tel LIKE N'1' AND Mail LIKE N'm'",
+              Conditions(single));
+
+    // Items of one name form one parenthesised term, each with N'...'.
+    CS3DataDB group;
+    AppendItem(group.LikeList(), "Name", "a", kItemText);
+    AppendItem(group.LikeList(), "Name", "b", kItemText);
+    EXPECT_EQ("(Name LIKE N'%a%' OR Name LIKE N'%b%')", Conditions(group));
+
+    // A chain that starts the condition keeps its parentheses.
+    CS3DataDB first;
+    AppendItem(first.LikeList(), "Name", "a", kItemLikeOr);
+    AppendItem(first.LikeList(), "Kana", "b", kItemLikeOr);
+    AppendItem(first.InList(), "ID", "1", kItemNumber);
+    EXPECT_EQ("(Name LIKE N'a' OR Kana LIKE N'b') AND ID IN(1)", Conditions(first));
+}
+
+TEST(SqlBuilderConditions, ValueLimitOf4096Bytes) {
+    for (int kind : {kItemText, kItemLikeOr, kItemParam}) {
+        SCOPED_TRACE(kind);
+        CS3DataDB ok, over;
+        ok.SetTable("T");
+        over.SetTable("T");
+        CS3ItemList& okList = kind == kItemLikeOr ? ok.LikeList() : ok.EqList();
+        CS3ItemList& overList = kind == kItemLikeOr ? over.LikeList() : over.EqList();
+        AppendItem(okList, "Name", std::string(4096, 'x').c_str(), kind);
+        AppendItem(overList, "Name", std::string(4097, 'x').c_str(), kind);
+        EXPECT_EQ(0, BuildSelectWithGroup(ok, false));
+        EXPECT_EQ(-62, BuildSelectWithGroup(over, false));
+        EXPECT_EQ(-62, BuildDelete(over));
+        EXPECT_EQ("", over.Statement());
+        std::string text;
+        EXPECT_EQ(-62, BuildConditions(over, text));
+    }
+    // Numbers and fixed texts are not limited.
+    CS3DataDB number;
+    number.SetTable("T");
+    AppendItem(number.InList(), "ID", std::string(5000, '1').c_str(), kItemNumber);
+    EXPECT_EQ(0, BuildDelete(number));
+}
+
+TEST(SqlBuilderConditions, FixedTextCannotEndItsLiteral) {
+    CS3DataDB b;
+    AppendItem(b.EqList(), "Day", "1' OR '1'='1", kItemFixed2);
+    EXPECT_EQ("Day='1'' OR ''1''=''1'", Conditions(b));
+}
+
+TEST(SqlBuilderEscape, EscapeRules) {
+    struct Row {
+        const char* value;
+        const char* set;
+        const char* expected;
+    };
+    const Row rows[] = {
+        {"", nullptr, ""},
+        {"it's", nullptr, "it''s"},
+        {"''", nullptr, "''''"},
+        {"a\\\r\nb", nullptr, "a\\\\\n\r\nb"},
+        {"a\\\nb", nullptr, "a\\\\\n\nb"},
+        {"a\\b\\", nullptr, "a\\b\\"},
+        {"50%", "%[", "50[%]"},
+        {"[x]'", "%[", "[[]x]''"},
+        {"\xE6\x97\xA5\xE6\x9C\xAC'", nullptr, "\xE6\x97\xA5\xE6\x9C\xAC''"},
+        {"N'--;", nullptr, "N''--;"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.value);
+        EXPECT_EQ(row.expected, EscapeText(row.value, row.set));
+    }
+    char out[4] = "zz";
+    EXPECT_EQ(0u, EscapeValue(out, nullptr, nullptr));
+    EXPECT_STREQ("", out);
+    // Worst cases fill exactly the documented room.
+    std::string backslashes;
+    for (int i = 0; i < 100; ++i) backslashes += "\\\n";
+    EXPECT_EQ(400u, EscapeText(backslashes.c_str(), nullptr).size());
+    EXPECT_EQ(300u, EscapeText(std::string(100, '%').c_str(), kLikeEscapeSet).size());
+}
+
+TEST(SqlBuilderQualify, ColumnQualification) {
+    struct Row {
+        const char* table;
+        const char* alias;
+        const char* expected;
+    };
+    const Row rows[] = {
+        {"TM_OFFICE", "", "ID"},
+        {"TM_OFFICE", nullptr, "ID"},
+        {"TM_OFFICE", "u", "u.ID"},
+        {"TM_USER a,TM_GROUP b", "", "a.ID"},
+        {"TM_USER,TM_GROUP", "", "TM_USER.ID"},
+        {"(select * from X) z,TM_GROUP b", "", "a.ID"},
+        {"TM_USER AS a LEFT OUTER JOIN TM_GROUP AS b ON a.DEFGROUP=b.ID", "", "a.ID"},
+        {"TM_USER AS a left outer join TM_GROUP AS b ON a.X=b.Y", "", "a.ID"},
+        {"TM_USER a INNER JOIN TM_GROUP b ON a.X=b.Y", "", "a.ID"},
+        {"X RIGHT OUTER JOIN Y", "", "a.ID"},
+        {"TM_LEFT OUTERS", "", "ID"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.table);
+        EXPECT_EQ(row.expected, QualifyColumn(row.table, row.alias, "ID"));
+    }
+}
+
+TEST_F(SqlBuilderWithEnv, InsertWithKeyColumns) {
+    CS3DataDB b;
+    b.SetTable("TM_OFFICE");
+    b.SetColumn("Name", "Main office", false);
+    b.SetColumn("Tel", "03-1234", false);
+    AppendItem(b.EqList(), "SID_CORPORATE", "1", kItemNumber);
+    AppendItem(b.EqList(), "ID", "3", kItemNumber);
+    ASSERT_EQ(0, BuildInsert(b));
+    EXPECT_EQ("INSERT INTO TM_OFFICE (Name,Tel,SID_CORPORATE,ID) VALUES (N'Main office',N'03-1234',1,3)",
+              b.Statement());
+    EXPECT_TRUE(b.Params().empty());
+}
+
+TEST_F(SqlBuilderWithEnv, InsertAndUpdateValueKinds) {
+    CS3DataDB b;
+    b.SetTable("T");
+    b.SetColumn("A", "x'y", false, kItemText);
+    b.SetColumn("B", "", false, kItemText);
+    b.SetColumn("C", "7", false, kItemNumber);
+    b.SetColumn("D", "", false, kItemNumber);
+    b.SetColumn("E", "20261206", false, kItemFixed2);
+    b.SetColumn("F", "", false, kItemFixed3);
+    b.SetColumn("G", "long'text", false, kItemParam);
+    b.SetColumn("H", "", false, kItemParam);
+    AppendItem(b.EqList(), "K1", "", kItemText);
+    AppendItem(b.EqList(), "K2", "", kItemFixed2);
+    AppendItem(b.EqList(), "K3", "k'", kItemParam);
+    ASSERT_EQ(0, BuildInsert(b));
+    EXPECT_EQ("INSERT INTO T (A,B,C,D,E,F,G,H,K1,K2,K3) VALUES "
+              "(N'x''y',NULL,7,NULL,'20261206',NULL,?,NULL,N'','',N'k''')",
+              b.Statement());
+    ASSERT_EQ(1u, b.Params().size());
+    EXPECT_EQ("long'text", b.Params()[0]);
+
+    b.EqList().Clear();
+    ASSERT_EQ(0, BuildUpdate(b));
+    EXPECT_EQ("UPDATE T SET A=N'x''y',B=NULL,C=7,D=NULL,E='20261206',F=NULL,G=?,H=NULL",
+              b.Statement());
+    ASSERT_EQ(1u, b.Params().size());
+    AppendItem(b.EqList(), "ID", "4", kItemNumber);
+    ASSERT_EQ(0, BuildUpdate(b));
+    EXPECT_EQ("UPDATE T SET A=N'x''y',B=NULL,C=7,D=NULL,E='20261206',F=NULL,G=?,H=NULL WHERE ID=4",
+              b.Statement());
+}
+
+TEST_F(SqlBuilderWithEnv, CarriageReturnsLeaveRowValues) {
+    CS3DataDB b;
+    b.SetTable("T");
+    b.SetColumn("Memo", "a\\\r\nb\r\n", false);
+    AppendItem(b.EqList(), "ID", "1", kItemNumber);
+    ASSERT_EQ(0, BuildUpdate(b));
+    EXPECT_EQ("UPDATE T SET Memo=N'a\\\\\n\nb\n' WHERE ID=1", b.Statement());
+}
+
+TEST_F(SqlBuilderWithEnv, LongRowValuesUseTheSharedBuffer) {
+    CS3DataDB b;
+    b.SetTable("T");
+    std::string big(10000, 'q');
+    big[5000] = '\'';
+    b.SetColumn("Memo", big.c_str(), false);
+    ASSERT_EQ(0, BuildInsert(b));
+    EXPECT_EQ(std::string("INSERT INTO T (Memo) VALUES (N'") + big.substr(0, 5001) + "'" +
+                  big.substr(5001) + "')",
+              b.Statement());
+}
+
+TEST_F(SqlBuilderWithEnv, NothingToWrite) {
+    CS3DataDB b;
+    b.SetTable("T");
+    EXPECT_EQ(-110, BuildUpdate(b));
+    EXPECT_EQ(-110, BuildInsert(b));
+    AppendItem(b.EqList(), "SID_CORPORATE", "1", kItemNumber);
+    ASSERT_EQ(0, BuildInsert(b));
+    EXPECT_EQ("INSERT INTO T (SID_CORPORATE) VALUES (1)", b.Statement());
+    ASSERT_EQ(0, BuildDelete(b));
+    EXPECT_EQ("DELETE FROM T WHERE SID_CORPORATE=1", b.Statement());
+    b.EqList().Clear();
+    ASSERT_EQ(0, BuildDelete(b));
+    EXPECT_EQ("DELETE FROM T", b.Statement());
+}
+
+TEST(SqlBuilderNoEnv, TextRowValuesNeedTheEnvironment) {
+    CS3DataDB b;
+    b.SetTable("T");
+    b.SetColumn("A", "x", false);
+    EXPECT_EQ(-62, BuildInsert(b));
+    EXPECT_EQ(-62, BuildUpdate(b));
+    CS3DataDB numbers;
+    numbers.SetTable("T");
+    numbers.SetColumn("A", "1", false, kItemNumber);
+    EXPECT_EQ(0, BuildInsert(numbers));
+}
+
+TEST_F(SqlBuilderWithEnv, CountRowsStatement) {
+    std::string sql;
+    ASSERT_EQ(0, BuildCountRows({"TM_USER"}, nullptr, sql));
+    EXPECT_EQ("select COUNT(TM_USER.SID_CORPORATE) from TM_USER where TM_USER.SID_CORPORATE=1", sql);
+    ASSERT_EQ(0, BuildCountRows({"TM_USER a", "TM_GROUP b"}, "a.DEFGROUP=b.ID", sql));
+    EXPECT_EQ("select COUNT( a.SID_CORPORATE) from TM_USER a,TM_GROUP b where  a.SID_CORPORATE=1 "
+              "and a.DEFGROUP=b.ID",
+              sql);
+    ASSERT_EQ(0, BuildCountRows({"TM_USER a,TM_GROUP b"}, "", sql));
+    EXPECT_EQ("select COUNT( a.SID_CORPORATE) from TM_USER a,TM_GROUP b where  a.SID_CORPORATE=1", sql);
+    ASSERT_EQ(0, BuildCountRows({"TM_USER AS a LEFT OUTER JOIN TM_GROUP AS b ON a.X=b.Y"}, "", sql));
+    EXPECT_EQ("select COUNT( a.SID_CORPORATE) from TM_USER AS a LEFT OUTER JOIN TM_GROUP AS b ON "
+              "a.X=b.Y where  a.SID_CORPORATE=1",
+              sql);
+    EXPECT_EQ(-62, BuildCountRows({}, "", sql));
+}
