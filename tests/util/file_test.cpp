@@ -1,0 +1,591 @@
+// File and directory operations: path splitting, tree removal, renames,
+// directory creation, and lock files within and across processes.
+#include "util/file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/helper_process.h"
+#include "support/temp_dir.h"
+#include "util/file_os.h"
+#include "util/log.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool Exists(const std::string& path) {
+    std::error_code ec;
+    return fs::exists(fs::symlink_status(path, ec));
+}
+
+// Captures the current log file and the registered lock log in dir.
+struct LogCapture {
+    explicit LogCapture(const TempDir& dir)
+        : logPath(dir.file("current.log")), lockPath(dir.file("lock.log")) {
+        SetLogPath(logPath.c_str(), nullptr);
+        RegisterLogFile(lockPath.c_str());
+    }
+    ~LogCapture() {
+        SetLogPath(nullptr, nullptr);
+        ReleaseLogFiles();
+    }
+    std::string Log() const { return ReadWholeFile(logPath); }
+    std::string LockLog() const { return ReadWholeFile(lockPath); }
+    // Until the log unit writes files, line checks have nothing to read.
+    bool Writes() {
+        LogAppend("probe\n");
+        bool wrote = Log().find("probe") != std::string::npos;
+        fs::remove(logPath);
+        return wrote;
+    }
+    std::string logPath;
+    std::string lockPath;
+};
+
+// Puts the OS call table back when a test that changed it ends.
+struct RestoreFileOs {
+    NUFileOs saved = FileOs();
+    ~RestoreFileOs() { FileOs() = saved; }
+};
+
+size_t CountOf(const std::string& text, const std::string& part) {
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
+}  // namespace
+
+// ---- path splitting
+
+TEST(FilePaths, DirectoryPart) {
+    struct Row {
+        const char* path;
+        int size;
+        const char* expected;
+    } rows[] = {
+        {"a/b/c.txt", 64, "a/b"},
+        {"a\\b\\c.txt", 64, "a\\b"},
+        {"a/b\\c", 64, "a/b"},
+        {"C:/name", 64, ""},
+        {"C:\\name", 64, ""},
+        {"C:name", 64, ""},
+        {"C:/dir/name", 64, "C:/dir"},
+        {"name", 64, ""},
+        {"/name", 64, ""},
+        {"", 64, ""},
+        {"abc/def/g", 4, "abc"},
+        {"abcdef/g", 4, "abc"},
+        {"dir/", 64, "dir"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.path);
+        char out[64] = "junk";
+        DirectoryPart(out, row.path, row.size);
+        EXPECT_STREQ(out, row.expected);
+    }
+    char out[8] = "junk";
+    DirectoryPart(out, nullptr, 8);
+    EXPECT_STREQ(out, "");
+}
+
+TEST(FilePaths, BaseName) {
+    struct Row {
+        const char* path;
+        int size;
+        const char* expected;
+    } rows[] = {
+        {"a/b/kestrun.exe", 64, "kestrun.exe"},
+        {"a\\b\\kestrun.exe", 64, "kestrun.exe"},
+        {"C:kestrun", 64, "kestrun"},
+        {"kestrun", 64, "kestrun"},
+        {"dir/", 64, ""},
+        {"a/0123456789", 5, "0123"},
+        {"a/0123", 5, "0123"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.path);
+        char out[64] = "junk";
+        BaseName(row.path, row.size, out);
+        EXPECT_STREQ(out, row.expected);
+    }
+}
+
+TEST(FilePaths, StripExtension) {
+    struct Row {
+        const char* path;
+        const char* expected;
+    } rows[] = {
+        {"kestrun.sts", "kestrun"}, {"a.b.c", "a.b"},   {"noext", "noext"},
+        {".profile", ".profile"},   {"dir.d/file", "dir"}, {"", ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.path);
+        char out[64] = "junk";
+        StripExtension(out, row.path);
+        EXPECT_STREQ(out, row.expected);
+    }
+    char out[8] = "junk";
+    StripExtension(out, nullptr);
+    EXPECT_STREQ(out, "");
+    StripExtension(nullptr, "a.b");  // nothing to write into: no crash
+}
+
+// ---- existence and directories
+
+TEST(FileDirectories, PathExistsIgnoresOneTrailingSeparator) {
+    TempDir dir;
+    EXPECT_EQ(PathExists(dir.path().c_str()), 1);
+    EXPECT_EQ(PathExists((dir.path() + "/").c_str()), 1);
+    EXPECT_EQ(PathExists(dir.file("missing").c_str()), 0);
+    EXPECT_EQ(PathExists(nullptr), 0);
+    EXPECT_EQ(PathExists("/"), 1);
+}
+
+TEST(FileDirectories, CreateDirectoriesMakesEveryMissingParentButNotTheLastComponent) {
+    TempDir dir;
+    std::string file = dir.file("a/b/c/status.sts");
+    EXPECT_EQ(CreateDirectories(file.c_str()), 0);
+    EXPECT_TRUE(fs::is_directory(dir.file("a/b/c")));
+    EXPECT_FALSE(Exists(file));
+}
+
+TEST(FileDirectories, CreateDirectoriesOnAnExistingDirectoryGivesEexistAndTwoLogLines) {
+    TempDir dir;
+    LogCapture log(dir);
+    errno = 0;
+    EXPECT_EQ(CreateDirectories(dir.file("x.sts").c_str()), -1);
+    EXPECT_EQ(errno, EEXIST);
+    if (!log.Writes()) GTEST_SKIP() << "log output not available";
+    errno = 0;
+    EXPECT_EQ(CreateDirectories(dir.file("x.sts").c_str()), -1);
+    EXPECT_EQ(errno, EEXIST);
+    std::string text = log.Log();
+    EXPECT_EQ(CountOf(text, "\n"), 2u) << text;
+    EXPECT_NE(text.find("_mkdir[" + dir.path() + "] errno=[" + std::to_string(EEXIST) + "]"),
+              std::string::npos);
+    EXPECT_NE(text.find("dircreateall:dircreate path[" + dir.path() + "] ret[-1] errno["),
+              std::string::npos);
+}
+
+TEST(FileDirectories, CreateDirectoriesFailures) {
+    TempDir dir;
+    EXPECT_EQ(CreateDirectories("name-without-directory"), -1);
+    ASSERT_TRUE(WriteWholeFile(dir.file("plain"), "x"));
+    errno = 0;
+    EXPECT_EQ(CreateDirectories(dir.file("plain/sub/x").c_str()), -1);
+    EXPECT_EQ(errno, ENOTDIR);
+}
+
+TEST(FileDirectories, EnsureDirectory) {
+    TempDir dir;
+    EXPECT_EQ(EnsureDirectory(dir.path().c_str()), 0);
+    EXPECT_EQ(EnsureDirectory(dir.file("p/q/r").c_str()), 0);
+    EXPECT_TRUE(fs::is_directory(dir.file("p/q/r")));
+    EXPECT_EQ(EnsureDirectory(dir.file("p/q/r").c_str()), 0);
+    EXPECT_EQ(EnsureDirectory(dir.file("p/q/s/").c_str()), 0);
+    EXPECT_TRUE(fs::is_directory(dir.file("p/q/s")));
+    ASSERT_TRUE(WriteWholeFile(dir.file("plain"), "x"));
+    EXPECT_EQ(EnsureDirectory(dir.file("plain/sub").c_str()), -3);
+    EXPECT_EQ(EnsureDirectory(""), -3);
+}
+
+TEST(FileDirectories, MakeDirectoryReturnsTheSystemResult) {
+    TempDir dir;
+    EXPECT_EQ(MakeDirectory(dir.file("one").c_str()), 0);
+    errno = 0;
+    EXPECT_EQ(MakeDirectory(dir.file("one").c_str()), -1);
+    EXPECT_EQ(errno, EEXIST);
+    errno = 0;
+    EXPECT_EQ(MakeDirectory(dir.file("missing/two").c_str()), -1);
+    EXPECT_EQ(errno, ENOENT);
+}
+
+// ---- RemoveTree
+
+TEST(FileRemoveTree, MissingPathPlainFileAndEmptyPath) {
+    TempDir dir;
+    EXPECT_EQ(RemoveTree(dir.file("missing").c_str()), 0);
+    EXPECT_EQ(RemoveTree(dir.file("missing/deeper").c_str()), 0);
+    ASSERT_TRUE(WriteWholeFile(dir.file("kestrun.log"), "old failure"));
+    EXPECT_EQ(RemoveTree(dir.file("kestrun.log").c_str()), 0);
+    EXPECT_FALSE(Exists(dir.file("kestrun.log")));
+    EXPECT_EQ(RemoveTree(""), -9);
+    EXPECT_EQ(RemoveTree(nullptr), -9);
+}
+
+TEST(FileRemoveTree, RemovesANestedTree) {
+    TempDir dir;
+    fs::create_directories(dir.file("t/a/b/c"));
+    fs::create_directories(dir.file("t/empty"));
+    ASSERT_TRUE(WriteWholeFile(dir.file("t/a/one"), "1"));
+    ASSERT_TRUE(WriteWholeFile(dir.file("t/a/b/c/two"), "2"));
+    EXPECT_EQ(RemoveTree(dir.file("t").c_str()), 0);
+    EXPECT_FALSE(Exists(dir.file("t")));
+    EXPECT_TRUE(Exists(dir.path()));
+}
+
+TEST(FileRemoveTree, ASymbolicLinkIsRemovedNotFollowed) {
+    TempDir dir;
+    fs::create_directories(dir.file("outside"));
+    ASSERT_TRUE(WriteWholeFile(dir.file("outside/keep"), "k"));
+    fs::create_directories(dir.file("t"));
+    fs::create_directory_symlink(dir.file("outside"), dir.file("t/link"));
+    fs::create_directory_symlink(dir.file("outside"), dir.file("toplink"));
+    EXPECT_EQ(RemoveTree(dir.file("t").c_str()), 0);
+    EXPECT_EQ(RemoveTree(dir.file("toplink").c_str()), 0);
+    EXPECT_FALSE(Exists(dir.file("t")));
+    EXPECT_FALSE(Exists(dir.file("toplink")));
+    EXPECT_TRUE(Exists(dir.file("outside/keep")));
+}
+
+namespace {
+bool KeepNamedKeep(const char* name, int, const NUFindData*) { return std::string(name) != "keep"; }
+bool OnlyFiles(const char*, int isFile, const NUFindData*) { return isFile == 1; }
+bool KeepLarge(const char*, int isFile, const NUFindData* data) { return !isFile || data->size < 3; }
+}  // namespace
+
+TEST(FileRemoveTree, FilterKeepsEntriesAndTheirDirectory) {
+    TempDir dir;
+    fs::create_directories(dir.file("t/sub"));
+    ASSERT_TRUE(WriteWholeFile(dir.file("t/keep"), "k"));
+    ASSERT_TRUE(WriteWholeFile(dir.file("t/drop"), "d"));
+    ASSERT_TRUE(WriteWholeFile(dir.file("t/sub/keep"), "k"));
+    // Without filterBelow the subdirectory is removed whole.
+    EXPECT_EQ(RemoveTree(dir.file("t").c_str(), KeepNamedKeep, false, false), 0);
+    EXPECT_TRUE(Exists(dir.file("t/keep")));
+    EXPECT_FALSE(Exists(dir.file("t/drop")));
+    EXPECT_FALSE(Exists(dir.file("t/sub")));
+}
+
+TEST(FileRemoveTree, FilterBelowAppliesInSubdirectories) {
+    TempDir dir;
+    fs::create_directories(dir.file("t/sub"));
+    ASSERT_TRUE(WriteWholeFile(dir.file("t/sub/keep"), "k"));
+    ASSERT_TRUE(WriteWholeFile(dir.file("t/sub/drop"), "d"));
+    EXPECT_EQ(RemoveTree(dir.file("t").c_str(), KeepNamedKeep, false, true), 0);
+    EXPECT_TRUE(Exists(dir.file("t/sub/keep")));
+    EXPECT_FALSE(Exists(dir.file("t/sub/drop")));
+
+    // A directory the filter keeps is kept whole: it is not entered.
+    ASSERT_TRUE(WriteWholeFile(dir.file("t/top"), "t"));
+    EXPECT_EQ(RemoveTree(dir.file("t").c_str(), OnlyFiles, false, true), 0);
+    EXPECT_TRUE(Exists(dir.file("t/sub/keep")));
+    EXPECT_FALSE(Exists(dir.file("t/top")));
+}
+
+TEST(FileRemoveTree, FilterSeesTheEntrySize) {
+    TempDir dir;
+    fs::create_directories(dir.file("t"));
+    ASSERT_TRUE(WriteWholeFile(dir.file("t/small"), "ab"));
+    ASSERT_TRUE(WriteWholeFile(dir.file("t/large"), "abcdef"));
+    EXPECT_EQ(RemoveTree(dir.file("t").c_str(), KeepLarge, false, false), 0);
+    EXPECT_FALSE(Exists(dir.file("t/small")));
+    EXPECT_TRUE(Exists(dir.file("t/large")));
+}
+
+TEST(FileRemoveTree, StopsAtAFailedDeleteUnlessDenialsAreTolerated) {
+    RestoreFileOs restore;
+    TempDir dir;
+    fs::create_directories(dir.file("t"));
+    ASSERT_TRUE(WriteWholeFile(dir.file("t/a"), "a"));
+    ASSERT_TRUE(WriteWholeFile(dir.file("t/b"), "b"));
+    NUFileOs& os = FileOs();
+    os.removeFile = [](const char*) {
+        errno = EACCES;
+        return -1;
+    };
+    errno = 0;
+    EXPECT_EQ(RemoveTree(dir.file("t").c_str()), -1);
+    EXPECT_EQ(errno, EACCES);
+    EXPECT_TRUE(Exists(dir.file("t/a")));
+    EXPECT_TRUE(Exists(dir.file("t/b")));
+    // Tolerated: every file is tried and the directory that cannot go stays.
+    EXPECT_EQ(RemoveTree(dir.file("t").c_str(), nullptr, true, false), 0);
+    EXPECT_TRUE(Exists(dir.file("t")));
+
+    os.removeFile = [](const char*) {
+        errno = EIO;
+        return -1;
+    };
+    EXPECT_EQ(RemoveTree(dir.file("t").c_str(), nullptr, true, false), -1);
+    EXPECT_EQ(errno, EIO);
+}
+
+// ---- RenameReplace
+
+TEST(FileRename, ReplacesAFileAndADirectory) {
+    TempDir dir;
+    ASSERT_TRUE(WriteWholeFile(dir.file("new"), "new"));
+    ASSERT_TRUE(WriteWholeFile(dir.file("old"), "old"));
+    EXPECT_EQ(RenameReplace(dir.file("new").c_str(), dir.file("old").c_str()), 0);
+    EXPECT_EQ(ReadWholeFile(dir.file("old")), "new");
+    EXPECT_FALSE(Exists(dir.file("new")));
+
+    fs::create_directories(dir.file("target/inner"));
+    ASSERT_TRUE(WriteWholeFile(dir.file("target/inner/x"), "x"));
+    ASSERT_TRUE(WriteWholeFile(dir.file("src"), "src"));
+    EXPECT_EQ(RenameReplace(dir.file("src").c_str(), dir.file("target").c_str()), 0);
+    EXPECT_EQ(ReadWholeFile(dir.file("target")), "src");
+}
+
+TEST(FileRename, OtherFailuresAreReturnedWithoutTouchingTheTarget) {
+    TempDir dir;
+    ASSERT_TRUE(WriteWholeFile(dir.file("old"), "old"));
+    errno = 0;
+    EXPECT_EQ(RenameReplace(dir.file("missing").c_str(), dir.file("old").c_str()), -1);
+    EXPECT_EQ(errno, ENOENT);
+    EXPECT_EQ(ReadWholeFile(dir.file("old")), "old");
+}
+
+TEST(FileRename, SecondRenameFailureIsReportedAndLogged) {
+    RestoreFileOs restore;
+    TempDir dir;
+    LogCapture log(dir);
+    bool logs = log.Writes();
+    ASSERT_TRUE(WriteWholeFile(dir.file("src"), "src"));
+    ASSERT_TRUE(WriteWholeFile(dir.file("dst"), "dst"));
+    FileOs().rename = [](const char*, const char*) {
+        errno = EEXIST;
+        return -1;
+    };
+    errno = 0;
+    EXPECT_EQ(RenameReplace(dir.file("src").c_str(), dir.file("dst").c_str()), -1);
+    EXPECT_EQ(errno, EEXIST);
+    EXPECT_TRUE(Exists(dir.file("src")));
+    if (!logs) GTEST_SKIP() << "log output not available";
+    EXPECT_NE(log.Log().find("rename[" + dir.file("src") + "->" + dir.file("dst") + "] errno=["),
+              std::string::npos);
+}
+
+TEST(FileCopyReport, MapsTheSystemErrorOntoErrno) {
+    struct Row {
+        int systemError;
+        int expected;
+    } rows[] = {{ENOENT, ENOENT}, {ENOTDIR, ENOENT}, {EACCES, EACCES},
+                {EEXIST, EEXIST}, {EROFS, ENOSPC},   {ENOSPC, ENOSPC}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.systemError);
+        errno = row.systemError;
+        EXPECT_EQ(ReportCopyFailure("a", "b"), 0);
+        EXPECT_EQ(errno, row.expected);
+    }
+}
+
+// ---- lock files within one process
+
+namespace {
+
+struct LockDir {
+    TempDir dir;
+    std::string lock = dir.file("kestrun.sts.lk");
+};
+
+}  // namespace
+
+TEST(FileLock, ExclusiveCreatesTheFileAndItsDirectories) {
+    TempDir dir;
+    std::string lock = dir.file("new/deeper/x.sts.lk");
+    NUFileHandle h = OpenLockExclusive(lock.c_str(), 1, 0);
+    ASSERT_NE(h, kInvalidFileHandle);
+    EXPECT_TRUE(Exists(lock));
+    CloseFileHandle(h);
+}
+
+TEST(FileLock, ReadOnAMissingFileFailsAtOnceWithoutReport) {
+    RestoreFileOs restore;
+    LockDir d;
+    LogCapture log(d.dir);
+    int sleeps = 0;
+    static int* counter = &sleeps;
+    FileOs().sleepMilliseconds = [](int) { ++*counter; };
+    errno = 0;
+    EXPECT_EQ(OpenLockRead(3, d.lock.c_str(), 1), kInvalidFileHandle);
+    EXPECT_EQ(errno, ENOENT);
+    EXPECT_EQ(OpenLockRead(3, d.dir.file("nodir/x.lk").c_str(), 1), kInvalidFileHandle);
+    EXPECT_EQ(errno, ENOENT);
+    EXPECT_EQ(sleeps, 0);
+    EXPECT_EQ(log.LockLog(), "");
+    EXPECT_FALSE(Exists(d.lock));
+}
+
+TEST(FileLock, SharingRulesBetweenHandles) {
+    // Open-file-description locks conflict between handles of one process
+    // too, so the sharing rules can be checked without a second process.
+    LockDir d;
+    NUFileHandle writer = OpenLockExclusive(d.lock.c_str(), 1, 0);
+    ASSERT_NE(writer, kInvalidFileHandle);
+    EXPECT_EQ(OpenLockRead(1, d.lock.c_str(), 0), kInvalidFileHandle);
+    EXPECT_EQ(errno, EACCES);
+    EXPECT_EQ(OpenLockExclusive(d.lock.c_str(), 1, 0), kInvalidFileHandle);
+    EXPECT_EQ(OpenLockShared(d.lock.c_str(), 1, 0), kInvalidFileHandle);
+    CloseFileHandle(writer);
+
+    NUFileHandle reader1 = OpenLockRead(1, d.lock.c_str(), 0);
+    NUFileHandle reader2 = OpenLockRead(1, d.lock.c_str(), 0);
+    ASSERT_NE(reader1, kInvalidFileHandle);
+    ASSERT_NE(reader2, kInvalidFileHandle);
+    EXPECT_EQ(OpenLockExclusive(d.lock.c_str(), 1, 0), kInvalidFileHandle);
+    NUFileHandle shared = OpenLockShared(d.lock.c_str(), 1, 0);
+    EXPECT_NE(shared, kInvalidFileHandle);
+    EXPECT_EQ(OpenLockShared(d.lock.c_str(), 1, 0), kInvalidFileHandle);
+    CloseFileHandle(reader1);
+    CloseFileHandle(reader2);
+    CloseFileHandle(shared);
+
+    NUFileHandle again = OpenLockExclusive(d.lock.c_str(), 1, 0);
+    EXPECT_NE(again, kInvalidFileHandle);
+    CloseFileHandle(again);
+}
+
+TEST(FileLock, HandlesAreCloseOnExec) {
+    LockDir d;
+    NUFileHandle h = OpenLockExclusive(d.lock.c_str(), 1, 0);
+    ASSERT_NE(h, kInvalidFileHandle);
+    int flags = fcntl(static_cast<int>(h), F_GETFD);
+    EXPECT_TRUE(flags & FD_CLOEXEC);
+    CloseFileHandle(h);
+    h = OpenLockRead(1, d.lock.c_str(), 0);
+    ASSERT_NE(h, kInvalidFileHandle);
+    EXPECT_TRUE(fcntl(static_cast<int>(h), F_GETFD) & FD_CLOEXEC);
+    CloseFileHandle(h);
+}
+
+namespace {
+std::vector<int>* sleepLog = nullptr;
+}  // namespace
+
+TEST(FileLock, RetriesSleepBetweenAttemptsOnlyAndThenReport) {
+    RestoreFileOs restore;
+    LockDir d;
+    LogCapture log(d.dir);
+    bool logs = log.Writes();
+    std::vector<int> sleeps;
+    sleepLog = &sleeps;
+    FileOs().sleepMilliseconds = [](int ms) { sleepLog->push_back(ms); };
+    NUFileHandle holder = OpenLockExclusive(d.lock.c_str(), 1, 0);
+    ASSERT_NE(holder, kInvalidFileHandle);
+
+    errno = 0;
+    EXPECT_EQ(OpenLockExclusive(d.lock.c_str(), 3, 2), kInvalidFileHandle);
+    EXPECT_EQ(errno, EACCES);
+    EXPECT_EQ(sleeps, (std::vector<int>{2000, 2000}));
+
+    sleeps.clear();
+    EXPECT_EQ(OpenLockShared(d.lock.c_str(), 0, 5), kInvalidFileHandle);
+    EXPECT_EQ(errno, EACCES);
+    EXPECT_TRUE(sleeps.empty());
+    CloseFileHandle(holder);
+    if (!logs) GTEST_SKIP() << "log output not available";
+    std::string text = log.LockLog();
+    EXPECT_NE(text.find("RETRY[3] SLEEPTIME[2] LOCKMODE[0] ERRNO[13] WINERRNO[32]\n"
+                        "                    FILE[" + d.lock + "]\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("RETRY[0] SLEEPTIME[5] LOCKMODE[1] ERRNO[13] WINERRNO[0]\n"),
+              std::string::npos)
+        << text;
+}
+
+TEST(FileLock, UnexpectedErrorsEndAtOnceWithErrnoKept) {
+    RestoreFileOs restore;
+    LockDir d;
+    fs::create_directories(d.lock);  // the lock path is a directory
+    std::vector<int> sleeps;
+    sleepLog = &sleeps;
+    FileOs().sleepMilliseconds = [](int ms) { sleepLog->push_back(ms); };
+    errno = 0;
+    EXPECT_EQ(OpenLockExclusive(d.lock.c_str(), 3, 1), kInvalidFileHandle);
+    EXPECT_EQ(errno, EISDIR);
+    EXPECT_TRUE(sleeps.empty());
+}
+
+TEST(FileLock, DeniedOpensAreRetriedLikeHeldLocks) {
+    RestoreFileOs restore;
+    LockDir d;
+    std::vector<int> sleeps;
+    sleepLog = &sleeps;
+    FileOs().sleepMilliseconds = [](int ms) { sleepLog->push_back(ms); };
+    FileOs().openLock = [](const char*, NULockMode, int* systemError) {
+        *systemError = kSysAccessDenied;
+        errno = EACCES;
+        return kInvalidFileHandle;
+    };
+    EXPECT_EQ(OpenLockRead(2, d.lock.c_str(), 1), kInvalidFileHandle);
+    EXPECT_EQ(errno, EACCES);
+    EXPECT_EQ(sleeps.size(), 1u);
+}
+
+// ---- lock files across processes
+
+TEST(FileLockProcesses, HeldExclusiveLockFailsASecondOpenAtOnceWithReport) {
+    RestoreFileOs restore;
+    LockDir d;
+    LogCapture log(d.dir);
+    bool logs = log.Writes();
+    std::string lock = d.lock;
+    HelperProcess holder([&lock] {
+        return OpenLockExclusive(lock.c_str(), 1, 0) == kInvalidFileHandle ? -1 : 0;
+    });
+    ASSERT_EQ(holder.result(), 0);
+    std::vector<int> sleeps;
+    sleepLog = &sleeps;
+    FileOs().sleepMilliseconds = [](int ms) { sleepLog->push_back(ms); };
+    errno = 0;
+    EXPECT_EQ(OpenLockExclusive(lock.c_str(), 1, 0), kInvalidFileHandle);
+    EXPECT_EQ(errno, EACCES);
+    EXPECT_TRUE(sleeps.empty());
+    EXPECT_TRUE(holder.Release());
+    if (!logs) GTEST_SKIP() << "log output not available";
+    std::string text = log.LockLog();
+    EXPECT_EQ(CountOf(text, "RETRY["), 1u);
+    EXPECT_NE(text.find("RETRY[1] SLEEPTIME[0] LOCKMODE[0] ERRNO[13] WINERRNO[32]"),
+              std::string::npos)
+        << text;
+}
+
+TEST(FileLockProcesses, ReaderAndSharedWriterCoexist) {
+    LockDir d;
+    std::string lock = d.lock;
+    HelperProcess writer([&lock] {
+        return OpenLockShared(lock.c_str(), 1, 0) == kInvalidFileHandle ? -1 : 0;
+    });
+    ASSERT_EQ(writer.result(), 0);
+    NUFileHandle reader = OpenLockRead(1, lock.c_str(), 0);
+    EXPECT_NE(reader, kInvalidFileHandle);
+    EXPECT_EQ(OpenLockShared(lock.c_str(), 1, 0), kInvalidFileHandle);
+    EXPECT_EQ(OpenLockExclusive(lock.c_str(), 1, 0), kInvalidFileHandle);
+    CloseFileHandle(reader);
+
+    // A reader in another process keeps an exclusive writer out as well.
+    HelperProcess otherReader([&lock] {
+        return OpenLockRead(1, lock.c_str(), 0) == kInvalidFileHandle ? -1 : 0;
+    });
+    EXPECT_EQ(otherReader.result(), 0);
+    EXPECT_TRUE(writer.Release());
+    EXPECT_EQ(OpenLockExclusive(lock.c_str(), 1, 0), kInvalidFileHandle);
+    EXPECT_TRUE(otherReader.Release());
+}
+
+TEST(FileLockProcesses, LockIsFreeAfterTheHolderIsKilled) {
+    LockDir d;
+    std::string lock = d.lock;
+    HelperProcess holder([&lock] {
+        return OpenLockExclusive(lock.c_str(), 1, 0) == kInvalidFileHandle ? -1 : 0;
+    });
+    ASSERT_EQ(holder.result(), 0);
+    EXPECT_EQ(OpenLockRead(1, lock.c_str(), 0), kInvalidFileHandle);
+    EXPECT_TRUE(holder.Kill());
+    NUFileHandle h = OpenLockExclusive(lock.c_str(), 1, 0);
+    EXPECT_NE(h, kInvalidFileHandle);
+    CloseFileHandle(h);
+}

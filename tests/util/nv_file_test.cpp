@@ -1,0 +1,467 @@
+// Name-value files: the format's reading and writing rules, bad input, lock
+// files within and across processes, and writes that fail part-way.
+#include "util/nv_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/helper_process.h"
+#include "support/temp_dir.h"
+#include "util/file_os.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+struct RestoreFileOs {
+    NUFileOs saved = FileOs();
+    ~RestoreFileOs() { FileOs() = saved; }
+};
+
+Texts Pairs(NUioObjList& obj) {
+    Texts out;
+    char* name = nullptr;
+    char* value = nullptr;
+    for (int i = 0; obj.GetAt(i, &name, &value) == 0; ++i) {
+        out.push_back(std::string(name) + "=" + (value ? value : "(null)"));
+    }
+    return out;
+}
+
+struct ReadResult {
+    int code;
+    Texts pairs;
+};
+
+// Reads text as a name-value file (with its lock file present).
+ReadResult ReadText(const std::string& text, bool keepComments = false, char separator = '=') {
+    TempDir dir;
+    std::string path = dir.file("data.txt");
+    EXPECT_TRUE(WriteWholeFile(path, text));
+    EXPECT_TRUE(WriteWholeFile(path + ".lk", ""));
+    NUioObjList obj;
+    obj.SetPath("data.txt", dir.path().c_str());
+    NUFileIO io;
+    io.SetSeparator(separator);
+    ReadResult result;
+    result.code = io.Read(&obj, false, keepComments);
+    result.pairs = Pairs(obj);
+    EXPECT_FALSE(io.HasLock());
+    return result;
+}
+
+}  // namespace
+
+// ---- reading
+
+TEST(NVFileRead, EntriesCommentsAndContinuations) {
+    ReadResult r = ReadText(
+        "a=1\r\nb = x # y\r\nc=2\t# note\r\n# d=4\r\n  #e=5\r\nf#g=6\r\n\tmore\r\n");
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.pairs, (Texts{"a=1", "b= x # y", "c=2", "f#g=6\nmore"}));
+}
+
+TEST(NVFileRead, LineRules) {
+    struct Row {
+        const char* text;
+        Texts expected;
+    } rows[] = {
+        {"k=v1\nk=v2\n", {"k=v1", "k=v2"}},
+        {"\tlead\nk=v\n", {"k=v"}},
+        {"k=v\n\t# note\n", {"k=v\n# note"}},
+        {"k=v\n\t\n\tx=y\n", {"k=v\n\nx=y"}},
+        {"k=v\n\t   \n", {"k=v"}},
+        {"url=a#b\nx=a # b\n", {"url=a#b", "x=a # b"}},
+        {"x=a # b\t# c\td\n", {"x=a # b"}},
+        {"  name  = value  \t \n", {"  name= value"}},
+        {"=\nk=\n=v\n", {"=", "k=", "=v"}},
+        {"a=b=c\n", {"a=b=c"}},
+        {"blank\n\nno separator here\nk=v", {"k=v"}},
+        {"x\t#=1\n#y=2\nz#=3\n", {"z#=3"}},
+        {"a=1\rb=2\r\n", {"a=1\rb=2"}},
+        {"", {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        ReadResult r = ReadText(row.text);
+        EXPECT_EQ(r.code, 0);
+        EXPECT_EQ(r.pairs, row.expected);
+    }
+}
+
+TEST(NVFileRead, KeepCommentsNeverCutsValues) {
+    ReadResult r = ReadText("c=2\t# note\nd=x\t#y\t\n", true);
+    EXPECT_EQ(r.pairs, (Texts{"c=2\t# note", "d=x\t#y"}));
+}
+
+TEST(NVFileRead, OtherSeparator) {
+    ReadResult r = ReadText("a:1=2\nb=3\n", false, ':');
+    EXPECT_EQ(r.pairs, (Texts{"a=1=2"}));
+}
+
+TEST(NVFileRead, LongLinesArriveInChunksWithoutSeparatorBytes) {
+    std::string value(5000, 'v');
+    ReadResult r = ReadText("k=" + value + "\nnext=1\n");
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.pairs, (Texts{"k=" + value, "next=1"}));
+
+    // Each chunk is trimmed and cut at TAB-then-'#' on its own.
+    std::string first = "k=" + std::string(2045, 'a');  // 2047 bytes: one chunk
+    ReadResult cut = ReadText(first + "b  \t# gone\n");
+    EXPECT_EQ(cut.pairs, (Texts{"k=" + std::string(2045, 'a') + "b"}));
+    std::string spaced = "k=" + std::string(2040, 'a') + "     ";  // ends in blanks
+    ReadResult trimmed = ReadText(spaced + "tail\n");
+    EXPECT_EQ(trimmed.pairs, (Texts{"k=" + std::string(2040, 'a') + "tail"}));
+}
+
+TEST(NVFileRead, RestOfAnOverLongSkippedLineIsDropped) {
+    std::string comment = "# " + std::string(3000, 'c') + "=x";
+    std::string bare(5000, 'n');
+    ReadResult r = ReadText("k=v\n" + comment + "\n" + bare + "\nz=1\n");
+    EXPECT_EQ(r.pairs, (Texts{"k=v", "z=1"}));
+}
+
+TEST(NVFileRead, BadInput) {
+    // No final line end.
+    EXPECT_EQ(ReadText("a=1\nb=2").pairs, (Texts{"a=1", "b=2"}));
+    // A NUL byte ends the line's text but never glues the next line on.
+    ReadResult nul = ReadText(std::string("a=x\0y\nb=2\n", 11));
+    EXPECT_EQ(nul.code, 0);
+    EXPECT_EQ(nul.pairs, (Texts{"a=x", "b=2"}));
+    // Other bytes pass through as they are.
+    ReadResult binary = ReadText("b=\x01\xff\xfe\x80\n");
+    EXPECT_EQ(binary.pairs, (Texts{"b=\x01\xff\xfe\x80"}));
+}
+
+TEST(NVFileRead, AddsToWhatTheObjectHolds) {
+    TempDir dir;
+    ASSERT_TRUE(WriteWholeFile(dir.file("f"), "b=2\n"));
+    NUioObjList obj;
+    obj.SetPath("f", dir.path().c_str());
+    obj.Add("a", "1", nullptr);
+    NUFileIO io;
+    io.noLock = true;
+    EXPECT_EQ(io.Read(&obj, false, false), 0);
+    EXPECT_EQ(io.Read(&obj, false, false), 0);
+    EXPECT_EQ(Pairs(obj), (Texts{"a=1", "b=2", "b=2"}));
+}
+
+TEST(NVFileRead, MissingFilesAndPaths) {
+    TempDir dir;
+    NUFileIO io;
+    EXPECT_EQ(io.Read(nullptr, false, false), -1);
+    NUioObjList noPath;
+    EXPECT_EQ(io.Read(&noPath, false, false), -11);
+
+    NUioObjList obj;
+    obj.SetPath("data.sts", dir.path().c_str());
+    ASSERT_TRUE(WriteWholeFile(dir.file("data.sts"), "k=v\n"));
+    EXPECT_EQ(io.Read(&obj, false, false), -16);  // no lock file
+    EXPECT_EQ(obj.Count(), 0);
+    io.noLock = true;
+    EXPECT_EQ(io.Read(&obj, false, false), 0);
+    EXPECT_EQ(obj.Count(), 1);
+
+    NUioObjList missing;
+    missing.SetPath("nothing.sts", (dir.path() + "/nodir").c_str());
+    EXPECT_EQ(io.Read(&missing, false, false), -16);
+    fs::create_directories(dir.file("adir"));
+    NUioObjList directory;
+    directory.SetPath("adir", dir.path().c_str());
+    EXPECT_EQ(io.Read(&directory, false, false), -10);
+}
+
+TEST(NVFileRead, FailedReadKeepsWhatWasReadAndReportsTheError) {
+    TempDir dir;
+    ASSERT_TRUE(WriteWholeFile(dir.file("f"), std::string(5000, 'x') + "\nk=v\n"));
+    NUioObjList obj;
+    obj.SetPath("f", dir.path().c_str());
+    RestoreFileOs restore;
+    FileOs().read = [](NUFileHandle, void*, size_t) -> long long {
+        errno = EIO;
+        return -1;
+    };
+    NUFileIO io;
+    io.noLock = true;
+    EXPECT_EQ(io.Read(&obj, false, false), -10);
+}
+
+namespace {
+
+// Skips lines starting with "skip", stops at "stop", and counts lines in
+// the context byte.
+class FilteredList : public NUioObjList {
+public:
+    int FilterLine(char* line, unsigned char* ctx) override {
+        ++*ctx;
+        lastCtx = *ctx;
+        if (strncmp(line, "skip", 4) == 0) return 1;
+        if (strncmp(line, "stop", 4) == 0) return -42;
+        return 0;
+    }
+    int lastCtx = 0;
+};
+
+}  // namespace
+
+TEST(NVFileRead, FilterLineSkipsAndStops) {
+    TempDir dir;
+    ASSERT_TRUE(WriteWholeFile(dir.file("f"), "a=1\nskip=2\nb=3\nstop=4\nc=5\n"));
+    FilteredList obj;
+    obj.SetPath("f", dir.path().c_str());
+    NUFileIO io;
+    io.noLock = true;
+    EXPECT_EQ(io.Read(&obj, false, false), -42);
+    EXPECT_EQ(Pairs(obj), (Texts{"a=1", "b=3"}));
+    EXPECT_EQ(obj.lastCtx, 4);
+}
+
+// ---- writing
+
+TEST(NVFileWrite, FormatAndRoundTrip) {
+    TempDir dir;
+    NUioObjList obj;
+    obj.SetPath("out.sts", dir.path().c_str());
+    obj.Add("x", "1", nullptr);
+    obj.Add("m", "a\r\nb\n", nullptr);
+    obj.Add("n", nullptr, nullptr);
+    obj.Add("s", "trailing   ", nullptr);
+    obj.Add("c", "v\t# kept", nullptr);
+    obj.Add("r", "a\rb", nullptr);
+    NUFileIO io;
+    EXPECT_EQ(io.Write(&obj, false), 0);
+    EXPECT_FALSE(io.HasLock());
+    EXPECT_EQ(ReadWholeFile(dir.file("out.sts")),
+              "x=1\nm=a\n\tb\n\t\nn=\ns=trailing   \nc=v\t# kept\nr=a\rb\n");
+    EXPECT_TRUE(fs::exists(dir.file("out.sts.lk")));
+    EXPECT_FALSE(fs::exists(dir.file("out.sts.bk")));
+
+    NUioObjList back;
+    back.SetPath("out.sts", dir.path().c_str());
+    EXPECT_EQ(io.Read(&back, false, false), 0);
+    EXPECT_EQ(Pairs(back), (Texts{"x=1", "m=a\nb\n", "n=", "s=trailing", "c=v", "r=a\rb"}));
+}
+
+namespace {
+
+// A sink whose pairs include one with a null name.
+class NullNameList : public NUioObjList {
+public:
+    int GetAt(int index, char** name, char** value) override {
+        if (index == 0) {
+            *name = nullptr;
+            *value = const_cast<char*>("hidden");
+            return 0;
+        }
+        return NUioObjList::GetAt(index - 1, name, value);
+    }
+};
+
+}  // namespace
+
+TEST(NVFileWrite, SkipsNullNamesAndUsesTheSeparator) {
+    TempDir dir;
+    NullNameList obj;
+    obj.SetPath("f", dir.path().c_str());
+    obj.Add("a", "1", nullptr);
+    NUFileIO io;
+    io.SetSeparator(':');
+    EXPECT_EQ(io.Write(&obj, false), 0);
+    EXPECT_EQ(ReadWholeFile(dir.file("f")), "a:1\n");
+}
+
+TEST(NVFileWrite, CreatesMissingDirectoriesAndReplacesTheOldFile) {
+    TempDir dir;
+    NUioObjList obj;
+    obj.SetPath("s.sts", dir.file("new/sub").c_str());
+    obj.Add("k", "1", nullptr);
+    NUFileIO io;
+    EXPECT_EQ(io.Write(&obj, false), 0);
+    obj.Add("k", "2", nullptr);
+    EXPECT_EQ(io.Write(&obj, false), 0);
+    EXPECT_EQ(ReadWholeFile(dir.file("new/sub/s.sts")), "k=1\nk=2\n");
+}
+
+TEST(NVFileWrite, PathIsADirectoryOrMissing) {
+    TempDir dir;
+    fs::create_directories(dir.file("d.sts"));
+    NUioObjList obj;
+    obj.SetPath("d.sts", dir.path().c_str());
+    NUFileIO io;
+    EXPECT_EQ(io.Write(&obj, false), -11);
+    EXPECT_EQ(io.Write(nullptr, false), -1);
+    NUioObjList noPath;
+    EXPECT_EQ(io.Write(&noPath, false), -11);
+}
+
+namespace {
+
+struct OldFile {
+    TempDir dir;
+    NUioObjList obj;
+    NUFileIO io;
+    OldFile() {
+        EXPECT_TRUE(WriteWholeFile(dir.file("s.sts"), "old=1\n"));
+        obj.SetPath("s.sts", dir.path().c_str());
+        obj.Add("new", "2", nullptr);
+    }
+    std::string Contents() const { return ReadWholeFile(dir.file("s.sts")); }
+    bool TemporaryLeft() const { return fs::exists(dir.file("s.sts.bk")); }
+};
+
+}  // namespace
+
+TEST(NVFileWrite, FailuresLeaveTheOldFileIntact) {
+    RestoreFileOs restore;
+    NUFileOs& os = FileOs();
+    struct Case {
+        const char* what;
+        void (*inject)(NUFileOs&);
+        int expected;
+    } cases[] = {
+        {"disk full", [](NUFileOs& t) { t.write = [](NUFileHandle, const void*, size_t) {
+             errno = ENOSPC;
+             return -1;
+         }; }, -12},
+        {"sync fails", [](NUFileOs& t) { t.sync = [](NUFileHandle) {
+             errno = EIO;
+             return -1;
+         }; }, -12},
+        {"temporary not creatable", [](NUFileOs& t) { t.createWrite = [](const char*) {
+             errno = EACCES;
+             return kInvalidFileHandle;
+         }; }, -10},
+        {"rename refused", [](NUFileOs& t) { t.rename = [](const char*, const char*) {
+             errno = EACCES;
+             return -1;
+         }; }, -13},
+        {"target stays", [](NUFileOs& t) {
+             t.rename = [](const char*, const char*) {
+                 errno = EEXIST;
+                 return -1;
+             };
+             t.removeFile = [](const char* path) {
+                 if (std::string(path).ends_with(".bk")) return ::unlink(path);
+                 errno = EACCES;
+                 return -1;
+             };
+         }, -18},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        OldFile file;
+        NUFileOs saved = os;
+        c.inject(os);
+        EXPECT_EQ(file.io.Write(&file.obj, false), c.expected);
+        os = saved;
+        EXPECT_EQ(file.Contents(), "old=1\n");
+        EXPECT_FALSE(file.TemporaryLeft());
+        EXPECT_FALSE(file.io.HasLock());
+    }
+}
+
+// ---- locks
+
+TEST(NVFileLock, LockAndKeepLockHoldTheWriteLock) {
+    TempDir dir;
+    NUioObjList obj;
+    obj.SetPath("s.sts", dir.path().c_str());
+    obj.Add("k", "v", nullptr);
+    NUFileIO io;
+    io.retries = 1;
+    io.waitSeconds = 0;
+    EXPECT_EQ(io.Lock(&obj), 0);
+    EXPECT_TRUE(io.HasLock());
+    NUFileIO other;
+    other.retries = 1;
+    other.waitSeconds = 0;
+    EXPECT_EQ(other.Write(&obj, false), -17);
+    EXPECT_EQ(io.Write(&obj, true), 0);
+    EXPECT_TRUE(io.HasLock());
+    EXPECT_EQ(other.LockShared(dir.file("s.sts").c_str()), -17);
+    io.Unlock();
+    EXPECT_EQ(other.LockShared(dir.file("s.sts").c_str()), 0);
+    EXPECT_EQ(io.Lock(nullptr), -1);
+}
+
+TEST(NVFileLock, SharedWriterLetsReadersIn) {
+    TempDir dir;
+    NUioObjList obj;
+    obj.SetPath("s.sts", dir.path().c_str());
+    obj.Add("k", "v", nullptr);
+    NUFileIO writer;
+    writer.shareReaders = true;
+    EXPECT_EQ(writer.Write(&obj, true), 0);
+    NUioObjList back;
+    back.SetPath("s.sts", dir.path().c_str());
+    NUFileIO reader;
+    EXPECT_EQ(reader.Read(&back, false, false), 0);
+    EXPECT_EQ(Pairs(back), (Texts{"k=v"}));
+}
+
+TEST(NVFileLock, LockErrorsMapOntoCodes) {
+    TempDir dir;
+    NUFileIO io;
+    io.retries = 1;
+    EXPECT_EQ(io.LockShared(dir.file("none").c_str()), -16);
+    fs::create_directories(dir.file("d.lk"));
+    EXPECT_EQ(io.LockExclusive(dir.file("d").c_str()), -15);
+    ASSERT_TRUE(WriteWholeFile(dir.file("plain"), ""));
+    EXPECT_EQ(io.LockExclusive(dir.file("plain/x").c_str()), -15);
+    EXPECT_EQ(io.LockShared(dir.file("plain/x").c_str()), -16);
+}
+
+TEST(NVFileLock, RemoveDeletesTheFileAndOptionallyTheLockFile) {
+    TempDir dir;
+    NUioObjList obj;
+    obj.SetPath("s.sts", dir.path().c_str());
+    obj.Add("k", "v", nullptr);
+    NUFileIO io;
+    ASSERT_EQ(io.Write(&obj, false), 0);
+    EXPECT_EQ(io.Remove(&obj, true, true), 0);
+    EXPECT_TRUE(io.HasLock());
+    EXPECT_FALSE(fs::exists(dir.file("s.sts")));
+    EXPECT_TRUE(fs::exists(dir.file("s.sts.lk")));
+    EXPECT_EQ(io.Remove(&obj, false, false), 0);  // nothing left to delete: still 0
+    EXPECT_FALSE(io.HasLock());
+    EXPECT_TRUE(fs::exists(dir.file("s.sts.lk")));
+    EXPECT_EQ(io.Remove(&obj, false, true), 0);
+    EXPECT_FALSE(fs::exists(dir.file("s.sts.lk")));
+    EXPECT_EQ(io.Remove(nullptr, false, false), -1);
+}
+
+TEST(NVFileLockProcesses, TryOnceReadsAFileAnotherProcessIsWriting) {
+    TempDir dir;
+    ASSERT_TRUE(WriteWholeFile(dir.file("s.sts"), "k=v\n"));
+    std::string path = dir.file("s.sts");
+    HelperProcess writer([&path] {
+        NUFileIO* held = new NUFileIO;  // kept open until the helper ends
+        held->retries = 1;
+        return held->LockExclusive(path.c_str());
+    });
+    ASSERT_EQ(writer.result(), 0);
+
+    NUioObjList obj;
+    obj.SetPath("s.sts", dir.path().c_str());
+    NUFileIO io;
+    EXPECT_EQ(io.Read(&obj, true, false), -19);
+    EXPECT_EQ(io.retries, 1);
+    EXPECT_EQ(io.waitSeconds, 0);
+    EXPECT_EQ(Pairs(obj), (Texts{"k=v"}));
+    EXPECT_EQ(io.Read(&obj, false, false), -17);
+
+    NUFileIO blocked;
+    blocked.retries = 1;
+    blocked.waitSeconds = 0;
+    EXPECT_EQ(blocked.Write(&obj, false), -17);
+    EXPECT_EQ(ReadWholeFile(path), "k=v\n");
+
+    EXPECT_TRUE(writer.Kill());
+    EXPECT_EQ(blocked.Write(&obj, false), 0);
+}

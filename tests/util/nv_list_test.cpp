@@ -1,0 +1,271 @@
+// Name-value lists: order and duplicates, result codes, growth, owned
+// records, and the NUioObjList sink with its paths and lookups.
+#include "util/nv_list.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "util/nv_io.h"
+
+namespace {
+
+// "name=value" texts of a list, in order; "(null)" for null parts.
+std::vector<std::string> Pairs(NUNVList& list) {
+    std::vector<std::string> out;
+    for (int i = 0; i < list.Count(); ++i) {
+        char* name = nullptr;
+        char* value = nullptr;
+        EXPECT_EQ(list.NameAt(i, &name), 0);
+        EXPECT_EQ(list.ValueAt(i, &value), 0);
+        out.push_back(std::string(name ? name : "(null)") + "=" + (value ? value : "(null)"));
+    }
+    return out;
+}
+
+using Texts = std::vector<std::string>;
+
+}  // namespace
+
+TEST(NVList, KeepsInsertionOrderAndDuplicates) {
+    NUNVList list;
+    EXPECT_EQ(list.Capacity(), 128);
+    EXPECT_EQ(list.AddText("k", "v1"), 0);
+    EXPECT_EQ(list.AddText("a", "x"), 0);
+    EXPECT_EQ(list.AddText("k", "v2"), 0);
+    EXPECT_EQ(list.Insert("first", "0", 2, 0, false), 0);
+    EXPECT_EQ(list.Insert("mid", "m", 2, 2, false), 0);
+    EXPECT_EQ(Pairs(list), (Texts{"first=0", "k=v1", "mid=m", "a=x", "k=v2"}));
+    char* value = nullptr;
+    EXPECT_EQ(list.Find("k", &value), 1);
+    EXPECT_STREQ(value, "v1");
+    EXPECT_EQ(list.Find(nullptr, &value), 1);
+    EXPECT_STREQ(value, "0");
+    EXPECT_EQ(list.Find("K", &value), 0);
+    EXPECT_EQ(list.FindNoCase("K", &value), 1);
+    EXPECT_STREQ(value, "v1");
+    EXPECT_EQ(list.FindNoCase("MID", &value), 1);
+    EXPECT_EQ(list.FindNoCase("mi", &value), 0);
+}
+
+TEST(NVList, ResultCodesOfBadArguments) {
+    NUNVList list;
+    list.AddText("a", "1");
+    EXPECT_EQ(list.Insert("x", "1", 2, 2, false), -5);  // count + 1
+    EXPECT_EQ(list.Insert("x", "1", 2, -1, false), -5);
+    EXPECT_EQ(list.Insert("x", "1", -1, 0, false), -5);  // negative size
+    EXPECT_EQ(list.AddText("x", nullptr), -5);
+    EXPECT_EQ(list.Find("a", nullptr), -5);
+    EXPECT_EQ(list.NameAt(0, nullptr), -5);
+    char* out = nullptr;
+    EXPECT_EQ(list.NameAt(1, &out), -7);
+    EXPECT_EQ(list.ValueAt(-1, &out), -7);
+    EXPECT_EQ(list.SetAt("v", 2, 1), -7);
+    EXPECT_EQ(list.RemoveAt(1), -7);
+    EXPECT_EQ(list.NewEntry(nullptr, "n", "v", 2, false), -5);
+    EXPECT_EQ(list.SetEntryValue(nullptr, "v", 2), -5);
+    EXPECT_EQ(Pairs(list), (Texts{"a=1"}));
+
+    NUNVList empty;
+    EXPECT_EQ(empty.Find("a", &out), 0);
+    EXPECT_EQ(empty.Find(nullptr, &out), 0);
+}
+
+TEST(NVList, GrowsWhenFull) {
+    NUNVList list;
+    for (int i = 0; i < 128; ++i) ASSERT_EQ(list.AddText(std::to_string(i).c_str(), "v"), 0);
+    EXPECT_EQ(list.Capacity(), 128);
+    EXPECT_EQ(list.Insert("new", "n", 2, 0, false), 0);
+    EXPECT_EQ(list.Capacity(), 256);
+    EXPECT_EQ(list.Count(), 129);
+    char* name = nullptr;
+    list.NameAt(0, &name);
+    EXPECT_STREQ(name, "new");
+    list.NameAt(128, &name);
+    EXPECT_STREQ(name, "127");
+
+    NUNVList small(2);
+    EXPECT_EQ(small.Capacity(), 2);
+    NUNVList defaulted(-3);
+    EXPECT_EQ(defaulted.Capacity(), 128);
+}
+
+TEST(NVList, RemoveKeepsTheOrderOfTheRest) {
+    NUNVList list;
+    for (const char* name : {"k", "a", "k", "b", "k"}) list.AddText(name, name);
+    EXPECT_EQ(list.RemoveByName("k"), 3);
+    EXPECT_EQ(Pairs(list), (Texts{"a=a", "b=b"}));
+    EXPECT_EQ(list.RemoveByName("zz"), 0);
+    list.AddText("c", "c");
+    EXPECT_EQ(list.RemoveAt(0), 0);
+    EXPECT_EQ(Pairs(list), (Texts{"b=b", "c=c"}));
+    EXPECT_EQ(list.RemoveByName(nullptr), 2);
+    EXPECT_EQ(list.Count(), 0);
+}
+
+TEST(NVList, NullNamesNeverMatchANameButMatchNull) {
+    NUNVList list;
+    list.AddText(nullptr, "anonymous");
+    list.AddText("a", "1");
+    char* value = nullptr;
+    EXPECT_EQ(list.Find("a", &value), 1);
+    EXPECT_STREQ(value, "1");
+    EXPECT_EQ(list.SetByName("a", "2", 2), 1);
+    EXPECT_EQ(list.SetByName(nullptr, "all", 4), 2);
+    EXPECT_EQ(Pairs(list), (Texts{"(null)=all", "a=all"}));
+    EXPECT_EQ(list.RemoveByName("a"), 1);
+    EXPECT_EQ(list.Count(), 1);
+}
+
+TEST(NVList, ValuesAreByteBuffersOfTheGivenSize) {
+    NUNVList list;
+    const char bytes[4] = {'x', '\0', 'y', '\0'};
+    EXPECT_EQ(list.Add("b", bytes, 4), 0);
+    char* value = nullptr;
+    list.ValueAt(0, &value);
+    EXPECT_EQ(memcmp(value, bytes, 4), 0);
+    EXPECT_EQ(list.Add("null", nullptr, 5), 0);
+    list.ValueAt(1, &value);
+    EXPECT_EQ(value, nullptr);
+    EXPECT_EQ(list.SetAt(nullptr, 0, 0), 0);
+    list.ValueAt(0, &value);
+    EXPECT_EQ(value, nullptr);
+
+    char* owned = list.AllocValue(4);
+    ASSERT_NE(owned, nullptr);
+    memcpy(owned, "own", 4);
+    EXPECT_EQ(list.AddOwned("o", owned), 0);
+    list.ValueAt(2, &value);
+    EXPECT_EQ(value, owned);
+    EXPECT_EQ(list.AllocValue(0), nullptr);
+}
+
+TEST(NVList, JoinLengthAndClone) {
+    NUNVList list;
+    char* joined = list.JoinValues("ab", "cd");
+    EXPECT_STREQ(joined, "abcd");
+    list.FreeValue(joined);
+    joined = list.JoinValues("ab", nullptr);
+    EXPECT_STREQ(joined, "ab");
+    list.FreeValue(joined);
+    EXPECT_EQ(list.JoinValues(nullptr, "x"), nullptr);
+    EXPECT_EQ(list.ValueLength(nullptr), 0);
+    EXPECT_EQ(list.ValueLength("abc"), 3);
+
+    list.AddText("a", "1");
+    list.AddText("a", "2");
+    list.Add(nullptr, nullptr, 0);
+    NUNVList* copy = list.Clone();
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(Pairs(*copy), (Texts{"a=1", "a=2", "(null)=(null)"}));
+    list.SetByName("a", "changed", 8);
+    char* value = nullptr;
+    copy->Find("a", &value);
+    EXPECT_STREQ(value, "1");
+    delete copy;
+}
+
+namespace {
+
+struct Record {
+    explicit Record(int* counter) : destroyed(counter) {}
+    virtual ~Record() { ++*destroyed; }
+    int* destroyed;
+};
+
+}  // namespace
+
+TEST(NVRecodes, OwnsAndDestroysItsRecords) {
+    int destroyed = 0;
+    {
+        NURecodes rows(NURecodes::DeleteAs<Record>);
+        EXPECT_EQ(rows.Capacity(), 128);
+        Record* first = new Record(&destroyed);
+        EXPECT_EQ(rows.AddRecord("1", first), 0);
+        EXPECT_EQ(rows.AddRecord("2", new Record(&destroyed)), 0);
+        EXPECT_EQ(rows.AddRecord("3", new Record(&destroyed)), 0);
+        EXPECT_EQ(rows.RecordAt(0), first);
+        EXPECT_EQ(rows.RecordAt(3), nullptr);
+        EXPECT_EQ(rows.RemoveAt(1), 0);
+        EXPECT_EQ(destroyed, 1);
+        EXPECT_EQ(rows.Clone(), nullptr);
+    }
+    EXPECT_EQ(destroyed, 3);
+}
+
+// ---- NUioObjList
+
+TEST(NVioObjList, SetPathJoinsDirectoryAndName) {
+    struct Row {
+        const char* name;
+        const char* dir;
+        const char* expected;
+    } rows[] = {
+        {"x.sts", "dir/", "dir/x.sts"},
+        {"x.sts", "dir", "dir/x.sts"},
+        {"x.sts", "", "x.sts"},
+        {"x.sts", nullptr, "x.sts"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.expected);
+        NUioObjList obj;
+        EXPECT_EQ(obj.SetPath(row.name, row.dir), 0);
+        char path[kNUPathSize];
+        EXPECT_EQ(obj.GetPath(path), 0);
+        EXPECT_STREQ(path, row.expected);
+    }
+}
+
+TEST(NVioObjList, PathLimits) {
+    NUioObjList obj;
+    char path[kNUPathSize];
+    EXPECT_EQ(obj.GetPath(path), -11);
+    EXPECT_EQ(obj.SetPath(nullptr, "d"), -1);
+    std::string name(1023, 'n');
+    EXPECT_EQ(obj.SetPath(name.c_str(), nullptr), 0);
+    EXPECT_EQ(obj.SetPath((name + "n").c_str(), nullptr), -1);
+    std::string dir(1022 - 5, 'd');
+    EXPECT_EQ(obj.SetPath("abcde", dir.c_str()), 0);
+    EXPECT_EQ(obj.GetPath(path), 0);
+    EXPECT_EQ(strlen(path), 1023u);
+    EXPECT_EQ(obj.SetPath("abcdef", dir.c_str()), -1);
+}
+
+TEST(NVioObjList, AddGetAppendAndLookups) {
+    NUioObjList obj;
+    char* name = nullptr;
+    char* value = nullptr;
+    EXPECT_EQ(obj.Count(), 0);
+    EXPECT_EQ(obj.List(), nullptr);
+    EXPECT_EQ(obj.GetAt(0, &name, &value), -20);
+    EXPECT_EQ(obj.FindValue("k", &value), -20);
+    EXPECT_EQ(obj.AppendToLast("x"), -7);
+    EXPECT_EQ(obj.Add(nullptr, "v", nullptr), -1);
+
+    unsigned char ctx = 0;
+    EXPECT_EQ(obj.Add("k", "v1", &ctx), 0);
+    EXPECT_EQ(obj.Add("n", nullptr, &ctx), 0);
+    EXPECT_EQ(obj.AppendToLast("\nmore"), 0);  // a null value is joined as ""
+    EXPECT_EQ(obj.Add("k", "v2", &ctx), 0);
+    EXPECT_EQ(obj.AppendToLast("+"), 0);
+    EXPECT_EQ(obj.Count(), 3);
+    EXPECT_EQ(obj.GetAt(1, &name, &value), 0);
+    EXPECT_STREQ(name, "n");
+    EXPECT_STREQ(value, "\nmore");
+    EXPECT_EQ(obj.GetAt(3, &name, &value), -20);
+    EXPECT_EQ(obj.FindValue("k", &value), 0);
+    EXPECT_STREQ(value, "v1");
+
+    char** values = nullptr;
+    EXPECT_EQ(obj.FindAll("k", &values), 2);
+    ASSERT_NE(values, nullptr);
+    EXPECT_STREQ(values[0], "v1");
+    EXPECT_STREQ(values[1], "v2+");
+    delete[] values;
+    EXPECT_EQ(obj.FindAll("none", &values), 0);
+    EXPECT_EQ(values, nullptr);
+    EXPECT_EQ(obj.FindAll(nullptr, &values), -1);
+    EXPECT_EQ(obj.FindAll("k", nullptr), -1);
+}
