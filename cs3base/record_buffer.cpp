@@ -313,7 +313,7 @@ int CS3Data::SetColumnInt(const char* name, int value) {
 int CS3Data::SetColumnPositive(const char* name, const CS3String& field) {
     int rc;
     if (field.IsEmpty()) {
-        rc = SetColumn(name, "", true, kItemText);
+        rc = SetColumn(name, "", false, kItemText);
     } else {
         char text[16];
         std::snprintf(text, sizeof text, "%d", field.AsInt());
