@@ -1,9 +1,16 @@
-// CdDBConnection's own operations and the driver-based connection.
+// CdDBConnection's own operations, and the driver connection's opening,
+// closing, transactions and error reports.
 #include "db/connection.h"
 
 #include <cstring>
+#include <new>
 
+#include "db/connection_internal.h"
 #include "db/driver.h"
+#include "db/platform.h"
+#include "util/date_time.h"
+#include "util/log.h"
+#include "util/nu_string.h"
 
 int CdDBConnection::LastError() { return lastError; }
 const char* CdDBConnection::LastMessage() { return lastMessage; }
@@ -18,31 +25,187 @@ void CdDBConnection::SetTracePath(const char* path) {
     size_t n = strnlen(path, sizeof(tracePath) - 1);
     memcpy(tracePath, path, n);
     tracePath[n] = '\0';
+    CutAtBytePosition(tracePath, n);
+}
+
+void CopyCut(char* out, size_t size, const char* text) {
+    if (!text) text = "";
+    size_t n = strnlen(text, size - 1);
+    memcpy(out, text, n);
+    out[n] = '\0';
+    CutAtBytePosition(out, n);
 }
 
 CdDBDriverConnection::CdDBDriverConnection(std::unique_ptr<DBDriver> d)
-    : waitSeconds(nullptr), driver(std::move(d)) {}
-CdDBDriverConnection::~CdDBDriverConnection() = default;
+    : waitSeconds(&DBSleepSeconds), driver(std::move(d)) {}
 
-int CdDBDriverConnection::Open(const char*, const char*, const char*, const char*, int) {
-    return -1001;
+CdDBDriverConnection::~CdDBDriverConnection() { Close(); }
+
+namespace {
+
+// Native errors that mean the server could not be reached in time.
+bool IsRetryable(int error) { return error == 11 || error == kTimeoutError; }
+
+}  // namespace
+
+int CdDBDriverConnection::Open(const char* user, const char* password, const char* server,
+                               const char* database, int timeout) {
+    if (!user || !password || !server || !database) return -1099;
+    long long start = (TraceOn() || slowWarn) ? NowMillis() : 0;
+    if (!driver) {
+        ReportFailure(kDBDriverFailed, "no database driver for the configured provider", "");
+        return -1001;
+    }
+    recordset.reset();
+    inTransaction = false;
+    DBConnectData data{user, password, server, database};
+    commandTimeout = timeout;
+    defaultCommandTimeout = timeout;
+    for (int attempt = 0; attempt < connectAttempts; ++attempt) {
+        int result = driver->Open(data, connectWaitSeconds);
+        if (result == 0) {
+            if (TraceOn()) {
+                SetLogPath(tracePath, nullptr);
+                LogAppend("%d \"DB open\"\n", static_cast<int>(NowMillis() - start));
+            }
+            return 0;
+        }
+        ReportError(result);
+        if (!IsRetryable(lastError)) break;
+        if (attempt + 1 < connectAttempts && waitSeconds) waitSeconds(connectWaitSeconds);
+    }
+    if (TraceOn()) {
+        SetLogPath(tracePath, nullptr);
+        LogAppend("%d \"DB open error\"\n", static_cast<int>(NowMillis() - start));
+    }
+    return IsRetryable(lastError) ? -1002 : -1001;
 }
-int CdDBDriverConnection::Close() { return 0; }
-bool CdDBDriverConnection::IsOpen() { return false; }
-bool CdDBDriverConnection::IsRecordsetOpen() { return false; }
-int CdDBDriverConnection::Execute(const char*, const char*, int, char**, int) { return -1101; }
-int CdDBDriverConnection::ExecuteProcedure(const char*, char**, char**, int*) { return -1006; }
-int CdDBDriverConnection::FieldCount() { return 0; }
-int CdDBDriverConnection::FieldName(char*, int) { return -1007; }
-int CdDBDriverConnection::GetValueByName(char**, const char*) { return -1008; }
-int CdDBDriverConnection::GetValue(char**, int, int*) { return -1008; }
-int CdDBDriverConnection::MoveNext() { return -1008; }
-bool CdDBDriverConnection::IsEOF() { return true; }
-int CdDBDriverConnection::CloseRecordset() { return 0; }
-int CdDBDriverConnection::Commit() { return -1101; }
-int CdDBDriverConnection::Rollback(int) { return -1005; }
-int CdDBDriverConnection::BeginTransaction() { return -1019; }
 
-CdDBConnection* CreateDBConnection(const char*, const char*, const char*) {
-    return new CdDBDriverConnection(nullptr);
+int CdDBDriverConnection::Close() {
+    long long start = TraceOn() ? NowMillis() : 0;
+    recordset.reset();
+    if (driver && driver->IsOpen()) {
+        Rollback(0);
+        int result = driver->Close();
+        inTransaction = false;
+        if (result != 0) {
+            if (TraceOn()) {
+                SetLogPath(tracePath, nullptr);
+                LogAppend("%d \"DB close error\"\n", static_cast<int>(NowMillis() - start));
+            }
+            ReportError(result);
+            return -1003;
+        }
+    }
+    if (TraceOn()) {
+        SetLogPath(tracePath, nullptr);
+        LogAppend("%d \"DB close\"\n", static_cast<int>(NowMillis() - start));
+    }
+    return 0;
+}
+
+bool CdDBDriverConnection::IsOpen() { return driver && driver->IsOpen(); }
+
+int CdDBDriverConnection::BeginTransaction() {
+    if (inTransaction || noTransactions) return 0;
+    TraceLine("TranBegin\n");
+    int result = driver ? driver->BeginTrans() : kDBDriverFailed;
+    if (result == 0) {
+        Notify("BeginTransaction", 0, 0, nullptr);
+        inTransaction = true;
+        return 0;
+    }
+    if (driver) {
+        ReportError(result);
+    } else {
+        ReportFailure(result, "no database connection", "");
+    }
+    Notify("BeginTransaction", -1019, lastError, lastMessage);
+    return -1019;
+}
+
+int CdDBDriverConnection::Commit() {
+    if (!driver) return -1101;
+    if (!inTransaction || noTransactions) return 0;
+    TraceLine("commit\n");
+    int result = driver->CommitTrans();
+    if (result == 0) {
+        Notify("commit", 0, 0, nullptr);
+        inTransaction = false;
+        return 0;
+    }
+    ReportError(result);
+    Notify("commit", -1004, lastError, lastMessage);
+    return -1004;
+}
+
+int CdDBDriverConnection::Rollback(int reason) {
+    if (!inTransaction || noTransactions) return 0;
+    TraceLine("rollback\n");
+    int result = driver ? driver->RollbackTrans() : kDBDriverFailed;
+    if (result == 0) {
+        Notify("rollback", 0, reason, nullptr);
+        inTransaction = false;
+        return 0;
+    }
+    if (driver) {
+        ReportError(result);
+    } else {
+        ReportFailure(result, "no database connection", "");
+    }
+    Notify("rollback", -1005, lastError, lastMessage);
+    return -1005;
+}
+
+void CdDBDriverConnection::ReportError(int result) {
+    if (!driver || driver->Errors().empty()) {
+        ReportFailure(result, driver ? driver->FailureMessage().c_str() : "",
+                      driver ? driver->Name() : "");
+        return;
+    }
+    const std::vector<DBDriverError>& errors = driver->Errors();
+    lastError = errors[0].nativeError;
+    CopyCut(lastMessage, sizeof(lastMessage), errors[0].description.c_str());
+    if (errors[0].sqlState == "HYT00") lastError = kTimeoutError;
+    for (size_t i = 0; i < errors.size(); ++i) {
+        const DBDriverError& e = errors[i];
+        LogAppend("******************************[%d]\n", static_cast<int>(i));
+        LogAppend("Error      [%d]\n", e.number);
+        LogAppend("Description[%s]\n", e.description.c_str());
+        LogAppend("Source     [%s]\n", e.source.c_str());
+        LogAppend("SQL State  [%s]\n", e.sqlState.c_str());
+        LogAppend("NativeError[%d]\n", e.nativeError);
+        LogAppend("******************************\n");
+    }
+}
+
+void CdDBDriverConnection::ReportFailure(int code, const char* message, const char* source) {
+    lastError = code;
+    CopyCut(lastMessage, sizeof(lastMessage), message);
+    LogAppend("******************************\n");
+    LogAppend("Error      [%08lx]\n", static_cast<unsigned long>(static_cast<unsigned>(code)));
+    LogAppend("Message    [%s]\n", lastMessage);
+    LogAppend("Source     [%s]\n", source ? source : "");
+    LogAppend("Description[%s]\n", lastMessage);
+    LogAppend("******************************\n");
+}
+
+void CdDBDriverConnection::Notify(const char* what, int result, int detail,
+                                  const char* message) {
+    if (callback) callback(what, result, detail, message);
+}
+
+void CdDBDriverConnection::TraceLine(const char* line) {
+    if (!TraceOn()) return;
+    SetLogPath(tracePath, nullptr);
+    LogAppend("%s", line);
+}
+
+CdDBConnection* CreateDBConnection(const char* provider, const char* dataDir,
+                                   const char* odbcDriver) {
+    DBDriverSettings settings;
+    settings.dataDir = dataDir ? dataDir : "";
+    settings.odbcDriver = (odbcDriver && *odbcDriver) ? odbcDriver : "FreeTDS";
+    const char* name = (provider && *provider) ? provider : "odbc";
+    return new (std::nothrow) CdDBDriverConnection(CreateDBDriver(name, settings));
 }

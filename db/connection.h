@@ -129,11 +129,16 @@ public:
     void (*waitSeconds)(int seconds);
 
 private:
-    int ReadValue(char** out, int index, int* kind);
+    int ReadValue(char** out, int index, const char* column, int* kind);
+    // Fills lastError / lastMessage from the driver's error list (or its
+    // failure code) and writes the error report.
     void ReportError(int result);
+    void ReportFailure(int code, const char* message, const char* source);
     void Notify(const char* what, int result, int detail, const char* message);
     bool TraceOn() const { return tracePath[0] != '\0'; }
     void TraceLine(const char* line);
+    // The elapsed-time line of a statement (and, when slow, the warning).
+    void TraceStatement(long long elapsed, const char* sql, bool failed);
 
     std::unique_ptr<DBDriver> driver;
     std::unique_ptr<DBRecordSet> recordset;

@@ -16,7 +16,7 @@ enum DBColumnType {
     kDBTypeDouble = 5,
     kDBTypeBoolean = 11,
     kDBTypeDecimal = 14,
-    kDBTypeTinyInt = 16,
+    kDBTypeTinyInt = 17,
     kDBTypeBigInt = 20,
     kDBTypeGuid = 72,
     kDBTypeBinary = 128,
@@ -98,6 +98,8 @@ class DBDriver {
 public:
     virtual ~DBDriver() = default;
 
+    // Short name for error reports ("SQLite", "ODBC").
+    virtual const char* Name() const = 0;
     // Connects within connectTimeoutSeconds.
     virtual int Open(const DBConnectData& data, int connectTimeoutSeconds) = 0;
     virtual bool IsOpen() = 0;
@@ -150,3 +152,7 @@ constexpr int kDBDriverFailed = -2147467259;  // 0x80004005
 // The built-in drivers, each in its own file.
 std::unique_ptr<DBDriver> CreateSqliteDriver(const DBDriverSettings& settings);
 std::unique_ptr<DBDriver> CreateOdbcDriver(const DBDriverSettings& settings);
+// "Driver={..};Server=..;Database=..;UID=..;PWD=..;" where a value holding
+// ";", "{" or "}" is braced with "}" doubled, so no value can add an
+// attribute. The text holds the password: never log it.
+std::string BuildOdbcConnectionString(const std::string& driver, const DBConnectData& data);

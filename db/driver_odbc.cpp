@@ -1,4 +1,429 @@
-// ODBC driver.
-#include "db/driver.h"
+// ODBC driver: SQL Server (or any database) through an ODBC driver manager.
+// Statements go as UTF-16, wide columns come back as UTF-8, long texts are
+// sent in pieces at execution time.
+#include <sql.h>
+#include <sqlext.h>
+#include <sqlucode.h>
 
-std::unique_ptr<DBDriver> CreateOdbcDriver(const DBDriverSettings&) { return nullptr; }
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+#include "db/driver.h"
+#include "db/utf16.h"
+
+static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "ODBC wide characters must be UTF-16 units");
+
+namespace {
+
+bool Succeeded(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }
+
+// A connection-string value, braced when it holds a character that could
+// end it or open another attribute.
+std::string AttributeValue(const std::string& value, bool alwaysBrace) {
+    if (!alwaysBrace && value.find_first_of(";{}") == std::string::npos) return value;
+    std::string braced = "{";
+    for (char c : value) {
+        braced += c;
+        if (c == '}') braced += '}';
+    }
+    return braced + "}";
+}
+
+int ColumnType(SQLSMALLINT odbcType) {
+    switch (odbcType) {
+        case SQL_WCHAR:
+            return kDBTypeWChar;
+        case SQL_WVARCHAR:
+            return kDBTypeVarWChar;
+        case SQL_WLONGVARCHAR:
+            return kDBTypeLongVarWChar;
+        case SQL_DECIMAL:
+        case SQL_NUMERIC:
+            return kDBTypeNumeric;
+        case SQL_CHAR:
+            return kDBTypeChar;
+        case SQL_VARCHAR:
+            return kDBTypeVarChar;
+        case SQL_LONGVARCHAR:
+            return kDBTypeLongVarChar;
+        case SQL_INTEGER:
+            return kDBTypeInteger;
+        case SQL_SMALLINT:
+            return kDBTypeSmallInt;
+        case SQL_TINYINT:
+            return kDBTypeTinyInt;
+        case SQL_BIGINT:
+            return kDBTypeBigInt;
+        case SQL_BIT:
+            return kDBTypeBoolean;
+        case SQL_REAL:
+            return kDBTypeSingle;
+        case SQL_FLOAT:
+        case SQL_DOUBLE:
+            return kDBTypeDouble;
+        case SQL_TYPE_DATE:
+        case SQL_TYPE_TIME:
+        case SQL_TYPE_TIMESTAMP:
+            return kDBTypeTimeStamp;
+        case SQL_GUID:
+            return kDBTypeGuid;
+        case SQL_BINARY:
+            return kDBTypeBinary;
+        case SQL_VARBINARY:
+            return kDBTypeVarBinary;
+        case SQL_LONGVARBINARY:
+            return kDBTypeLongVarBinary;
+        default:
+            return kDBTypeEmpty;
+    }
+}
+
+bool IsWide(SQLSMALLINT odbcType) {
+    return odbcType == SQL_WCHAR || odbcType == SQL_WVARCHAR || odbcType == SQL_WLONGVARCHAR;
+}
+
+std::u16string FromOdbc(const SQLWCHAR* text, size_t units) {
+    return std::u16string(reinterpret_cast<const char16_t*>(text), units);
+}
+
+// Frees a statement handle when it goes out of scope.
+struct StatementHandle {
+    SQLHSTMT handle = SQL_NULL_HSTMT;
+    ~StatementHandle() {
+        if (handle != SQL_NULL_HSTMT) SQLFreeHandle(SQL_HANDLE_STMT, handle);
+    }
+};
+
+class OdbcDriver final : public DBDriver {
+public:
+    explicit OdbcDriver(const DBDriverSettings& s) : settings(s) {}
+    ~OdbcDriver() override {
+        Close();
+        if (env != SQL_NULL_HENV) SQLFreeHandle(SQL_HANDLE_ENV, env);
+    }
+
+    const char* Name() const override { return "ODBC"; }
+
+    int Open(const DBConnectData& data, int connectTimeoutSeconds) override;
+    bool IsOpen() override { return connected; }
+    int Close() override;
+    int Execute(const std::string& sql, bool procedure, const std::vector<DBParam>& params,
+                int commandTimeout, std::unique_ptr<DBRecordSet>* recordSet,
+                long long* recordsAffected) override;
+    int BeginTrans() override;
+    int CommitTrans() override { return EndTransaction(SQL_COMMIT); }
+    int RollbackTrans() override { return EndTransaction(SQL_ROLLBACK); }
+
+private:
+    // Records the diagnostics of handle after a failed call.
+    int Diagnose(SQLSMALLINT type, SQLHANDLE handle, const char* what);
+    int EndTransaction(SQLSMALLINT completion);
+    int Bind(SQLHSTMT statement, const std::vector<DBParam>& params,
+             std::vector<SQLLEN>* indicators);
+    int SendLongTexts(SQLHSTMT statement, const std::vector<DBParam>& params, SQLRETURN* rc);
+    int ReadRows(SQLHSTMT statement, SQLSMALLINT columns, std::unique_ptr<DBRecordSet>* out);
+    int ReadValue(SQLHSTMT statement, SQLUSMALLINT column, bool wide,
+                  std::optional<std::string>* value);
+
+    DBDriverSettings settings;
+    SQLHENV env = SQL_NULL_HENV;
+    SQLHDBC dbc = SQL_NULL_HDBC;
+    bool connected = false;
+    bool manualCommit = false;
+};
+
+int OdbcDriver::Diagnose(SQLSMALLINT type, SQLHANDLE handle, const char* what) {
+    for (SQLSMALLINT i = 1;; ++i) {
+        SQLWCHAR state[6] = {};
+        SQLINTEGER native = 0;
+        SQLWCHAR message[1024];
+        SQLSMALLINT length = 0;
+        SQLRETURN rc = SQLGetDiagRecW(type, handle, i, state, &native, message,
+                                      static_cast<SQLSMALLINT>(sizeof(message) / sizeof(SQLWCHAR)),
+                                      &length);
+        if (!Succeeded(rc)) break;
+        size_t units = length < 0 ? 0 : static_cast<size_t>(length);
+        if (units >= sizeof(message) / sizeof(SQLWCHAR)) units = sizeof(message) / sizeof(SQLWCHAR) - 1;
+        DBDriverError error;
+        error.number = static_cast<int>(native);
+        error.nativeError = static_cast<int>(native);
+        error.source = Name();
+        if (!Utf16ToUtf8(FromOdbc(message, units), &error.description)) {
+            error.description = "(message not readable)";
+        }
+        Utf16ToUtf8(FromOdbc(state, 5), &error.sqlState);
+        errors.push_back(std::move(error));
+    }
+    if (errors.empty()) return Fail(kDBDriverFailed, std::string(what) + " failed");
+    failureCode = kDBDriverFailed;
+    return kDBDriverFailed;
+}
+
+int OdbcDriver::Open(const DBConnectData& data, int connectTimeoutSeconds) {
+    ClearErrors();
+    Close();
+    if (env == SQL_NULL_HENV) {
+        if (!Succeeded(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env))) {
+            env = SQL_NULL_HENV;
+            return Fail(kDBDriverFailed, "ODBC driver manager not available");
+        }
+        SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    }
+    if (!Succeeded(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc))) {
+        dbc = SQL_NULL_HDBC;
+        return Diagnose(SQL_HANDLE_ENV, env, "connection handle");
+    }
+    if (connectTimeoutSeconds >= 0) {
+        SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT,
+                          reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(connectTimeoutSeconds)),
+                          0);
+    }
+    std::string text = BuildOdbcConnectionString(settings.odbcDriver, data);
+    SQLRETURN rc = SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()),
+                                    static_cast<SQLSMALLINT>(text.size()), nullptr, 0, nullptr,
+                                    SQL_DRIVER_NOPROMPT);
+    // The text holds the password: leave no copy of it behind.
+    std::fill(text.begin(), text.end(), '\0');
+    if (!Succeeded(rc)) {
+        int result = Diagnose(SQL_HANDLE_DBC, dbc, "connect");
+        SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+        dbc = SQL_NULL_HDBC;
+        return result;
+    }
+    connected = true;
+    return 0;
+}
+
+int OdbcDriver::Close() {
+    if (dbc == SQL_NULL_HDBC) return 0;
+    int result = 0;
+    if (connected) {
+        if (manualCommit) EndTransaction(SQL_ROLLBACK);
+        if (!Succeeded(SQLDisconnect(dbc))) result = Diagnose(SQL_HANDLE_DBC, dbc, "disconnect");
+    }
+    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+    dbc = SQL_NULL_HDBC;
+    connected = false;
+    manualCommit = false;
+    return result;
+}
+
+int OdbcDriver::BeginTrans() {
+    ClearErrors();
+    if (!connected) return Fail(kDBDriverFailed, "database not open");
+    SQLRETURN rc = SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT,
+                                     reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0);
+    if (!Succeeded(rc)) return Diagnose(SQL_HANDLE_DBC, dbc, "begin transaction");
+    manualCommit = true;
+    return 0;
+}
+
+int OdbcDriver::EndTransaction(SQLSMALLINT completion) {
+    ClearErrors();
+    if (!connected) return Fail(kDBDriverFailed, "database not open");
+    if (!manualCommit) return 0;
+    if (!Succeeded(SQLEndTran(SQL_HANDLE_DBC, dbc, completion))) {
+        return Diagnose(SQL_HANDLE_DBC, dbc, completion == SQL_COMMIT ? "commit" : "rollback");
+    }
+    manualCommit = false;
+    SQLRETURN rc = SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT,
+                                     reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
+    if (!Succeeded(rc)) return Diagnose(SQL_HANDLE_DBC, dbc, "autocommit");
+    return 0;
+}
+
+int OdbcDriver::Bind(SQLHSTMT statement, const std::vector<DBParam>& params,
+                     std::vector<SQLLEN>* indicators) {
+    indicators->assign(params.size(), 0);
+    for (size_t i = 0; i < params.size(); ++i) {
+        const DBParam& p = params[i];
+        SQLUSMALLINT number = static_cast<SQLUSMALLINT>(i + 1);
+        SQLLEN* indicator = &(*indicators)[i];
+        SQLRETURN rc;
+        if (p.type == DBParam::Type::LongText) {
+            size_t units = 0;
+            for (const std::u16string& chunk : p.chunks) units += chunk.size();
+            *indicator = SQL_LEN_DATA_AT_EXEC(static_cast<SQLLEN>(units * sizeof(SQLWCHAR)));
+            // The parameter's index comes back from SQLParamData.
+            rc = SQLBindParameter(statement, number, SQL_PARAM_INPUT, SQL_C_WCHAR,
+                                  SQL_WLONGVARCHAR, units > 0 ? units : 1, 0,
+                                  reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(i)), 0,
+                                  indicator);
+        } else {
+            *indicator = static_cast<SQLLEN>(p.text.size());
+            SQLSMALLINT sqlType = p.type == DBParam::Type::Integer ? SQL_INTEGER : SQL_VARCHAR;
+            rc = SQLBindParameter(statement, number, SQL_PARAM_INPUT, SQL_C_CHAR, sqlType,
+                                  p.text.empty() ? 1 : p.text.size(), 0,
+                                  const_cast<char*>(p.text.c_str()),
+                                  static_cast<SQLLEN>(p.text.size() + 1), indicator);
+        }
+        if (!Succeeded(rc)) return Diagnose(SQL_HANDLE_STMT, statement, "bind");
+    }
+    return 0;
+}
+
+int OdbcDriver::SendLongTexts(SQLHSTMT statement, const std::vector<DBParam>& params,
+                              SQLRETURN* rc) {
+    while (*rc == SQL_NEED_DATA) {
+        SQLPOINTER token = nullptr;
+        *rc = SQLParamData(statement, &token);
+        if (*rc != SQL_NEED_DATA) break;
+        size_t index = static_cast<size_t>(reinterpret_cast<uintptr_t>(token));
+        if (index >= params.size()) return Fail(kDBDriverFailed, "unexpected parameter request");
+        const std::vector<std::u16string>& chunks = params[index].chunks;
+        if (chunks.empty()) {
+            static const SQLWCHAR empty[1] = {0};
+            if (!Succeeded(SQLPutData(statement, const_cast<SQLWCHAR*>(empty), 0))) {
+                return Diagnose(SQL_HANDLE_STMT, statement, "send parameter");
+            }
+        }
+        for (const std::u16string& chunk : chunks) {
+            SQLRETURN put =
+                SQLPutData(statement, const_cast<char16_t*>(chunk.data()),
+                           static_cast<SQLLEN>(chunk.size() * sizeof(SQLWCHAR)));
+            if (!Succeeded(put)) return Diagnose(SQL_HANDLE_STMT, statement, "send parameter");
+        }
+    }
+    return 0;
+}
+
+int OdbcDriver::Execute(const std::string& sql, bool procedure, const std::vector<DBParam>& params,
+                        int commandTimeout, std::unique_ptr<DBRecordSet>* recordSet,
+                        long long* recordsAffected) {
+    ClearErrors();
+    recordSet->reset();
+    *recordsAffected = -1;
+    if (!connected) return Fail(kDBDriverFailed, "database not open");
+    StatementHandle statement;
+    if (!Succeeded(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &statement.handle))) {
+        statement.handle = SQL_NULL_HSTMT;
+        return Diagnose(SQL_HANDLE_DBC, dbc, "statement handle");
+    }
+    if (commandTimeout >= 0) {
+        SQLSetStmtAttr(statement.handle, SQL_ATTR_QUERY_TIMEOUT,
+                       reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(commandTimeout)), 0);
+    }
+    std::string text = sql;
+    if (procedure) {
+        text = "{call " + sql;
+        for (size_t i = 0; i < params.size(); ++i) text += i == 0 ? "(?" : ",?";
+        text += params.empty() ? "}" : ")}";
+    }
+    std::u16string wide;
+    if (!Utf8ToUtf16(text, &wide)) return Fail(kDBDriverFailed, "statement is not UTF-8 text");
+    std::vector<SQLLEN> indicators;
+    int result = Bind(statement.handle, params, &indicators);
+    if (result != 0) return result;
+    SQLRETURN rc = SQLExecDirectW(statement.handle, reinterpret_cast<SQLWCHAR*>(wide.data()),
+                                  static_cast<SQLINTEGER>(wide.size()));
+    result = SendLongTexts(statement.handle, params, &rc);
+    if (result != 0) return result;
+    if (rc == SQL_NO_DATA) {
+        *recordsAffected = 0;
+        return 0;
+    }
+    if (!Succeeded(rc)) return Diagnose(SQL_HANDLE_STMT, statement.handle, "execute");
+    SQLLEN count = -1;
+    if (Succeeded(SQLRowCount(statement.handle, &count))) *recordsAffected = count;
+    SQLSMALLINT columns = 0;
+    if (!Succeeded(SQLNumResultCols(statement.handle, &columns))) {
+        return Diagnose(SQL_HANDLE_STMT, statement.handle, "result columns");
+    }
+    if (columns > 0) return ReadRows(statement.handle, columns, recordSet);
+    return 0;
+}
+
+int OdbcDriver::ReadRows(SQLHSTMT statement, SQLSMALLINT columns,
+                         std::unique_ptr<DBRecordSet>* out) {
+    auto rows = std::make_unique<DBRecordSet>();
+    std::vector<bool> wide(static_cast<size_t>(columns));
+    for (SQLSMALLINT c = 1; c <= columns; ++c) {
+        SQLWCHAR name[256];
+        SQLSMALLINT length = 0;
+        SQLSMALLINT type = 0;
+        SQLULEN size = 0;
+        SQLSMALLINT digits = 0;
+        SQLSMALLINT nullable = 0;
+        SQLRETURN rc = SQLDescribeColW(statement, static_cast<SQLUSMALLINT>(c), name, 256,
+                                       &length, &type, &size, &digits, &nullable);
+        if (!Succeeded(rc)) return Diagnose(SQL_HANDLE_STMT, statement, "describe column");
+        std::string text;
+        if (!Utf16ToUtf8(FromOdbc(name, length < 0 ? 0 : std::min<size_t>(static_cast<size_t>(length), 255)),
+                         &text)) {
+            text.clear();
+        }
+        wide[static_cast<size_t>(c - 1)] = IsWide(type);
+        rows->AddColumn(std::move(text), ColumnType(type));
+    }
+    while (true) {
+        SQLRETURN rc = SQLFetch(statement);
+        if (rc == SQL_NO_DATA) break;
+        if (!Succeeded(rc)) return Diagnose(SQL_HANDLE_STMT, statement, "fetch");
+        DBRecordSet::Row row(static_cast<size_t>(columns));
+        for (SQLSMALLINT c = 1; c <= columns; ++c) {
+            int result = ReadValue(statement, static_cast<SQLUSMALLINT>(c),
+                                   wide[static_cast<size_t>(c - 1)], &row[static_cast<size_t>(c - 1)]);
+            if (result != 0) return result;
+        }
+        rows->AddRow(std::move(row));
+    }
+    *out = std::move(rows);
+    return 0;
+}
+
+// Reads one column of the current row in pieces; wide columns as UTF-16
+// converted to UTF-8, all others as the driver's text.
+int OdbcDriver::ReadValue(SQLHSTMT statement, SQLUSMALLINT column, bool wide,
+                          std::optional<std::string>* value) {
+    std::string narrow;
+    std::u16string units;
+    bool isNull = false;
+    while (true) {
+        char buffer[8192];
+        SQLLEN indicator = 0;
+        SQLRETURN rc = SQLGetData(statement, column, wide ? SQL_C_WCHAR : SQL_C_CHAR, buffer,
+                                  sizeof(buffer), &indicator);
+        if (rc == SQL_NO_DATA) break;
+        if (!Succeeded(rc)) return Diagnose(SQL_HANDLE_STMT, statement, "read column");
+        if (indicator == SQL_NULL_DATA) {
+            isNull = true;
+            break;
+        }
+        // A piece fills the buffer except its terminator while more follows.
+        size_t room = wide ? sizeof(buffer) / sizeof(SQLWCHAR) - 1 : sizeof(buffer) - 1;
+        size_t got = room;
+        if (indicator != SQL_NO_TOTAL) {
+            size_t total = static_cast<size_t>(indicator) / (wide ? sizeof(SQLWCHAR) : 1);
+            if (total < got) got = total;
+        }
+        if (wide) {
+            units.append(reinterpret_cast<const char16_t*>(buffer), got);
+        } else {
+            narrow.append(buffer, got);
+        }
+        if (rc == SQL_SUCCESS) break;
+    }
+    if (isNull) {
+        value->reset();
+        return 0;
+    }
+    if (wide && !Utf16ToUtf8(units, &narrow)) {
+        return Fail(kDBDriverFailed, "column text is not valid UTF-16");
+    }
+    *value = std::move(narrow);
+    return 0;
+}
+
+}  // namespace
+
+std::string BuildOdbcConnectionString(const std::string& driver, const DBConnectData& data) {
+    return "Driver=" + AttributeValue(driver, true) + ";Server=" + AttributeValue(data.server, false) +
+           ";Database=" + AttributeValue(data.database, false) +
+           ";UID=" + AttributeValue(data.user, false) + ";PWD=" + AttributeValue(data.password, false) +
+           ";";
+}
+
+std::unique_ptr<DBDriver> CreateOdbcDriver(const DBDriverSettings& settings) {
+    return std::make_unique<OdbcDriver>(settings);
+}

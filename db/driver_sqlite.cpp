@@ -1,4 +1,336 @@
-// Embedded SQLite driver.
-#include "db/driver.h"
+// Embedded SQLite driver: a database file that must exist, statements
+// rewritten from SQL Server's dialect, SQLite errors reported under the
+// SQL Server numbers the connection knows.
+#include <sqlite3.h>
 
-std::unique_ptr<DBDriver> CreateSqliteDriver(const DBDriverSettings&) { return nullptr; }
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include "db/driver.h"
+#include "db/sql_dialect.h"
+
+namespace {
+
+// Busy wait of a command without a configured time-out, in milliseconds.
+constexpr int kDefaultBusyMillis = 30000;
+
+bool Contains(const char* text, const char* part) { return text && strstr(text, part); }
+
+// The SQL Server number and SQL state for a SQLite result.
+void Classify(int code, const char* message, int* native, const char** state) {
+    *state = "HY000";
+    *native = code;
+    switch (code & 0xFF) {
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            *state = "HYT00";
+            return;
+        case SQLITE_CONSTRAINT:
+            *state = "23000";
+            if (code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY ||
+                code == SQLITE_CONSTRAINT_ROWID) {
+                *native = 2627;
+            } else if (code == SQLITE_CONSTRAINT_NOTNULL) {
+                *native = 515;
+            } else if (code == SQLITE_CONSTRAINT_TRIGGER) {
+                *native = 50000;  // raised by the database's own code
+            } else {
+                *native = 547;
+            }
+            return;
+        case SQLITE_TOOBIG:
+            *state = "22001";
+            *native = 8152;
+            return;
+        case SQLITE_CORRUPT:
+            *native = 824;  // never 11, which the connection retries as a network error
+            return;
+        case SQLITE_ERROR:
+            if (Contains(message, "syntax error") || Contains(message, "incomplete input") ||
+                Contains(message, "unrecognized token")) {
+                *state = "42000";
+                *native = 170;
+            } else if (Contains(message, "no such table")) {
+                *state = "42S02";
+                *native = 208;
+            } else if (Contains(message, "no such column")) {
+                *state = "42S22";
+                *native = 207;
+            }
+            return;
+        default:
+            return;
+    }
+}
+
+// Column type from the declared type of a table column.
+int TypeFromDeclaration(const char* declared) {
+    if (!declared) return kDBTypeEmpty;
+    std::string d;
+    for (const char* p = declared; *p && *p != '('; ++p) {
+        char c = *p;
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (c != ' ') d += c;
+    }
+    struct Entry {
+        const char* name;
+        int type;
+    };
+    static const Entry kTypes[] = {
+        {"NVARCHAR", kDBTypeVarWChar}, {"NCHAR", kDBTypeWChar},
+        {"NTEXT", kDBTypeLongVarWChar}, {"DECIMAL", kDBTypeNumeric},
+        {"NUMERIC", kDBTypeNumeric},    {"MONEY", kDBTypeNumeric},
+        {"VARCHAR", kDBTypeVarChar},    {"CHAR", kDBTypeChar},
+        {"TEXT", kDBTypeLongVarChar},   {"BIGINT", kDBTypeBigInt},
+        {"SMALLINT", kDBTypeSmallInt},  {"TINYINT", kDBTypeTinyInt},
+        {"INT", kDBTypeInteger},        {"INTEGER", kDBTypeInteger},
+        {"BIT", kDBTypeBoolean},        {"REAL", kDBTypeSingle},
+        {"FLOAT", kDBTypeDouble},       {"DOUBLE", kDBTypeDouble},
+        {"DATETIME", kDBTypeTimeStamp}, {"DATE", kDBTypeTimeStamp},
+        {"TIMESTAMP", kDBTypeTimeStamp}, {"VARBINARY", kDBTypeVarBinary},
+        {"BLOB", kDBTypeLongVarBinary}, {"IMAGE", kDBTypeLongVarBinary},
+    };
+    for (const Entry& e : kTypes) {
+        if (d == e.name) return e.type;
+    }
+    return kDBTypeEmpty;
+}
+
+// Column type of an expression column from a value's storage class.
+int TypeFromValue(int storage) {
+    switch (storage) {
+        case SQLITE_INTEGER:
+            return kDBTypeInteger;
+        case SQLITE_FLOAT:
+            return kDBTypeDouble;
+        case SQLITE_BLOB:
+            return kDBTypeLongVarBinary;
+        case SQLITE_TEXT:
+            return kDBTypeVarWChar;
+        default:
+            return kDBTypeEmpty;
+    }
+}
+
+bool IsAbsolutePath(const std::string& path) {
+    return (!path.empty() && (path[0] == '/' || path[0] == '\\')) ||
+           (path.size() > 1 && path[1] == ':');
+}
+
+bool OnlyBlanks(const char* text) {
+    for (; text && *text; ++text) {
+        if (!strchr(" \t\r\n;", *text)) return false;
+    }
+    return true;
+}
+
+class SqliteDriver final : public DBDriver {
+public:
+    explicit SqliteDriver(const DBDriverSettings& s) : settings(s) {}
+    ~SqliteDriver() override { Close(); }
+
+    const char* Name() const override { return "SQLite"; }
+
+    int Open(const DBConnectData& data, int connectTimeoutSeconds) override {
+        ClearErrors();
+        Close();
+        if (data.database.empty()) return Fail(kDBDriverFailed, "no database file name");
+        std::string path = data.database;
+        if (!IsAbsolutePath(path)) {
+            std::string dir = settings.dataDir;
+            if (!dir.empty() && dir.back() != '/' && dir.back() != '\\') dir += '/';
+            path = dir + path;
+        }
+        int code = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        if (code != SQLITE_OK) {
+            std::string message = code == SQLITE_CANTOPEN
+                                      ? "database file not found or not accessible: " + path
+                                      : std::string(sqlite3_errstr(code)) + ": " + path;
+            sqlite3_close(db);
+            db = nullptr;
+            return FailWith(kDBDriverFailed, {code, Name(), message, "08001", code});
+        }
+        sqlite3_extended_result_codes(db, 1);
+        // A time-out of 0 does not wait for a locked file at open.
+        sqlite3_busy_timeout(db, connectTimeoutSeconds > 0 ? connectTimeoutSeconds * 1000 : 0);
+        // Reading the schema proves that the file is a database and readable now.
+        int result = Run("PRAGMA foreign_keys = ON; SELECT count(*) FROM sqlite_master;");
+        if (result != 0) {
+            sqlite3_close(db);
+            db = nullptr;
+        }
+        return result;
+    }
+
+    bool IsOpen() override { return db != nullptr; }
+
+    int Close() override {
+        if (!db) return 0;
+        if (!sqlite3_get_autocommit(db)) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close_v2(db);
+        db = nullptr;
+        beginPending = false;
+        return 0;
+    }
+
+    int Execute(const std::string& sql, bool procedure, const std::vector<DBParam>& params,
+                int commandTimeout, std::unique_ptr<DBRecordSet>* recordSet,
+                long long* recordsAffected) override;
+
+    // The write lock is taken with the transaction's first statement, so
+    // that waiting for it follows that statement's time-out.
+    int BeginTrans() override {
+        ClearErrors();
+        if (!db) return Fail(kDBDriverFailed, "database not open");
+        beginPending = true;
+        return 0;
+    }
+
+    int CommitTrans() override { return EndTransaction("COMMIT"); }
+    int RollbackTrans() override { return EndTransaction("ROLLBACK"); }
+
+private:
+    int EndTransaction(const char* statement) {
+        ClearErrors();
+        if (!db) return Fail(kDBDriverFailed, "database not open");
+        beginPending = false;
+        if (sqlite3_get_autocommit(db)) return 0;
+        return Run(statement);
+    }
+
+    void SetBusyTimeout(int commandTimeout) {
+        int millis = kDefaultBusyMillis;
+        if (commandTimeout == 0) {
+            millis = INT_MAX;
+        } else if (commandTimeout > 0) {
+            millis = commandTimeout > INT_MAX / 1000 ? INT_MAX : commandTimeout * 1000;
+        }
+        sqlite3_busy_timeout(db, millis);
+    }
+
+    // Runs statements without results; 0 or the recorded failure.
+    int Run(const char* statements) {
+        char* message = nullptr;
+        int code = sqlite3_exec(db, statements, nullptr, nullptr, &message);
+        if (code == SQLITE_OK) return 0;
+        std::string text = message ? message : sqlite3_errstr(code);
+        sqlite3_free(message);
+        return Failure(sqlite3_extended_errcode(db), text);
+    }
+
+    int Failure(int code, const std::string& message) {
+        int native;
+        const char* state;
+        Classify(code, message.c_str(), &native, &state);
+        return FailWith(kDBDriverFailed, {code, Name(), message, state, native});
+    }
+
+    int Bind(sqlite3_stmt* statement, const std::vector<DBParam>& params);
+    int ReadRows(sqlite3_stmt* statement, std::unique_ptr<DBRecordSet>* recordSet);
+
+    DBDriverSettings settings;
+    sqlite3* db = nullptr;
+    bool beginPending = false;
+};
+
+int SqliteDriver::Execute(const std::string& sql, bool procedure,
+                          const std::vector<DBParam>& params, int commandTimeout,
+                          std::unique_ptr<DBRecordSet>* recordSet, long long* recordsAffected) {
+    ClearErrors();
+    recordSet->reset();
+    *recordsAffected = -1;
+    if (!db) return Fail(kDBDriverFailed, "database not open");
+    if (procedure) return Fail(kDBDriverFailed, "stored procedures are not available on SQLite");
+    SetBusyTimeout(commandTimeout);
+    if (beginPending) {
+        int begun = Run("BEGIN IMMEDIATE");
+        if (begun != 0) return begun;
+        beginPending = false;
+    }
+    std::string text = RewriteForSqlite(sql);
+    sqlite3_stmt* statement = nullptr;
+    const char* tail = nullptr;
+    int code = sqlite3_prepare_v2(db, text.c_str(), static_cast<int>(text.size()), &statement,
+                                  &tail);
+    if (code != SQLITE_OK) return Failure(sqlite3_extended_errcode(db), sqlite3_errmsg(db));
+    if (!statement || !OnlyBlanks(tail)) {
+        sqlite3_finalize(statement);
+        return FailWith(kDBDriverFailed, {SQLITE_ERROR, Name(),
+                                          statement ? "only one statement per command"
+                                                    : "empty statement",
+                                          "42000", 170});
+    }
+    int result = Bind(statement, params);
+    if (result == 0) result = ReadRows(statement, recordSet);
+    if (result == 0 && !sqlite3_stmt_readonly(statement)) *recordsAffected = sqlite3_changes64(db);
+    sqlite3_finalize(statement);
+    if (result != 0) recordSet->reset();
+    return result;
+}
+
+int SqliteDriver::Bind(sqlite3_stmt* statement, const std::vector<DBParam>& params) {
+    int markers = sqlite3_bind_parameter_count(statement);
+    if (static_cast<int>(params.size()) > markers) {
+        return FailWith(kDBDriverFailed, {SQLITE_RANGE, Name(),
+                                          "more parameters than markers in the statement",
+                                          "07001", SQLITE_RANGE});
+    }
+    for (size_t i = 0; i < params.size(); ++i) {
+        int index = static_cast<int>(i) + 1;
+        const DBParam& p = params[i];
+        int code;
+        if (p.type == DBParam::Type::LongText) {
+            std::u16string whole;
+            for (const std::u16string& chunk : p.chunks) whole += chunk;
+            code = sqlite3_bind_text16(statement, index, whole.data(),
+                                       static_cast<int>(whole.size() * sizeof(char16_t)),
+                                       SQLITE_TRANSIENT);
+        } else if (p.type == DBParam::Type::Integer) {
+            code = sqlite3_bind_int64(statement, index, strtoll(p.text.c_str(), nullptr, 10));
+        } else {
+            code = sqlite3_bind_text(statement, index, p.text.data(),
+                                     static_cast<int>(p.text.size()), SQLITE_TRANSIENT);
+        }
+        if (code != SQLITE_OK) return Failure(sqlite3_extended_errcode(db), sqlite3_errmsg(db));
+    }
+    return 0;
+}
+
+int SqliteDriver::ReadRows(sqlite3_stmt* statement, std::unique_ptr<DBRecordSet>* recordSet) {
+    int columns = sqlite3_column_count(statement);
+    auto rows = std::make_unique<DBRecordSet>();
+    std::vector<bool> typed(static_cast<size_t>(columns));
+    for (int c = 0; c < columns; ++c) {
+        const char* name = sqlite3_column_name(statement, c);
+        int type = TypeFromDeclaration(sqlite3_column_decltype(statement, c));
+        typed[static_cast<size_t>(c)] = type != kDBTypeEmpty;
+        rows->AddColumn(name ? name : "", type);
+    }
+    while (true) {
+        int code = sqlite3_step(statement);
+        if (code == SQLITE_DONE) break;
+        if (code != SQLITE_ROW) return Failure(sqlite3_extended_errcode(db), sqlite3_errmsg(db));
+        DBRecordSet::Row row(static_cast<size_t>(columns));
+        for (int c = 0; c < columns; ++c) {
+            int storage = sqlite3_column_type(statement, c);
+            if (storage == SQLITE_NULL) continue;
+            if (!typed[static_cast<size_t>(c)]) {
+                rows->SetType(c, TypeFromValue(storage));
+                typed[static_cast<size_t>(c)] = true;
+            }
+            const char* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, c));
+            size_t bytes = static_cast<size_t>(sqlite3_column_bytes(statement, c));
+            row[static_cast<size_t>(c)] = text ? std::string(text, bytes) : std::string();
+        }
+        rows->AddRow(std::move(row));
+    }
+    if (columns > 0) *recordSet = std::move(rows);
+    return 0;
+}
+
+}  // namespace
+
+std::unique_ptr<DBDriver> CreateSqliteDriver(const DBDriverSettings& settings) {
+    return std::make_unique<SqliteDriver>(settings);
+}

@@ -1,0 +1,26 @@
+// POSIX side of the database units' OS services.
+#include <stdlib.h>
+#include <time.h>
+
+#include <cerrno>
+
+#include "db/platform.h"
+
+void DBSleepSeconds(int seconds) {
+    if (seconds <= 0) return;
+    timespec wait{seconds, 0};
+    while (nanosleep(&wait, &wait) != 0 && errno == EINTR) {
+    }
+}
+
+bool DBGetEnvVar(const char* name, std::string* value) {
+    const char* found = name ? getenv(name) : nullptr;
+    if (!found) return false;
+    if (value) *value = found;
+    return true;
+}
+
+int DBSetEnvVar(const char* name, const char* value) {
+    if (!name || !value) return -1;
+    return setenv(name, value, 1) == 0 ? 0 : -1;
+}

@@ -1,0 +1,291 @@
+// SQL Server to SQLite statement rewriting over a token list.
+#include "db/sql_dialect.h"
+
+#include <cstring>
+
+#include "util/nu_string.h"
+
+namespace {
+
+bool IsSpaceByte(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
+}
+
+bool IsWordByte(char c) {
+    unsigned char u = static_cast<unsigned char>(c);
+    return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') ||
+           u == '_' || u == '@' || u == '#' || u == '$' || u >= 0x80;
+}
+
+// End of a quoted run that starts at begin with the opening byte and ends
+// with close, a doubled close standing for itself; the text's end when
+// unterminated.
+size_t QuotedEnd(std::string_view sql, size_t begin, char close) {
+    size_t i = begin + 1;
+    while (i < sql.size()) {
+        if (sql[i] == close) {
+            if (i + 1 < sql.size() && sql[i + 1] == close) {
+                i += 2;
+                continue;
+            }
+            return i + 1;
+        }
+        ++i;
+    }
+    return sql.size();
+}
+
+size_t TokenEnd(std::string_view sql, size_t i, SqlTokenKind* kind) {
+    char c = sql[i];
+    if (c == '\'') return *kind = SqlTokenKind::Literal, QuotedEnd(sql, i, '\'');
+    if (c == '"') return *kind = SqlTokenKind::QuotedName, QuotedEnd(sql, i, '"');
+    if (c == '[') return *kind = SqlTokenKind::QuotedName, QuotedEnd(sql, i, ']');
+    if (c == '-' && i + 1 < sql.size() && sql[i + 1] == '-') {
+        *kind = SqlTokenKind::Comment;
+        size_t end = sql.find('\n', i);
+        return end == std::string_view::npos ? sql.size() : end;
+    }
+    if (c == '/' && i + 1 < sql.size() && sql[i + 1] == '*') {
+        *kind = SqlTokenKind::Comment;
+        size_t end = sql.find("*/", i + 2);
+        return end == std::string_view::npos ? sql.size() : end + 2;
+    }
+    size_t j = i + 1;
+    if (IsSpaceByte(c)) {
+        *kind = SqlTokenKind::Space;
+        while (j < sql.size() && IsSpaceByte(sql[j])) ++j;
+        return j;
+    }
+    if (IsWordByte(c)) {
+        *kind = SqlTokenKind::Word;
+        while (j < sql.size() && IsWordByte(sql[j])) ++j;
+        return j;
+    }
+    *kind = SqlTokenKind::Symbol;
+    return j;
+}
+
+bool IsSymbol(const SqlToken& token, char c) {
+    return token.kind == SqlTokenKind::Symbol && token.text[0] == c;
+}
+
+bool IsDigits(const SqlToken& token) {
+    if (token.kind != SqlTokenKind::Word) return false;
+    for (char c : token.text) {
+        if (c < '0' || c > '9') return false;
+    }
+    return true;
+}
+
+// Index of the first token from i on that is neither blank nor comment;
+// tokens.size() when none.
+size_t NextSignificant(const std::vector<SqlToken>& tokens, size_t i) {
+    while (i < tokens.size() &&
+           (tokens[i].kind == SqlTokenKind::Space || tokens[i].kind == SqlTokenKind::Comment)) {
+        ++i;
+    }
+    return i;
+}
+
+const char* const kLockHints[] = {
+    "updlock",       "tablockx",      "tablock",        "rowlock", "paglock",
+    "nolock",        "holdlock",      "readpast",       "xlock",   "readuncommitted",
+    "readcommitted", "repeatableread", "serializable", "nowait",
+};
+
+bool IsLockHint(const SqlToken& token) {
+    for (const char* hint : kLockHints) {
+        if (IsSqlWord(token, hint)) return true;
+    }
+    return false;
+}
+
+// When tokens[i] starts "with ( hint [, hint]... )", the index after the
+// closing parenthesis, else 0.
+size_t LockHintEnd(const std::vector<SqlToken>& tokens, size_t i) {
+    if (!IsSqlWord(tokens[i], "with")) return 0;
+    size_t j = NextSignificant(tokens, i + 1);
+    if (j >= tokens.size() || !IsSymbol(tokens[j], '(')) return 0;
+    while (true) {
+        j = NextSignificant(tokens, j + 1);
+        if (j >= tokens.size() || !IsLockHint(tokens[j])) return 0;
+        j = NextSignificant(tokens, j + 1);
+        if (j >= tokens.size()) return 0;
+        if (IsSymbol(tokens[j], ')')) return j + 1;
+        if (!IsSymbol(tokens[j], ',')) return 0;
+    }
+}
+
+// The LIKE pattern literal with its bracket escapes turned into
+// backslash escapes; false when it has none, or has a bracket class that
+// cannot be expressed that way.
+bool EscapeBrackets(const std::string& literal, std::string* out) {
+    if (literal.size() < 2 || literal.back() != '\'') return false;
+    std::string_view inner(literal.data() + 1, literal.size() - 2);
+    std::string result = "'";
+    bool escaped = false;
+    size_t i = 0;
+    while (i < inner.size()) {
+        char c = inner[i];
+        if (c == '\\') {
+            result += "\\\\";
+            ++i;
+            continue;
+        }
+        if (c != '[') {
+            result += c;
+            ++i;
+            continue;
+        }
+        size_t unit = 0;
+        if (i + 2 < inner.size() && inner[i + 1] == '\'' && inner[i + 2] == '\'') {
+            unit = 2;
+        } else if (i + 1 < inner.size()) {
+            unit = static_cast<size_t>(Utf8LeadLength(static_cast<unsigned char>(inner[i + 1])));
+        }
+        if (unit == 0 || i + 1 + unit >= inner.size() || inner[i + 1 + unit] != ']') return false;
+        std::string_view member = inner.substr(i + 1, unit);
+        if (member == "%" || member == "_") {
+            result += '\\';
+            result += member;
+        } else if (member == "\\") {
+            result += "\\\\";
+        } else {
+            result += member;
+        }
+        escaped = true;
+        i += unit + 2;
+    }
+    if (!escaped) return false;
+    result += '\'';
+    *out = std::move(result);
+    return true;
+}
+
+}  // namespace
+
+std::vector<SqlToken> TokenizeSql(std::string_view sql) {
+    std::vector<SqlToken> tokens;
+    size_t i = 0;
+    while (i < sql.size()) {
+        SqlTokenKind kind;
+        size_t end = TokenEnd(sql, i, &kind);
+        tokens.push_back({kind, std::string(sql.substr(i, end - i))});
+        i = end;
+    }
+    return tokens;
+}
+
+std::string JoinSql(const std::vector<SqlToken>& tokens) {
+    std::string sql;
+    for (const SqlToken& token : tokens) sql += token.text;
+    return sql;
+}
+
+bool IsSqlWord(const SqlToken& token, const char* word) {
+    if (token.kind != SqlTokenKind::Word || token.text.size() != strlen(word)) return false;
+    for (size_t i = 0; i < token.text.size(); ++i) {
+        char c = token.text[i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        char w = word[i];
+        if (w >= 'A' && w <= 'Z') w = static_cast<char>(w - 'A' + 'a');
+        if (c != w) return false;
+    }
+    return true;
+}
+
+void DropUnicodePrefixes(std::vector<SqlToken>* tokens) {
+    for (size_t i = 0; i + 1 < tokens->size(); ++i) {
+        if (IsSqlWord((*tokens)[i], "N") && (*tokens)[i + 1].kind == SqlTokenKind::Literal) {
+            tokens->erase(tokens->begin() + static_cast<long>(i));
+        }
+    }
+}
+
+void DropLockHints(std::vector<SqlToken>* tokens) {
+    for (size_t i = 0; i < tokens->size(); ++i) {
+        size_t end = LockHintEnd(*tokens, i);
+        if (end == 0) continue;
+        size_t begin = i;
+        while (begin > 0 && (*tokens)[begin - 1].kind == SqlTokenKind::Space) --begin;
+        tokens->erase(tokens->begin() + static_cast<long>(begin),
+                      tokens->begin() + static_cast<long>(end));
+        i = begin;
+    }
+}
+
+void MoveTopToLimit(std::vector<SqlToken>* tokens) {
+    std::vector<SqlToken>& t = *tokens;
+    for (size_t i = 0; i < t.size(); ++i) {
+        if (!IsSqlWord(t[i], "select")) continue;
+        size_t top = NextSignificant(t, i + 1);
+        if (top < t.size() && (IsSqlWord(t[top], "distinct") || IsSqlWord(t[top], "all"))) {
+            top = NextSignificant(t, top + 1);
+        }
+        if (top >= t.size() || !IsSqlWord(t[top], "top")) continue;
+        size_t number = NextSignificant(t, top + 1);
+        size_t last = number;
+        if (number < t.size() && IsSymbol(t[number], '(')) {
+            number = NextSignificant(t, number + 1);
+            last = NextSignificant(t, number + 1);
+            if (last >= t.size() || !IsSymbol(t[last], ')')) continue;
+        }
+        if (number >= t.size() || !IsDigits(t[number])) continue;
+        std::string count = t[number].text;
+        size_t removeEnd = last + 1;
+        if (removeEnd < t.size() && t[removeEnd].kind == SqlTokenKind::Space) ++removeEnd;
+        t.erase(t.begin() + static_cast<long>(top), t.begin() + static_cast<long>(removeEnd));
+        // The select ends at the parenthesis that closes it, a ";" or the end.
+        size_t end = top;
+        int depth = 0;
+        for (; end < t.size(); ++end) {
+            if (IsSymbol(t[end], '(')) {
+                ++depth;
+            } else if (IsSymbol(t[end], ')')) {
+                if (depth == 0) break;
+                --depth;
+            } else if (depth == 0 && IsSymbol(t[end], ';')) {
+                break;
+            }
+        }
+        while (end > top && (t[end - 1].kind == SqlTokenKind::Space ||
+                             t[end - 1].kind == SqlTokenKind::Comment)) {
+            --end;
+        }
+        const SqlToken limit[] = {{SqlTokenKind::Space, " "},
+                                  {SqlTokenKind::Word, "LIMIT"},
+                                  {SqlTokenKind::Space, " "},
+                                  {SqlTokenKind::Word, count}};
+        t.insert(t.begin() + static_cast<long>(end), std::begin(limit), std::end(limit));
+    }
+}
+
+void RewriteLikeBrackets(std::vector<SqlToken>* tokens) {
+    std::vector<SqlToken>& t = *tokens;
+    for (size_t i = 0; i < t.size(); ++i) {
+        if (!IsSqlWord(t[i], "like")) continue;
+        size_t pattern = NextSignificant(t, i + 1);
+        if (pattern >= t.size() || t[pattern].kind != SqlTokenKind::Literal) continue;
+        size_t after = NextSignificant(t, pattern + 1);
+        if (after < t.size() && IsSqlWord(t[after], "escape")) continue;
+        std::string rewritten;
+        if (!EscapeBrackets(t[pattern].text, &rewritten)) continue;
+        t[pattern].text = std::move(rewritten);
+        const SqlToken clause[] = {{SqlTokenKind::Space, " "},
+                                   {SqlTokenKind::Word, "ESCAPE"},
+                                   {SqlTokenKind::Space, " "},
+                                   {SqlTokenKind::Literal, "'\\'"}};
+        t.insert(t.begin() + static_cast<long>(pattern + 1), std::begin(clause),
+                 std::end(clause));
+        i = pattern + 4;
+    }
+}
+
+std::string RewriteForSqlite(std::string_view sql) {
+    std::vector<SqlToken> tokens = TokenizeSql(sql);
+    DropUnicodePrefixes(&tokens);
+    DropLockHints(&tokens);
+    MoveTopToLimit(&tokens);
+    RewriteLikeBrackets(&tokens);
+    return JoinSql(tokens);
+}

@@ -1,0 +1,46 @@
+// Rewriting of the framework's SQL Server statements for SQLite. Works on
+// tokens, so the inside of string literals, quoted names and comments is
+// never touched.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+enum class SqlTokenKind {
+    Word,        // name, keyword or number: letters, digits, _ @ # $ and non-ASCII bytes
+    Literal,     // '...' with '' inside, quotes included
+    QuotedName,  // "..." or [...]
+    Comment,     // -- to the end of the line, or /* ... */
+    Space,       // a run of blanks, tabs and line breaks
+    Symbol,      // any other single byte
+};
+
+struct SqlToken {
+    SqlTokenKind kind;
+    std::string text;
+};
+
+// Splits sql into tokens; joining their texts gives sql back unchanged.
+std::vector<SqlToken> TokenizeSql(std::string_view sql);
+std::string JoinSql(const std::vector<SqlToken>& tokens);
+// True when token is a Word equal to word, ASCII letters compared without case.
+bool IsSqlWord(const SqlToken& token, const char* word);
+
+// The rewrites, each over the token list, in the order RewriteForSqlite
+// applies them:
+// N'...' becomes '...'.
+void DropUnicodePrefixes(std::vector<SqlToken>* tokens);
+// "with(updlock)", "WITH (TABLOCKX)" and the like are removed with the
+// blanks before them.
+void DropLockHints(std::vector<SqlToken>* tokens);
+// "select [distinct] top N ..." becomes "select [distinct] ... LIMIT N",
+// the LIMIT closing that select (its parenthesis, ";" or the end).
+void MoveTopToLimit(std::vector<SqlToken>* tokens);
+// LIKE patterns with bracket escapes ("[%]", "[_]", "[[]") get the
+// escapes as "\%", "\_", "[" and an ESCAPE '\' clause. Patterns with other
+// bracket classes are left as they are.
+void RewriteLikeBrackets(std::vector<SqlToken>* tokens);
+
+// Applies every rewrite to sql.
+std::string RewriteForSqlite(std::string_view sql);

@@ -1,0 +1,395 @@
+// The driver connection against real SQLite database files.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "db/connection.h"
+#include "db/driver.h"
+#include "support/sqlite_db.h"
+#include "support/temp_dir.h"
+#include "util/log.h"
+
+namespace {
+
+struct Event {
+    std::string what;
+    int result;
+    int detail;
+    std::string message;
+};
+std::vector<Event> events;
+
+int Record(const char* what, int result, int detail, const char* message) {
+    events.push_back({what ? what : "", result, detail, message ? message : ""});
+    return 0;
+}
+
+int CountEvents(const std::string& what) {
+    int n = 0;
+    for (const Event& e : events) n += e.what == what;
+    return n;
+}
+
+std::vector<int> waits;
+void RecordWait(int seconds) { waits.push_back(seconds); }
+
+const char kSchema[] =
+    "CREATE TABLE t (id INT PRIMARY KEY, name NVARCHAR(50) NOT NULL, amount DECIMAL(10,2),"
+    " memo NTEXT, code VARCHAR(10));"
+    "CREATE TABLE child (id INT PRIMARY KEY CHECK (id > 0), t_id INT REFERENCES t(id));"
+    "CREATE TABLE guarded (id INT);"
+    "CREATE TRIGGER guard BEFORE INSERT ON guarded BEGIN SELECT RAISE(ABORT, 'refused'); END;"
+    "INSERT INTO t VALUES (1, 'one', 12.5, 'long text', NULL), (2, 'two', NULL, NULL, 'c2');";
+
+class SqliteConnection : public ::testing::Test {
+protected:
+    void SetUp() override {
+        events.clear();
+        waits.clear();
+        dbPath = dir.file("kestrun.db");
+        ASSERT_EQ(MakeSqliteDb(dbPath, kSchema), "");
+        connection = MakeConnection();
+        ASSERT_EQ(connection->Open("vrnl", "secret", "localhost", "kestrun.db", -1), 0);
+    }
+
+    std::unique_ptr<CdDBDriverConnection> MakeConnection() {
+        DBDriverSettings settings;
+        settings.dataDir = dir.path();
+        auto c = std::make_unique<CdDBDriverConnection>(CreateDBDriver("sqlite", settings));
+        c->connectAttempts = 1;
+        c->connectWaitSeconds = 0;
+        c->callback = Record;
+        c->waitSeconds = RecordWait;
+        return c;
+    }
+
+    std::string Scalar(const std::string& sql) { return SqliteScalar(dbPath, sql); }
+
+    // Reads column index of the current row; "NULL" for a database NULL.
+    std::string Value(int index, int* kind = nullptr) {
+        char* out = nullptr;
+        int k = -1;
+        EXPECT_EQ(connection->GetValue(&out, index, &k), 0);
+        if (kind) *kind = k;
+        std::string text = out ? out : "NULL";
+        delete[] out;
+        return text;
+    }
+
+    TempDir dir;
+    std::string dbPath;
+    std::unique_ptr<CdDBDriverConnection> connection;
+};
+
+TEST_F(SqliteConnection, ReadOnlyStatementsRunWithoutTransaction) {
+    EXPECT_EQ(connection->Execute("select * from t", nullptr, 0, nullptr, 0), 0);
+    EXPECT_EQ(connection->Execute("SELECT * FROM t where id = 1", nullptr, 0, nullptr, 0), 0);
+    EXPECT_FALSE(connection->InTransaction());
+    EXPECT_EQ(CountEvents("BeginTransaction"), 0);
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].what, "select * from t");
+    EXPECT_EQ(events[0].result, 0);
+}
+
+TEST_F(SqliteConnection, LockingAndIndentedSelectsBeginATransaction) {
+    EXPECT_EQ(connection->Execute("SELECT * FROM t with(updlock) ", nullptr, 0, nullptr, 0), 0);
+    EXPECT_TRUE(connection->InTransaction());
+    EXPECT_EQ(connection->Commit(), 0);
+    EXPECT_EQ(connection->Execute(" SELECT id FROM t", nullptr, 0, nullptr, 0), 0);
+    EXPECT_TRUE(connection->InTransaction());
+    EXPECT_EQ(CountEvents("BeginTransaction"), 2);
+}
+
+TEST_F(SqliteConnection, ChangingStatementsShareOneTransactionUntilCommit) {
+    EXPECT_EQ(connection->Execute("UPDATE t SET name = 'uno' WHERE id = 1", nullptr, 0, nullptr, 0),
+              0);
+    EXPECT_EQ(connection->Execute("insert into t (id, name) values (3, N'three')", nullptr, 0,
+                                  nullptr, 0),
+              0);
+    EXPECT_EQ(CountEvents("BeginTransaction"), 1);
+    // Uncommitted work is invisible to others, and they cannot write.
+    EXPECT_EQ(Scalar("select name from t where id = 1"), "one");
+    SqliteHolder other(dbPath);
+    EXPECT_NE(other.Exec("BEGIN IMMEDIATE"), "");
+    EXPECT_EQ(connection->Commit(), 0);
+    EXPECT_EQ(Scalar("select name from t where id = 1"), "uno");
+    EXPECT_EQ(Scalar("select name from t where id = 3"), "three");
+    EXPECT_EQ(CountEvents("commit"), 1);
+    // Nothing open: no second commit step.
+    EXPECT_EQ(connection->Commit(), 0);
+    EXPECT_EQ(connection->Rollback(0), 0);
+    EXPECT_EQ(CountEvents("commit"), 1);
+    EXPECT_EQ(CountEvents("rollback"), 0);
+}
+
+TEST_F(SqliteConnection, UpdateOfNoRowGivesNoRowAndKeepsTheTransaction) {
+    const char* sql = "UPDATE t SET name = 'x' WHERE 1=0";
+    EXPECT_EQ(connection->Execute(sql, nullptr, 0, nullptr, 0), -1110);
+    EXPECT_EQ(connection->RowsAffected(), 0);
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back().what, sql);
+    EXPECT_EQ(events.back().result, 0);
+    EXPECT_EQ(events.back().detail, 0);
+    EXPECT_TRUE(connection->InTransaction());
+    EXPECT_EQ(connection->Execute("delete from t", nullptr, 0, nullptr, 0), 0);
+    EXPECT_EQ(connection->RowsAffected(), 2);
+    EXPECT_EQ(events.back().detail, 2);
+}
+
+TEST_F(SqliteConnection, RollbackUndoesAndPassesTheReason) {
+    EXPECT_EQ(connection->Execute("delete from t where id = 2", nullptr, 0, nullptr, 0), 0);
+    EXPECT_EQ(connection->Rollback(-108), 0);
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back().what, "rollback");
+    EXPECT_EQ(events.back().detail, -108);
+    EXPECT_FALSE(connection->InTransaction());
+    EXPECT_EQ(Scalar("select count(*) from t"), "2");
+}
+
+TEST_F(SqliteConnection, CloseRollsBackWhatIsOpen) {
+    EXPECT_EQ(connection->Execute("delete from t", nullptr, 0, nullptr, 0), 0);
+    EXPECT_EQ(connection->Close(), 0);
+    EXPECT_FALSE(connection->IsOpen());
+    EXPECT_EQ(Scalar("select count(*) from t"), "2");
+    EXPECT_EQ(connection->Execute("select * from t", nullptr, 0, nullptr, 0), -1101);
+    // Opening again works and starts without a transaction.
+    ASSERT_EQ(connection->Open("vrnl", "secret", "localhost", "kestrun.db", -1), 0);
+    EXPECT_FALSE(connection->InTransaction());
+}
+
+TEST_F(SqliteConnection, WithoutTransactionsChangesCommitAtOnce) {
+    connection->noTransactions = true;
+    EXPECT_FALSE(connection->TransactionsEnabled());
+    EXPECT_EQ(connection->Execute("delete from t where id = 1", nullptr, 0, nullptr, 0), 0);
+    EXPECT_FALSE(connection->InTransaction());
+    EXPECT_EQ(Scalar("select count(*) from t"), "1");
+    EXPECT_EQ(connection->Commit(), 0);
+    EXPECT_EQ(CountEvents("BeginTransaction") + CountEvents("commit"), 0);
+}
+
+TEST_F(SqliteConnection, ConstraintFailuresMapToTheirCodes) {
+    struct Case {
+        const char* sql;
+        int result;
+        int error;
+    };
+    const Case cases[] = {
+        {"insert into t (id, name) values (1, 'dup')", -1012, 2627},
+        {"insert into t (id) values (9)", -1043, 515},
+        {"insert into child values (1, 99)", -1009, 547},
+        {"insert into child values (-1, 1)", -1009, 547},
+        {"insert into guarded values (1)", -1009, 50000},
+        {"insert into t values (", -1016, 170},
+        {"delete from t; delete from child", -1016, 170},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sql);
+        events.clear();
+        EXPECT_EQ(connection->Execute(c.sql, nullptr, 0, nullptr, 0), c.result);
+        EXPECT_EQ(connection->LastError(), c.error);
+        EXPECT_STRNE(connection->LastMessage(), "");
+        ASSERT_FALSE(events.empty());
+        EXPECT_EQ(events.back().result, c.result);
+        EXPECT_EQ(events.back().detail, c.error);
+    }
+    // The failures leave the transaction open, and nothing was deleted.
+    EXPECT_TRUE(connection->InTransaction());
+    EXPECT_EQ(Scalar("select count(*) from t"), "2");
+}
+
+TEST_F(SqliteConnection, MissingTableIsAnOtherFailureWithItsLine) {
+    std::string log = dir.file("err.txt");
+    SetLogPath(log.c_str(), nullptr);
+    EXPECT_EQ(connection->Execute("select * from nosuch", nullptr, 0, nullptr, 0), -1006);
+    EXPECT_EQ(connection->LastError(), 208);
+    std::string text = ReadWholeFile(log);
+    EXPECT_NE(text.find("NativeError[208]"), std::string::npos) << text;
+    EXPECT_NE(text.find("SQL State  [42S02]"), std::string::npos) << text;
+    EXPECT_NE(text.find("DB access:sql[select * from nosuch]sts[208]err[no such table: nosuch]"),
+              std::string::npos)
+        << text;
+}
+
+TEST_F(SqliteConnection, ValuesKindsAndNulls) {
+    ASSERT_EQ(connection->Execute("select id, name, amount, memo, code, count(*) over () as n "
+                                  "from t order by id",
+                                  nullptr, 0, nullptr, 0),
+              0);
+    EXPECT_TRUE(connection->IsRecordsetOpen());
+    EXPECT_EQ(connection->FieldCount(), 6);
+    char name[256];
+    EXPECT_EQ(connection->FieldName(name, 2), 0);
+    EXPECT_STREQ(name, "amount");
+    EXPECT_EQ(connection->FieldName(name, 6), -1007);
+
+    int kind = -1;
+    EXPECT_EQ(Value(0, &kind), "1");
+    EXPECT_EQ(kind, 0);
+    EXPECT_EQ(Value(2, &kind), "12.5");
+    EXPECT_EQ(kind, 1);
+    EXPECT_EQ(Value(3, &kind), "long text");
+    EXPECT_EQ(kind, 2);
+    EXPECT_EQ(Value(4, &kind), "NULL");
+    EXPECT_EQ(kind, 0);
+
+    EXPECT_EQ(connection->MoveNext(), 0);
+    EXPECT_FALSE(connection->IsEOF());
+    EXPECT_EQ(Value(2, &kind), "NULL");
+    EXPECT_EQ(kind, 1);
+    EXPECT_EQ(Value(3, &kind), "NULL");
+    EXPECT_EQ(kind, 0);
+    char* out = nullptr;
+    EXPECT_EQ(connection->GetValueByName(&out, "CODE"), 0);
+    ASSERT_NE(out, nullptr);
+    EXPECT_STREQ(out, "c2");
+    delete[] out;
+    EXPECT_EQ(connection->GetValueByName(&out, "nosuch"), -1013);
+    EXPECT_EQ(connection->GetValue(&out, 9, nullptr), -1013);
+
+    EXPECT_EQ(connection->MoveNext(), 0);
+    EXPECT_TRUE(connection->IsEOF());
+    EXPECT_EQ(connection->GetValue(&out, 0, nullptr), -1110);
+    EXPECT_EQ(connection->MoveNext(), -1008);
+    EXPECT_EQ(connection->CloseRecordset(), 0);
+    EXPECT_FALSE(connection->IsRecordsetOpen());
+    EXPECT_TRUE(connection->IsEOF());
+    EXPECT_EQ(connection->FieldCount(), 0);
+    EXPECT_EQ(connection->GetValue(&out, 0, nullptr), -1008);
+}
+
+TEST_F(SqliteConnection, ParametersBindInOrderAndTextRoundTrips) {
+    const std::string wide = "日本語テキスト 😀 done";
+    std::string longText(100000, 'x');
+    longText.replace(40950, wide.size(), wide);
+    char* longParams[] = {nullptr, longText.data(), const_cast<char*>(wide.c_str())};
+    ASSERT_EQ(connection->Execute("insert into t (id, name, memo) values (?, ?, ?)", "7", 0,
+                                  longParams, 3),
+              0);
+    // The null entry is skipped: the long texts take the second and third marker.
+    ASSERT_EQ(connection->Execute("select name, memo from t where id = ?", "7", 0, nullptr, 0), 0);
+    ASSERT_FALSE(connection->IsEOF());
+    EXPECT_TRUE(Value(0) == longText);
+    EXPECT_EQ(Value(1), wide);
+}
+
+TEST_F(SqliteConnection, InvalidUtf8IsRefusedBeforeReachingTheDatabase) {
+    char bad[] = "\xC3\x28";
+    char* longParams[] = {bad};
+    EXPECT_EQ(connection->Execute("update t set memo = ? where id = 1", nullptr, 0, longParams, 1),
+              -1040);
+    EXPECT_EQ(connection->Execute("select '\xFF' from t", nullptr, 0, nullptr, 0), -1040);
+}
+
+TEST_F(SqliteConnection, SecondConnectionHoldingTheWriteLockTimesOut) {
+    SqliteHolder other(dbPath);
+    ASSERT_EQ(other.Exec("BEGIN IMMEDIATE"), "");
+    connection->SetCommandTimeout(1);
+    EXPECT_EQ(connection->Execute("update t set name = 'x' where id = 1", nullptr, 0, nullptr, 0),
+              -1010);
+    EXPECT_EQ(connection->LastError(), -911);
+    ASSERT_EQ(other.Exec("COMMIT"), "");
+    // The transaction takes the lock with its next statement.
+    EXPECT_EQ(connection->Execute("update t set name = 'x' where id = 1", nullptr, 0, nullptr, 0),
+              0);
+    EXPECT_EQ(connection->Commit(), 0);
+    EXPECT_EQ(Scalar("select name from t where id = 1"), "x");
+    connection->ResetCommandTimeout();
+    EXPECT_EQ(connection->GetCommandTimeout(), -1);
+}
+
+TEST_F(SqliteConnection, ProceduresAreNotAvailable) {
+    char* names[] = {const_cast<char*>("@a"), nullptr};
+    char* values[] = {const_cast<char*>("1"), nullptr};
+    int isInteger[] = {1};
+    EXPECT_EQ(connection->ExecuteProcedure("sp_x", names, values, isInteger), -1006);
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back().what, "sp_x");
+    EXPECT_EQ(events.back().result, -1006);
+}
+
+TEST(SqliteConnectionOpen, MissingFileFailsAndIsNotCreated) {
+    TempDir dir;
+    DBDriverSettings settings;
+    settings.dataDir = dir.path();
+    CdDBDriverConnection connection(CreateDBDriver("sqlite", settings));
+    waits.clear();
+    connection.connectAttempts = 3;
+    connection.waitSeconds = RecordWait;
+    EXPECT_EQ(connection.Open("vrnl", "pw", "srv", "absent.db", -1), -1001);
+    EXPECT_NE(std::string(connection.LastMessage()).find("not found"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("absent.db")));
+    EXPECT_TRUE(waits.empty());
+    EXPECT_FALSE(connection.IsOpen());
+}
+
+TEST(SqliteConnectionOpen, LockedFileIsRetriedWithWaits) {
+    TempDir dir;
+    std::string path = dir.file("locked.db");
+    ASSERT_EQ(MakeSqliteDb(path, kSchema), "");
+    SqliteHolder other(path);
+    ASSERT_EQ(other.Exec("PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE;"
+                         " UPDATE t SET name = 'held';"),
+              "");
+    CdDBDriverConnection connection(CreateDBDriver("sqlite", DBDriverSettings{}));
+    waits.clear();
+    connection.connectAttempts = 3;
+    connection.connectWaitSeconds = 0;
+    connection.waitSeconds = RecordWait;
+    EXPECT_EQ(connection.Open("vrnl", "pw", "srv", path.c_str(), -1), -1002);
+    EXPECT_EQ(connection.LastError(), -911);
+    EXPECT_EQ(waits, (std::vector<int>{0, 0}));
+    ASSERT_EQ(other.Exec("ROLLBACK; PRAGMA locking_mode = NORMAL; SELECT 1 FROM t;"), "");
+    connection.connectAttempts = 0;
+    EXPECT_EQ(connection.Open("vrnl", "pw", "srv", path.c_str(), -1), -1002);
+    EXPECT_FALSE(connection.IsOpen());
+    connection.connectAttempts = 1;
+    EXPECT_EQ(connection.Open("vrnl", "pw", "srv", path.c_str(), -1), 0);
+}
+
+TEST(SqliteConnectionOpen, ArgumentsAndProvidersAreChecked) {
+    std::unique_ptr<CdDBConnection> connection(CreateDBConnection("sqlite", "", nullptr));
+    EXPECT_EQ(connection->Open(nullptr, "pw", "srv", "db", -1), -1099);
+    EXPECT_EQ(connection->Execute(nullptr, nullptr, 0, nullptr, 0), -1099);
+    EXPECT_EQ(connection->Execute("select 1", nullptr, 0, nullptr, 0), -1101);
+    EXPECT_EQ(connection->Commit(), 0);
+    std::unique_ptr<CdDBConnection> unknown(CreateDBConnection("nosuch", "", nullptr));
+    EXPECT_EQ(unknown->Open("vrnl", "pw", "srv", "db", -1), -1001);
+    EXPECT_NE(std::string(unknown->LastMessage()).find("provider"), std::string::npos);
+    EXPECT_EQ(unknown->Commit(), -1101);
+    EXPECT_EQ(unknown->Close(), 0);
+}
+
+TEST_F(SqliteConnection, TraceFileGetsOpenStatementsTransactionsAndClose) {
+    std::string trace = dir.file("sql.txt");
+    auto traced = MakeConnection();
+    traced->SetTracePath(trace.c_str());
+    ASSERT_EQ(traced->Open("vrnl", "secret", "srv", "kestrun.db", -1), 0);
+    EXPECT_EQ(traced->Execute("select id from t where id = ?", "1", 0, nullptr, 0), 0);
+    EXPECT_EQ(traced->Execute("update t set code = 'c' where id = 1", nullptr, 0, nullptr, 0), 0);
+    EXPECT_EQ(traced->Commit(), 0);
+    EXPECT_EQ(traced->Execute("update t set code = 'd' where id = 1", nullptr, 0, nullptr, 0), 0);
+    EXPECT_EQ(traced->Close(), 0);
+    std::string text = ReadWholeFile(trace);
+    const char* expected[] = {"\"DB open\"\n",
+                              " \"select id from t where id = ?\"\n",
+                              "param=[1]\n",
+                              "TranBegin\n",
+                              " \"update t set code = 'c' where id = 1\"\n",
+                              "commit\n",
+                              "TranBegin\n",
+                              "rollback\n",
+                              "\"DB close\"\n"};
+    size_t at = 0;
+    for (const char* line : expected) {
+        size_t found = text.find(line, at);
+        EXPECT_NE(found, std::string::npos) << line << "\n" << text;
+        if (found != std::string::npos) at = found;
+    }
+    EXPECT_EQ(text.find("secret"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(trace + ".warn"));
+}
+
+}  // namespace

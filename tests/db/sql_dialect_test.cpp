@@ -1,0 +1,118 @@
+// Rewriting of SQL Server statements for SQLite.
+#include "db/sql_dialect.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Row {
+    const char* in;
+    const char* out;
+};
+
+void ExpectRows(const Row* rows, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+        SCOPED_TRACE(rows[i].in);
+        EXPECT_EQ(RewriteForSqlite(rows[i].in), rows[i].out);
+    }
+}
+
+TEST(SqlDialectTokens, JoiningGivesTheTextBack) {
+    const char* texts[] = {
+        "select a, b from t where x = N'it''s' -- note\n and y=[col name]",
+        "/* unterminated",
+        "'unterminated literal",
+        "update \"q\"\"x\" set a=1;",
+        "",
+    };
+    for (const char* text : texts) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(JoinSql(TokenizeSql(text)), text);
+    }
+    std::vector<SqlToken> tokens = TokenizeSql("a='x''y'");
+    ASSERT_EQ(tokens.size(), 3u);
+    EXPECT_EQ(tokens[2].kind, SqlTokenKind::Literal);
+    EXPECT_EQ(tokens[2].text, "'x''y'");
+}
+
+TEST(SqlDialectRewrite, UnicodePrefixesGo) {
+    const Row rows[] = {
+        {"insert into t values (N'abc', n'x', N'')", "insert into t values ('abc', 'x', '')"},
+        {"select * from t where a=N'it''s'", "select * from t where a='it''s'"},
+        // Only a lone N glued to a literal is a prefix.
+        {"select IN'x'", "select IN'x'"},
+        {"select N 'x'", "select N 'x'"},
+    };
+    ExpectRows(rows, std::size(rows));
+}
+
+TEST(SqlDialectRewrite, LockHintsGoWithTheirBlanks) {
+    const Row rows[] = {
+        {"SELECT a FROM t with(updlock) WHERE id=1", "SELECT a FROM t WHERE id=1"},
+        {" SELECT sid_corporate FROM TM_GROUP WITH (TABLOCKX)",
+         " SELECT sid_corporate FROM TM_GROUP"},
+        {"select a from t WITH ( UPDLOCK , ROWLOCK ) where b=1", "select a from t where b=1"},
+        // A common table expression is not a hint.
+        {"with x as (select 1) select * from x", "with x as (select 1) select * from x"},
+        {"select a from t with (unknownhint)", "select a from t with (unknownhint)"},
+    };
+    ExpectRows(rows, std::size(rows));
+}
+
+TEST(SqlDialectRewrite, TopBecomesLimitOfItsOwnSelect) {
+    const Row rows[] = {
+        {"select top 1 a from t order by a", "select a from t order by a LIMIT 1"},
+        {"SELECT TOP 10 a FROM t ", "SELECT a FROM t LIMIT 10 "},
+        {"select distinct top (5) a from t", "select distinct a from t LIMIT 5"},
+        {"select a from t where b in (select top 2 b from u order by b) and c=1",
+         "select a from t where b in (select b from u order by b LIMIT 2) and c=1"},
+        {"select top 3 a from (select top 4 b as a from u) x",
+         "select a from (select b as a from u LIMIT 4) x LIMIT 3"},
+        {"select top 1 a from t; select 2", "select a from t LIMIT 1; select 2"},
+        {"select top 1 a from t -- last\n", "select a from t LIMIT 1 -- last\n"},
+        // A parameter marker cannot move: its position binds the value.
+        {"select top (?) a from t", "select top (?) a from t"},
+    };
+    ExpectRows(rows, std::size(rows));
+}
+
+TEST(SqlDialectRewrite, LikeBracketEscapesBecomeAnEscapeClause) {
+    const Row rows[] = {
+        {"select a from t where b like '%[%]%'",
+         "select a from t where b like '%\\%%' ESCAPE '\\'"},
+        {"select a from t where b like N'[[]x[_]y'",
+         "select a from t where b like '[x\\_y' ESCAPE '\\'"},
+        {"select a from t where b LIKE 'a\\b[%]'",
+         "select a from t where b LIKE 'a\\\\b\\%' ESCAPE '\\'"},
+        {"select a from t where b like 'it''s[%]'",
+         "select a from t where b like 'it''s\\%' ESCAPE '\\'"},
+        // Nothing to escape, a real character class, or an escape already given.
+        {"select a from t where b like '%x%'", "select a from t where b like '%x%'"},
+        {"select a from t where b like '[a-c]%'", "select a from t where b like '[a-c]%'"},
+        {"select a from t where b like '![%]' escape '!'",
+         "select a from t where b like '![%]' escape '!'"},
+    };
+    ExpectRows(rows, std::size(rows));
+}
+
+TEST(SqlDialectRewrite, LiteralsQuotedNamesAndCommentsPassUnchanged) {
+    const Row rows[] = {
+        {"insert into t values ('N''x', 'select top 5 a', 'with(updlock)', '[%]')",
+         "insert into t values ('N''x', 'select top 5 a', 'with(updlock)', '[%]')"},
+        {"select [top] from t where a = 'WITH (TABLOCKX)'",
+         "select [top] from t where a = 'WITH (TABLOCKX)'"},
+        {"select a from t /* select top 1 with(updlock) N'x' */",
+         "select a from t /* select top 1 with(updlock) N'x' */"},
+        {"update t set a=N'like ''[%]''' where b like 'x'",
+         "update t set a='like ''[%]''' where b like 'x'"},
+    };
+    ExpectRows(rows, std::size(rows));
+}
+
+TEST(SqlDialectRewrite, AllRewritesTogether) {
+    EXPECT_EQ(RewriteForSqlite("select top 1 name from TM_USER with(updlock) "
+                               "where name like N'%[_]%' order by id"),
+              "select name from TM_USER where name like '%\\_%' ESCAPE '\\' order by id LIMIT 1");
+}
+
+}  // namespace

@@ -1,0 +1,29 @@
+// SQLite database files for tests: creating them with a script, reading a
+// value back, and a second connection that holds locks.
+#pragma once
+
+#include <string>
+
+struct sqlite3;
+
+// Creates (or opens) the database file and runs script on it. "" on
+// success, else SQLite's message.
+std::string MakeSqliteDb(const std::string& path, const std::string& script);
+// First column of the first row of sql on a fresh connection: its text,
+// "NULL", "<no row>" or "<error: message>".
+std::string SqliteScalar(const std::string& path, const std::string& sql);
+
+// A second connection to a database file, for holding locks.
+class SqliteHolder {
+public:
+    explicit SqliteHolder(const std::string& path);
+    ~SqliteHolder();
+    SqliteHolder(const SqliteHolder&) = delete;
+    SqliteHolder& operator=(const SqliteHolder&) = delete;
+
+    // "" on success, else SQLite's message (no busy waiting).
+    std::string Exec(const std::string& sql);
+
+private:
+    sqlite3* db_ = nullptr;
+};
