@@ -1,0 +1,319 @@
+// ZAppBat and ZAppBatObj: argument table, installation check, status file,
+// batch lock, end-of-run records and the web-frame companion.
+#include "app/batch_app.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "app/batch_status.h"
+#include "app/cgi_batch.h"
+#include "app/system_error.h"
+#include "db/session.h"
+#include "env/environment.h"
+#include "util/date_time.h"
+#include "util/file.h"
+#include "util/log.h"
+
+namespace {
+
+const char kUnit[] = "ZAppBat";
+const char kUnitObj[] = "ZAppBatObj";
+// Code recorded for a missing or unusable required argument.
+const int kMissingArgument = -10006;
+
+// Placeholder until the catalog unit lands: the path of the default
+// language's numbered-message catalog.
+int CatalogPathForHomeCheck(char* path) {
+    CMSioObjApp* env = AppEnvironment();
+    std::snprintf(path, kNUPathSize, "%slocal/%s/message", env ? env->HomeDir() : "", "ja_JP");
+    return 0;
+}
+
+void ReleaseAppEnvironment() {
+    if (AppEnvironment()) ReleaseEnvironment();
+}
+
+}  // namespace
+
+ZAppBat::ZAppBat() {
+    // The batch lock: one attempt, no wait, exclusive.
+    statusIO.retries = 1;
+    statusIO.waitSeconds = 0;
+    statusIO.shareReaders = false;
+    statusIO.SetSeparator('=');
+    statusFileName.Set("status");
+}
+
+ZAppBat::~ZAppBat() { ReleaseStatusObject(); }
+
+int ZAppBat::ParseArguments(int argc, const char* const* argv, const char* const* names,
+                            const unsigned char* flags) {
+    for (int k = 0; names && names[k]; ++k) {
+        const char* name = names[k];
+        bool required = flags && flags[k] == 1;
+        int i = 1;
+        while (i < argc && !(argv[i] && std::strcmp(argv[i], name) == 0)) ++i;
+        if (i >= argc - 1) {
+            if (required) {
+                TraceError("[%s:%d] ret[%d]", kUnit, 1, kMissingArgument);
+                return 1;
+            }
+            continue;
+        }
+        const char* value = argv[i + 1] ? argv[i + 1] : "";
+        if (required && (value[0] == '\0' || value[0] == '-')) {
+            TraceError("[%s:%d] ret[%d]", kUnit, 2, kMissingArgument);
+            return 1;
+        }
+        if (argList.Add(name, value, static_cast<int>(std::strlen(value)) + 1) != 0) {
+            TraceError("[%s:%d] ret[%d]", kUnit, 3, -10);
+            std::printf("malloc error=[%d]\n", errno);
+            return -10;
+        }
+    }
+    return 0;
+}
+
+int ZAppBat::GetHomeArgument(int, const char* const*, char* out, int size) {
+    char* value = nullptr;
+    // A value that does not fit the caller's buffer counts as missing.
+    if (argList.Find("-h", &value) == 1 && value && out && size > 0 &&
+        std::strlen(value) < static_cast<size_t>(size)) {
+        std::memcpy(out, value, std::strlen(value) + 1);
+        return 0;
+    }
+    TraceError("[%s:%d] ret[%d]", kUnit, 4, kMissingArgument);
+    std::printf("No such directry.\n");
+    return 1;
+}
+
+int ZAppBat::CheckHome() {
+    char path[kNUPathSize] = "";
+    int r = CatalogPathForHomeCheck(path);
+    if (r != 0) {
+        TraceError("[%s:%d] ret=[%d]", kUnit, 5, r);
+        std::printf("[-h] : No indispensable argument.\n");
+        return r;
+    }
+    if (PathExists(path) != 1) {
+        TraceError("[%s:%d] ret=[%d] errno[%d]", kUnit, 6, 0, errno);
+        CMSioObjApp* env = AppEnvironment();
+        errorText.Format("[-h] : No such directory. path=[%s]", env ? env->HomeDir() : "");
+        std::printf("%s\n", errorText.Get());
+        return 1;
+    }
+    return 0;
+}
+
+int ZAppBat::TakeStatusPath() {
+    char* value = nullptr;
+    int r = argList.Find("-s", &value);
+    if (r == 1 && value) return statusDir.Set(value);
+    TraceError("[%s:%d] ret[%d]", kUnit, 7, r);
+    return r;
+}
+
+int ZAppBat::CreateStatusObject() {
+    if (statusDir.IsEmpty()) {
+        TraceError("[%s:%d] errno=[%d]", kUnit, 8, kMissingArgument);
+        return 1;
+    }
+    if (statusObject) return 0;
+    NUString name;
+    name.Format("%s/%s", statusDir.Get(), statusFileName.Get());
+    statusObject = new (std::nothrow) CMSioObj(name.Get(), true);
+    if (!statusObject) {
+        int e = errno;
+        TraceError("[%s:%d] errno=[%d]", kUnit, 9, e);
+        std::printf("new object error.(errno=[%d])", e);
+        return 1;
+    }
+    return 0;
+}
+
+void ZAppBat::ReleaseStatusObject() {
+    delete statusObject;
+    statusObject = nullptr;
+}
+
+int ZAppBat::StartStatus() {
+    int r = CreateStatusObject();
+    if (r != 0) {
+        TraceError("[%s:%d] ret[%d]", kUnit, 10, r);
+        return 1;
+    }
+    char path[kNUPathSize] = "";
+    statusObject->GetPath(path);
+    char stamp[16] = "";
+    NowStamp(stamp, 0);
+    SetStatusValue(statusObject, "startdate", stamp);
+    r = statusIO.Write(statusObject, true);
+    if (r != 0) {
+        int w = LastSystemError();
+        char detail[256] = "";
+        ErrnoText(detail, sizeof detail);
+        TraceError("[%s:%d] ret=[%d] errno=[%d]", kUnit, 11, r, w);
+        std::printf("[%s] Failed to lock the file. path[%s] ret[%d] errno[%d]detail[%s]", "-s", path,
+                    r, w, detail);
+        ReleaseStatusObject();
+        return r;
+    }
+    return 0;
+}
+
+void ZAppBat::WriteFinalStatus(int code) {
+    if (!statusObject) return;
+    char number[16] = "";
+    std::snprintf(number, sizeof number, "%d", code);
+    SetStatusValue(statusObject, "status", number);
+    if (code >= 0) return;
+    NUString msg;
+    const char* text = BatchCodeMessage(code, nullptr);
+    msg.Set(text ? text : "");
+    CMSioObjApp* env = AppEnvironment();
+    if (env && !env->UserMessage().IsEmpty()) {
+        msg.Append("\n");
+        msg.Append(env->UserMessage().Get());
+    }
+    SetStatusValue(statusObject, "msg", msg.Get());
+}
+
+int ZAppBat::End(int code) {
+    int r = CMSApp::End(code);
+    if (r != 0 && code == 0) code = r;
+    WriteFinalStatus(code);
+    ReportError(code);
+    return r;
+}
+
+int ZAppBat::ReportError(int code) {
+    if (code == 0) return 0;
+    char kind = '\0';
+    const char* text = BatchCodeMessage(code, &kind);
+    WriteErrorLog(this, nullptr, code, text, kind);
+    return 0;
+}
+
+void ZAppBat::Finish(int) {
+    if (!statusObject) {
+        TimeLog("%s", "");
+        ReleaseAppEnvironment();
+        return;
+    }
+    char stamp[16] = "";
+    NowStamp(stamp, 0);
+    if (SetStatusValue(statusObject, "enddate", stamp) != 0) {
+        TimeLog("%s", "");
+        ReleaseAppEnvironment();
+        ReleaseStatusObject();
+        return;
+    }
+    // The lock is still held, so it is not taken again.
+    statusIO.Write(statusObject, true);
+    TimeLog("%s", "");
+    ReleaseAppEnvironment();
+    ReleaseStatusObject();
+}
+
+int ZAppBat::OpenDB(int argc, const char* const* argv) {
+    if (argc > 0 && argv && argv[0]) {
+        char name[63] = "";
+        BaseName(argv[0], sizeof name, name);
+        programName.Set(name);
+    }
+    int r = CMSApp::OpenDB(argc, argv);
+    if (r != 0) {
+        TraceError("[%s:%d] ret=[%d]", kUnit, 12, r);
+        TraceError("[%s][%d] ret=[%d]", kUnit, 13, r);
+        return r;
+    }
+    return 0;
+}
+
+int ZAppBat::SaveCheckFile(const char* label, const char* path, bool keepLock) {
+    if (!label || !path) {
+        TraceError("[%s:%d] arg[%s] val[%s]", kUnit, 14, label ? label : "", path ? path : "");
+        std::printf("Argument error.\n");
+        return -99;
+    }
+    NUioObjList check;
+    int r = check.SetPath(path, nullptr);
+    if (r != 0) {
+        TraceError("[%s:%d] ret[%d] path[%s]", kUnit, 15, r, path);
+        std::printf("Save path error. path=[%s]\n", path);
+        return r;
+    }
+    unsigned char ctx = 0;
+    check.Add("msg", "file check.", &ctx);
+    NUFileIO io;
+    r = io.Write(&check, keepLock);
+    if (r != 0) {
+        int w = LastSystemError();
+        TraceError("[%s:%d] ret=[%d] errno=[%d]", kUnit, 16, r, w);
+        std::printf("[%s] Failed to create the file. path=[%s] ret=[%d] errno=[%d]", label, path, r, w);
+        return r;
+    }
+    // Under the exclusive lock again: delete the file, then the lock file.
+    io.Remove(&check, false, true);
+    return 0;
+}
+
+ZAppBatObj::ZAppBatObj() = default;
+
+ZAppBatObj::~ZAppBatObj() {
+    delete companion;
+    companion = nullptr;
+}
+
+int ZAppBatObj::OpenDB(int argc, const char* const* argv) {
+    int r = ZAppBat::OpenDB(argc, argv);
+    if (r != 0) {
+        TraceError("[%s:%d] ret[%d]", kUnitObj, 1, r);
+        return r;
+    }
+    r = CreateCompanion();
+    if (r != 0) {
+        TraceError("[%s:%d] ret[%d]", kUnitObj, 2, r);
+        return r;
+    }
+    return 0;
+}
+
+int ZAppBatObj::CreateCompanion() {
+    if (companion) return 0;
+    companion = new (std::nothrow) ZAppCgiBat();
+    if (!companion) {
+        TraceError("[%s:%d] ret[%d]", kUnitObj, 3, errno);
+        return -10;
+    }
+    return 0;
+}
+
+void ZAppBatObj::ReleaseCompanion() {
+    if (!companion) return;
+    companion->End(companionEndCode);
+    delete companion;
+    companion = nullptr;
+}
+
+int ZAppBatObj::End(int code) {
+    CMSioObjApp* env = AppEnvironment();
+    if (companion && companion->ErrorText()[0] != '\0' && env) {
+        env->UserMessage().Set(companion->ErrorText());
+    }
+    int r = CMSApp::End(code);
+    if (r != 0 && code == 0) code = r;
+    WriteFinalStatus(code);
+    ReportError(code);
+    if (r != 0) TraceError("[%s:%d] ret[%d]", kUnitObj, 4, r);
+    ReleaseCompanion();
+    return r;
+}
+
+// Placeholder until the catalog unit lands: no message texts.
+const char* BatchCodeMessage(int, char* kind) {
+    if (kind) *kind = '\0';
+    return nullptr;
+}

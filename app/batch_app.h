@@ -1,0 +1,95 @@
+// ZAppBat and ZAppBatObj: the command-line batch application with its
+// argument table, installation check, status file and batch lock.
+#pragma once
+
+#include "app/cms_app.h"
+#include "util/nu_string.h"
+#include "util/nv_file.h"
+#include "util/nv_list.h"
+
+class CMSioObj;
+class ZAppCgiBat;
+
+// Status file keys: "startdate" (StartStatus), "status" and "msg"
+// (WriteFinalStatus), "enddate" (Finish). The batch lock is the status
+// file's lock file, held by statusIO from StartStatus until the object goes.
+class ZAppBat : public CMSApp {
+public:
+    ZAppBat();
+    ~ZAppBat();
+
+    // Stamps "enddate", saves the status file, releases the environment
+    // and the status object. Failures are not reported.
+    void Finish(int code) override;
+    // Copies the value of "-h" into out. 0; 1 when it is missing or does
+    // not fit in size bytes (after "No such directry.").
+    int GetHomeArgument(int argc, const char* const* argv, char* out, int size) override;
+    // Program name from argv[0], then the database.
+    int OpenDB(int argc, const char* const* argv) override;
+    // Database end, final status, error record; returns the database end's result.
+    int End(int code) override;
+
+    // The error record of a failed run (code non-zero); always 0.
+    virtual int ReportError(int code);
+    // 0; 1 when statusDir is empty or the object cannot be made.
+    virtual int CreateStatusObject();
+    virtual void ReleaseStatusObject();
+    // Reads the options of the table names (null-ended) with flags (1:
+    // required with a value) into argList. 0; 1 when a required option or
+    // its value is missing; -10 when memory runs out.
+    virtual int ParseArguments(int argc, const char* const* argv, const char* const* names,
+                               const unsigned char* flags);
+    // 0 when the installation's message catalog exists; 1 (after the
+    // console text) when not; or the catalog path's failure code.
+    virtual int CheckHome();
+    // statusDir := value of "-s". 0, or Find's result when absent.
+    virtual int TakeStatusPath();
+    // Status object, "startdate", and the batch lock: one attempt, no wait.
+    // 0; 1 when the status object cannot be made; the NUFileIO code when
+    // the lock is held by another run (after the console text).
+    virtual int StartStatus();
+    // Sets "status" (and "msg" for a negative code); saved by Finish.
+    virtual void WriteFinalStatus(int code);
+    // Write test of a location: writes and deletes a small file at path.
+    // 0; -99 for a null argument; or the failing step's code.
+    virtual int SaveCheckFile(const char* label, const char* path, bool keepLock);
+
+    // The parsed options (read-only use).
+    NUNVList& Arguments() { return argList; }
+    const char* StatusDir() const { return statusDir.Get(); }
+    CMSioObj* StatusObject() const { return statusObject; }
+
+protected:
+    NUNVList argList{128};
+    NUFileIO statusIO;
+    CMSioObj* statusObject = nullptr;
+    NUString statusDir;
+    NUString statusFileName;
+};
+
+// A batch that owns a companion of the web request frame for the run.
+class ZAppBatObj : public ZAppBat {
+public:
+    ZAppBatObj();
+    ~ZAppBatObj();
+
+    // ZAppBat's OpenDB, then the companion. 0, or the failing step's code.
+    int OpenDB(int argc, const char* const* argv) override;
+    // Companion message, database end, final status, error record, then
+    // the companion's End; returns the database end's result.
+    int End(int code) override;
+
+    // 0; -10 when the companion cannot be made.
+    virtual int CreateCompanion();
+    // Ends the companion with companionEndCode and deletes it.
+    virtual void ReleaseCompanion();
+
+protected:
+    ZAppCgiBat* companion = nullptr;
+    int companionEndCode = 0;
+};
+
+// Message by number of code from the current language's catalog (kind
+// letter into kind when given, '\0' when none); null without environment
+// or language. The text belongs to the catalog.
+const char* BatchCodeMessage(int code, char* kind);

@@ -1,0 +1,272 @@
+// ZAppKestrun: runs the upgrade step program and judges its outcome.
+#include "app/kestrun_app.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "app/batch_status.h"
+#include "env/environment.h"
+#include "util/file.h"
+#include "util/log.h"
+#include "util/nv_file.h"
+#include "util/process.h"
+
+namespace {
+
+const char kUnit[] = "ZAppKestrun";
+const char kUsage[] = "usage : kestrun.exe -h VRNHOME\n";
+const char kStepProgram[] = "updbatbookmarkv30.exe";
+const char kWorkDirName[] = "kestv30r15";
+const char kDriverLog[] = "kestrun.log";
+// The password argument's text in failure records.
+const char kMaskedPassword[] = "********";
+
+const int kStepFailed = -9910001;
+const int kStepStatusBad = -9910002;
+const int kStepStatusMissing = -6100020;
+
+// ASCII comparison without regard to case.
+bool EqualsNoCase(const char* a, const char* b) {
+    for (; *a && *b; ++a, ++b) {
+        char x = (*a >= 'A' && *a <= 'Z') ? static_cast<char>(*a + 32) : *a;
+        char y = (*b >= 'A' && *b <= 'Z') ? static_cast<char>(*b + 32) : *b;
+        if (x != y) return false;
+    }
+    return *a == *b;
+}
+
+int Quote(NUString& text) {
+    NUString quoted;
+    quoted.Format("\"%s\"", text.Get());
+    return text.Set(quoted.Get());
+}
+
+}  // namespace
+
+ZAppKestrun::ZAppKestrun() {
+    statusFileName.Set("kestrun.sts");
+    stepStatusFileName.Set("bookmarkv30.sts");
+}
+
+ZAppKestrun::~ZAppKestrun() = default;
+
+int ZAppKestrun::Init(int argc, const char* const* argv) {
+    static const char* const names[] = {"-h", nullptr};
+    static const unsigned char flags[] = {1};
+    int r = ParseArguments(argc, argv, names, flags);
+    if (r != 0) {
+        TraceError("[%s:%d] ret[%d]", kUnit, 1, r);
+        std::printf("%s", kUsage);
+        failed = true;
+        return 1;
+    }
+    r = CMSApp::Init(argc, argv);
+    if (r == 1) {
+        TraceError("[%s:%d] ret[%d]", kUnit, 2, r);
+        std::printf("%s", kUsage);
+        failed = true;
+        return 1;
+    }
+    if (r != 0) {
+        TraceError("[%s:%d] ret[%d]", kUnit, 3, r);
+        std::printf("[-h] : No such file or directory.\n");
+        failed = true;
+        return 1;
+    }
+    r = CheckHome();
+    if (r != 0) {
+        TraceError("[%s:%d] ret[%d]", kUnit, 4, r);
+        failed = true;
+        return r;
+    }
+    homeChecked = true;
+    CMSioObjApp* env = AppEnvironment();
+    workDir.Format("%s%s", env ? env->HomeDir() : "", kWorkDirName);
+    statusDir.Format("%s/%s", workDir.Get(), "log");
+    r = StartStatus();
+    if (r != 0) {
+        statusDir.Clear();
+        TraceError("[%s:%d] ret[%d]", kUnit, 5, r);
+        failed = true;
+        return 1;
+    }
+    return 0;
+}
+
+int ZAppKestrun::CreateStatusObject() {
+    if (statusDir.IsEmpty()) {
+        TraceError("[%s:%d] errno=[%d]", kUnit, 6, -99);
+        return 1;
+    }
+    if (statusObject) return 0;
+    ZioBatchObj* status = new (std::nothrow) ZioBatchObj(statusFileName.Get());
+    if (!status) {
+        int e = errno;
+        TraceError("[%s:%d] errno=[%d]", kUnit, 7, e);
+        std::printf("new object error.(errno=[%d])", e);
+        return 1;
+    }
+    int r = status->SetDirectory(statusDir.Get());
+    if (r != 0) {
+        TraceError("[%s:%d] ret[%d]", kUnit, 8, r);
+        delete status;
+        return 1;
+    }
+    statusObject = status;
+    return 0;
+}
+
+int ZAppKestrun::OpenDB(int argc, const char* const* argv) {
+    int r = ZAppBatObj::OpenDB(argc, argv);
+    if (r != 0) {
+        TraceError("[%s:%d] ret[%d]", kUnit, 9, r);
+        return r;
+    }
+    r = LoadMessages();
+    if (r != 0) {
+        TraceError("[%s:%d] ret[%d]", kUnit, 10, r);
+        return r;
+    }
+    return 0;
+}
+
+int ZAppKestrun::MainWork() {
+    const char* array[64] = {};
+    int r = BuildChildArguments(array);
+    if (r != 0) {
+        TraceError("[%s:%d] ret[%d]", kUnit, 11, r);
+        return r;
+    }
+    r = RunChild(array);
+    if (r != 0) {
+        TraceError("[%s:%d] ret[%d]", kUnit, 12, r);
+        return r;
+    }
+    return 0;
+}
+
+int ZAppKestrun::BuildChildArguments(const char** array) {
+    if (!array) {
+        TraceError("[%s:%d] ret[%d]", kUnit, 13, -99);
+        return -99;
+    }
+    CMSioObjApp* env = AppEnvironment();
+    childPath.Format("%s/%s", workDir.Get(), kStepProgram);
+    workDirArg.Set(workDir.Get());
+    homeArg.Set(env ? env->HomeDir() : "");
+    emptyArg1.Set("\"\"");
+    emptyArg2.Set("\"\"");
+    dbServerArg.Set(env ? env->DbServer() : "");
+    dbUserArg.Set(env ? env->DbUser() : "");
+    dbPasswordArg.Set(env ? env->DbPassword() : "");
+    dbNameArg.Set(env ? env->DbName() : "");
+    zeroArg.Set("0");
+    oneArg.Set("1");
+    for (NUString* text : {&childPath, &workDirArg, &homeArg, &dbServerArg, &dbUserArg,
+                           &dbPasswordArg, &dbNameArg}) {
+        Quote(*text);
+    }
+    const NUString* order[] = {&childPath,     &workDirArg, &homeArg,   &dbServerArg,
+                               &zeroArg,       &dbUserArg,  &dbPasswordArg, &dbNameArg,
+                               &emptyArg1,     &emptyArg2,  &oneArg};
+    int n = 0;
+    for (const NUString* text : order) array[n++] = text->Get();
+    array[n] = nullptr;
+    return 0;
+}
+
+int ZAppKestrun::RunChild(const char* const* array) {
+    if (!array) {
+        TraceError("[%s:%d] ret[%d]", kUnit, 14, -99);
+        return -99;
+    }
+    int dret = 0;
+    int derr = 0;
+    int r = RunProcess(array, &dret, &derr);
+    if (r != 0) {
+        TraceError("[%s:%d] ret[%d] dret=[%d] derr=[%d]", kUnit, 15, r, dret, derr);
+        // The records end up in the driver log: the password never does.
+        for (int i = 0; array[i]; ++i) {
+            const char* text = array[i] == dbPasswordArg.Get() ? kMaskedPassword : array[i];
+            TraceError("[%s:%d] procarg[%d]=%s", kUnit, 16, i, text);
+        }
+        return kStepFailed;
+    }
+    r = CheckStepStatus();
+    if (r < 0) {
+        TraceError("[%s:%d] ret[%d]", kUnit, 17, r);
+        return r;
+    }
+    return 0;
+}
+
+int ZAppKestrun::CheckStepStatus() {
+    char path[kNUPathSize] = "";
+    std::snprintf(path, sizeof path, "%s/%s", statusDir.Get(), stepStatusFileName.Get());
+    int exists = PathExists(path);
+    if (exists != 1) {
+        TraceError("[%s:%d] ret[%d] errno[%d] path[%s]", kUnit, 18, exists, errno, path);
+        return kStepStatusMissing;
+    }
+    NUioObjList step;
+    NUFileIO io;
+    io.noLock = true;
+    int r = step.SetPath(path, nullptr);
+    if (r == 0) r = io.Read(&step, false, false);
+    if (r != 0) {
+        TraceError("[%s:%d] ret[%d] errno[%d] path[%s]", kUnit, 19, r, errno, path);
+        return kStepStatusMissing;
+    }
+    char* value = nullptr;
+    const char* status = step.FindValue("status", &value) == 0 && value ? value : "";
+    if (!EqualsNoCase(status, "0")) {
+        TraceError("[%s:%d] status[%s] path[%s]", kUnit, 20, status, path);
+        return kStepStatusBad;
+    }
+    return 0;
+}
+
+void ZAppKestrun::WriteFinalStatus(int code) {
+    ZAppBat::WriteFinalStatus(code);
+    if (code == 0 && !failed) {
+        std::printf("Result: [Success] The process has been successfully completed.\n");
+    } else {
+        std::printf("Result: [Error] The process has failed.\n");
+    }
+}
+
+int ZAppKestrun::ReportError(int code) {
+    if (code == 0) return 0;
+    // Before the home check passed the console text is the whole report:
+    // nothing may be written under a path that is not an installation.
+    if (statusDir.IsEmpty() && !homeChecked) return 0;
+    char kind = '\0';
+    const char* text = BatchCodeMessage(code, &kind);
+    if (statusDir.IsEmpty()) {
+        // No status directory (the batch lock was held by another run):
+        // the error record goes to the temporary-directory error log.
+        WriteErrorLog(this, nullptr, code, text, kind);
+        return 0;
+    }
+    WriteDriverLog(code, text);
+    return 0;
+}
+
+int ZAppKestrun::WriteDriverLog(int code, const char* text) {
+    if (statusDir.IsEmpty()) return 0;
+    EnsureDirectory(statusDir.Get());
+    char path[kNUPathSize] = "";
+    std::snprintf(path, sizeof path, "%s/%s", statusDir.Get(), kDriverLog);
+    // The file holds only the latest failure.
+    RemoveTree(path);
+    char previous[512] = "";
+    SetLogPath(path, previous);
+    if (text) LogAppend("%d:%s\n", code, text);
+    CMSioObjApp* env = AppEnvironment();
+    LogAppend("%s\n", env ? env->ErrorTrace().Get() : "");
+    if (env) env->ErrorTrace().Clear();
+    SetLogPath(previous, nullptr);
+    return 0;
+}

@@ -1,0 +1,66 @@
+// ZAppKestrun: the upgrade-step driver, the application of kestrun. Runs the
+// step program "updbatbookmarkv30.exe" once and reports the outcome.
+#pragma once
+
+#include "app/batch_app.h"
+
+// Files under the installation home <home>/ (the environment's home directory):
+//   workDir  <home>kestv30r15, holding the step program
+//   statusDir <workDir>/log: "kestrun.sts" (+ ".lk", the batch lock),
+//   "bookmarkv30.sts" (written by the step program), "kestrun.log" (driver
+//   log of the latest failed run).
+class ZAppKestrun : public ZAppBatObj {
+public:
+    ZAppKestrun();
+    ~ZAppKestrun();
+
+    // Arguments, environment and configuration, home check, directories,
+    // status file under the batch lock. 0; 1 when stopped after a console
+    // text; or the home check's code.
+    int Init(int argc, const char* const* argv) override;
+    // Builds the child's arguments and runs the step program.
+    int MainWork() override;
+    // Database, companion, then the message catalogs.
+    int OpenDB(int argc, const char* const* argv) override;
+    // Driver log for a non-zero code (see WriteDriverLog); always 0.
+    int ReportError(int code) override;
+    // Status object "kestrun.sts" in statusDir. 0; 1 on failure.
+    int CreateStatusObject() override;
+    // "status"/"msg", then the result line on standard output.
+    void WriteFinalStatus(int code) override;
+
+    // Recreates "kestrun.log" in statusDir with the line "code:text" (when
+    // text is given) and the error trace, which is then cleared. Always 0.
+    virtual int WriteDriverLog(int code, const char* text);
+    // Fills array (64 entries) with the eleven child arguments and a null
+    // after them; the texts are this object's fields. 0; -99 for null.
+    virtual int BuildChildArguments(const char** array);
+    // Runs the step program and checks its status file. 0; -99 for null;
+    // -9910001 when it failed to run or exited non-zero; or CheckStepStatus's code.
+    virtual int RunChild(const char* const* array);
+    // 0 when "status" in the step status file reads "0"; -6100020 when the
+    // file is missing or unreadable; -9910002 otherwise.
+    virtual int CheckStepStatus();
+
+    bool Failed() const { return failed; }
+    const char* WorkDir() const { return workDir.Get(); }
+
+protected:
+    bool failed = false;
+    NUString stepStatusFileName;
+    NUString workDir;
+    NUString childPath;
+    NUString homeArg;
+    NUString workDirArg;
+    NUString dbServerArg;
+    NUString zeroArg;
+    NUString dbNameArg;
+    NUString dbUserArg;
+    NUString dbPasswordArg;
+    NUString emptyArg1;
+    NUString emptyArg2;
+    NUString oneArg;
+    // Set once the home check has passed: from then on a failure without a
+    // status directory leaves its error record through WriteErrorLog.
+    bool homeChecked = false;
+};

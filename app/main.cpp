@@ -1,0 +1,12 @@
+// Entry point of kestrun: runs the upgrade-step driver once; its result is
+// the process exit status.
+#include "app/kestrun_app.h"
+
+int main(int argc, char** argv) {
+    int result = 0;
+    {
+        ZAppKestrun app;
+        result = app.Run(argc, argv);
+    }
+    return result;
+}

@@ -1,0 +1,170 @@
+// The batch application's pure steps, in process: the argument table, the
+// home argument, the child's arguments, the step status judgement, the
+// status object and the write test of a location.
+#include "app/batch_app.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/batch_status.h"
+#include "app/kestrun_app.h"
+#include "env/environment.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+// Opens the protected state of the driver for the tests.
+class TestKestrun : public ZAppKestrun {
+public:
+    using ZAppKestrun::statusDir;
+    using ZAppKestrun::workDir;
+};
+
+// Parses args (argv[0] added) with the table names/flags; returns the result.
+int Parse(ZAppBat& app, std::vector<const char*> args, std::vector<const char*> names,
+          std::vector<unsigned char> flags) {
+    args.insert(args.begin(), "kestrun");
+    names.push_back(nullptr);
+    return app.ParseArguments(static_cast<int>(args.size()), args.data(), names.data(), flags.data());
+}
+
+std::string Option(ZAppBat& app, const char* name) {
+    char* value = nullptr;
+    return app.Arguments().Find(name, &value) == 1 && value ? value : "<absent>";
+}
+
+}  // namespace
+
+TEST(ZAppBatParseArguments, RequiredOptionNeedsAValueNotStartingWithDash) {
+    for (std::vector<const char*> args : std::vector<std::vector<const char*>>{
+             {}, {"-h"}, {"-h", "-s"}, {"-h", ""}, {"x", "-h"}}) {
+        TestKestrun app;
+        EXPECT_EQ(Parse(app, args, {"-h"}, {1}), 1) << args.size();
+    }
+    TestKestrun app;
+    EXPECT_EQ(Parse(app, {"-x", "1", "-h", "/srv/vrnl"}, {"-h"}, {1}), 0);
+    EXPECT_EQ(Option(app, "-h"), "/srv/vrnl");
+}
+
+TEST(ZAppBatParseArguments, OptionalOptionsTakeTheNextWordAsItIs) {
+    TestKestrun app;
+    EXPECT_EQ(Parse(app, {"-s", "-dir", "-h", "home", "-h", "second"}, {"-h", "-s", "-q"}, {1, 0, 0}), 0);
+    EXPECT_EQ(Option(app, "-s"), "-dir");
+    // The first occurrence counts; an absent optional option is no error.
+    EXPECT_EQ(Option(app, "-h"), "home");
+    EXPECT_EQ(Option(app, "-q"), "<absent>");
+    // Table order, one entry per option found.
+    char* name = nullptr;
+    ASSERT_EQ(app.Arguments().NameAt(0, &name), 0);
+    EXPECT_STREQ(name, "-h");
+    ASSERT_EQ(app.Arguments().NameAt(1, &name), 0);
+    EXPECT_STREQ(name, "-s");
+}
+
+TEST(ZAppBatGetHomeArgument, RefusesValuesThatDoNotFitTheBuffer) {
+    std::string fits(2047, 'h'), tooLong(2048, 'h');
+    char buffer[2048];
+    TestKestrun ok;
+    ASSERT_EQ(Parse(ok, {"-h", fits.c_str()}, {"-h"}, {1}), 0);
+    EXPECT_EQ(ok.GetHomeArgument(0, nullptr, buffer, sizeof buffer), 0);
+    EXPECT_EQ(std::string(buffer), fits);
+
+    TestKestrun refused;
+    ASSERT_EQ(Parse(refused, {"-h", tooLong.c_str()}, {"-h"}, {1}), 0);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(refused.GetHomeArgument(0, nullptr, buffer, sizeof buffer), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "No such directry.\n");
+}
+
+TEST(ZAppKestrunChildArguments, QuotedInTheirOrderWithEmptyValuesWithoutEnvironment) {
+    TestKestrun app;
+    app.workDir.Set("/srv/vrnl/kestv30r15");
+    const char* array[64] = {};
+    ASSERT_EQ(app.BuildChildArguments(array), 0);
+    std::vector<std::string> args;
+    for (int i = 0; array[i]; ++i) args.push_back(array[i]);
+    EXPECT_EQ(args, (std::vector<std::string>{"\"/srv/vrnl/kestv30r15/updbatbookmarkv30.exe\"",
+                                              "\"/srv/vrnl/kestv30r15\"", "\"\"", "\"\"", "0", "\"\"",
+                                              "\"\"", "\"\"", "\"\"", "\"\"", "1"}));
+    EXPECT_EQ(app.BuildChildArguments(nullptr), -99);
+    EXPECT_EQ(app.RunChild(nullptr), -99);
+}
+
+TEST(ZAppKestrunChildArguments, ValuesComeFromTheConfigurationUnescaped) {
+    TempDir dir;
+    std::filesystem::create_directories(dir.file("data"));
+    ASSERT_TRUE(WriteWholeFile(dir.file("data/app"), "dbs=srv\ndbpwd=a \"b\ndbname=db\n"));
+    CreateAppEnvironment();
+    ASSERT_EQ(ReadConfiguration(dir.path().c_str()), 0);
+    TestKestrun app;
+    const char* array[64] = {};
+    ASSERT_EQ(app.BuildChildArguments(array), 0);
+    EXPECT_STREQ(array[2], ("\"" + dir.path() + "/\"").c_str());
+    EXPECT_STREQ(array[3], "\"srv\"");
+    EXPECT_STREQ(array[5], "\"vrnl\"");
+    EXPECT_STREQ(array[6], "\"a \"b\"");
+    EXPECT_STREQ(array[7], "\"db\"");
+    EXPECT_EQ(array[11], nullptr);
+    ReleaseEnvironment();
+}
+
+TEST(ZAppKestrunCheckStepStatus, JudgesTheStatusKey) {
+    TempDir dir;
+    TestKestrun app;
+    app.statusDir.Set(dir.path().c_str());
+    EXPECT_EQ(app.CheckStepStatus(), -6100020);
+    const std::pair<const char*, int> cases[] = {{"status=0\n", 0},
+                                                 {"a=1\r\nstatus=0  \r\n", 0},
+                                                 {"status=1\n", -9910002},
+                                                 {"status=00\n", -9910002},
+                                                 {"other=0\n", -9910002},
+                                                 {"status=\n", -9910002},
+                                                 {"status=5\nstatus=0\n", -9910002}};
+    for (const auto& [text, expected] : cases) {
+        ASSERT_TRUE(WriteWholeFile(dir.file("bookmarkv30.sts"), text));
+        EXPECT_EQ(app.CheckStepStatus(), expected) << text;
+    }
+    // A directory in its place cannot be read.
+    std::filesystem::remove(dir.file("bookmarkv30.sts"));
+    std::filesystem::create_directory(dir.file("bookmarkv30.sts"));
+    EXPECT_EQ(app.CheckStepStatus(), -6100020);
+}
+
+TEST(ZioBatchObjTest, SetDirectoryPlacesTheFile) {
+    ZioBatchObj status("kestrun.sts");
+    char path[1024];
+    ASSERT_EQ(status.SetDirectory("/srv/log"), 0);
+    ASSERT_EQ(status.GetPath(path), 0);
+    EXPECT_STREQ(path, "/srv/log/kestrun.sts");
+    ASSERT_EQ(status.SetDirectory("/srv/log/"), 0);
+    ASSERT_EQ(status.GetPath(path), 0);
+    EXPECT_STREQ(path, "/srv/log/kestrun.sts");
+    EXPECT_EQ(status.SetDirectory(nullptr), -99);
+}
+
+TEST(ZioBatchObjTest, StatusValuesAreReplacedInPlace) {
+    ZioBatchObj status("s");
+    ASSERT_EQ(SetStatusValue(&status, "startdate", "1"), 0);
+    ASSERT_EQ(SetStatusValue(&status, "status", "-5"), 0);
+    ASSERT_EQ(SetStatusValue(&status, "startdate", "2"), 0);
+    char *name = nullptr, *value = nullptr;
+    ASSERT_EQ(status.Count(), 2);
+    ASSERT_EQ(status.GetAt(0, &name, &value), 0);
+    EXPECT_STREQ(name, "startdate");
+    EXPECT_STREQ(value, "2");
+}
+
+TEST(ZAppBatSaveCheckFile, WritesAndRemovesTheFileAndItsLock) {
+    TempDir dir;
+    TestKestrun app;
+    std::string path = dir.file("sub/check.txt");
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(app.SaveCheckFile("-s", path.c_str(), false), 0);
+    EXPECT_EQ(app.SaveCheckFile(nullptr, path.c_str(), false), -99);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Argument error.\n");
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_FALSE(std::filesystem::exists(path + ".lk"));
+}
