@@ -1,0 +1,257 @@
+// CS3NURecords and CS3DBNURecords: result sets held as rows of name-value
+// lists, read from the database with counting and the top rewrite.
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "cs3base/record_io.h"
+#include "cs3base/record_list.h"
+#include "cs3base/sql_builder.h"
+#include "db/connection.h"
+#include "db/session.h"
+#include "env/environment.h"
+#include "util/log.h"
+#include "util/nv_list.h"
+#include "util/utf8_text.h"
+
+namespace {
+
+const char kUnit[] = "cs3nurecords";
+
+bool SameNameNoCase(const std::string& a, const char* b) {
+    size_t i = 0;
+    for (; i < a.size() && b[i] != '\0'; ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return i == a.size() && b[i] == '\0';
+}
+
+// Position of needle in text ignoring case, or npos.
+size_t FindNoCase(const std::string& text, const char* needle) {
+    const char* at = FindTextNoCase(text.c_str(), needle);
+    return at == nullptr ? std::string::npos : static_cast<size_t>(at - text.c_str());
+}
+
+bool IsQualifierByte(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+}  // namespace
+
+std::string CountConditionOf(const std::string& select) {
+    size_t where = FindNoCase(select, " where ");
+    if (where == std::string::npos) return "";
+    std::string text = select.substr(where + 7);
+    size_t company = FindNoCase(text, "SID_CORPORATE");
+    if (company != std::string::npos) {
+        size_t start = company;
+        if (start > 0 && text[start - 1] == '.') {
+            --start;
+            while (start > 0 && IsQualifierByte(text[start - 1])) --start;
+        }
+        std::string rest = text.substr(company + std::strlen("SID_CORPORATE"));
+        size_t next = FindNoCase(rest, " AND ");
+        text = text.substr(0, start) + (next == std::string::npos ? "" : rest.substr(next + 5));
+    }
+    size_t order = std::min(FindNoCase(text, " order by "), FindNoCase(text, " group by "));
+    if (order != std::string::npos) text.resize(order);
+    while (text.size() >= 5 && SameNameNoCase(text.substr(text.size() - 5), " AND ")) {
+        text.resize(text.size() - 5);
+    }
+    return text;
+}
+
+CS3NURecords::CS3NURecords() : rows(new NURecodes(NURecodes::DeleteAs<NUNVList>)) {}
+
+CS3NURecords::~CS3NURecords() { delete rows; }
+
+void CS3NURecords::Clear() {
+    rows->RemoveByName(nullptr);
+    columns.clear();
+    kinds.clear();
+}
+
+int CS3NURecords::RowCount() const { return rows->Count(); }
+
+const char* CS3NURecords::ColumnName(int index) const {
+    if (index < 0 || index >= ColumnCount()) return "";
+    return columns[static_cast<size_t>(index)].c_str();
+}
+
+int CS3NURecords::ColumnKind(int index) const {
+    if (index < 0 || index >= ColumnCount()) return -1;
+    return kinds[static_cast<size_t>(index)];
+}
+
+int CS3NURecords::ColumnIndex(const char* name) const {
+    if (name == nullptr) return -1;
+    for (size_t i = 0; i < columns.size(); ++i) {
+        if (SameNameNoCase(columns[i], name)) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+int CS3NURecords::AddColumn(const char* name, int kind) {
+    if (name == nullptr) return -99;
+    int index = ColumnIndex(name);
+    if (index >= 0) {
+        kinds[static_cast<size_t>(index)] = kind;
+        return index;
+    }
+    columns.emplace_back(name);
+    kinds.push_back(kind);
+    return ColumnCount() - 1;
+}
+
+int CS3NURecords::RemoveColumn(const char* name) {
+    int index = ColumnIndex(name);
+    if (index < 0) return -110;
+    std::string stored = columns[static_cast<size_t>(index)];
+    columns.erase(columns.begin() + index);
+    kinds.erase(kinds.begin() + index);
+    for (int i = 0; i < RowCount(); ++i) Row(i)->RemoveByName(stored.c_str());
+    return 0;
+}
+
+int CS3NURecords::AddRow() {
+    NUNVList* row = new (std::nothrow) NUNVList();
+    if (row == nullptr) return -10;
+    if (rows->AddRecord("", row) != 0) {
+        delete row;
+        return -10;
+    }
+    return RowCount() - 1;
+}
+
+int CS3NURecords::RemoveRow(int index) {
+    if (index < 0 || index >= RowCount()) return -99;
+    return rows->RemoveAt(index);
+}
+
+NUNVList* CS3NURecords::Row(int index) const {
+    if (index < 0 || index >= RowCount()) return nullptr;
+    return static_cast<NUNVList*>(rows->RecordAt(index));
+}
+
+const char* CS3NURecords::Value(int row, const char* name) const {
+    NUNVList* list = Row(row);
+    char* value = nullptr;
+    if (list == nullptr || name == nullptr || list->FindNoCase(name, &value) != 1 ||
+        value == nullptr) {
+        return "";
+    }
+    return value;
+}
+
+const char* CS3NURecords::ValueAt(int row, int column) const {
+    if (column < 0 || column >= ColumnCount()) return "";
+    return Value(row, columns[static_cast<size_t>(column)].c_str());
+}
+
+int CS3NURecords::SetValue(int row, const char* name, const char* value) {
+    NUNVList* list = Row(row);
+    if (list == nullptr || name == nullptr) return -99;
+    int index = ColumnIndex(name);
+    if (index < 0) index = AddColumn(name, kNUColumnText);
+    const char* stored = columns[static_cast<size_t>(index)].c_str();
+    const char* text = value ? value : "";
+    int size = static_cast<int>(std::strlen(text)) + 1;
+    int rc = list->SetByName(stored, text, size);
+    if (rc == 0) rc = list->Add(stored, text, size);
+    return rc < 0 ? -10 : 0;
+}
+
+int CS3DBNURecords::LoadFirst() {
+    ClearFields();
+    CS3DataIO io;
+    int rc = io.PrepareRead(*this);
+    CS3DataDB* buffer = nullptr;
+    if (rc == 0) rc = io.BufferOf(*this, &buffer);
+    if (rc == 0) rc = GetFields(*buffer);
+    SetStatementIndex(-1);
+    return rc;
+}
+
+int CS3DBNURecords::GetFields(CS3Data& data) {
+    CS3DataDB* buffer = dynamic_cast<CS3DataDB*>(&data);
+    if (buffer == nullptr) {
+        TraceError("[%s:%d]", kUnit, __LINE__);
+        return -99;
+    }
+    Clear();
+    totalCount = 0;
+    const bool paging = pageSize > 0;
+    if (paging) {
+        int total = CountAll(*buffer);
+        if (total <= 0) return total;
+        totalCount = total;
+        pageStart = ClampPageStart(pageStart, pageSize, total);
+    }
+    int rc = ExecuteRecordSelect(*buffer);
+    if (rc != 0) return rc;
+
+    CMSioObjApp* env = AppEnvironment();
+    CdDBConnection* connection = env ? env->Connection() : nullptr;
+    int fields = connection ? connection->FieldCount() : 0;
+    for (int i = 0; i < fields; ++i) {
+        char name[256] = "";
+        if (connection->FieldName(name, i) != 0) break;
+        AddColumn(name, kNUColumnText);
+    }
+    int position = 0, taken = 0, rowsRead = 0;
+    while ((rc = DBCheckRow()) == 0) {
+        ++rowsRead;
+        if (pageStart > 0 && position < pageStart) {
+            ++position;
+        } else {
+            if (paging && taken == pageSize) break;
+            int row = AddRow();
+            if (row < 0) {
+                rc = row;
+                break;
+            }
+            for (int i = 0; i < ColumnCount() && rc == 0; ++i) {
+                CS3String value;
+                rc = buffer->ColumnAt(i, value);
+                if (rc == 0) rc = SetValue(row, ColumnName(i), value.Value());
+            }
+            if (rc != 0) break;
+            ++position;
+            ++taken;
+        }
+        rc = DBNext();
+        if (rc != 0) break;
+    }
+    if (rc == -110) rc = 0;
+    if (totalCount == 0) totalCount = rowsRead;
+    return rc;
+}
+
+int CS3DBNURecords::DeleteCondition(NUString& out) { return out.Set(""); }
+
+int CS3DBNURecords::BuildRecordSelect(CS3DataDB& buffer, std::string& out) {
+    out.clear();
+    int rc = BuildSelectWithGroup(buffer, false);
+    if (rc == 0) out = buffer.Statement();
+    return rc;
+}
+
+int CS3DBNURecords::ExecuteRecordSelect(CS3DataDB& buffer) {
+    std::string sql;
+    int rc = BuildRecordSelect(buffer, sql);
+    if (rc == 0 && pageSize > 0) rc = RewriteSelectTop(sql, std::max(pageStart, 0) + pageSize);
+    if (rc == 0) rc = DBExecute(nullptr, sql.c_str(), 0, 0);
+    if (rc == -110) return 0;
+    if (rc != 0) TraceError("[%s][%d][%d]", kUnit, __LINE__, rc);
+    return rc;
+}
+
+int CS3DBNURecords::CountAll(CS3DataDB& buffer) {
+    std::string sql;
+    int rc = BuildRecordSelect(buffer, sql);
+    if (rc != 0) return rc;
+    return CountRows(buffer.Table(), CountConditionOf(sql).c_str());
+}
