@@ -125,7 +125,9 @@ int CdDBDriverConnection::BeginTransaction() {
 }
 
 int CdDBDriverConnection::Commit() {
-    if (!driver) return -1101;
+    // A database that was never opened has no connection to commit on: the
+    // lifecycle relies on this to fail a run that stopped before opening.
+    if (!driver || !driver->IsOpen()) return -1101;
     if (!inTransaction || noTransactions) return 0;
     TraceLine("commit\n");
     int result = driver->CommitTrans();

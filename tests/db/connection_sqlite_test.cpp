@@ -354,7 +354,7 @@ TEST(SqliteConnectionOpen, ArgumentsAndProvidersAreChecked) {
     EXPECT_EQ(connection->Open(nullptr, "pw", "srv", "db", -1), -1099);
     EXPECT_EQ(connection->Execute(nullptr, nullptr, 0, nullptr, 0), -1099);
     EXPECT_EQ(connection->Execute("select 1", nullptr, 0, nullptr, 0), -1101);
-    EXPECT_EQ(connection->Commit(), 0);
+    EXPECT_EQ(connection->Commit(), -1101);
     std::unique_ptr<CdDBConnection> unknown(CreateDBConnection("nosuch", "", nullptr));
     EXPECT_EQ(unknown->Open("vrnl", "pw", "srv", "db", -1), -1001);
     EXPECT_NE(std::string(unknown->LastMessage()).find("provider"), std::string::npos);
