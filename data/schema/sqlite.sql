@@ -44,3 +44,66 @@ CREATE TABLE TM_OFFICE (
   updtime NVARCHAR(14),
   PRIMARY KEY (SID_CORPORATE, ID)
 );
+
+-- Groups of each company; users point at their default group by ID.
+CREATE TABLE TM_GROUP (
+  SID_CORPORATE INT NOT NULL,
+  ID INT NOT NULL,
+  CONST_ID NVARCHAR(84),
+  GROUPNAME NVARCHAR(255) NOT NULL DEFAULT '',
+  SEQNO INT,
+  cretime NVARCHAR(14),
+  updtime NVARCHAR(14),
+  PRIMARY KEY (SID_CORPORATE, ID)
+);
+
+-- Users of each company. UserID holds "<cid>*<login ID>" (spaces as "/"),
+-- or "<cid>* <ID>" for a user without login ID. WORD holds the password
+-- digest as self-describing text (under 128 bytes).
+CREATE TABLE TM_USER (
+  SID_CORPORATE INT NOT NULL,
+  ID INT NOT NULL,
+  Name NVARCHAR(255) NOT NULL DEFAULT '',
+  UserID NVARCHAR(255),
+  Mail NVARCHAR(255),
+  ADMIN NVARCHAR(1),
+  DEFGROUP INT,
+  WORD NVARCHAR(255),
+  login_failures INT,
+  login_fail_time NVARCHAR(14),
+  Kana NVARCHAR(255),
+  Office NVARCHAR(255),
+  Dept1 NVARCHAR(255),
+  Dept2 NVARCHAR(255),
+  Post NVARCHAR(255),
+  postcode NVARCHAR(63),
+  Tel1 NVARCHAR(63),
+  Tel2 NVARCHAR(63),
+  Naisen NVARCHAR(63),
+  TelFax NVARCHAR(63),
+  TelHome NVARCHAR(63),
+  TelOther NVARCHAR(63),
+  TelHand NVARCHAR(63),
+  SEQNO INT,
+  mailmobile NVARCHAR(255),
+  mailprivate NVARCHAR(255),
+  mailother NVARCHAR(255),
+  mailclosecorp NVARCHAR(1),
+  mailclosemobile NVARCHAR(1),
+  mailcloseprivate NVARCHAR(1),
+  mailcloseother NVARCHAR(1),
+  mailusecorp NVARCHAR(1),
+  mailusemobile NVARCHAR(1),
+  mailuseprivate NVARCHAR(1),
+  mailuseother NVARCHAR(1),
+  pwdmoddate NVARCHAR(14),
+  cretime NVARCHAR(14),
+  updtime NVARCHAR(14),
+  gender NVARCHAR(1),
+  birthday NVARCHAR(8),
+  zipcode NVARCHAR(63),
+  address NVARCHAR(255),
+  suspension_ NVARCHAR(1) DEFAULT '0',
+  PRIMARY KEY (SID_CORPORATE, ID),
+  UNIQUE (UserID)
+);
