@@ -162,6 +162,42 @@ bool EscapeBrackets(const std::string& literal, std::string* out) {
     return true;
 }
 
+// Index of the parenthesis that closes the one at open, or tokens.size().
+size_t MatchingParen(const std::vector<SqlToken>& tokens, size_t open) {
+    int depth = 0;
+    for (size_t i = open; i < tokens.size(); ++i) {
+        if (IsSymbol(tokens[i], '(')) {
+            ++depth;
+        } else if (IsSymbol(tokens[i], ')') && --depth == 0) {
+            return i;
+        }
+    }
+    return tokens.size();
+}
+
+// Index of the first word token between begin and end, outside
+// parentheses, equal to word; end when none.
+size_t FindTopLevelWord(const std::vector<SqlToken>& tokens, size_t begin, size_t end,
+                        const char* word) {
+    int depth = 0;
+    for (size_t i = begin; i < end; ++i) {
+        if (IsSymbol(tokens[i], '(')) {
+            ++depth;
+        } else if (IsSymbol(tokens[i], ')')) {
+            --depth;
+        } else if (depth == 0 && IsSqlWord(tokens[i], word)) {
+            return i;
+        }
+    }
+    return end;
+}
+
+std::string JoinRange(const std::vector<SqlToken>& tokens, size_t begin, size_t end) {
+    std::string text;
+    for (size_t i = begin; i < end && i < tokens.size(); ++i) text += tokens[i].text;
+    return text;
+}
+
 }  // namespace
 
 std::vector<SqlToken> TokenizeSql(std::string_view sql) {
@@ -281,11 +317,57 @@ void RewriteLikeBrackets(std::vector<SqlToken>* tokens) {
     }
 }
 
+void RewriteDerivedTableUpdate(std::vector<SqlToken>* tokens) {
+    const std::vector<SqlToken>& t = *tokens;
+    size_t update = NextSignificant(t, 0);
+    if (update >= t.size() || !IsSqlWord(t[update], "update")) return;
+    size_t alias = NextSignificant(t, update + 1);
+    if (alias >= t.size() || t[alias].kind != SqlTokenKind::Word) return;
+    size_t set = NextSignificant(t, alias + 1);
+    if (set >= t.size() || !IsSqlWord(t[set], "set")) return;
+    size_t from = FindTopLevelWord(t, set + 1, t.size(), "from");
+    if (from >= t.size()) return;
+    size_t open = NextSignificant(t, from + 1);
+    if (open >= t.size() || !IsSymbol(t[open], '(')) return;
+    size_t close = MatchingParen(t, open);
+    if (close >= t.size()) return;
+    size_t as = NextSignificant(t, close + 1);
+    if (as < t.size() && IsSqlWord(t[as], "as")) as = NextSignificant(t, as + 1);
+    if (as >= t.size() || !IsSqlWord(t[as], t[alias].text.c_str())) return;
+    size_t rest = NextSignificant(t, as + 1);
+    if (rest < t.size() && !IsSymbol(t[rest], ';')) return;
+
+    // The derived table: a plain select over one table, limited by WHERE.
+    size_t select = NextSignificant(t, open + 1);
+    if (select >= close || !IsSqlWord(t[select], "select")) return;
+    size_t first = NextSignificant(t, select + 1);
+    if (first >= close || IsSqlWord(t[first], "distinct") || IsSqlWord(t[first], "all") ||
+        IsSqlWord(t[first], "top")) {
+        return;
+    }
+    size_t innerFrom = FindTopLevelWord(t, first, close, "from");
+    if (innerFrom >= close) return;
+    size_t table = NextSignificant(t, innerFrom + 1);
+    if (table >= close || t[table].kind != SqlTokenKind::Word) return;
+    size_t afterTable = NextSignificant(t, table + 1);
+    if (afterTable < close && !IsSqlWord(t[afterTable], "where")) return;
+
+    const std::string& name = t[table].text;
+    const std::string& f = t[alias].text;
+    std::string sql = JoinRange(t, 0, update) + "UPDATE " + name + " " +
+                      JoinRange(t, set, from) + "FROM (" + t[select].text +
+                      " rowid AS rownumrowid," + JoinRange(t, select + 1, close) + ") AS " + f +
+                      " WHERE " + name + ".rowid=" + f + ".rownumrowid" +
+                      JoinRange(t, as + 1, t.size());
+    *tokens = TokenizeSql(sql);
+}
+
 std::string RewriteForSqlite(std::string_view sql) {
     std::vector<SqlToken> tokens = TokenizeSql(sql);
     DropUnicodePrefixes(&tokens);
     DropLockHints(&tokens);
     MoveTopToLimit(&tokens);
     RewriteLikeBrackets(&tokens);
+    RewriteDerivedTableUpdate(&tokens);
     return JoinSql(tokens);
 }

@@ -42,5 +42,15 @@ void MoveTopToLimit(std::vector<SqlToken>* tokens);
 // bracket classes are left as they are.
 void RewriteLikeBrackets(std::vector<SqlToken>* tokens);
 
+// "update f set <assignments> from (select <columns> from <table> [where
+// <condition>]) as f", which updates table's rows through the derived
+// table f, becomes "UPDATE <table> SET <assignments> FROM (select rowid AS
+// rownumrowid,<columns> from <table> [where <condition>]) AS f WHERE
+// <table>.rowid=f.rownumrowid": the same rows get the same values, window
+// functions of the derived table included. The assignments must name
+// table's columns unqualified and read only f's own columns or constants;
+// other forms are left as they are.
+void RewriteDerivedTableUpdate(std::vector<SqlToken>* tokens);
+
 // Applies every rewrite to sql.
 std::string RewriteForSqlite(std::string_view sql);

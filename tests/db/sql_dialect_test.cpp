@@ -109,6 +109,47 @@ TEST(SqlDialectRewrite, LiteralsQuotedNamesAndCommentsPassUnchanged) {
     ExpectRows(rows, std::size(rows));
 }
 
+TEST(SqlDialectRewrite, DerivedTableUpdateTargetsItsTable) {
+    const Row rows[] = {
+        {"update f set SEQNO=rownumcnt+4 from (select SEQNO, row_number() over(order by SEQNO)"
+         " as rownumcnt from TM_GROUP where SID_CORPORATE=1 and ID in (5)) as f",
+         "UPDATE TM_GROUP set SEQNO=rownumcnt+4 FROM (select rowid AS rownumrowid, SEQNO,"
+         " row_number() over(order by SEQNO) as rownumcnt from TM_GROUP where SID_CORPORATE=1"
+         " and ID in (5)) AS f WHERE TM_GROUP.rowid=f.rownumrowid"},
+        // The stamp column travels with the assignments; N'' and a lock hint
+        // inside are handled by the other rewrites.
+        {"update f set SEQNO=rownumcnt+0,updtime='20240101000000' from (select SEQNO,updtime,"
+         " row_number() over(order by SEQNO) as rownumcnt from T with(updlock) where a=N'x') as f;",
+         "UPDATE T set SEQNO=rownumcnt+0,updtime='20240101000000' FROM (select rowid AS"
+         " rownumrowid, SEQNO,updtime, row_number() over(order by SEQNO) as rownumcnt from T"
+         " where a='x') AS f WHERE T.rowid=f.rownumrowid;"},
+        // Without WHERE, and with the alias given without AS.
+        {"UPDATE g SET n=k from (select n, row_number() over(order by n) as k from T) g",
+         "UPDATE T SET n=k FROM (select rowid AS rownumrowid, n, row_number() over(order by n) as"
+         " k from T) AS g WHERE T.rowid=g.rownumrowid"},
+    };
+    ExpectRows(rows, std::size(rows));
+}
+
+TEST(SqlDialectRewrite, OtherUpdatesAreLeftAlone) {
+    const char* texts[] = {
+        "update t set a=1 where b=2",
+        // A join, not a derived table.
+        "update t set a=u.x from t, u where t.id=u.id",
+        // The alias updated is not the derived table's.
+        "update g set n=k from (select n, k from T) as f",
+        // Derived tables over joins, DISTINCT or with something after them.
+        "update f set n=1 from (select n from T a, U b where a.x=b.x) as f",
+        "update f set n=1 from (select distinct n from T) as f",
+        "update f set n=1 from (select n from T) as f where n>1",
+        "update f set n=1 from (select n from (select n from T) x) as f",
+    };
+    for (const char* text : texts) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(RewriteForSqlite(text), text);
+    }
+}
+
 TEST(SqlDialectRewrite, AllRewritesTogether) {
     EXPECT_EQ(RewriteForSqlite("select top 1 name from TM_USER with(updlock) "
                                "where name like N'%[_]%' order by id"),
