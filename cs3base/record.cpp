@@ -32,7 +32,7 @@ void RecordTimeNow(char* out) {
     out[14] = '\0';
 }
 
-CS3Object::CS3Object() : id(0, 11) {}
+CS3Object::CS3Object(int idTextMode, int idCapacity) : id(idTextMode, idCapacity) {}
 CS3Object::~CS3Object() = default;
 
 int CS3Object::SetIdInt(int value) { return id.SetInt(value); }

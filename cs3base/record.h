@@ -34,7 +34,10 @@ constexpr int kRecBufferUnsupported = -1000024;
 // operation code as "%d" on entry).
 class CS3Object {
 public:
-    CS3Object();
+    // The identifier is a number by default; a record class that keys its
+    // rows by text passes idTextMode 1 and the capacity its keys need (a
+    // generated key has 12 characters).
+    explicit CS3Object(int idTextMode = 0, int idCapacity = 11);
     CS3Object(const CS3Object&) = delete;
     CS3Object& operator=(const CS3Object&) = delete;
     virtual ~CS3Object();

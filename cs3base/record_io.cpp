@@ -299,7 +299,8 @@ int CS3DataIO::Fetch(CS3Object& record, CS3Object* target) {
 int CS3DataIO::NextId(CS3Object& record) {
     CS3DataDB* buffer = nullptr;
     int rc = BufferOf(record, &buffer);
-    if (rc == kRecNoBuffer) {
+    if (rc == kRecNoBuffer || rc == kRecBadIndex) {
+        // A counter not prepared in this operation gets its buffer now.
         AddBuffer(record);
         rc = BufferOf(record, &buffer);
     }

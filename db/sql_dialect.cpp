@@ -301,8 +301,19 @@ void RewriteLikeBrackets(std::vector<SqlToken>* tokens) {
     for (size_t i = 0; i < t.size(); ++i) {
         if (!IsSqlWord(t[i], "like")) continue;
         size_t pattern = NextSignificant(t, i + 1);
-        if (pattern >= t.size() || t[pattern].kind != SqlTokenKind::Literal) continue;
-        size_t after = NextSignificant(t, pattern + 1);
+        if (pattern >= t.size()) continue;
+        // The pattern may be wrapped in UPPER( ) or LOWER( ); the ESCAPE
+        // clause then follows the closing parenthesis.
+        size_t patternEnd = pattern;
+        if (IsSqlWord(t[pattern], "upper") || IsSqlWord(t[pattern], "lower")) {
+            size_t open = NextSignificant(t, pattern + 1);
+            if (open >= t.size() || !IsSymbol(t[open], '(')) continue;
+            pattern = NextSignificant(t, open + 1);
+            patternEnd = pattern < t.size() ? NextSignificant(t, pattern + 1) : t.size();
+            if (patternEnd >= t.size() || !IsSymbol(t[patternEnd], ')')) continue;
+        }
+        if (t[pattern].kind != SqlTokenKind::Literal) continue;
+        size_t after = NextSignificant(t, patternEnd + 1);
         if (after < t.size() && IsSqlWord(t[after], "escape")) continue;
         std::string rewritten;
         if (!EscapeBrackets(t[pattern].text, &rewritten)) continue;
@@ -311,9 +322,31 @@ void RewriteLikeBrackets(std::vector<SqlToken>* tokens) {
                                    {SqlTokenKind::Word, "ESCAPE"},
                                    {SqlTokenKind::Space, " "},
                                    {SqlTokenKind::Literal, "'\\'"}};
-        t.insert(t.begin() + static_cast<long>(pattern + 1), std::begin(clause),
+        t.insert(t.begin() + static_cast<long>(patternEnd + 1), std::begin(clause),
                  std::end(clause));
-        i = pattern + 4;
+        i = patternEnd + 4;
+    }
+}
+
+void JoinLineContinuations(std::vector<SqlToken>* tokens) {
+    for (SqlToken& token : *tokens) {
+        if (token.kind != SqlTokenKind::Literal || token.text.find('\\') == std::string::npos) {
+            continue;
+        }
+        const std::string& in = token.text;
+        std::string out;
+        for (size_t i = 0; i < in.size(); ++i) {
+            if (in[i] == '\\' && i + 1 < in.size() && in[i + 1] == '\n') {
+                ++i;
+                continue;
+            }
+            if (in[i] == '\\' && i + 2 < in.size() && in[i + 1] == '\r' && in[i + 2] == '\n') {
+                i += 2;
+                continue;
+            }
+            out += in[i];
+        }
+        token.text = std::move(out);
     }
 }
 
@@ -364,6 +397,7 @@ void RewriteDerivedTableUpdate(std::vector<SqlToken>* tokens) {
 
 std::string RewriteForSqlite(std::string_view sql) {
     std::vector<SqlToken> tokens = TokenizeSql(sql);
+    JoinLineContinuations(&tokens);
     DropUnicodePrefixes(&tokens);
     DropLockHints(&tokens);
     MoveTopToLimit(&tokens);

@@ -29,6 +29,9 @@ bool IsSqlWord(const SqlToken& token, const char* word);
 
 // The rewrites, each over the token list, in the order RewriteForSqlite
 // applies them:
+// A backslash that ends a line inside a string literal is a line
+// continuation: the backslash and the line break (LF or CR LF) go.
+void JoinLineContinuations(std::vector<SqlToken>* tokens);
 // N'...' becomes '...'.
 void DropUnicodePrefixes(std::vector<SqlToken>* tokens);
 // "with(updlock)", "WITH (TABLOCKX)" and the like are removed with the
@@ -38,8 +41,9 @@ void DropLockHints(std::vector<SqlToken>* tokens);
 // the LIMIT closing that select (its parenthesis, ";" or the end).
 void MoveTopToLimit(std::vector<SqlToken>* tokens);
 // LIKE patterns with bracket escapes ("[%]", "[_]", "[[]") get the
-// escapes as "\%", "\_", "[" and an ESCAPE '\' clause. Patterns with other
-// bracket classes are left as they are.
+// escapes as "\%", "\_", "[" and an ESCAPE '\' clause; a pattern wrapped in
+// UPPER( ) or LOWER( ) gets the clause after the parenthesis. Patterns with
+// other bracket classes are left as they are.
 void RewriteLikeBrackets(std::vector<SqlToken>* tokens);
 
 // "update f set <assignments> from (select <columns> from <table> [where

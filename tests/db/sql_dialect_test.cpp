@@ -156,4 +156,22 @@ TEST(SqlDialectRewrite, AllRewritesTogether) {
               "select name from TM_USER where name like '%\\_%' ESCAPE '\\' order by id LIMIT 1");
 }
 
+TEST(SqlDialectRewrite, BackslashLineBreaksInsideLiteralsAreContinuations) {
+    const Row rows[] = {
+        {"update t set a=N'x\\\\\n\r\ny'", "update t set a='x\\\r\ny'"},
+        {"update t set a='x\\\ny'", "update t set a='xy'"},
+        {"update t set a='x\\\r\ny'", "update t set a='xy'"},
+        {"update t set a='x\\\ry\\'", "update t set a='x\\\ry\\'"},
+        {"select a from t -- c\\\nwhere b=1", "select a from t -- c\\\nwhere b=1"},
+    };
+    ExpectRows(rows, std::size(rows));
+}
+
+TEST(SqlDialectRewrite, CaseFoldedLikePatternsGetTheirEscapeClause) {
+    EXPECT_EQ(RewriteForSqlite("select * from t where UPPER(Name) LIKE UPPER(N'%50[%]%') AND x=1"),
+              "select * from t where UPPER(Name) LIKE UPPER('%50\\%%') ESCAPE '\\' AND x=1");
+    EXPECT_EQ(RewriteForSqlite("select * from t where Name LIKE lower('a') AND x=1"),
+              "select * from t where Name LIKE lower('a') AND x=1");
+}
+
 }  // namespace

@@ -1,0 +1,563 @@
+// Tests of record objects against real SQLite files: load, insert, update,
+// delete, save, assignment rows, ID counters, generated keys, times, and
+// text values that must come back unchanged.
+#include "cs3base/record.h"
+
+#include <gtest/gtest.h>
+
+#include <strings.h>
+
+#include <string>
+
+#include "cs3base/date_value.h"
+#include "cs3base/record_io.h"
+#include "cs3base/record_key.h"
+#include "cs3base/sql_builder.h"
+#include "db/session.h"
+#include "env/environment.h"
+#include "support/sqlite_db.h"
+#include "support/temp_dir.h"
+#include "util/date_time.h"
+#include "util/file.h"
+
+namespace {
+
+const char kSchema[] =
+    "CREATE TABLE T_REC (SID_CORPORATE INT NOT NULL, ID INT NOT NULL, Name NVARCHAR(255),"
+    " Memo NVARCHAR(255), Num INT, Day NVARCHAR(8), cretime NVARCHAR(14), updtime NVARCHAR(14),"
+    " PRIMARY KEY (SID_CORPORATE, ID));"
+    "CREATE TABLE T_RECID (SID_CORPORATE INT NOT NULL, TABLENAME NVARCHAR(32) NOT NULL,"
+    " LASTID INT, PRIMARY KEY (SID_CORPORATE, TABLENAME));"
+    "CREATE TABLE T_KEYED (SID_CORPORATE INT NOT NULL, ID NVARCHAR(12) NOT NULL,"
+    " Name NVARCHAR(255), cretime NVARCHAR(14), updtime NVARCHAR(14),"
+    " PRIMARY KEY (SID_CORPORATE, ID));"
+    "CREATE TABLE T_ASSIGN (SID_CORPORATE INT NOT NULL, ID INT NOT NULL, SID_ASSIGN INT NOT NULL,"
+    " PRIMARY KEY (SID_CORPORATE, ID, SID_ASSIGN));"
+    "CREATE TABLE T_TEXT (SID_CORPORATE INT NOT NULL, ID INT NOT NULL, Body NVARCHAR(4000));";
+
+// A record with a numeric key and a few typed columns.
+class TestRecord : public CS3Object {
+public:
+    CS3LongStrH name;
+    CS3LongStr memo;
+    CS3Int num{11};
+    CS3DateStr day;
+
+    int TableName(NUString& buffer) override { return buffer.Set("T_REC"); }
+    int PutFields(CS3DataDB& buffer) override {
+        if (name.IsEmpty()) return -10006;
+        int rc = buffer.SetColumn("Name", name.Value(), false);
+        if (rc == 0) rc = buffer.SetColumn("Memo", memo.Value(), false);
+        if (rc == 0) rc = buffer.SetColumnNumber("Num", num);
+        if (rc == 0) rc = buffer.SetColumnFixed2("Day", day);
+        if (rc == 0) rc = PutTimes(buffer);
+        return rc;
+    }
+    int GetFields(CS3Data& buffer) override {
+        int rc = buffer.GetColumn("Name", name);
+        if (rc == 0) rc = buffer.GetColumn("Memo", memo);
+        if (rc == 0) rc = buffer.GetColumnInt("Num", num);
+        if (rc == 0) rc = buffer.GetColumnDate("Day", day);
+        if (rc == 0) rc = GetTimes(buffer);
+        return rc;
+    }
+    int SetField(const char* field, const char* text) override {
+        if (strcasecmp(field, "Name") == 0) return name.Set(text);
+        if (strcasecmp(field, "Memo") == 0) return memo.Set(text);
+        if (strcasecmp(field, "Num") == 0) return num.Set(text);
+        if (strcasecmp(field, "Day") == 0) return day.Set(text);
+        return CS3Object::SetField(field, text);
+    }
+    void ClearFields() override {
+        name.Clear();
+        memo.Clear();
+        num.Clear();
+        day.Clear();
+        CS3Object::ClearFields();
+    }
+    int AfterInsert(CS3DataDB&) override {
+        ++inserts;
+        return 0;
+    }
+    int AfterUpdate(CS3DataDB&) override {
+        ++updates;
+        return 0;
+    }
+    int AfterDelete(CS3DataDB&) override {
+        ++deletes;
+        return 0;
+    }
+    int AfterLoad(CS3DataDB&) override {
+        ++loads;
+        return 0;
+    }
+    int inserts = 0, updates = 0, deletes = 0, loads = 0;
+};
+
+// The ID counter of T_REC.
+class TestCounter : public CS3Object {
+public:
+    int IdTableName(NUString& buffer) override { return buffer.Set("T_RECID"); }
+    int AddIdTableConditions(CS3DataDB& buffer) override {
+        return SetItem(buffer.EqList(), "TABLENAME", "T_REC", kItemText);
+    }
+};
+
+// A record keyed by generated text keys.
+class KeyedRecord : public CS3Object {
+public:
+    KeyedRecord() : CS3Object(1, 32) {}
+    CS3LongStr name;
+    int TableName(NUString& buffer) override { return buffer.Set("T_KEYED"); }
+    int PutFields(CS3DataDB& buffer) override {
+        int rc = buffer.SetColumn("Name", name.Value(), false);
+        return rc == 0 ? PutTimes(buffer) : rc;
+    }
+    int GetFields(CS3Data& buffer) override {
+        int rc = buffer.GetColumn("Name", name);
+        return rc == 0 ? GetTimes(buffer) : rc;
+    }
+};
+
+// One row per assigned value in a link table.
+class AssignRecord : public CS3Object {
+public:
+    int TableName(NUString& buffer) override { return buffer.Set("T_ASSIGN"); }
+    int PutFields(CS3DataDB&) override { return 0; }
+};
+
+class RecordDbTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dbPath = dir.file("test.db");
+        ASSERT_EQ("", MakeSqliteDb(dbPath, kSchema));
+        ASSERT_EQ(0, CreateAppEnvironment());
+        std::string data = dir.path() + "/data";
+        ASSERT_EQ(0, MakeDirectory(data.c_str()));
+        ASSERT_TRUE(WriteWholeFile(data + "/app", "dbprovider=sqlite\ndbname=" + dbPath + "\n"));
+        ASSERT_EQ(0, ReadConfiguration(dir.path().c_str()));
+        ASSERT_EQ(0, DBOpen());
+    }
+    void TearDown() override { ReleaseEnvironment(); }
+
+    // Commits and reads a value through a second connection.
+    std::string Scalar(const std::string& sql) {
+        EXPECT_EQ(0, DBCommit());
+        return SqliteScalar(dbPath, sql);
+    }
+
+    TempDir dir;
+    std::string dbPath;
+};
+
+int InsertRecord(int id, const char* name, const char* memo = "") {
+    TestRecord r;
+    r.name.Set(name);
+    r.memo.Set(memo);
+    r.num.Set("7");
+    r.day.Set("20261206");
+    char key[16];
+    std::snprintf(key, sizeof key, "%d", id);
+    CS3DataIO io;
+    int rc = io.PrepareInsert(r);
+    return rc == 0 ? io.Insert(r, key) : rc;
+}
+
+}  // namespace
+
+TEST_F(RecordDbTest, InsertThenLoad) {
+    ASSERT_EQ(0, InsertRecord(3, "Main office", "memo"));
+    EXPECT_EQ("Main office", Scalar("SELECT Name FROM T_REC WHERE SID_CORPORATE=1 AND ID=3"));
+
+    TestRecord r;
+    ASSERT_EQ(0, r.LoadById(3));
+    EXPECT_STREQ("Main office", r.name.Value());
+    EXPECT_STREQ("memo", r.memo.Value());
+    EXPECT_STREQ("7", r.num.Value());
+    EXPECT_STREQ("20261206", r.day.Value());
+    EXPECT_EQ(3, r.IdInt());
+    EXPECT_EQ(14u, std::string(r.CreationTime()).size());
+    EXPECT_STREQ(r.CreationTime(), r.UpdateTime());
+    EXPECT_EQ(1, r.loads);
+
+    TestRecord byText;
+    ASSERT_EQ(0, byText.LoadByText("3"));
+    EXPECT_STREQ("Main office", byText.name.Value());
+}
+
+TEST_F(RecordDbTest, LoadOfMissingRowLeavesFieldsCleared) {
+    ASSERT_EQ(0, InsertRecord(1, "one"));
+    TestRecord r;
+    r.name.Set("stale");
+    EXPECT_EQ(-110, r.LoadById(99));
+    EXPECT_TRUE(r.name.IsEmpty());
+    EXPECT_EQ(0, r.loads);
+}
+
+TEST_F(RecordDbTest, LoadFirstReadsTheIdentifierBack) {
+    ASSERT_EQ(0, InsertRecord(8, "eight"));
+    TestRecord r;
+    ASSERT_EQ(0, r.LoadFirst());
+    EXPECT_EQ(8, r.IdInt());
+    EXPECT_STREQ("eight", r.name.Value());
+
+    ASSERT_EQ(0, DBExecute(nullptr, "DELETE FROM T_REC", 0, 0));
+    TestRecord none;
+    EXPECT_EQ(-110, none.LoadFirst());
+}
+
+TEST_F(RecordDbTest, OtherCompaniesRowsAreInvisible) {
+    ASSERT_EQ(0, DBExecute(nullptr, "INSERT INTO T_REC (SID_CORPORATE, ID, Name) VALUES (2, 5, 'x')",
+                           0, 0));
+    TestRecord r;
+    EXPECT_EQ(-110, r.LoadById(5));
+}
+
+TEST_F(RecordDbTest, UpdateKeepsCreationTimeAndDeleteRemoves) {
+    ASSERT_EQ(0, DBExecute(nullptr,
+                           "INSERT INTO T_REC (SID_CORPORATE, ID, Name, cretime, updtime) VALUES "
+                           "(1, 4, 'old', '20200101000000', '20200101000000')",
+                           0, 0));
+    TestRecord r;
+    ASSERT_EQ(0, r.LoadById(4));
+    r.name.Set("new name");
+    r.memo.Set("line1\r\nline2");
+    r.ClearUpdateTime();
+    CS3DataIO io;
+    ASSERT_EQ(0, io.PrepareUpdate(r, "4"));
+    ASSERT_EQ(0, io.Update(r, "4"));
+    EXPECT_EQ(1, r.updates);
+    EXPECT_EQ("new name", Scalar("SELECT Name FROM T_REC WHERE ID=4"));
+    EXPECT_EQ("line1\nline2", Scalar("SELECT Memo FROM T_REC WHERE ID=4"));
+    EXPECT_EQ("20200101000000", Scalar("SELECT cretime FROM T_REC WHERE ID=4"));
+    EXPECT_NE("20200101000000", Scalar("SELECT updtime FROM T_REC WHERE ID=4"));
+
+    TestRecord missing;
+    missing.name.Set("x");
+    CS3DataIO io2;
+    ASSERT_EQ(0, io2.PrepareUpdate(missing, "77"));
+    EXPECT_EQ(-110, io2.Update(missing, "77"));
+
+    TestRecord d;
+    ASSERT_EQ(0, d.DeleteByText("4"));
+    EXPECT_EQ("0", Scalar("SELECT count(*) FROM T_REC"));
+    EXPECT_EQ(-110, d.DeleteByText("4"));
+}
+
+TEST_F(RecordDbTest, RequiredFieldRefusesTheWrite) {
+    TestRecord r;
+    CS3DataIO io;
+    ASSERT_EQ(0, io.PrepareInsert(r));
+    EXPECT_EQ(-10006, io.Insert(r, "1"));
+    EXPECT_EQ("0", Scalar("SELECT count(*) FROM T_REC"));
+}
+
+TEST_F(RecordDbTest, SaveInsertsThenUpdatesAfterDuplicateKey) {
+    TestRecord r;
+    r.SetIdInt(6);
+    r.name.Set("first");
+    {
+        CS3DataIO io;
+        ASSERT_EQ(0, io.PrepareInsert(r));
+        ASSERT_EQ(0, io.Save(r));
+    }
+    EXPECT_EQ(1, r.inserts);
+    EXPECT_EQ(0, r.updates);
+    std::string created = Scalar("SELECT cretime FROM T_REC WHERE ID=6");
+
+    TestRecord again;
+    again.SetIdInt(6);
+    again.name.Set("second");
+    again.SetTimes("20000101000000", "");
+    {
+        CS3DataIO io;
+        ASSERT_EQ(0, io.PrepareInsert(again));
+        ASSERT_EQ(0, io.Save(again));
+    }
+    EXPECT_EQ(0, again.inserts);
+    EXPECT_EQ(1, again.updates);
+    EXPECT_EQ("1", Scalar("SELECT count(*) FROM T_REC"));
+    EXPECT_EQ("second", Scalar("SELECT Name FROM T_REC WHERE ID=6"));
+    EXPECT_EQ(created, Scalar("SELECT cretime FROM T_REC WHERE ID=6"));
+}
+
+TEST_F(RecordDbTest, NextIdStartsAtOneAndCountsOn) {
+    TestCounter counter;
+    {
+        CS3DataIO io;
+        EXPECT_EQ(1, io.NextId(counter));
+    }
+    EXPECT_EQ("1", Scalar("SELECT LASTID FROM T_RECID WHERE TABLENAME='T_REC'"));
+    ASSERT_EQ(0, DBExecute(nullptr, "UPDATE T_RECID SET LASTID=41", 0, 0));
+    {
+        CS3DataIO io;
+        EXPECT_EQ(42, io.NextId(counter));
+    }
+    EXPECT_EQ("42", Scalar("SELECT LASTID FROM T_RECID WHERE TABLENAME='T_REC'"));
+    EXPECT_EQ("1", Scalar("SELECT count(*) FROM T_RECID"));
+}
+
+TEST_F(RecordDbTest, InsertWithNextIdNumbersTheRecord) {
+    ASSERT_EQ(0, DBExecute(nullptr,
+                           "INSERT INTO T_RECID (SID_CORPORATE, TABLENAME, LASTID) VALUES (1, 'T_REC', 9)",
+                           0, 0));
+    TestCounter counter;
+    TestRecord r;
+    r.name.Set("numbered");
+    CS3DataIO io;
+    ASSERT_EQ(0, io.InsertWithNextId(counter, r));
+    EXPECT_EQ(10, r.IdInt());
+    EXPECT_EQ("numbered", Scalar("SELECT Name FROM T_REC WHERE ID=10"));
+}
+
+TEST_F(RecordDbTest, CounterWithoutTableIsRefused) {
+    TestRecord noCounter;
+    CS3DataIO io;
+    EXPECT_EQ(-58, io.NextId(noCounter));
+    CS3Object bare;
+    EXPECT_EQ(-58, bare.LoadById(1));
+}
+
+TEST_F(RecordDbTest, InsertNewUsesGeneratedKeys) {
+    KeyedRecord a, b;
+    a.name.Set("a");
+    b.name.Set("b");
+    ASSERT_EQ(0, a.InsertNew());
+    ASSERT_EQ(0, b.InsertNew());
+    EXPECT_EQ(12u, std::string(a.IdText()).size());
+    EXPECT_STRNE(a.IdText(), b.IdText());
+    EXPECT_EQ("2", Scalar("SELECT count(*) FROM T_KEYED"));
+
+    KeyedRecord loaded;
+    ASSERT_EQ(0, loaded.LoadByText(a.IdText()));
+    EXPECT_STREQ("a", loaded.name.Value());
+
+    loaded.name.Set("renamed");
+    std::string key = a.IdText();
+    ASSERT_EQ(0, loaded.UpdateByText(key.c_str()));
+    EXPECT_EQ("renamed", Scalar("SELECT Name FROM T_KEYED WHERE ID='" + key + "'"));
+
+    TestRecord numeric;
+    EXPECT_EQ(-99, numeric.InsertNew());
+    EXPECT_EQ(-99, numeric.UpdateByText("1"));
+}
+
+namespace {
+ClockTime stoppedClock{2026, 12, 6, 1, 2, 3, 4};
+int keyPauses = 0;
+}  // namespace
+
+TEST_F(RecordDbTest, InsertNewReplacesAKeyTakenByAnotherProcess) {
+    // The clock moves one millisecond per pause; the first key is taken.
+    SetRecordKeyClock([](ClockTime* t) { *t = stoppedClock; });
+    SetRecordKeyPause([](int ms) {
+        keyPauses += ms;
+        stoppedClock.millisecond += ms;
+    });
+    char taken[kRecordKeyLength + 1];
+    RecordKeyOf(stoppedClock, taken);
+    ASSERT_EQ(0, DBExecute(nullptr,
+                           (std::string("INSERT INTO T_KEYED (SID_CORPORATE, ID, Name) VALUES (1, '") +
+                            taken + "', 'other')")
+                               .c_str(),
+                           0, 0));
+    KeyedRecord r;
+    r.name.Set("mine");
+    ASSERT_EQ(0, r.InsertNew());
+    EXPECT_STRNE(taken, r.IdText());
+    EXPECT_EQ(1, keyPauses);
+    EXPECT_EQ("2", Scalar("SELECT count(*) FROM T_KEYED"));
+    SetRecordKeyClock(nullptr);
+    SetRecordKeyPause(nullptr);
+}
+
+TEST_F(RecordDbTest, AssignmentRowsReplaceOrAppend) {
+    AssignRecord link;
+    const int first[] = {3, 1, 2};
+    ASSERT_EQ(0, link.SaveAssignmentsById(5, 3, first, false));
+    EXPECT_EQ("3", Scalar("SELECT count(*) FROM T_ASSIGN WHERE ID=5"));
+    const int second[] = {9};
+    ASSERT_EQ(0, link.SaveAssignmentsById(5, 1, second, false));
+    EXPECT_EQ("9", Scalar("SELECT group_concat(SID_ASSIGN) FROM T_ASSIGN WHERE ID=5"));
+    const int more[] = {10, 11};
+    ASSERT_EQ(0, link.SaveAssignments("5", 2, more, true));
+    EXPECT_EQ("3", Scalar("SELECT count(*) FROM T_ASSIGN WHERE ID=5"));
+    EXPECT_EQ(0, link.SaveAssignments("5", 0, nullptr, true));
+    EXPECT_EQ(-99, link.SaveAssignments("5", 2, nullptr, true));
+    ASSERT_EQ(0, link.SaveAssignments("5", 0, nullptr, false));
+    EXPECT_EQ("0", Scalar("SELECT count(*) FROM T_ASSIGN"));
+}
+
+TEST_F(RecordDbTest, TextValuesComeBackUnchanged) {
+    const char* values[] = {
+        "it's",
+        "N'quoted'",
+        "x'); DROP TABLE T_TEXT; --",
+        "-- not a comment",
+        "a;b;",
+        "back\\slash",
+        "trailing\\",
+        "\\",
+        "slash before line\\\nnext",
+        "slash before crlf\\\r\nnext",
+        "line1\r\nline2\r\n",
+        "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E \xF0\x9F\x98\x80 caf\xC3\xA9",
+        "[%]_50%",
+        "''''",
+    };
+    int id = 0;
+    for (const char* value : values) {
+        SCOPED_TRACE(value);
+        ++id;
+        // Straight through the builder: the row value as given.
+        CS3DataDB insert;
+        insert.SetTable("T_TEXT");
+        insert.CS3Data::SetColumn("Body", value, false);
+        SetItem(insert.EqList(), "SID_CORPORATE", "1", kItemNumber);
+        SetItem(insert.EqList(), "ID", std::to_string(id).c_str(), kItemNumber);
+        ASSERT_EQ(0, BuildInsert(insert));
+        ASSERT_EQ(0, DBExecute(nullptr, insert.Statement().c_str(), 0, 0));
+
+        // Found again by an equal condition on the same text, read back whole.
+        CS3DataDB select;
+        select.SetTable("T_TEXT");
+        SetItem(select.SelectList(), "ID", "", kItemText);
+        SetItem(select.SelectList(), "Body", "", kItemText);
+        SetItem(select.EqList(), "Body", value, kItemText);
+        ASSERT_EQ(0, BuildSelectWithGroup(select, false));
+        ASSERT_EQ(0, DBExecute(nullptr, select.Statement().c_str(), 0, 0));
+        ASSERT_EQ(0, DBCheckRow());
+        CS3String body(0);
+        ASSERT_EQ(0, select.GetColumn("Body", body));
+        EXPECT_STREQ(value, body.Value());
+        int found = 0;
+        ASSERT_EQ(0, select.CurrentColumnInt(&found));
+        EXPECT_EQ(id, found);
+        EXPECT_EQ(-110, select.NextRow());
+
+        // And as a like search text, which must match itself literally.
+        CS3DataDB like;
+        like.SetTable("T_TEXT");
+        SetItem(like.LikeList(), "Body", value, kItemText);
+        ASSERT_EQ(0, BuildCount(like, nullptr));
+        ASSERT_EQ(0, DBExecute(nullptr, like.Statement().c_str(), 0, 0));
+        NUString count;
+        ASSERT_EQ(0, DBGetFirstColumn(&count, nullptr));
+        EXPECT_STRNE("0", count.Get());
+    }
+    EXPECT_EQ(std::to_string(id), Scalar("SELECT count(*) FROM T_TEXT"));
+}
+
+TEST_F(RecordDbTest, TextValuesThroughARecordLoseOnlyCarriageReturns) {
+    TestRecord r;
+    r.name.Set("x'); DELETE FROM T_REC; --");
+    r.memo.Set("a\\\r\nb \xE6\x97\xA5 N'c'");
+    CS3DataIO io;
+    ASSERT_EQ(0, io.PrepareInsert(r));
+    ASSERT_EQ(0, io.Insert(r, "1"));
+    TestRecord back;
+    ASSERT_EQ(0, back.LoadById(1));
+    EXPECT_STREQ("x'); DELETE FROM T_REC; --", back.name.Value());
+    EXPECT_STREQ("a\\\nb \xE6\x97\xA5 N'c'", back.memo.Value());
+}
+
+TEST_F(RecordDbTest, CountsRows) {
+    ASSERT_EQ(0, InsertRecord(1, "a"));
+    ASSERT_EQ(0, InsertRecord(2, "b"));
+    ASSERT_EQ(0, DBExecute(nullptr, "INSERT INTO T_REC (SID_CORPORATE, ID, Name) VALUES (2, 3, 'c')",
+                           0, 0));
+    EXPECT_EQ(2, CountRows("T_REC", nullptr));
+    EXPECT_EQ(1, CountRows("T_REC r", "r.Name='b'"));
+    CS3DataDB buffer;
+    buffer.SetTable("T_REC");
+    SetItem(buffer.EqList(), "SID_CORPORATE", "1", kItemNumber);
+    EXPECT_EQ(2, buffer.Count(0));
+}
+
+TEST(RecordObject, DefaultsOfTheBaseClass) {
+    CS3Object r;
+    CS3DataDB buffer;
+    NUString text;
+    EXPECT_EQ(-70, r.SetField("Name", "x"));
+    EXPECT_EQ(-58, r.TableName(text));
+    EXPECT_EQ(-58, r.IdTableName(text));
+    EXPECT_EQ(-54, r.PutFields(buffer));
+    EXPECT_EQ(0, r.GetFields(buffer));
+    EXPECT_EQ(-99, r.UnsupportedOperation37());
+    EXPECT_EQ(-99, r.UnsupportedOperation38());
+    EXPECT_EQ(-6100402, r.UnsupportedOperation48());
+    EXPECT_EQ(0, r.ReservedOperation10());
+    EXPECT_FALSE(r.ReservedOperation16());
+    EXPECT_EQ(1, r.StatusFlag());
+    ASSERT_EQ(0, r.IdColumn(text));
+    EXPECT_STREQ("ID", text.Get());
+    ASSERT_EQ(0, r.IdAlias(text));
+    EXPECT_STREQ("", text.Get());
+    EXPECT_EQ(-99, r.InsertNew());
+}
+
+TEST(RecordObject, OrderDirection) {
+    CS3Object r;
+    EXPECT_EQ(-6100401, r.SetOrder("0"));
+    EXPECT_STREQ("1", r.OrderDirection());
+    ASSERT_EQ(0, r.SetOrder("-1"));
+    EXPECT_STREQ("-1", r.OrderDirection());
+    ASSERT_EQ(0, r.SetOrder(""));
+    EXPECT_STREQ("1", r.OrderDirection());
+}
+
+TEST(RecordObject, IdConditionsFollowModeAndTable) {
+    CS3Object numeric;
+    CS3DataDB plain;
+    plain.SetTable("TM_OFFICE");
+    ASSERT_EQ(0, numeric.AddIdConditionInt(plain, 5));
+    ASSERT_EQ(0, numeric.AddIdCondition(plain, "6"));
+    ASSERT_EQ(1u, plain.EqList().size());
+    EXPECT_EQ("ID", plain.EqList()[0].name);
+    EXPECT_EQ("6", plain.EqList()[0].value);
+    EXPECT_EQ(kItemNumber, plain.EqList()[0].kind);
+
+    KeyedRecord keyed;
+    CS3DataDB joined;
+    joined.SetTable("T AS a LEFT OUTER JOIN U AS b ON a.X=b.Y");
+    ASSERT_EQ(0, keyed.AddIdCondition(joined, "k1"));
+    EXPECT_EQ("a.ID", joined.EqList()[0].name);
+    EXPECT_EQ(kItemText, joined.EqList()[0].kind);
+}
+
+TEST(RecordObject, TimesAndInsertDetection) {
+    CS3Object r;
+    ASSERT_EQ(0, r.SetTimes("20200101000000", ""));
+    EXPECT_STREQ("20200101000000", r.CreationTime());
+    EXPECT_EQ(14u, std::string(r.UpdateTime()).size());
+    r.ClearUpdateTime();
+    EXPECT_STREQ("", r.UpdateTime());
+
+    CS3DataDB buffer;
+    buffer.SetOperationCode(kOpUpdate);
+    EXPECT_FALSE(r.IsInsert(buffer));
+    ASSERT_EQ(0, r.PutTimes(buffer));
+    EXPECT_EQ(nullptr, buffer.FirstRowPtr()->columns.Find("cretime"));
+    ASSERT_NE(nullptr, buffer.FirstRowPtr()->columns.Find("updtime"));
+
+    CS3DataDB insert;
+    insert.SetOperationCode(kOpInsert);
+    EXPECT_TRUE(r.IsInsert(insert));
+    ASSERT_EQ(0, r.PutTimes(insert));
+    EXPECT_EQ("20200101000000", insert.FirstRowPtr()->columns.Find("cretime")->value);
+
+    CS3Data store;
+    store.SetColumn("cretime", "20210101000000", false);
+    store.SetColumn("updtime", "20220101000000", false);
+    store.FirstRow();
+    ASSERT_EQ(0, r.GetTimes(store));
+    EXPECT_STREQ("20210101000000", r.CreationTime());
+    EXPECT_STREQ("20220101000000", r.UpdateTime());
+    r.ClearFields();
+    EXPECT_STREQ("", r.CreationTime());
+}
+
+TEST(RecordObject, NoEnvironmentNoDatabase) {
+    TestRecord r;
+    EXPECT_NE(0, r.LoadById(1));
+}
