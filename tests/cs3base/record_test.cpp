@@ -31,8 +31,8 @@ const char kSchema[] =
     "CREATE TABLE T_KEYED (SID_CORPORATE INT NOT NULL, ID NVARCHAR(12) NOT NULL,"
     " Name NVARCHAR(255), cretime NVARCHAR(14), updtime NVARCHAR(14),"
     " PRIMARY KEY (SID_CORPORATE, ID));"
-    "CREATE TABLE T_ASSIGN (SID_CORPORATE INT NOT NULL, ID INT NOT NULL, SID_ASSIGN INT NOT NULL,"
-    " PRIMARY KEY (SID_CORPORATE, ID, SID_ASSIGN));"
+    "CREATE TABLE T_ASSIGN (SID_CORPORATE INT NOT NULL, ID INT NOT NULL,"
+    " SID_ASSIGN INT NOT NULL CHECK (SID_ASSIGN > 0), PRIMARY KEY (SID_CORPORATE, ID, SID_ASSIGN));"
     "CREATE TABLE T_TEXT (SID_CORPORATE INT NOT NULL, ID INT NOT NULL, Body NVARCHAR(4000));";
 
 // A record with a numeric key and a few typed columns.
@@ -297,6 +297,20 @@ TEST_F(RecordDbTest, NextIdStartsAtOneAndCountsOn) {
     EXPECT_EQ("1", Scalar("SELECT count(*) FROM T_RECID"));
 }
 
+TEST_F(RecordDbTest, NextIdGivesUpOnADuplicateThatNeverGoes) {
+    // Every insert of the counter row collides with a row that the same
+    // statement creates first, so the allocation repeats until its bound.
+    ASSERT_EQ(0, DBExecute(nullptr,
+                           "CREATE TRIGGER T_RECID_CLASH BEFORE INSERT ON T_RECID WHEN NEW.LASTID=1 "
+                           "BEGIN INSERT INTO T_RECID (SID_CORPORATE, TABLENAME, LASTID) "
+                           "VALUES (NEW.SID_CORPORATE, NEW.TABLENAME, 5); END",
+                           0, 0));
+    TestCounter counter;
+    CS3DataIO io;
+    EXPECT_EQ(-50, io.NextId(counter));
+    EXPECT_EQ("0", Scalar("SELECT count(*) FROM T_RECID"));
+}
+
 TEST_F(RecordDbTest, InsertWithNextIdNumbersTheRecord) {
     ASSERT_EQ(0, DBExecute(nullptr,
                            "INSERT INTO T_RECID (SID_CORPORATE, TABLENAME, LASTID) VALUES (1, 'T_REC', 9)",
@@ -371,6 +385,25 @@ TEST_F(RecordDbTest, InsertNewReplacesAKeyTakenByAnotherProcess) {
     SetRecordKeyPause(nullptr);
 }
 
+TEST_F(RecordDbTest, InsertNewGivesUpOnADuplicateOfAnotherColumn) {
+    SetRecordKeyClock([](ClockTime* t) { *t = stoppedClock; });
+    SetRecordKeyPause([](int ms) {
+        keyPauses += ms;
+        stoppedClock.millisecond += ms;
+    });
+    keyPauses = 0;
+    ASSERT_EQ(0, DBExecute(nullptr, "CREATE UNIQUE INDEX T_KEYED_NAME ON T_KEYED (Name)", 0, 0));
+    ASSERT_EQ(0, DBExecute(nullptr,
+                           "INSERT INTO T_KEYED (SID_CORPORATE, ID, Name) VALUES (1, 'x', 'same')",
+                           0, 0));
+    KeyedRecord r;
+    r.name.Set("same");
+    EXPECT_EQ(-50, r.InsertNew());
+    EXPECT_EQ(99, keyPauses);
+    SetRecordKeyClock(nullptr);
+    SetRecordKeyPause(nullptr);
+}
+
 TEST_F(RecordDbTest, AssignmentRowsReplaceOrAppend) {
     AssignRecord link;
     const int first[] = {3, 1, 2};
@@ -386,6 +419,78 @@ TEST_F(RecordDbTest, AssignmentRowsReplaceOrAppend) {
     EXPECT_EQ(-99, link.SaveAssignments("5", 2, nullptr, true));
     ASSERT_EQ(0, link.SaveAssignments("5", 0, nullptr, false));
     EXPECT_EQ("0", Scalar("SELECT count(*) FROM T_ASSIGN"));
+}
+
+TEST_F(RecordDbTest, AssignmentValuesRefusedByAConstraintAreSkipped) {
+    AssignRecord link;
+    const int values[] = {-1, 2};
+    ASSERT_EQ(0, link.SaveAssignmentsById(7, 2, values, false));
+    EXPECT_EQ("2", Scalar("SELECT group_concat(SID_ASSIGN) FROM T_ASSIGN WHERE ID=7"));
+    const int twice[] = {2};
+    EXPECT_EQ(-50, link.SaveAssignmentsById(7, 1, twice, true));
+}
+
+TEST_F(RecordDbTest, FieldsByNameAndReadFieldsFlag) {
+    TestRecord r;
+    EXPECT_EQ(0, r.SetField("NAME", "by name"));
+    EXPECT_EQ(0, r.SetField("num", "12"));
+    EXPECT_EQ(-13006, r.SetField("Num", "12x"));
+    EXPECT_EQ(-70, r.SetField("Nope", "x"));
+    CS3DataIO io;
+    ASSERT_EQ(0, io.PrepareInsert(r));
+    ASSERT_EQ(0, io.Insert(r, "2"));
+
+    TestRecord idOnly;
+    idOnly.SetReadFieldsFlag(false);
+    ASSERT_EQ(0, idOnly.LoadById(2));
+    EXPECT_TRUE(idOnly.name.IsEmpty());
+    EXPECT_EQ(0, idOnly.loads);
+}
+
+TEST_F(RecordDbTest, FetchIntoASeparateTarget) {
+    ASSERT_EQ(0, InsertRecord(9, "nine"));
+    TestRecord query, target;
+    CS3DataIO io;
+    ASSERT_EQ(0, io.PrepareRead(query));
+    ASSERT_EQ(0, io.Fetch(query, &target));
+    EXPECT_EQ(9, target.IdInt());
+    EXPECT_STREQ("nine", target.name.Value());
+    EXPECT_EQ(1, target.loads);
+    EXPECT_TRUE(query.name.IsEmpty());
+    EXPECT_EQ(0, query.loads);
+}
+
+TEST_F(RecordDbTest, BufferBookkeepingOfAnOperation) {
+    TestRecord first;
+    CS3Object bare;
+    CS3DataIO io;
+    CS3DataDB* buffer = nullptr;
+    EXPECT_EQ(-121, io.BufferOf(first, &buffer));
+    EXPECT_EQ(-121, io.Save(first));
+    ASSERT_EQ(0, io.PrepareRead(first));
+    EXPECT_EQ(0, first.StatementIndex());
+    ASSERT_EQ(0, io.BufferOf(first, &buffer));
+    EXPECT_STREQ("T_REC", buffer->Table());
+    ASSERT_EQ(1u, buffer->EqList().size());
+    EXPECT_EQ("SID_CORPORATE", buffer->EqList()[0].name);
+    EXPECT_EQ(0, io.Error());
+
+    // A failing second record gives its buffer back and marks the operation.
+    EXPECT_EQ(-58, io.PrepareRead(bare));
+    EXPECT_EQ(-1, bare.StatementIndex());
+    EXPECT_EQ(-58, io.Error());
+    EXPECT_EQ(1, io.Count());
+
+    // An unknown operation code is refused.
+    buffer->SetOperationCode(kOpRead);
+    EXPECT_EQ(-99, io.Execute(first));
+    ASSERT_EQ(0, io.MarkUpdate(first));
+    EXPECT_EQ(kOpUpdate, buffer->OperationCode());
+    ASSERT_EQ(0, io.MarkInsert(first));
+    EXPECT_EQ(kOpInsert, buffer->OperationCode());
+
+    CS3DataIO other;
+    EXPECT_EQ(-55, other.BufferOf(first, &buffer));
 }
 
 TEST_F(RecordDbTest, TextValuesComeBackUnchanged) {
