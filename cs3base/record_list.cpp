@@ -13,8 +13,9 @@ namespace {
 
 const char kUnit[] = "cs3index";
 
+// Sub-items of a store row that carry member identifiers; other sub-items
+// (such as "_lastid") are not members.
 constexpr const char* kStoreItemName = "_item";
-constexpr const char* kStoreLastIdName = "_lastid";
 constexpr int kDefaultRangeWidth = 1000;
 
 bool SameTextNoCase(const char* a, const char* b) {
@@ -153,7 +154,7 @@ int CS3Index::LoadFromStore(const char* name, CS3Data& store) {
     std::vector<std::string> ids;
     store.ApplyToRow([&ids](CS3DataRow& row) {
         for (const CS3Item& item : row.subItems) {
-            if (item.name == kStoreLastIdName || item.name != kStoreItemName) continue;
+            if (item.name != kStoreItemName) continue;
             ids.push_back(item.value);
         }
         return 0;

@@ -48,7 +48,8 @@ int CS3Index::CountListRows(CS3DataDB& buffer) {
     // one the count statement writes itself.
     CS3ItemList equal;
     for (const CS3Item& item : buffer.EqList()) {
-        if (!IsCompanyColumn(item.name)) equal.Push(item.name.c_str(), item.value.c_str(), item.kind);
+        if (IsCompanyColumn(item.name)) continue;
+        equal.Push(item.name.c_str(), item.value.c_str(), item.kind);
     }
     std::string extra;
     int rc = BuildConditions(buffer.GeList(), buffer.LeList(), equal, buffer.NeList(),

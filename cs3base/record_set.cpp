@@ -204,7 +204,7 @@ int CS3DBNURecords::GetFields(CS3Data& data) {
     int position = 0, taken = 0, rowsRead = 0;
     while ((rc = DBCheckRow()) == 0) {
         ++rowsRead;
-        if (pageStart > 0 && position < pageStart) {
+        if (paging && pageStart > 0 && position < pageStart) {
             ++position;
         } else {
             if (paging && taken == pageSize) break;

@@ -1,0 +1,445 @@
+// Record lists: paging, duplicates and exclusions, top mode, batch loading,
+// identifier ranges and name-value record sets, against real SQLite files.
+#include "cs3base/record_list.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cs3base/record_io.h"
+#include "db/session.h"
+#include "env/environment.h"
+#include "support/session_db.h"
+#include "support/sqlite_db.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+// Company 1 has rows 1..count named "n<id>"; company 2 has one row.
+std::string ItemsScript(int count) {
+    return "CREATE TABLE TM_ITEM (SID_CORPORATE INT NOT NULL, ID INT NOT NULL, Name NVARCHAR(63),"
+           " HITS INT DEFAULT 0, PRIMARY KEY (SID_CORPORATE, ID));"
+           "CREATE TABLE TM_TAG (SID_CORPORATE INT NOT NULL, ITEM_ID INT, TAG NVARCHAR(20));"
+           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+           std::to_string(count) +
+           ") INSERT INTO TM_ITEM (SID_CORPORATE, ID, Name) SELECT 1, i, 'n' || i FROM n;"
+           "INSERT INTO TM_ITEM (SID_CORPORATE, ID, Name) VALUES (2, 1, 'other');";
+}
+
+class Item : public CS3Object {
+public:
+    int GetFields(CS3Data& buffer) override { return buffer.GetColumn("Name", name); }
+    CS3ShortStr name;
+};
+
+class Items : public CS3DBIndex {
+public:
+    int TableName(NUString& buffer) override { return buffer.Set(table.c_str()); }
+    int PrepareSelect(CS3DataDB& buffer) override {
+        return AppendItem(buffer.OrderList(), order.c_str(), "1", kItemNumber);
+    }
+    int AddKeyConditions(CS3DataDB& buffer) override {
+        return upTo.empty() ? 0 : SetItem(buffer.LeList(), upToColumn.c_str(), upTo.c_str(), 1);
+    }
+    int DeleteCondition(NUString& out) override { return out.Set(deleteCondition.c_str()); }
+    int OnIdRange(int low, int high) override {
+        ranges.push_back({low, high});
+        return 0;
+    }
+    CS3Object* NewItem() override { return new Item(); }
+
+    Item* At(int i) { return static_cast<Item*>(ItemAt(i)); }
+
+    std::string table = "TM_ITEM";
+    std::string order = "ID";
+    std::string upTo, upToColumn = "ID";
+    std::string deleteCondition;
+    std::vector<IdRange> ranges;
+};
+
+class RecordListDb : public ::testing::Test {
+protected:
+    void Open(int rows) { ASSERT_EQ(OpenSessionDb(dir, ItemsScript(rows)), ""); }
+    void TearDown() override { ReleaseEnvironment(); }
+    std::string Scalar(const std::string& sql) {
+        EXPECT_EQ(DBCommit(), 0);
+        return SqliteScalar(SessionDbPath(dir), sql);
+    }
+
+    TempDir dir;
+    Items list;
+};
+
+TEST(RecordListPages, ARequestBeyondTheLastPageShowsTheLastPage) {
+    EXPECT_EQ(LastPageStart(45, 20), 40);
+    EXPECT_EQ(LastPageStart(40, 20), 20);
+    EXPECT_EQ(LastPageStart(0, 20), 0);
+    EXPECT_EQ(ClampPageStart(60, 20, 45), 40);
+    EXPECT_EQ(ClampPageStart(40, 20, 40), 20);
+    EXPECT_EQ(ClampPageStart(10, 20, 45), 10);
+    EXPECT_EQ(ClampPageStart(30, 20, 15), 0);
+    EXPECT_EQ(ClampPageStart(30, 0, 45), 0);
+}
+
+TEST(RecordListRanges, RangesCoverEveryIdentifierExactlyOnce) {
+    auto ranges = SplitIdRange(1, 2500, 1000);
+    ASSERT_EQ(ranges.size(), 3u);
+    EXPECT_EQ(ranges[0].low, 1);
+    EXPECT_EQ(ranges[0].high, 1000);
+    EXPECT_EQ(ranges[1].low, 1001);
+    EXPECT_EQ(ranges[2].high, 2500);
+    ranges = SplitIdRange(7, 7, 1000);
+    ASSERT_EQ(ranges.size(), 1u);
+    EXPECT_EQ(ranges[0].low, 7);
+    EXPECT_EQ(ranges[0].high, 7);
+    EXPECT_TRUE(SplitIdRange(10, 9, 1000).empty());
+    EXPECT_EQ(SplitIdRange(1, 2500, 0).size(), 3u);
+
+    const int cases[][3] = {
+        {5, 2500, 1000}, {1, 1000, 1000}, {-30, 44, 7}, {3, 3, 1}, {0, 99, 100}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c[0]) + ".." + std::to_string(c[1]) + "/" +
+                     std::to_string(c[2]));
+        std::vector<int> hits(static_cast<size_t>(c[1] - c[0] + 1), 0);
+        for (const IdRange& r : SplitIdRange(c[0], c[1], c[2])) {
+            EXPECT_LE(r.high - r.low + 1, c[2]);
+            for (int id = r.low; id <= r.high; ++id) ++hits.at(static_cast<size_t>(id - c[0]));
+        }
+        EXPECT_EQ(std::count(hits.begin(), hits.end(), 1), static_cast<long>(hits.size()));
+    }
+    ranges = SplitIdRange(INT_MAX - 5, INT_MAX, 4);
+    ASSERT_EQ(ranges.size(), 2u);
+    EXPECT_EQ(ranges[1].low, INT_MAX - 1);
+    EXPECT_EQ(ranges[1].high, INT_MAX);
+}
+
+TEST(RecordListTop, TheVerbIsRewrittenWithTheRowCount) {
+    std::string sql = "SELECT * FROM T WHERE SID_CORPORATE=1";
+    EXPECT_EQ(RewriteSelectTop(sql, 40), 0);
+    EXPECT_EQ(sql, "select top 40 * FROM T WHERE SID_CORPORATE=1");
+    sql = "SELECT DISTINCT ID FROM T";
+    EXPECT_EQ(RewriteSelectTop(sql, 5), 0);
+    EXPECT_EQ(sql, "select distinct top 5 ID FROM T");
+    sql.clear();
+    EXPECT_EQ(RewriteSelectTop(sql, 5), -99);
+}
+
+TEST_F(RecordListDb, APageBeyondTheEndShowsTheLastPage) {
+    Open(45);
+    list.SetPage(60, 20);
+    ASSERT_EQ(list.LoadFirst(), 0);
+    EXPECT_EQ(list.PageStart(), 40);
+    EXPECT_EQ(list.TotalCount(), 45);
+    ASSERT_EQ(list.ItemCount(), 45);
+    for (int i = 0; i < 40; ++i) EXPECT_EQ(list.ItemAt(i), nullptr) << i;
+    for (int i = 40; i < 45; ++i) {
+        ASSERT_NE(list.At(i), nullptr);
+        EXPECT_EQ(list.At(i)->IdInt(), i + 1);
+        EXPECT_STREQ(list.At(i)->name.Value(), ("n" + std::to_string(i + 1)).c_str());
+    }
+    EXPECT_EQ(CountStatements("select COUNT("), 1);
+
+    // A middle page keeps its start and takes page-size members.
+    list.SetPage(20, 20);
+    ASSERT_EQ(list.LoadFirst(), 0);
+    EXPECT_EQ(list.PageStart(), 20);
+    EXPECT_EQ(list.ItemCount(), 40);
+    EXPECT_EQ(list.At(20)->IdInt(), 21);
+    EXPECT_EQ(list.At(39)->IdInt(), 40);
+}
+
+TEST_F(RecordListDb, TheCountHonoursTheListsConditions) {
+    Open(45);
+    list.upTo = "30";
+    list.SetPage(100, 20);
+    ASSERT_EQ(list.LoadFirst(), 0);
+    EXPECT_EQ(list.TotalCount(), 30);
+    EXPECT_EQ(list.PageStart(), 20);
+    EXPECT_EQ(list.ItemCount(), 30);
+    EXPECT_EQ(list.At(29)->IdInt(), 30);
+}
+
+TEST_F(RecordListDb, WithoutPagingEveryRowIsTakenWithoutCounting) {
+    Open(300);
+    list.SetPage(0, 0);
+    ASSERT_EQ(list.LoadFirst(), 0);
+    ASSERT_EQ(list.ItemCount(), 300);
+    EXPECT_EQ(list.TotalCount(), 300);
+    EXPECT_EQ(list.At(299)->IdInt(), 300);
+    EXPECT_STREQ(list.At(299)->name.Value(), "n300");
+    EXPECT_EQ(CountStatements("COUNT("), 0);
+}
+
+TEST_F(RecordListDb, ARecordOnConsecutiveJoinRowsIsOneMember) {
+    Open(5);
+    ASSERT_EQ(
+        DBExecute(nullptr,
+                  "insert into TM_TAG values (1,1,'x'),(1,1,'y'),(1,1,'z'),(1,3,'x'),(1,3,'y')", 0,
+                  0),
+        0);
+    list.table =
+        "TM_ITEM AS a LEFT OUTER JOIN TM_TAG AS b ON a.ID=b.ITEM_ID AND"
+        " a.SID_CORPORATE=b.SID_CORPORATE";
+    list.order = "a.ID";
+    list.upTo = "3";
+    list.upToColumn = "a.ID";
+    ASSERT_EQ(list.LoadFirst(), 0);
+    ASSERT_EQ(list.ItemCount(), 3);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(list.At(i)->IdInt(), i + 1);
+}
+
+TEST_F(RecordListDb, ExcludedIdentifiersAreLeftOutAndConsumed) {
+    Open(10);
+    for (int id : {3, 7, 42}) {
+        CS3Object* excluded = new CS3Object();
+        excluded->SetIdInt(id);
+        list.Exclusions().AddItem(excluded);
+    }
+    ASSERT_EQ(list.LoadFirst(), 0);
+    ASSERT_EQ(list.ItemCount(), 8);
+    EXPECT_EQ(list.At(2)->IdInt(), 4);
+    EXPECT_EQ(list.At(5)->IdInt(), 8);
+    ASSERT_EQ(list.Exclusions().ItemCount(), 1);
+    EXPECT_EQ(list.Exclusions().ItemAt(0)->IdInt(), 42);
+}
+
+TEST_F(RecordListDb, TopModeFetchesStartPlusSizeRowsWithoutCounting) {
+    Open(45);
+    list.SetTopMode(true);
+    list.SetPage(20, 20);
+    ASSERT_EQ(list.LoadFirst(), 0);
+    EXPECT_EQ(CountStatements("COUNT("), 0);
+    EXPECT_EQ(CountStatements("select top 40 * FROM TM_ITEM"), 1);
+    ASSERT_EQ(list.ItemCount(), 40);
+    EXPECT_EQ(list.ItemAt(19), nullptr);
+    EXPECT_EQ(list.At(20)->IdInt(), 21);
+    EXPECT_EQ(list.At(39)->IdInt(), 40);
+}
+
+TEST_F(RecordListDb, IdentifiersFirstThenMemberFieldsInBatchesOf1000) {
+    Open(2500);
+    list.SetStatusFlag(false);
+    ASSERT_EQ(list.LoadFirst(), 0);
+    EXPECT_EQ(CountStatements("SELECT ID FROM TM_ITEM WHERE SID_CORPORATE=1 ORDER BY ID"), 1);
+    ASSERT_EQ(list.ItemCount(), 2500);
+    EXPECT_STREQ(list.At(0)->name.Value(), "");
+
+    list.SetStatusFlag(true);
+    CS3DataIO io;
+    ASSERT_EQ(io.PrepareRead(list), 0);
+    CS3DataDB* buffer = nullptr;
+    ASSERT_EQ(io.BufferOf(list, &buffer), 0);
+    ClearStatements();
+    ASSERT_EQ(list.LoadMembers(*buffer, nullptr), 0);
+    std::vector<long> idsPerStatement;
+    for (const std::string& s : Statements()) {
+        if (s.find(" and ID in (") == std::string::npos) continue;
+        EXPECT_EQ(s.rfind("SELECT * FROM TM_ITEM WHERE SID_CORPORATE=1 and ID in (", 0), 0u) << s;
+        idsPerStatement.push_back(std::count(s.begin(), s.end(), ',') + 1);
+    }
+    EXPECT_EQ(idsPerStatement, (std::vector<long>{1000, 1000, 500}));
+    for (int i = 0; i < 2500; ++i) {
+        ASSERT_TRUE(list.At(i)->ReadFieldsFlag()) << i;
+        ASSERT_STREQ(list.At(i)->name.Value(), ("n" + std::to_string(i + 1)).c_str());
+    }
+}
+
+TEST_F(RecordListDb, AMemberWithoutARowKeepsItsReadFlagCleared) {
+    Open(3);
+    CS3Object* ghost = new Item();
+    ghost->SetIdInt(99);
+    list.AddItem(ghost);
+    CS3DataIO io;
+    ASSERT_EQ(io.PrepareRead(list), 0);
+    CS3DataDB* buffer = nullptr;
+    ASSERT_EQ(io.BufferOf(list, &buffer), 0);
+    ASSERT_EQ(list.LoadMembers(*buffer, "ID"), 0);
+    EXPECT_FALSE(list.At(0)->ReadFieldsFlag());
+}
+
+TEST_F(RecordListDb, IdentifierRangesProcessEveryRowOnceAndCommitEachRange) {
+    Open(2500);
+    ASSERT_EQ(list.ForEachIdRange("update TM_ITEM set HITS=HITS+1 where 1=1", "TM_ITEM", "ID"), 0);
+    ASSERT_EQ(list.ranges.size(), 3u);
+    EXPECT_EQ(list.ranges[0].low, 1);
+    EXPECT_EQ(list.ranges[0].high, 1000);
+    EXPECT_EQ(list.ranges[2].low, 2001);
+    EXPECT_EQ(list.ranges[2].high, 2500);
+    EXPECT_EQ(std::count(Statements().begin(), Statements().end(), "commit"), 3);
+    EXPECT_EQ(Scalar("select count(*) from TM_ITEM where SID_CORPORATE=1 and HITS=1"), "2500");
+    EXPECT_EQ(Scalar("select HITS from TM_ITEM where SID_CORPORATE=2"), "0");
+}
+
+TEST_F(RecordListDb, OneRowIsOneRangeAndAFailedStatementIsRolledBack) {
+    Open(1);
+    ASSERT_EQ(list.ForEachIdRange("update TM_ITEM set HITS=HITS+1 where 1=1", "TM_ITEM", "ID"), 0);
+    ASSERT_EQ(list.ranges.size(), 1u);
+    EXPECT_EQ(list.ranges[0].low, 1);
+    EXPECT_EQ(list.ranges[0].high, 1);
+
+    list.ranges.clear();
+    ClearStatements();
+    EXPECT_LT(list.ForEachIdRange("update TM_ITEM set NOPE=1 where 1=1", "TM_ITEM", "ID"), -999999);
+    EXPECT_TRUE(list.ranges.empty());
+    EXPECT_EQ(std::count(Statements().begin(), Statements().end(), "rollback"), 1);
+
+    ASSERT_EQ(DBExecute(nullptr, "delete from TM_ITEM where SID_CORPORATE=1", 0, 0), 0);
+    EXPECT_EQ(list.ForEachIdRange("update TM_ITEM set HITS=HITS+1 where 1=1", "TM_ITEM", "ID"), 0);
+    EXPECT_TRUE(list.ranges.empty());
+}
+
+TEST_F(RecordListDb, DeleteAllKeepsToTheCompanyAndTheCondition) {
+    Open(45);
+    list.deleteCondition = "ID>40";
+    EXPECT_EQ(list.DeleteAll(), 0);
+    EXPECT_EQ(CountStatements("delete from TM_ITEM where SID_CORPORATE=1 and ID>40"), 1);
+    EXPECT_EQ(list.DeleteAll(), -110);
+    list.deleteCondition.clear();
+    EXPECT_EQ(list.DeleteAll(), 0);
+    EXPECT_EQ(Scalar("select count(*) from TM_ITEM"), "1");
+}
+
+// --- Member operations without a database. ---
+
+CS3Index* ListOf(std::vector<int> ids) {
+    CS3Index* list = new CS3Index();
+    for (int id : ids) {
+        CS3Object* member = new CS3Object();
+        member->SetIdInt(id);
+        list->AddItem(member);
+    }
+    return list;
+}
+
+std::vector<int> IdsOf(CS3Index& list) {
+    std::vector<int> ids;
+    for (int i = 0; i < list.ItemCount(); ++i)
+        ids.push_back(list.ItemAt(i) ? list.ItemAt(i)->IdInt() : -1);
+    return ids;
+}
+
+TEST(RecordListMembers, MergingComparingAndSorting) {
+    std::unique_ptr<CS3Index> a(ListOf({5, 3, 9})), b(ListOf({3, 4}));
+    EXPECT_FALSE(a->ContainsId("3"));  // false: a member has it
+    EXPECT_TRUE(a->ContainsId("4"));
+    EXPECT_FALSE(a->IsDisjoint(*b));
+    EXPECT_FALSE(a->IsDisjoint(*a));
+    std::unique_ptr<CS3Index> c(ListOf({1, 2}));
+    EXPECT_TRUE(a->IsDisjoint(*c));
+
+    ASSERT_EQ(a->AppendItems(*b, false), 0);
+    EXPECT_EQ(IdsOf(*a), (std::vector<int>{5, 3, 9, 4}));
+    ASSERT_EQ(a->AppendItems(*b, true), 0);
+    EXPECT_EQ(IdsOf(*a), (std::vector<int>{5, 3, 9, 4, 3, 4}));
+    a->AddItem(nullptr);
+    a->SortById();
+    EXPECT_EQ(IdsOf(*a), (std::vector<int>{3, 3, 4, 4, 5, 9, -1}));
+    EXPECT_EQ(a->FindByName("9"), 5);
+    EXPECT_EQ(a->FindByName("8"), -1);
+
+    ASSERT_EQ(a->ReplaceItems(*c, false), 0);
+    EXPECT_EQ(IdsOf(*a), (std::vector<int>{1, 2}));
+    ASSERT_EQ(a->Absorb(*b), 0);
+    EXPECT_EQ(IdsOf(*a), (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(a->TotalCount(), 4);
+    EXPECT_EQ(b->ItemCount(), 0);
+}
+
+TEST(RecordListMembers, RemovingAMemberAndTheKeepTotalFlag) {
+    std::unique_ptr<CS3Index> a(ListOf({1, 2, 3}));
+    ASSERT_EQ(a->RemoveItemAt(1), 0);
+    EXPECT_EQ(IdsOf(*a), (std::vector<int>{1, 3}));
+    EXPECT_EQ(a->TotalCount(), 2);
+    a->SetKeepTotal(true);
+    ASSERT_EQ(a->RemoveItemAt(0), 0);
+    EXPECT_EQ(a->TotalCount(), 2);
+    EXPECT_EQ(a->RemoveItemAt(5), -99);
+}
+
+TEST(RecordListMembers, IdentifiersTravelThroughAStoreRow) {
+    std::unique_ptr<CS3Index> a(ListOf({7, 8, 7}));
+    CS3Data store;
+    ASSERT_EQ(a->SaveToStore("members", store, true), 0);
+    store.AddSubItem("_lastid", false, nullptr);
+    std::unique_ptr<CS3Index> b(new CS3Index());
+    ASSERT_EQ(b->LoadFromStore("members", store), 0);
+    EXPECT_EQ(IdsOf(*b), (std::vector<int>{7, 8}));
+    EXPECT_EQ(b->LoadFromStore("missing", store), -110);
+}
+
+// --- Name-value record sets. ---
+
+class ItemSet : public CS3DBNURecords {
+public:
+    int TableName(NUString& buffer) override { return buffer.Set("TM_ITEM"); }
+    int PrepareSelect(CS3DataDB& buffer) override {
+        AppendItem(buffer.SelectList(), "ID", "", 1);
+        AppendItem(buffer.SelectList(), "Name", "", 1);
+        return AppendItem(buffer.OrderList(), "ID", "1", 1);
+    }
+    int AddKeyConditions(CS3DataDB& buffer) override {
+        return from.empty() ? 0 : SetItem(buffer.GeList(), "ID", from.c_str(), 1);
+    }
+    std::string from;
+};
+
+TEST(RecordSetCount, TheCompanyTermAndTheOrderAreLeftOut) {
+    EXPECT_EQ(
+        CountConditionOf("SELECT * FROM T WHERE a>=1 AND x.SID_CORPORATE=1 AND ID=5 ORDER BY x"),
+        "a>=1 AND ID=5");
+    EXPECT_EQ(CountConditionOf("SELECT * FROM T WHERE a=1 AND SID_CORPORATE=1 ORDER BY b"), "a=1");
+    EXPECT_EQ(CountConditionOf("SELECT * FROM T WHERE SID_CORPORATE=1"), "");
+    EXPECT_EQ(CountConditionOf("SELECT * FROM T"), "");
+}
+
+TEST_F(RecordListDb, ARecordSetPageIsCountedAndReadIntoNameValueRows) {
+    Open(45);
+    ItemSet set;
+    set.SetPage(40, 20);
+    ASSERT_EQ(set.LoadFirst(), 0);
+    EXPECT_EQ(set.TotalCount(), 45);
+    ASSERT_EQ(set.RowCount(), 5);
+    ASSERT_EQ(set.ColumnCount(), 2);
+    EXPECT_STREQ(set.ColumnName(1), "Name");
+    EXPECT_STREQ(set.Value(0, "name"), "n41");
+    EXPECT_STREQ(set.ValueAt(4, 0), "45");
+    EXPECT_EQ(CountStatements("select top 60 ID,Name FROM TM_ITEM"), 1);
+
+    ItemSet later;
+    later.from = "10";
+    later.SetPage(0, 20);
+    ASSERT_EQ(later.LoadFirst(), 0);
+    EXPECT_EQ(later.TotalCount(), 36);
+    EXPECT_EQ(later.RowCount(), 20);
+    EXPECT_STREQ(later.Value(0, "ID"), "10");
+
+    ItemSet all;
+    ASSERT_EQ(all.LoadFirst(), 0);
+    EXPECT_EQ(all.RowCount(), 45);
+    EXPECT_EQ(all.TotalCount(), 45);
+}
+
+TEST(RecordSetRows, RowsAndColumnsByNameOrPosition) {
+    CS3NURecords set;
+    int row = set.AddRow();
+    ASSERT_EQ(row, 0);
+    ASSERT_EQ(set.SetValue(row, "ID", "4"), 0);
+    ASSERT_EQ(set.SetValue(row, "Name", "four"), 0);
+    ASSERT_EQ(set.SetValue(row, "name", "FOUR"), 0);
+    ASSERT_EQ(set.AddRow(), 1);
+    EXPECT_EQ(set.ColumnCount(), 2);
+    EXPECT_STREQ(set.Value(0, "NAME"), "FOUR");
+    EXPECT_STREQ(set.Value(1, "Name"), "");
+    EXPECT_EQ(set.RemoveColumn("id"), 0);
+    EXPECT_EQ(set.RemoveColumn("id"), -110);
+    EXPECT_STREQ(set.Value(0, "ID"), "");
+    EXPECT_EQ(set.RemoveRow(0), 0);
+    EXPECT_EQ(set.RowCount(), 1);
+    EXPECT_EQ(set.RemoveRow(3), -99);
+}
+
+}  // namespace
