@@ -17,8 +17,12 @@ char gZoneDaylight[kZoneTextSize];
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// Copies text into out, cut to fit size bytes with the terminating zero.
 void CopyCut(char* out, const char* text, size_t size) {
-    snprintf(out, size, "%s", text);
+    if (size == 0) return;
+    size_t n = 0;
+    for (; n + 1 < size && text[n]; ++n) out[n] = text[n];
+    out[n] = '\0';
 }
 
 // A text read as a decimal number the way the C library does ("12x" is 12,
