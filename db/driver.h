@@ -156,3 +156,6 @@ std::unique_ptr<DBDriver> CreateOdbcDriver(const DBDriverSettings& settings);
 // ";", "{" or "}" is braced with "}" doubled, so no value can add an
 // attribute. The text holds the password: never log it.
 std::string BuildOdbcConnectionString(const std::string& driver, const DBConnectData& data);
+// The framework's column type for an ODBC SQL data type (kDBTypeEmpty for
+// types it does not name).
+int OdbcColumnType(int odbcType);

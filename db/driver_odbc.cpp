@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "db/driver.h"
+#include "db/platform.h"
 #include "db/utf16.h"
 
 static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "ODBC wide characters must be UTF-16 units");
@@ -30,7 +31,9 @@ std::string AttributeValue(const std::string& value, bool alwaysBrace) {
     return braced + "}";
 }
 
-int ColumnType(SQLSMALLINT odbcType) {
+}  // namespace
+
+int OdbcColumnType(int odbcType) {
     switch (odbcType) {
         case SQL_WCHAR:
             return kDBTypeWChar;
@@ -78,6 +81,8 @@ int ColumnType(SQLSMALLINT odbcType) {
             return kDBTypeEmpty;
     }
 }
+
+namespace {
 
 bool IsWide(SQLSMALLINT odbcType) {
     return odbcType == SQL_WCHAR || odbcType == SQL_WVARCHAR || odbcType == SQL_WLONGVARCHAR;
@@ -164,6 +169,7 @@ int OdbcDriver::Open(const DBConnectData& data, int connectTimeoutSeconds) {
     ClearErrors();
     Close();
     if (env == SQL_NULL_HENV) {
+        DBUseUtf8CharacterSet();
         if (!Succeeded(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env))) {
             env = SQL_NULL_HENV;
             return Fail(kDBDriverFailed, "ODBC driver manager not available");
@@ -354,7 +360,7 @@ int OdbcDriver::ReadRows(SQLHSTMT statement, SQLSMALLINT columns,
             text.clear();
         }
         wide[static_cast<size_t>(c - 1)] = IsWide(type);
-        rows->AddColumn(std::move(text), ColumnType(type));
+        rows->AddColumn(std::move(text), OdbcColumnType(type));
     }
     while (true) {
         SQLRETURN rc = SQLFetch(statement);

@@ -1,5 +1,6 @@
-// OS services of the database units: pausing and process environment
-// variables. Implemented per platform (platform_posix.cpp).
+// OS services of the database units: pausing, process environment
+// variables and the process's character set. Implemented per platform
+// (platform_posix.cpp).
 #pragma once
 
 #include <string>
@@ -10,3 +11,8 @@ void DBSleepSeconds(int seconds);
 bool DBGetEnvVar(const char* name, std::string* value);
 // Sets a process environment variable. 0, or -1 when the system refuses.
 int DBSetEnvVar(const char* name, const char* value);
+// Makes the process's character set UTF-8 unless it already is, so that the
+// ODBC driver manager converts texts for drivers without wide-character
+// entry points as UTF-8, the framework's database text. Only the character
+// classification category changes. False when no UTF-8 locale exists.
+bool DBUseUtf8CharacterSet();

@@ -1,5 +1,8 @@
 // POSIX side of the database units' OS services.
+#include <langinfo.h>
+#include <locale.h>
 #include <stdlib.h>
+#include <string.h>
 #include <time.h>
 
 #include <cerrno>
@@ -23,4 +26,10 @@ bool DBGetEnvVar(const char* name, std::string* value) {
 int DBSetEnvVar(const char* name, const char* value) {
     if (!name || !value) return -1;
     return setenv(name, value, 1) == 0 ? 0 : -1;
+}
+
+bool DBUseUtf8CharacterSet() {
+    const char* codeset = nl_langinfo(CODESET);
+    if (codeset && (strcmp(codeset, "UTF-8") == 0 || strcmp(codeset, "utf8") == 0)) return true;
+    return setlocale(LC_CTYPE, "C.UTF-8") != nullptr || setlocale(LC_CTYPE, "en_US.UTF-8") != nullptr;
 }

@@ -1,0 +1,364 @@
+// The connection's rules for failures SQLite cannot produce, over a
+// scripted driver: error mapping, open retries, error reports, slow
+// statements, long-text pieces and failing transaction steps.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "db/connection.h"
+#include "db/driver.h"
+#include "support/temp_dir.h"
+#include "util/log.h"
+
+namespace {
+
+// What the scripted driver answers and what it saw.
+struct Script {
+    std::vector<DBDriverError> openErrors;  // one failing Open per entry
+    DBDriverError executeError;
+    bool failExecute = false;
+    bool failWithoutList = false;
+    bool failBegin = false;
+    bool failCommit = false;
+    bool failRollback = false;
+    bool failClose = false;
+    int executeMillis = 0;
+    long long affected = 1;
+    int opens = 0;
+    int begins = 0;
+    std::vector<DBParam> params;
+    int timeout = -2;
+    bool procedure = false;
+};
+Script script;
+
+class ScriptedDriver final : public DBDriver {
+public:
+    const char* Name() const override { return "Scripted"; }
+    int Open(const DBConnectData&, int) override {
+        ClearErrors();
+        size_t attempt = static_cast<size_t>(script.opens++);
+        if (attempt < script.openErrors.size()) {
+            return FailWith(kDBDriverFailed, script.openErrors[attempt]);
+        }
+        open = true;
+        return 0;
+    }
+    bool IsOpen() override { return open; }
+    int Close() override {
+        ClearErrors();
+        open = false;
+        return script.failClose ? Fail(kDBDriverFailed, "close refused") : 0;
+    }
+    int Execute(const std::string&, bool procedure, const std::vector<DBParam>& params, int timeout,
+                std::unique_ptr<DBRecordSet>*, long long* affected) override {
+        ClearErrors();
+        script.params = params;
+        script.timeout = timeout;
+        script.procedure = procedure;
+        if (script.executeMillis > 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(script.executeMillis));
+        }
+        if (script.failWithoutList) return Fail(-2147217900, "statement refused");
+        if (script.failExecute) return FailWith(kDBDriverFailed, script.executeError);
+        *affected = script.affected;
+        return 0;
+    }
+    int BeginTrans() override {
+        ClearErrors();
+        ++script.begins;
+        return script.failBegin ? FailWith(kDBDriverFailed, {1, "Scripted", "no begin", "HY000", 3902})
+                                : 0;
+    }
+    int CommitTrans() override {
+        ClearErrors();
+        return script.failCommit ? FailWith(kDBDriverFailed, {1, "Scripted", "no commit", "HY000", 3902})
+                                 : 0;
+    }
+    int RollbackTrans() override {
+        ClearErrors();
+        return script.failRollback
+                   ? FailWith(kDBDriverFailed, {1, "Scripted", "no rollback", "HY000", 3903})
+                   : 0;
+    }
+
+private:
+    bool open = false;
+};
+
+std::vector<int> waits;
+void RecordWait(int seconds) { waits.push_back(seconds); }
+
+int lastCallbackResult = 0;
+int lastCallbackDetail = 0;
+int Record(const char*, int result, int detail, const char*) {
+    lastCallbackResult = result;
+    lastCallbackDetail = detail;
+    return 0;
+}
+
+DBDriverError Native(int native, const char* state = "42000") {
+    return {native, "Scripted", "failure " + std::to_string(native), state, native};
+}
+
+class ConnectionRules : public ::testing::Test {
+protected:
+    void SetUp() override {
+        script = Script();
+        waits.clear();
+        RegisterDBDriver("scripted", [](const DBDriverSettings&) -> std::unique_ptr<DBDriver> {
+            return std::make_unique<ScriptedDriver>();
+        });
+        connection = std::make_unique<CdDBDriverConnection>(
+            CreateDBDriver("scripted", DBDriverSettings{}));
+        connection->connectAttempts = 1;
+        connection->waitSeconds = RecordWait;
+        connection->callback = Record;
+        log = dir.file("log.txt");
+        SetLogPath(log.c_str(), nullptr);
+    }
+
+    void Open() { ASSERT_EQ(connection->Open("vrnl", "pw", "srv", "db", -1), 0); }
+
+    TempDir dir;
+    std::string log;
+    std::unique_ptr<CdDBDriverConnection> connection;
+};
+
+TEST_F(ConnectionRules, NativeErrorsMapToStatementResults) {
+    Open();
+    struct Row {
+        int native;
+        const char* state;
+        int result;
+    };
+    const Row rows[] = {
+        {2601, "23000", -1012}, {2627, "23000", -1012}, {547, "23000", -1009},
+        {50000, "42000", -1009}, {50001, "42000", -1009}, {1205, "40001", -1015},
+        {0, "HYT00", -1010},     {170, "42000", -1016},  {515, "23000", -1043},
+        {8115, "22003", -1044},  {8152, "22001", -1014}, {7601, "42000", -1017},
+        {7619, "42000", -1018},  {208, "42S02", -1006},  {49999, "42000", -1006},
+    };
+    script.failExecute = true;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.native);
+        script.executeError = Native(row.native, row.state);
+        EXPECT_EQ(connection->Execute("update t set a = 1", nullptr, 0, nullptr, 0), row.result);
+        EXPECT_EQ(connection->LastError(), std::string(row.state) == "HYT00" ? -911 : row.native);
+        EXPECT_EQ(lastCallbackResult, row.result);
+    }
+    std::string text = ReadWholeFile(log);
+    EXPECT_NE(text.find("DB access:sql[update t set a = 1]sts[208]err[failure 208]\n"),
+              std::string::npos);
+    EXPECT_NE(text.find("DB access:sql[update t set a = 1]sts[49999]"), std::string::npos);
+    EXPECT_EQ(text.find("sts[2627]"), std::string::npos);
+    // One transaction for all of them: failures leave it open.
+    EXPECT_EQ(script.begins, 1);
+    EXPECT_TRUE(connection->InTransaction());
+}
+
+TEST_F(ConnectionRules, ErrorReportListsEveryEntry) {
+    Open();
+    script.failExecute = true;
+    script.executeError = Native(2627, "23000");
+    connection->Execute("insert into t values (1)", nullptr, 0, nullptr, 0);
+    std::string text = ReadWholeFile(log);
+    const char* lines[] = {"******************************[0]\n", "Error      [2627]\n",
+                           "Description[failure 2627]\n",        "Source     [Scripted]\n",
+                           "SQL State  [23000]\n",                "NativeError[2627]\n",
+                           "******************************\n"};
+    size_t at = 0;
+    for (const char* line : lines) {
+        at = text.find(line, at);
+        ASSERT_NE(at, std::string::npos) << line << text;
+    }
+    EXPECT_STREQ(connection->LastMessage(), "failure 2627");
+}
+
+TEST_F(ConnectionRules, FailureWithoutListReportsItsCode) {
+    Open();
+    script.failWithoutList = true;
+    EXPECT_EQ(connection->Execute("select x from t", nullptr, 0, nullptr, 0), -1006);
+    EXPECT_EQ(connection->LastError(), -2147217900);
+    EXPECT_STREQ(connection->LastMessage(), "statement refused");
+    std::string text = ReadWholeFile(log);
+    EXPECT_NE(text.find("Error      [80040e14]\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Message    [statement refused]\n"), std::string::npos);
+    EXPECT_NE(text.find("Source     [Scripted]\n"), std::string::npos);
+}
+
+TEST_F(ConnectionRules, LongMessagesAreCutAtACharacter) {
+    Open();
+    script.failExecute = true;
+    script.executeError = Native(208);
+    script.executeError.description = std::string(254, 'a') + "é tail";
+    connection->Execute("select 1", nullptr, 0, nullptr, 0);
+    EXPECT_EQ(std::string(connection->LastMessage()), std::string(254, 'a'));
+}
+
+TEST_F(ConnectionRules, OpenRetriesNetworkErrorsAndTimeOuts) {
+    connection->connectAttempts = 3;
+    connection->connectWaitSeconds = 7;
+    script.openErrors = {Native(11, "08001"), Native(0, "HYT00"), Native(11, "08001")};
+    EXPECT_EQ(connection->Open("vrnl", "pw", "srv", "db", 30), -1002);
+    EXPECT_EQ(script.opens, 3);
+    EXPECT_EQ(waits, (std::vector<int>{7, 7}));
+    EXPECT_EQ(connection->LastError(), 11);
+
+    script = Script();
+    waits.clear();
+    script.openErrors = {Native(11, "08001"), Native(18456, "28000")};
+    EXPECT_EQ(connection->Open("vrnl", "pw", "srv", "db", 30), -1001);
+    EXPECT_EQ(script.opens, 2);
+    EXPECT_EQ(waits, (std::vector<int>{7}));
+
+    script = Script();
+    script.openErrors = {Native(11, "08001")};
+    EXPECT_EQ(connection->Open("vrnl", "pw", "srv", "db", 30), 0);
+    EXPECT_EQ(connection->GetCommandTimeout(), 30);
+}
+
+TEST_F(ConnectionRules, LongTextsGoInPiecesAfterTheTextParameter) {
+    Open();
+    std::string hundredK(100000, 'x');
+    std::string small = "short";
+    char* longParams[] = {hundredK.data(), nullptr, small.data()};
+    ASSERT_EQ(connection->Execute("update t set a = ?, b = ?, c = ?", "12", 0, longParams, 3), 0);
+    ASSERT_EQ(script.params.size(), 3u);
+    EXPECT_EQ(script.params[0].type, DBParam::Type::Char);
+    EXPECT_EQ(script.params[0].text, "12");
+    ASSERT_EQ(script.params[1].chunks.size(), 3u);
+    EXPECT_EQ(script.params[1].chunks[0].size(), 40959u);
+    EXPECT_EQ(script.params[1].chunks[1].size(), 40959u);
+    EXPECT_EQ(script.params[1].chunks[2].size(), 18082u);
+    ASSERT_EQ(script.params[2].chunks.size(), 1u);
+    EXPECT_EQ(script.params[2].chunks[0], u"short");
+}
+
+TEST_F(ConnectionRules, APieceNeverEndsInsideASurrogatePair) {
+    Open();
+    // 40958 ASCII units, then a character of two units across the boundary.
+    std::string text = std::string(40958, 'x') + "😀" + "y";
+    char* longParams[] = {text.data()};
+    ASSERT_EQ(connection->Execute("update t set a = ?", nullptr, 0, longParams, 1), 0);
+    ASSERT_EQ(script.params.size(), 1u);
+    ASSERT_EQ(script.params[0].chunks.size(), 2u);
+    EXPECT_EQ(script.params[0].chunks[0].size(), 40958u);
+    EXPECT_EQ(script.params[0].chunks[1].size(), 3u);
+}
+
+TEST_F(ConnectionRules, CommandTimeOutReachesTheDriver) {
+    Open();
+    connection->Execute("select 1", nullptr, 0, nullptr, 0);
+    EXPECT_EQ(script.timeout, -1);
+    connection->SetCommandTimeout(0);
+    connection->Execute("select 1", nullptr, 0, nullptr, 0);
+    EXPECT_EQ(script.timeout, 0);
+    // A procedure takes the time-out only when it is above 0.
+    char* none[] = {nullptr};
+    connection->ExecuteProcedure("sp", none, none, nullptr);
+    EXPECT_EQ(script.timeout, -1);
+    EXPECT_TRUE(script.procedure);
+    connection->SetCommandTimeout(5);
+    connection->ExecuteProcedure("sp", none, none, nullptr);
+    EXPECT_EQ(script.timeout, 5);
+}
+
+TEST_F(ConnectionRules, SlowStatementsGoToTheWarningFile) {
+    std::string trace = dir.file("sql.txt");
+    connection->SetTracePath(trace.c_str());
+    Open();
+    script.executeMillis = 150;
+    connection->Execute("select slow", "p1", 0, nullptr, 0);
+    script.executeMillis = 0;
+    connection->Execute("select quick", nullptr, 0, nullptr, 0);
+    std::string warn = ReadWholeFile(trace + ".warn");
+    std::string text = ReadWholeFile(trace);
+    EXPECT_NE(warn.find(" \"select slow\"\n"), std::string::npos) << warn;
+    EXPECT_EQ(warn.find("select quick"), std::string::npos);
+    EXPECT_NE(text.find(" \"select slow\"\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("param=[p1]\n"), std::string::npos);
+    EXPECT_NE(text.find(" \"select quick\"\n"), std::string::npos);
+}
+
+TEST_F(ConnectionRules, SlowStatementsWithoutTraceWarnInTheLog) {
+    connection->slowWarn = true;
+    Open();
+    script.executeMillis = 150;
+    connection->Execute("select slow", nullptr, 0, nullptr, 0);
+    std::string text = ReadWholeFile(log);
+    EXPECT_NE(text.find("[WARN] "), std::string::npos) << text;
+    EXPECT_NE(text.find(" \"select slow\"\n"), std::string::npos);
+}
+
+TEST_F(ConnectionRules, ProcedureTraceListsParametersAndFailuresAreNotMapped) {
+    std::string trace = dir.file("sql.txt");
+    connection->SetTracePath(trace.c_str());
+    Open();
+    char* names[] = {const_cast<char*>("@id"), const_cast<char*>("@name"), nullptr};
+    char* values[] = {const_cast<char*>("5"), const_cast<char*>("x")};
+    int isInteger[] = {1, 0};
+    EXPECT_EQ(connection->ExecuteProcedure("sp_get", names, values, isInteger), 0);
+    ASSERT_EQ(script.params.size(), 2u);
+    EXPECT_EQ(script.params[0].type, DBParam::Type::Integer);
+    EXPECT_EQ(script.params[1].name, "@name");
+    EXPECT_FALSE(connection->InTransaction());
+    script.failExecute = true;
+    script.executeError = Native(2627, "23000");
+    EXPECT_EQ(connection->ExecuteProcedure("sp_get", names, values, isInteger), -1006);
+    EXPECT_EQ(lastCallbackResult, -1006);
+    std::string text = ReadWholeFile(trace);
+    EXPECT_NE(text.find("[@id]=[1]\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("[@name]=[0]\n"), std::string::npos);
+    EXPECT_NE(text.find("DB access:sql[sp_get]sts[2627]"), std::string::npos);
+}
+
+TEST_F(ConnectionRules, FailingTransactionStepsKeepTheirState) {
+    Open();
+    script.failBegin = true;
+    EXPECT_EQ(connection->Execute("update t set a = 1", nullptr, 0, nullptr, 0), -1019);
+    EXPECT_EQ(lastCallbackResult, -1019);
+    EXPECT_EQ(lastCallbackDetail, 3902);
+    EXPECT_FALSE(connection->InTransaction());
+    script.failBegin = false;
+    EXPECT_EQ(connection->Execute("update t set a = 1", nullptr, 0, nullptr, 0), 0);
+    script.failCommit = true;
+    EXPECT_EQ(connection->Commit(), -1004);
+    EXPECT_TRUE(connection->InTransaction());
+    script.failRollback = true;
+    EXPECT_EQ(connection->Rollback(3), -1005);
+    EXPECT_EQ(lastCallbackResult, -1005);
+    EXPECT_TRUE(connection->InTransaction());
+    script.failRollback = false;
+    EXPECT_EQ(connection->Rollback(3), 0);
+    EXPECT_EQ(lastCallbackDetail, 3);
+    EXPECT_FALSE(connection->InTransaction());
+}
+
+TEST_F(ConnectionRules, CloseFailureIsReported) {
+    std::string trace = dir.file("sql.txt");
+    connection->SetTracePath(trace.c_str());
+    Open();
+    script.failClose = true;
+    EXPECT_EQ(connection->Close(), -1003);
+    EXPECT_NE(ReadWholeFile(trace).find("\"DB close error\"\n"), std::string::npos);
+    EXPECT_STREQ(connection->LastMessage(), "close refused");
+}
+
+TEST_F(ConnectionRules, UpdateAndDeleteCountOthersDoNot) {
+    Open();
+    script.affected = 4;
+    EXPECT_EQ(connection->Execute("DELETE FROM t", nullptr, 0, nullptr, 0), 0);
+    EXPECT_EQ(connection->RowsAffected(), 4);
+    EXPECT_EQ(lastCallbackDetail, 4);
+    EXPECT_EQ(connection->Execute("insert into t values (1)", nullptr, 0, nullptr, 0), 0);
+    EXPECT_EQ(connection->RowsAffected(), 0);
+    EXPECT_EQ(lastCallbackDetail, 0);
+    script.affected = 0;
+    // Only the lower- or upper-case word followed by a blank counts.
+    EXPECT_EQ(connection->Execute("Update t set a = 1", nullptr, 0, nullptr, 0), 0);
+    EXPECT_EQ(connection->Execute("update t set a = 1", nullptr, 0, nullptr, 0), -1110);
+}
+
+}  // namespace

@@ -1,0 +1,198 @@
+// The ODBC driver through the driver manager against SQLite's ODBC driver,
+// registered in a test-local driver list, with statements both dialects
+// accept.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "db/connection.h"
+#include "db/driver.h"
+#include "db/platform.h"
+#include "support/sqlite_db.h"
+#include "support/temp_dir.h"
+#include "util/log.h"
+
+namespace {
+
+const char kDriverName[] = "SQLite3 Test";
+
+// SQLite's ODBC driver library, wherever the system keeps it; "" when
+// it is not installed.
+std::string FindSqliteOdbcLibrary() {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    for (const char* root : {"/usr/lib", "/usr/lib64", "/usr/local/lib"}) {
+        for (const char* sub : {"", "/odbc"}) {
+            fs::path direct = fs::path(root + std::string(sub)) / "libsqlite3odbc.so";
+            if (fs::exists(direct, ec)) return direct.string();
+        }
+        for (fs::directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
+            fs::path candidate = it->path() / "odbc" / "libsqlite3odbc.so";
+            if (fs::exists(candidate, ec)) return candidate.string();
+        }
+    }
+    return "";
+}
+
+const char kSchema[] =
+    "CREATE TABLE t (id INTEGER PRIMARY KEY, name NVARCHAR(50) NOT NULL, amount DECIMAL(10,2),"
+    " memo NTEXT);"
+    "INSERT INTO t VALUES (1, 'one', 12.5, 'long text'), (2, 'two', NULL, NULL);";
+
+class OdbcDriverTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string library = FindSqliteOdbcLibrary();
+        if (library.empty()) GTEST_SKIP() << "SQLite's ODBC driver is not installed";
+        ASSERT_TRUE(WriteWholeFile(dir.file("odbcinst.ini"), std::string("[") + kDriverName +
+                                                                 "]\nDriver=" + library + "\n"));
+        ASSERT_EQ(DBSetEnvVar("ODBCSYSINI", dir.path().c_str()), 0);
+        ASSERT_EQ(DBSetEnvVar("ODBCINSTINI", "odbcinst.ini"), 0);
+        dbPath = dir.file("odbc.db");
+        ASSERT_EQ(MakeSqliteDb(dbPath, kSchema), "");
+        log = dir.file("log.txt");
+        SetLogPath(log.c_str(), nullptr);
+        connection.reset(CreateDBConnection("odbc", "", kDriverName));
+        connection->connectAttempts = 1;
+        connection->connectWaitSeconds = 5;
+    }
+
+    int Open() { return connection->Open("vrnl", "secret", "localhost", dbPath.c_str(), 10); }
+
+    std::string Value(int index, int* kind = nullptr) {
+        char* out = nullptr;
+        int k = -1;
+        EXPECT_EQ(connection->GetValue(&out, index, &k), 0);
+        if (kind) *kind = k;
+        std::string text = out ? out : "NULL";
+        delete[] out;
+        return text;
+    }
+
+    TempDir dir;
+    std::string dbPath;
+    std::string log;
+    std::unique_ptr<CdDBConnection> connection;
+};
+
+TEST_F(OdbcDriverTest, OpensExecutesAndFetches) {
+    ASSERT_EQ(Open(), 0);
+    EXPECT_TRUE(connection->IsOpen());
+    ASSERT_EQ(connection->Execute("select id, name, amount, memo from t order by id", nullptr, 0,
+                                  nullptr, 0),
+              0);
+    EXPECT_EQ(connection->FieldCount(), 4);
+    char name[256];
+    ASSERT_EQ(connection->FieldName(name, 1), 0);
+    EXPECT_STREQ(name, "name");
+    // SQLite's ODBC driver reports these columns as plain text; the kinds of
+    // wide and decimal types are checked against the type table below.
+    EXPECT_EQ(Value(0), "1");
+    EXPECT_EQ(Value(1), "one");
+    EXPECT_EQ(Value(2), "12.5");
+    EXPECT_EQ(Value(3), "long text");
+    ASSERT_EQ(connection->MoveNext(), 0);
+    EXPECT_EQ(Value(2), "NULL");
+    EXPECT_EQ(Value(3), "NULL");
+    ASSERT_EQ(connection->MoveNext(), 0);
+    EXPECT_TRUE(connection->IsEOF());
+}
+
+TEST_F(OdbcDriverTest, WideTextRoundTrips) {
+    ASSERT_EQ(Open(), 0);
+    const std::string wide = "日本語テキスト 😀 ü";
+    std::string longText(100000, 'x');
+    longText.replace(40957, wide.size(), wide);
+    char* params[] = {longText.data(), const_cast<char*>(wide.c_str())};
+    ASSERT_EQ(connection->Execute("insert into t (id, name, memo) values (?, ?, ?)", "3", 0, params,
+                                  2),
+              0);
+    ASSERT_EQ(connection->Execute("update t set name = '名前' where id = 1", nullptr, 0, nullptr, 0),
+              0);
+    ASSERT_EQ(connection->Commit(), 0);
+    ASSERT_EQ(connection->Execute("select name, memo from t where id = ?", "3", 0, nullptr, 0), 0);
+    ASSERT_FALSE(connection->IsEOF());
+    EXPECT_TRUE(Value(0) == longText);
+    EXPECT_EQ(Value(1), wide);
+    ASSERT_EQ(connection->Execute("select name from t where id = 1", nullptr, 0, nullptr, 0), 0);
+    EXPECT_EQ(Value(0), "名前");
+    EXPECT_EQ(SqliteScalar(dbPath, "select length(cast(name as blob)) from t where id = 3"),
+              "100000");
+}
+
+TEST_F(OdbcDriverTest, TransactionsCommitAndRollBack) {
+    ASSERT_EQ(Open(), 0);
+    ASSERT_EQ(connection->Execute("update t set name = 'uno' where id = 1", nullptr, 0, nullptr, 0),
+              0);
+    EXPECT_EQ(connection->RowsAffected(), 1);
+    ASSERT_EQ(connection->Rollback(0), 0);
+    EXPECT_EQ(SqliteScalar(dbPath, "select name from t where id = 1"), "one");
+    EXPECT_EQ(connection->Execute("update t set name = 'x' where 1=0", nullptr, 0, nullptr, 0),
+              -1110);
+    ASSERT_EQ(connection->Execute("update t set name = 'uno' where id = 1", nullptr, 0, nullptr, 0),
+              0);
+    ASSERT_EQ(connection->Commit(), 0);
+    EXPECT_EQ(SqliteScalar(dbPath, "select name from t where id = 1"), "uno");
+    // Back in autocommit: a statement without transaction is visible at once.
+    connection->noTransactions = true;
+    ASSERT_EQ(connection->Execute("delete from t where id = 2", nullptr, 0, nullptr, 0), 0);
+    EXPECT_EQ(SqliteScalar(dbPath, "select count(*) from t"), "1");
+}
+
+TEST_F(OdbcDriverTest, ErrorsCarryTheDiagnostics) {
+    ASSERT_EQ(Open(), 0);
+    EXPECT_EQ(connection->Execute("select * from nosuch", nullptr, 0, nullptr, 0), -1006);
+    EXPECT_NE(connection->LastError(), 0);
+    EXPECT_NE(std::string(connection->LastMessage()).find("nosuch"), std::string::npos)
+        << connection->LastMessage();
+    std::string text = ReadWholeFile(log);
+    EXPECT_NE(text.find("Source     [ODBC]\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("SQL State  ["), std::string::npos);
+    EXPECT_NE(text.find("DB access:sql[select * from nosuch]"), std::string::npos);
+    EXPECT_LT(connection->Execute("insert into t (id, name) values (1, 'dup')", nullptr, 0, nullptr,
+                                  0),
+              -1000);
+}
+
+TEST_F(OdbcDriverTest, UnknownDriverFailsToOpen) {
+    std::unique_ptr<CdDBConnection> other(CreateDBConnection("odbc", "", "No Such Driver"));
+    other->connectAttempts = 1;
+    EXPECT_EQ(other->Open("vrnl", "secret", "srv", dbPath.c_str(), 5), -1001);
+    EXPECT_STRNE(other->LastMessage(), "");
+    EXPECT_EQ(ReadWholeFile(log).find("secret"), std::string::npos);
+}
+
+TEST_F(OdbcDriverTest, SeparatorsInValuesKeepTheConnectionData) {
+    // Braced values reach the driver whole; the database stays the one named.
+    std::string other = dir.file("other.db");
+    std::string user = "vrnl;Database=" + other;
+    ASSERT_EQ(connection->Open(user.c_str(), "p;w}d{", "localhost", dbPath.c_str(), 10), 0);
+    ASSERT_EQ(connection->Execute("select count(*) from t", nullptr, 0, nullptr, 0), 0);
+    EXPECT_EQ(Value(0), "2");
+    EXPECT_FALSE(std::filesystem::exists(other));
+}
+
+TEST(OdbcColumnTypes, WideAndDecimalTypesKeepTheirNumbers) {
+    EXPECT_EQ(OdbcColumnType(-8), kDBTypeWChar);          // SQL_WCHAR
+    EXPECT_EQ(OdbcColumnType(-9), kDBTypeVarWChar);       // SQL_WVARCHAR
+    EXPECT_EQ(OdbcColumnType(-10), kDBTypeLongVarWChar);  // SQL_WLONGVARCHAR
+    EXPECT_EQ(OdbcColumnType(3), kDBTypeNumeric);         // SQL_DECIMAL
+    EXPECT_EQ(OdbcColumnType(2), kDBTypeNumeric);         // SQL_NUMERIC
+    EXPECT_EQ(OdbcColumnType(12), kDBTypeVarChar);        // SQL_VARCHAR
+    EXPECT_EQ(OdbcColumnType(4), kDBTypeInteger);         // SQL_INTEGER
+    EXPECT_EQ(OdbcColumnType(9999), kDBTypeEmpty);
+}
+
+TEST(OdbcConnectionString, ValuesAreBracedWhenNeeded) {
+    DBConnectData data{"vrnl", "pmxq", "db1\\inst", "vrnldb"};
+    EXPECT_EQ(BuildOdbcConnectionString("FreeTDS", data),
+              "Driver={FreeTDS};Server=db1\\inst;Database=vrnldb;UID=vrnl;PWD=pmxq;");
+    data.password = "a;b}c{";
+    data.user = "u;x";
+    EXPECT_EQ(BuildOdbcConnectionString("My {Driver}", data),
+              "Driver={My {Driver}}};Server=db1\\inst;Database=vrnldb;UID={u;x};PWD={a;b}}c{};");
+}
+
+}  // namespace
