@@ -11,6 +11,7 @@ class CdDBConnection;
 class Zi18nLangList;
 class Zi18nLang;
 class Zi18nTZList;
+class Zi18nTZ;
 class CXioCIndexTimeZone;
 class ZioObjLangList;
 class CXioOffice;
@@ -204,6 +205,24 @@ public:
     CdDBConnection* Connection() const { return connection; }
     CS3User* CurrentUser() const { return currentUser; }
 
+    // Catalog and time-zone objects (owned; see env/catalog.h and
+    // env/timezone.h), null until created.
+    Zi18nLangList* LangList() const { return langList; }
+    void SetCurrentLang(Zi18nLang* lang) { currentLang = lang; }
+    Zi18nTZList* TZCache() const { return tzCache; }
+    CXioCIndexTimeZone* TZList() const { return tzList; }
+    ZioObjLangList* LangIdList() const { return langIdList; }
+    CXioOffice* Office() const { return office; }
+    // Zones remembered by the time-zone operations (pointing into the
+    // cache) and the daylight-saving minutes in force.
+    struct TimeZoneState {
+        Zi18nTZ* office = nullptr;
+        Zi18nTZ* user = nullptr;
+        Zi18nTZ* inForce = nullptr;
+        NUString dstMinutes;
+    };
+    TimeZoneState& TZState() { return tzState; }
+
 private:
     friend int ReadConfiguration(const char* home);
     friend int DecorateLogNames(const char* programPath);
@@ -247,6 +266,7 @@ private:
     Zi18nTZList* tzCache = nullptr;
     CXioCIndexTimeZone* tzList = nullptr;
     ZioObjLangList* langIdList = nullptr;
+    TimeZoneState tzState;
     // Office and login settings.
     CXioOffice* office = nullptr;
     AppIoLoginSetting* loginSettings = nullptr;

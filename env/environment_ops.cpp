@@ -14,12 +14,6 @@ int CMSioObjApp::DeleteUser(CS3User** user) {
     return 0;
 }
 
-int CMSioObjApp::CreateTZCache() { return -10; }
-void CMSioObjApp::ReleaseTZCache() {}
-int CMSioObjApp::CreateTZList() { return -10; }
-void CMSioObjApp::ReleaseTZList() {}
-int CMSioObjApp::CreateLangIdList() { return -10; }
-void CMSioObjApp::ReleaseLangIdList() {}
 int CMSioObjApp::MessageByKey(const char* key, const char** text, const char*) {
     if (!key || !text) return -99;
     *text = nullptr;

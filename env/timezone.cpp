@@ -1,59 +1,241 @@
-// Time-zone records, the time-zone list and the cache of zones.
+// Time-zone records with their display names, the list of all zones and
+// the cache of zones by identifier.
 #include "env/timezone.h"
 
+#include <cerrno>
 #include <cstring>
+#include <new>
+#include <string>
 
-#include "util/nu_string.h"
+#include "cs3base/record_io.h"
+#include "db/session.h"
+#include "env/environment.h"
+#include "util/log.h"
+#include "util/nv_file.h"
+#include "util/utf8_text.h"
+
+namespace {
+
+const char kUnitRecord[] = "cxiolctimezone";
+const char kUnitZone[] = "cxioctimezone";
+const char kUnitIndex[] = "cxiocindextimezone";
+const char kUnitCache[] = "Zi18nTZList";
+
+// Copies text into a fixed field of size bytes, cut to size - 1 bytes.
+template <size_t N>
+void CopyCut(char (&field)[N], const char* text) {
+    size_t length = text ? strnlen(text, N - 1) : 0;
+    if (length) memcpy(field, text, length);
+    field[length] = '\0';
+}
+
+}  // namespace
+
+// ---- CXioCObjTmzList ----
+
+CXioCObjTmzList::CXioCObjTmzList() : CMSioObj(kTimeZoneNameFile, false) {
+    CMSioObjApp* env = AppEnvironment();
+    directory.Format("%slocal/%s", env ? env->HomeDir() : "", "ja_JP");
+}
+
+int CXioCObjTmzList::Load() {
+    NUFileIO reader;
+    reader.noLock = true;
+    reader.SetSeparator('=');
+    return reader.Read(this, false, false);
+}
+
+const char* CXioCObjTmzList::NameOf(const char* zoneId) {
+    char* value = nullptr;
+    if (!zoneId || FindValue(zoneId, &value) != 0) return nullptr;
+    return value ? value : "";
+}
+
+// ---- CXioLCTimeZone ----
 
 CXioLCTimeZone::CXioLCTimeZone() : offset(64) { id.SetTextMode(1); }
-int CXioLCTimeZone::SetField(const char*, const char*) { return kRecUnknownField; }
+
+int CXioLCTimeZone::SetField(const char* name, const char* text) {
+    if (EqualsNoCase(name, "TIME_OFFSET")) return offset.Set(text);
+    return kRecUnknownField;
+}
+
 void CXioLCTimeZone::ClearFields() {
     CS3Object::ClearFields();
     offset.Clear();
 }
+
 int CXioLCTimeZone::TableName(NUString& buffer) { return buffer.Set("LTM_TIMEZONE"); }
-int CXioLCTimeZone::GetFields(CS3Data&) { return 0; }
+
+int CXioLCTimeZone::GetFields(CS3Data& buffer) {
+    int r = buffer.GetColumn("TIME_OFFSET", offset);
+    if (r != 0) TraceError("[%s:%d]ret[%d]", kUnitRecord, __LINE__, r);
+    return r;
+}
+
 int CXioLCTimeZone::IdColumn(NUString& buffer) { return buffer.Set("id"); }
 
+// ---- CXioCTimeZone ----
+
 CXioCTimeZone::CXioCTimeZone() : displayName(0) {}
+
 int CXioCTimeZone::SetField(const char* name, const char* text) {
+    if (EqualsNoCase(name, "tmzname")) return displayName.Set(text);
     return CXioLCTimeZone::SetField(name, text);
 }
+
 void CXioCTimeZone::ClearFields() {
     CXioLCTimeZone::ClearFields();
     displayName.Clear();
 }
-int CXioCTimeZone::AfterLoad(CS3DataDB&) { return 0; }
-int CXioCTimeZone::SetDisplayName(const char* name) { return displayName.Set(name); }
 
-CXioCIndexTimeZone::CXioCIndexTimeZone(bool withNames) : withNames(withNames) {}
-CXioCIndexTimeZone::~CXioCIndexTimeZone() {}
-int CXioCIndexTimeZone::Load() { return kRecNoMemory; }
+int CXioCTimeZone::AfterLoad(CS3DataDB&) {
+    CXioCObjTmzList names;
+    int r = names.Load();
+    if (r != 0 && r != -16) {
+        TraceError("[%s][%d]ret=[%d]errno=[%d]", kUnitZone, __LINE__, r, errno);
+        return kTzNameFileUnreadable;
+    }
+    const char* name = names.NameOf(IdText());
+    if (!name) return 0;
+    return SetDisplayName(name);
+}
+
+int CXioCTimeZone::SetDisplayName(const char* name) {
+    std::string zone = Offset();
+    while (!zone.empty() && strchr(" \t\r\n", zone.back())) zone.pop_back();
+    std::string hours = zone.substr(0, 3);
+    std::string minutes = zone.size() > 3 ? zone.substr(3) : "";
+    std::string text = "(UTC" + hours + ":" + minutes + ") " + (name ? name : "");
+    return displayName.Set(text.c_str());
+}
+
+// ---- CXioCIndexTimeZone ----
+
+CXioCIndexTimeZone::CXioCIndexTimeZone(bool names) : withNames(names) {}
+
+CXioCIndexTimeZone::~CXioCIndexTimeZone() { Clear(); }
+
+void CXioCIndexTimeZone::Clear() {
+    for (int i = 0; i < count; ++i) delete members[i];
+    delete[] members;
+    members = nullptr;
+    count = 0;
+}
+
+int CXioCIndexTimeZone::Load() {
+    Clear();
+    int r = ReadRows();
+    if (r != 0) {
+        TraceError("[%s][%d]ret=[%d]errno=[%d]", kUnitIndex, __LINE__, r, errno);
+        Clear();
+        return r;
+    }
+    if (!withNames || count == 0) return 0;
+    CXioCObjTmzList names;
+    r = names.Load();
+    if (r != 0 && r != -16) {
+        TraceError("[%s][%d]ret=[%d]errno=[%d]", kUnitIndex, __LINE__, r, errno);
+        return kTzListNameFileUnreadable;
+    }
+    for (int i = 0; i < count; ++i) {
+        const char* name = names.NameOf(members[i]->IdText());
+        if (!name) {
+            TraceError("[%s][%d]ret=[%d]key[%s]", kUnitIndex, __LINE__, -20, members[i]->IdText());
+            return kTzNoDisplayName;
+        }
+        r = members[i]->SetDisplayName(name);
+        if (r != 0) return r;
+    }
+    return 0;
+}
+
+int CXioCIndexTimeZone::ReadRows() {
+    CXioCTimeZone probe;
+    CS3DataIO io;
+    int r = io.PrepareRead(probe);
+    CS3DataDB* buffer = nullptr;
+    if (r == 0) r = io.BufferOf(probe, &buffer);
+    if (r != 0) return r;
+    buffer->OrderList().Push("cast(TIME_OFFSET as int)", "1", kItemNumber);
+    buffer->OrderList().Push("id", "1", kItemNumber);
+    r = probe.ExecuteSelect(*buffer);
+    if (r == 0) r = DBCheckRow();
+    if (r == kRecNoRow) return 0;
+    if (r != 0) return r;
+    int capacity = 0;
+    for (; r == 0; r = buffer->NextRow()) {
+        if (count == capacity) {
+            int grown = capacity + 64;
+            CXioCTimeZone** larger = new (std::nothrow) CXioCTimeZone*[grown];
+            if (!larger) return kRecNoMemory;
+            for (int i = 0; i < count; ++i) larger[i] = members[i];
+            delete[] members;
+            members = larger;
+            capacity = grown;
+        }
+        CXioCTimeZone* zone = new (std::nothrow) CXioCTimeZone();
+        if (!zone) return kRecNoMemory;
+        int rr = buffer->GetColumn("id", zone->Id());
+        if (rr == 0) rr = zone->GetFields(*buffer);
+        if (rr != 0) {
+            delete zone;
+            return rr;
+        }
+        members[count++] = zone;
+    }
+    return r == kRecNoRow ? 0 : r;
+}
+
 int CXioCIndexTimeZone::Count() const { return count; }
-CXioCTimeZone* CXioCIndexTimeZone::At(int) { return nullptr; }
-CXioCTimeZone* CXioCIndexTimeZone::FindNoCase(const char*) { return nullptr; }
+
+CXioCTimeZone* CXioCIndexTimeZone::At(int index) {
+    return index >= 0 && index < count ? members[index] : nullptr;
+}
+
+CXioCTimeZone* CXioCIndexTimeZone::FindNoCase(const char* zoneId) {
+    if (!zoneId) return nullptr;
+    for (int i = 0; i < count; ++i) {
+        if (EqualsNoCase(members[i]->IdText(), zoneId)) return members[i];
+    }
+    return nullptr;
+}
+
+// ---- Zi18nTZ and the cache ----
 
 Zi18nTZ::Zi18nTZ(const char* idText, const char* offsetText) {
-    if (idText) std::strncpy(id, idText, sizeof(id) - 1);
-    if (offsetText) std::strncpy(offset, offsetText, sizeof(offset) - 1);
+    CopyCut(id, idText);
+    CopyCut(offset, offsetText);
 }
+
 const char* Zi18nTZ::Id() const { return id; }
 const char* Zi18nTZ::Offset() const { return offset; }
 
 Zi18nTZList::Zi18nTZList() : NURecodes(&NURecodes::DeleteAs<Zi18nTZ>) {}
-Zi18nTZ* Zi18nTZList::Find(const char*) { return nullptr; }
-Zi18nTZ* Zi18nTZList::Load(const char*) { return nullptr; }
 
-const char* ValidTimeZoneId(const char*) { return nullptr; }
-Zi18nTZ* TimeZoneById(const char*) { return nullptr; }
-Zi18nTZ* OfficeTimeZone() { return nullptr; }
-Zi18nTZ* UserTimeZone() { return nullptr; }
-int TimeZoneOffsetText(const char** out) {
-    if (out) *out = nullptr;
-    return kRecBadArgument;
+Zi18nTZ* Zi18nTZList::Find(const char* zoneId) {
+    return static_cast<Zi18nTZ*>(RecordByName(zoneId));
 }
-int SelectOfficeTimeZone() { return kTzNotFound; }
-int SelectUserTimeZone() { return kTzNotFound; }
-Zi18nTZ* TimeZoneInForce() { return nullptr; }
-const char* DstInForce() { return ""; }
-int DstMinutes(const char*) { return 0; }
+
+Zi18nTZ* Zi18nTZList::Load(const char* zoneId) {
+    if (!zoneId) return nullptr;
+    CXioLCTimeZone record;
+    if (*zoneId) {
+        int r = record.LoadByText(zoneId);
+        // An identifier too long to be a key has no row either.
+        if (r != 0 && r != kRecNoRow && r != -62) {
+            TraceDBError("[%s][%d]ret=[%d]id=[%s]", kUnitCache, __LINE__, r, zoneId);
+            return nullptr;
+        }
+    }
+    const char* offsetText = record.Offset();
+    if (!*offsetText) offsetText = kDefaultTimeZoneOffset;
+    Zi18nTZ* zone = new (std::nothrow) Zi18nTZ(zoneId, offsetText);
+    int r = zone ? AddRecord(zoneId, zone) : kRecNoMemory;
+    if (r < 0) {
+        TraceError("[%s][%d]ret=[%d]", kUnitCache, __LINE__, r);
+        delete zone;
+        return nullptr;
+    }
+    return zone;
+}

@@ -4,6 +4,7 @@
 
 #include "cs3base/field_value.h"
 #include "cs3base/record.h"
+#include "env/environment.h"
 #include "util/nv_list.h"
 
 // Offset and identifier of a zone that has no offset of its own.
@@ -16,6 +17,20 @@ constexpr int kTzNameFileUnreadable = -70002;
 constexpr int kTzNoDisplayName = -70012;
 constexpr int kTzListNameFileUnreadable = -115;
 constexpr int kTzNoCurrentUser = -11002;
+
+// The display-name file of the current language: <home>local/<language>/
+// mst_timezone.txt, "=" separated, zone identifier = display name.
+inline constexpr char kTimeZoneNameFile[] = "mst_timezone.txt";
+class CXioCObjTmzList : public CMSioObj {
+public:
+    CXioCObjTmzList();
+    // Reads the file (no lock): 0; -16 when it is missing; another reader
+    // code when it cannot be read.
+    virtual int Load();
+    // The display name of zoneId (exact match), or null. Points into the
+    // list.
+    virtual const char* NameOf(const char* zoneId);
+};
 
 // A row of "LTM_TIMEZONE": key column "id" (text) and "TIME_OFFSET", the
 // offset from UTC as "+hhmm".
@@ -80,6 +95,10 @@ public:
     virtual CXioCTimeZone* FindNoCase(const char* id);
 
 private:
+    void Clear();
+    // Reads the sorted rows into the members.
+    int ReadRows();
+
     bool withNames;
     int count = 0;
     CXioCTimeZone** members = nullptr;

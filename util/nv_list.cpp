@@ -288,3 +288,11 @@ void* NURecodes::RecordAt(int index) {
     memcpy(&record, value, sizeof record);
     return record;
 }
+
+void* NURecodes::RecordByName(const char* name) {
+    char* value = nullptr;
+    if (!name || Find(name, &value) != 1 || !value) return nullptr;
+    void* record = nullptr;
+    memcpy(&record, value, sizeof record);
+    return record;
+}

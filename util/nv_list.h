@@ -96,6 +96,8 @@ public:
     int AddRecord(const char* name, void* record);
     // The record at index, or null.
     void* RecordAt(int index);
+    // The record of the first entry called name, or null.
+    void* RecordByName(const char* name);
 
 private:
     DestroyRecord destroy;

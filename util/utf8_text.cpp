@@ -166,3 +166,12 @@ bool IsDecimal(const char* text) {
     if (point == text) return true;
     return IsIntegerRange(text, static_cast<size_t>(point - text));
 }
+
+bool EqualsNoCase(const char* a, const char* b) {
+    if (!a) a = "";
+    if (!b) b = "";
+    for (; *a && *b; ++a, ++b) {
+        if (LowerAscii(*a) != LowerAscii(*b)) return false;
+    }
+    return *a == *b;
+}

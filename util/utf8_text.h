@@ -18,6 +18,9 @@ char* FindText(char* haystack, const char* needle);
 // As FindText, with ASCII letters compared without case.
 const char* FindTextNoCase(const char* haystack, const char* needle);
 char* FindTextNoCase(char* haystack, const char* needle);
+// True when a and b are equal with ASCII letters compared without case
+// (null reads as "").
+bool EqualsNoCase(const char* a, const char* b);
 // Cuts text at byte position without splitting a character: an incomplete
 // character before the position is dropped. Without clamp a position at or
 // beyond the end leaves the text as it is; with clamp it is moved to the end.

@@ -107,3 +107,12 @@ CREATE TABLE TM_USER (
   PRIMARY KEY (SID_CORPORATE, ID),
   UNIQUE (UserID)
 );
+
+-- Time zones that users and offices can choose: identifier and offset from
+-- UTC as "+hhmm" (lists sort by cast(TIME_OFFSET as int), then id).
+CREATE TABLE LTM_TIMEZONE (
+  SID_CORPORATE INT NOT NULL,
+  id NVARCHAR(11) NOT NULL,
+  TIME_OFFSET NVARCHAR(63),
+  PRIMARY KEY (SID_CORPORATE, id)
+);

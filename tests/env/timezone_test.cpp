@@ -1,0 +1,251 @@
+// Languages and time zones against real list files and a real SQLite
+// database made from the shipped schema: identifier checks, the zone list
+// with its order and display names, the cache, and daylight-saving minutes.
+#include "env/timezone.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "db/connection.h"
+#include "db/session.h"
+#include "env/environment.h"
+#include "env/lang_id_list.h"
+#include "support/sqlite_db.h"
+#include "support/temp_dir.h"
+#include "util/date_time.h"
+
+namespace {
+
+const char kZones[] =
+    "INSERT INTO LTM_TIMEZONE (SID_CORPORATE, id, TIME_OFFSET) VALUES"
+    " (1, 'JST', '+0900'), (1, 'KST', '+0900'), (1, 'EST', '-0500'),"
+    " (1, 'GMT', '+0000'), (1, 'IST', '+0530'), (1, 'HST', '-1000'),"
+    " (1, 'NOOFF', ''), (2, 'XST', '+0100');";
+
+const char kNames[] =
+    "JST=Tokyo\nKST=Seoul\nEST=New York\nGMT=London\nIST=Kolkata\nHST=Hawaii\nNOOFF=Nowhere\n";
+
+// An installation home with a configuration that opens <home>/data/kestrun.db.
+class TimeZones : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::create_directories(home.path() + "/data");
+        std::filesystem::create_directories(home.path() + "/local/ja_JP");
+        WriteWholeFile(home.path() + "/data/app",
+                       "dbprovider=sqlite\ndbname=kestrun.db\ndbuser=vrnl\ncid=1\n");
+        std::string schema =
+            ReadWholeFile(std::string(KESTRUN_SOURCE_DIR) + "/data/schema/sqlite.sql");
+        ASSERT_FALSE(schema.empty());
+        dbPath = home.path() + "/data/kestrun.db";
+        ASSERT_EQ(MakeSqliteDb(dbPath, schema + kZones), "");
+        CreateAppEnvironment();
+        ASSERT_EQ(ReadConfiguration(home.path().c_str()), 0);
+        env = AppEnvironment();
+        ASSERT_EQ(env->CreateConnection(), 0);
+        env->Connection()->connectAttempts = 1;
+        ASSERT_EQ(DBOpen(), 0);
+    }
+    void TearDown() override { ReleaseEnvironment(); }
+
+    void WriteNames(const std::string& text, const std::string& lang = "ja_JP") {
+        std::filesystem::create_directories(home.path() + "/local/" + lang);
+        WriteWholeFile(home.path() + "/local/" + lang + "/mst_timezone.txt", text);
+    }
+    void WriteLangList(const std::string& text) {
+        WriteWholeFile(home.path() + "/local/mst_langlist.txt", text);
+    }
+
+    TempDir home;
+    std::string dbPath;
+    CMSioObjApp* env = nullptr;
+};
+
+std::string Ids(CXioCIndexTimeZone& list) {
+    std::string ids;
+    for (int i = 0; i < list.Count(); ++i) ids += std::string(list.At(i)->IdText()) + ",";
+    return ids;
+}
+
+}  // namespace
+
+TEST_F(TimeZones, LanguageIdentifiersMatchWithoutCaseAndKeepTheFileSpelling) {
+    WriteLangList("ja_JP=Japanese\nen_US=English\nzh_CN=\n");
+    EXPECT_STREQ(ValidLanguageId("ja_jp"), "ja_JP");
+    EXPECT_STREQ(ValidLanguageId("EN_us"), "en_US");
+    EXPECT_STREQ(ValidLanguageId("zh_CN"), "zh_CN");
+    EXPECT_EQ(ValidLanguageId("de_DE"), nullptr);
+    EXPECT_EQ(ValidLanguageId("ja_JP "), nullptr);
+    EXPECT_EQ(ValidLanguageId(""), nullptr);
+    EXPECT_EQ(ValidLanguageId(nullptr), nullptr);
+}
+
+TEST_F(TimeZones, MissingLanguageListFailsEveryCheckAndIsReadAgainLater) {
+    EXPECT_EQ(env->CreateLangIdList(), kLangListUnreadable);
+    EXPECT_EQ(env->LangIdList(), nullptr);
+    EXPECT_EQ(ValidLanguageId("ja_JP"), nullptr);
+    WriteLangList("ja_JP=Japanese\n");
+    EXPECT_STREQ(ValidLanguageId("JA_JP"), "ja_JP");
+}
+
+TEST_F(TimeZones, UnreadableOrBinaryLanguageListIsRefusedOrReadSafely) {
+    std::filesystem::create_directories(home.path() + "/local/mst_langlist.txt");
+    EXPECT_EQ(env->CreateLangIdList(), kLangListUnreadable);
+    std::filesystem::remove(home.path() + "/local/mst_langlist.txt");
+    const char binary[] = "\xff\xfe\x00\x01=\x80\n\x01\x02\nen_US=English\n";
+    WriteLangList(std::string(binary, sizeof binary - 1));
+    EXPECT_STREQ(ValidLanguageId("en_us"), "en_US");
+    EXPECT_EQ(ValidLanguageId("\xff\xfe"), nullptr);
+}
+
+TEST_F(TimeZones, ListIsSortedByNumericOffsetThenIdentifier) {
+    CXioCIndexTimeZone list(false);
+    ASSERT_EQ(list.Load(), 0);
+    // Numeric, not text, order: -1000 before -0500; the empty offset reads
+    // as 0 and sorts with +0000; the other company's row is not listed.
+    EXPECT_EQ(Ids(list), "HST,EST,GMT,NOOFF,IST,JST,KST,");
+    EXPECT_STREQ(list.At(0)->Offset(), "-1000");
+    EXPECT_EQ(list.At(7), nullptr);
+    EXPECT_EQ(list.At(-1), nullptr);
+    EXPECT_STREQ(list.At(0)->DisplayName(), "");
+}
+
+TEST_F(TimeZones, ListWithNamesWritesUtcOffsetAndName) {
+    WriteNames(kNames);
+    CXioCIndexTimeZone list(true);
+    ASSERT_EQ(list.Load(), 0);
+    EXPECT_STREQ(list.FindNoCase("jst")->DisplayName(), "(UTC+09:00) Tokyo");
+    EXPECT_STREQ(list.FindNoCase("HST")->DisplayName(), "(UTC-10:00) Hawaii");
+    EXPECT_STREQ(list.FindNoCase("IST")->DisplayName(), "(UTC+05:30) Kolkata");
+    EXPECT_STREQ(list.FindNoCase("NOOFF")->DisplayName(), "(UTC:) Nowhere");
+    EXPECT_EQ(list.FindNoCase("XST"), nullptr);
+}
+
+TEST_F(TimeZones, ListWithNamesFailsAtAZoneWithoutName) {
+    CXioCIndexTimeZone missingFile(true);
+    EXPECT_EQ(missingFile.Load(), kTzNoDisplayName);
+    WriteNames("JST=Tokyo\n");
+    CXioCIndexTimeZone missingName(true);
+    EXPECT_EQ(missingName.Load(), kTzNoDisplayName);
+}
+
+TEST_F(TimeZones, ListWithNamesFailsWhenTheNameFileCannotBeRead) {
+    std::filesystem::create_directories(home.path() + "/local/ja_JP/mst_timezone.txt");
+    CXioCIndexTimeZone list(true);
+    EXPECT_EQ(list.Load(), kTzListNameFileUnreadable);
+}
+
+TEST_F(TimeZones, OneZoneReadByIdentifierGetsItsDisplayName) {
+    WriteNames("JST=Tokyo\n");
+    CXioCTimeZone zone;
+    ASSERT_EQ(zone.LoadByText("JST"), 0);
+    EXPECT_STREQ(zone.Offset(), "+0900");
+    EXPECT_STREQ(zone.DisplayName(), "(UTC+09:00) Tokyo");
+    // No name for this one: the name stays unset.
+    ASSERT_EQ(zone.LoadByText("EST"), 0);
+    EXPECT_STREQ(zone.DisplayName(), "");
+    EXPECT_EQ(zone.LoadByText("XST"), kRecNoRow);
+}
+
+TEST_F(TimeZones, OneZoneWithoutNameFileKeepsNoNameOrFailsWhenUnreadable) {
+    CXioCTimeZone zone;
+    ASSERT_EQ(zone.LoadByText("JST"), 0);
+    EXPECT_STREQ(zone.DisplayName(), "");
+    std::filesystem::create_directories(home.path() + "/local/ja_JP/mst_timezone.txt");
+    EXPECT_EQ(zone.LoadByText("JST"), kTzNameFileUnreadable);
+}
+
+TEST_F(TimeZones, SettingColumnsByName) {
+    CXioCTimeZone zone;
+    EXPECT_EQ(zone.SetField("time_offset", "-0330"), 0);
+    EXPECT_EQ(zone.SetField("TMZNAME", "Newfoundland"), 0);
+    EXPECT_EQ(zone.SetField("id", "NST"), kRecUnknownField);
+    EXPECT_STREQ(zone.Offset(), "-0330");
+    EXPECT_STREQ(zone.DisplayName(), "Newfoundland");
+    EXPECT_EQ(zone.SetDisplayName("Newfoundland"), 0);
+    EXPECT_STREQ(zone.DisplayName(), "(UTC-03:30) Newfoundland");
+    CXioLCTimeZone plain;
+    EXPECT_EQ(plain.SetField("tmzname", "x"), kRecUnknownField);
+}
+
+TEST_F(TimeZones, ValidTimeZoneIdentifierAsStored) {
+    EXPECT_STREQ(ValidTimeZoneId("jst"), "JST");
+    EXPECT_STREQ(ValidTimeZoneId("Hst"), "HST");
+    EXPECT_EQ(ValidTimeZoneId("XST"), nullptr);
+    EXPECT_EQ(ValidTimeZoneId(""), nullptr);
+    EXPECT_EQ(ValidTimeZoneId(nullptr), nullptr);
+}
+
+TEST_F(TimeZones, ValidTimeZoneIdentifierRetriesAfterADatabaseFailure) {
+    DBClose();
+    EXPECT_EQ(ValidTimeZoneId("JST"), nullptr);
+    EXPECT_EQ(env->TZList(), nullptr);
+    ASSERT_EQ(DBOpen(), 0);
+    EXPECT_STREQ(ValidTimeZoneId("JST"), "JST");
+}
+
+TEST_F(TimeZones, CacheReadsAZoneOnceAndKeepsIt) {
+    Zi18nTZ* est = TimeZoneById("EST");
+    ASSERT_NE(est, nullptr);
+    EXPECT_STREQ(est->Id(), "EST");
+    EXPECT_STREQ(est->Offset(), "-0500");
+    // Changing the row does not change the cached zone.
+    SqliteHolder(dbPath).Exec("UPDATE LTM_TIMEZONE SET TIME_OFFSET='-0400' WHERE id='EST'");
+    EXPECT_EQ(TimeZoneById("EST"), est);
+    EXPECT_EQ(env->TZCache()->Count(), 1);
+    // The cache matches identifiers exactly.
+    Zi18nTZ* lower = TimeZoneById("est");
+    ASSERT_NE(lower, nullptr);
+    EXPECT_NE(lower, est);
+}
+
+TEST_F(TimeZones, UnknownOrEmptyZonesAreCachedWithTheDefaultOffset) {
+    Zi18nTZ* unknown = TimeZoneById("XYZ");
+    ASSERT_NE(unknown, nullptr);
+    EXPECT_STREQ(unknown->Id(), "XYZ");
+    EXPECT_STREQ(unknown->Offset(), "+0900");
+    EXPECT_STREQ(TimeZoneById("NOOFF")->Offset(), "+0900");
+    EXPECT_STREQ(TimeZoneById("")->Offset(), "+0900");
+    // Longer than any key: no row, and the identifier is cut to 11 bytes.
+    Zi18nTZ* longer = TimeZoneById("America/Los_Angeles");
+    ASSERT_NE(longer, nullptr);
+    EXPECT_STREQ(longer->Id(), "America/Los");
+    EXPECT_EQ(TimeZoneById("America/Los_Angeles"), longer);
+    EXPECT_EQ(TimeZoneById(nullptr), nullptr);
+}
+
+TEST_F(TimeZones, CacheMissFailsOnADatabaseError) {
+    DBClose();
+    EXPECT_EQ(TimeZoneById("JST"), nullptr);
+    EXPECT_EQ(env->TZCache()->Count(), 0);
+}
+
+TEST_F(TimeZones, ZoneFieldsAreCut) {
+    Zi18nTZ zone("ABCDEFGHIJKLMNOP", "+09000000");
+    EXPECT_STREQ(zone.Id(), "ABCDEFGHIJK");
+    EXPECT_STREQ(zone.Offset(), "+090000");
+    Zi18nTZ empty(nullptr, nullptr);
+    EXPECT_STREQ(empty.Id(), "");
+    EXPECT_STREQ(empty.Offset(), "");
+}
+
+TEST(DstMinutes, IntegersMeanAnHourOrNone) {
+    EXPECT_EQ(DstMinutes(nullptr), 0);
+    EXPECT_EQ(DstMinutes(""), 0);
+    EXPECT_EQ(DstMinutes("1"), 60);
+    EXPECT_EQ(DstMinutes("30"), 60);
+    EXPECT_EQ(DstMinutes("-60"), 60);
+    EXPECT_EQ(DstMinutes("0"), 0);
+    EXPECT_EQ(DstMinutes("x"), -1);
+    EXPECT_EQ(DstMinutes("on"), -1);
+    EXPECT_EQ(DstMinutes("1.5"), -1);
+}
+
+TEST(TimeZonesWithoutEnvironment, OperationsGiveNothing) {
+    EXPECT_EQ(ValidLanguageId("ja_JP"), nullptr);
+    EXPECT_EQ(ValidTimeZoneId("JST"), nullptr);
+    EXPECT_EQ(TimeZoneById("JST"), nullptr);
+    EXPECT_EQ(TimeZoneInForce(), nullptr);
+    EXPECT_STREQ(DstInForce(), "");
+}
