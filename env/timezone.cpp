@@ -7,8 +7,6 @@
 #include <new>
 #include <string>
 
-#include "cs3base/record_io.h"
-#include "db/session.h"
 #include "env/environment.h"
 #include "util/log.h"
 #include "util/nv_file.h"
@@ -112,93 +110,61 @@ int CXioCTimeZone::SetDisplayName(const char* name) {
 
 // ---- CXioCIndexTimeZone ----
 
-CXioCIndexTimeZone::CXioCIndexTimeZone(bool names) : withNames(names) {}
+CXioCIndexTimeZone::CXioCIndexTimeZone(bool names) : withNames(names) { id.SetTextMode(1); }
 
-CXioCIndexTimeZone::~CXioCIndexTimeZone() { Clear(); }
+CXioCIndexTimeZone::~CXioCIndexTimeZone() = default;
 
-void CXioCIndexTimeZone::Clear() {
-    for (int i = 0; i < count; ++i) delete members[i];
-    delete[] members;
-    members = nullptr;
-    count = 0;
+int CXioCIndexTimeZone::TableName(NUString& buffer) { return buffer.Set("LTM_TIMEZONE"); }
+
+int CXioCIndexTimeZone::IdColumn(NUString& buffer) { return buffer.Set("id"); }
+
+int CXioCIndexTimeZone::PrepareSelect(CS3DataDB& buffer) {
+    buffer.OrderList().Clear();
+    buffer.OrderList().Push("cast(TIME_OFFSET as int)", "1", kItemNumber);
+    buffer.OrderList().Push("id", "1", kItemNumber);
+    return 0;
 }
 
+CS3Object* CXioCIndexTimeZone::NewItem() { return new (std::nothrow) CXioCTimeZone(); }
+
 int CXioCIndexTimeZone::Load() {
-    Clear();
-    int r = ReadRows();
+    int r = LoadFirst();
     if (r != 0) {
         TraceError("[%s][%d]ret=[%d]errno=[%d]", kUnitIndex, __LINE__, r, errno);
-        Clear();
         return r;
     }
-    if (!withNames || count == 0) return 0;
+    return withNames ? FillDisplayNames() : 0;
+}
+
+int CXioCIndexTimeZone::FillDisplayNames() {
+    if (ItemCount() == 0) return 0;
     CXioCObjTmzList names;
-    r = names.Load();
+    int r = names.Load();
     if (r != 0 && r != -16) {
         TraceError("[%s][%d]ret=[%d]errno=[%d]", kUnitIndex, __LINE__, r, errno);
         return kTzListNameFileUnreadable;
     }
-    for (int i = 0; i < count; ++i) {
-        const char* name = names.NameOf(members[i]->IdText());
+    for (int i = 0; i < ItemCount(); ++i) {
+        CXioCTimeZone* zone = At(i);
+        if (!zone) continue;
+        const char* name = names.NameOf(zone->IdText());
         if (!name) {
-            TraceError("[%s][%d]ret=[%d]key[%s]", kUnitIndex, __LINE__, -20, members[i]->IdText());
+            TraceError("[%s][%d]ret=[%d]key[%s]", kUnitIndex, __LINE__, -20, zone->IdText());
             return kTzNoDisplayName;
         }
-        r = members[i]->SetDisplayName(name);
+        r = zone->SetDisplayName(name);
         if (r != 0) return r;
     }
     return 0;
 }
 
-int CXioCIndexTimeZone::ReadRows() {
-    CXioCTimeZone probe;
-    CS3DataIO io;
-    int r = io.PrepareRead(probe);
-    CS3DataDB* buffer = nullptr;
-    if (r == 0) r = io.BufferOf(probe, &buffer);
-    if (r != 0) return r;
-    buffer->OrderList().Push("cast(TIME_OFFSET as int)", "1", kItemNumber);
-    buffer->OrderList().Push("id", "1", kItemNumber);
-    r = probe.ExecuteSelect(*buffer);
-    if (r == 0) r = DBCheckRow();
-    if (r == kRecNoRow) return 0;
-    if (r != 0) return r;
-    int capacity = 0;
-    for (; r == 0; r = buffer->NextRow()) {
-        if (count == capacity) {
-            int grown = capacity + 64;
-            CXioCTimeZone** larger = new (std::nothrow) CXioCTimeZone*[grown];
-            if (!larger) return kRecNoMemory;
-            for (int i = 0; i < count; ++i) larger[i] = members[i];
-            delete[] members;
-            members = larger;
-            capacity = grown;
-        }
-        CXioCTimeZone* zone = new (std::nothrow) CXioCTimeZone();
-        if (!zone) return kRecNoMemory;
-        int rr = buffer->GetColumn("id", zone->Id());
-        if (rr == 0) rr = zone->GetFields(*buffer);
-        if (rr != 0) {
-            delete zone;
-            return rr;
-        }
-        members[count++] = zone;
-    }
-    return r == kRecNoRow ? 0 : r;
-}
-
-int CXioCIndexTimeZone::Count() const { return count; }
-
-CXioCTimeZone* CXioCIndexTimeZone::At(int index) {
-    return index >= 0 && index < count ? members[index] : nullptr;
+CXioCTimeZone* CXioCIndexTimeZone::At(int index) const {
+    return static_cast<CXioCTimeZone*>(ItemAt(index));
 }
 
 CXioCTimeZone* CXioCIndexTimeZone::FindNoCase(const char* zoneId) {
     if (!zoneId) return nullptr;
-    for (int i = 0; i < count; ++i) {
-        if (EqualsNoCase(members[i]->IdText(), zoneId)) return members[i];
-    }
-    return nullptr;
+    return At(FindByName(zoneId));
 }
 
 // ---- Zi18nTZ and the cache ----

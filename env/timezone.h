@@ -4,6 +4,7 @@
 
 #include "cs3base/field_value.h"
 #include "cs3base/record.h"
+#include "cs3base/record_list.h"
 #include "env/environment.h"
 #include "util/nv_list.h"
 
@@ -76,32 +77,33 @@ private:
 
 // Every row of "LTM_TIMEZONE" as CXioCTimeZone members, sorted by
 // "cast(TIME_OFFSET as int)", then "id".
-class CXioCIndexTimeZone {
+class CXioCIndexTimeZone : public CS3DBIndex {
 public:
     // withNames: fill every member's display name after reading.
     explicit CXioCIndexTimeZone(bool withNames);
-    virtual ~CXioCIndexTimeZone();
-    CXioCIndexTimeZone(const CXioCIndexTimeZone&) = delete;
-    CXioCIndexTimeZone& operator=(const CXioCIndexTimeZone&) = delete;
+    ~CXioCIndexTimeZone() override;
+
+    int TableName(NUString& buffer) override;
+    int IdColumn(NUString& buffer) override;
+    // Adds the order of the list.
+    int PrepareSelect(CS3DataDB& buffer) override;
+    CS3Object* NewItem() override;
 
     // Reads all rows, replacing any read before. 0; the database failure;
     // -115 when mst_timezone.txt cannot be read; -70012 when a zone has no
     // display name.
     virtual int Load();
-    virtual int Count() const;
+    int Count() const { return ItemCount(); }
     // The member at index (owned by the list), or null.
-    virtual CXioCTimeZone* At(int index);
+    CXioCTimeZone* At(int index) const;
     // The member whose identifier matches id without regard to case, or null.
-    virtual CXioCTimeZone* FindNoCase(const char* id);
+    CXioCTimeZone* FindNoCase(const char* id);
 
 private:
-    void Clear();
-    // Reads the sorted rows into the members.
-    int ReadRows();
+    // Sets every member's display name from the name file.
+    int FillDisplayNames();
 
     bool withNames;
-    int count = 0;
-    CXioCTimeZone** members = nullptr;
 };
 
 // A cached zone: identifier (cut to 11 bytes) and offset (cut to 7 bytes).
