@@ -28,7 +28,7 @@ void CdDBConnection::SetTracePath(const char* path) {
     CutAtBytePosition(tracePath, n);
 }
 
-void CopyCut(char* out, size_t size, const char* text) {
+void CopyTextCut(char* out, size_t size, const char* text) {
     if (!text) text = "";
     size_t n = strnlen(text, size - 1);
     memcpy(out, text, n);
@@ -167,7 +167,7 @@ void CdDBDriverConnection::ReportError(int result) {
     }
     const std::vector<DBDriverError>& errors = driver->Errors();
     lastError = errors[0].nativeError;
-    CopyCut(lastMessage, sizeof(lastMessage), errors[0].description.c_str());
+    CopyTextCut(lastMessage, sizeof(lastMessage), errors[0].description.c_str());
     if (errors[0].sqlState == "HYT00") lastError = kTimeoutError;
     for (size_t i = 0; i < errors.size(); ++i) {
         const DBDriverError& e = errors[i];
@@ -183,7 +183,7 @@ void CdDBDriverConnection::ReportError(int result) {
 
 void CdDBDriverConnection::ReportFailure(int code, const char* message, const char* source) {
     lastError = code;
-    CopyCut(lastMessage, sizeof(lastMessage), message);
+    CopyTextCut(lastMessage, sizeof(lastMessage), message);
     LogAppend("******************************\n");
     LogAppend("Error      [%08lx]\n", static_cast<unsigned long>(static_cast<unsigned>(code)));
     LogAppend("Message    [%s]\n", lastMessage);

@@ -202,7 +202,7 @@ int CdDBDriverConnection::FieldName(char* out, int index) {
     if (!recordset || !out) return -1007;
     const char* name = recordset->FieldName(index);
     if (!name) return -1007;
-    CopyCut(out, 256, name);
+    CopyTextCut(out, 256, name);
     return 0;
 }
 

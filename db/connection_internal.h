@@ -7,4 +7,4 @@
 constexpr int kTimeoutError = -911;
 
 // Copies text into out (size bytes), cut at a character boundary.
-void CopyCut(char* out, size_t size, const char* text);
+void CopyTextCut(char* out, size_t size, const char* text);
