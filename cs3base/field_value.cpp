@@ -6,7 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "env/catalog.h"
 #include "env/environment.h"
 #include "util/log.h"
 
@@ -17,21 +19,26 @@ const char kLcTag[] = "cxiolcstring";
 
 const char* OrEmpty(const char* text) { return text ? text : ""; }
 
-// The catalog text of a length message key with its "$limit$" placeholder
-// replaced by limit; "" (after a log line) when the environment or its
-// catalog cannot give it.
+// The catalog text of a length message key (the common catalog first, then
+// the message catalog) with its "$limit$" placeholder filled with limit;
+// "" (after a log line) when the environment or its catalog cannot give it.
 std::string LengthMessage(const char* key, int limit) {
     CMSioObjApp* env = AppEnvironment();
-    const char* text = nullptr;
-    if (!env || env->MessageByKey(key, &text, nullptr) != 0 || !text) {
+    const char* text = env ? LookupText(key) : nullptr;
+    if (env && !text && env->MessageByKey(key, &text, nullptr) != 0) text = nullptr;
+    if (!text) {
         TraceError("[%s][%d]", key, __LINE__);
         return std::string();
     }
-    std::string message = text;
-    const std::string placeholder = "$limit$";
-    size_t at = message.find(placeholder);
-    if (at != std::string::npos) message.replace(at, placeholder.size(), std::to_string(limit));
-    return message;
+    std::string limitText = std::to_string(limit);
+    const char* names[] = {"limit"};
+    const char* values[] = {limitText.c_str()};
+    std::vector<char> message(strlen(text) * 2 + 64);
+    if (FillMessageTemplate(values, names, 1, text, message.data(),
+                            static_cast<int>(message.size())) != 0) {
+        return std::string();
+    }
+    return message.data();
 }
 
 }  // namespace

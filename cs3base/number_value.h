@@ -42,7 +42,8 @@ private:
 // An integer that must not be negative (-64, value cleared).
 class AppIntPositive : public CS3Int {
 public:
-    AppIntPositive() : CS3Int(11) {}
+    // capacity 6 admits 4 digits, 8 admits 6 (as CS3Int).
+    explicit AppIntPositive(int capacity = 11) : CS3Int(capacity) {}
     int Set(const char* text) override;
 };
 

@@ -1,6 +1,7 @@
-// Environment operations whose objects belong to the catalog, time-zone,
-// user and web-settings units: they report -10 (nothing created) until
-// those units provide them.
+// Environment operations whose objects belong to the user and web-settings
+// units: they report -10 (nothing created) until those units provide them.
+// The catalog and office operations live in env/language.cpp, the
+// time-zone ones in the time-zone units.
 #include "env/environment.h"
 
 int CMSioObjApp::ReleaseUser(CS3User* user) { return DeleteUser(&user); }
@@ -13,14 +14,6 @@ int CMSioObjApp::DeleteUser(CS3User** user) {
     if (user) *user = nullptr;
     return 0;
 }
-
-int CMSioObjApp::MessageByKey(const char* key, const char** text, const char*) {
-    if (!key || !text) return -99;
-    *text = nullptr;
-    return -10;
-}
-int CMSioObjApp::CreateOffice() { return -10; }
-void CMSioObjApp::ReleaseOffice() {}
 
 int CMSioObjApp::CreatePersonalSettings() { return -10; }
 void CMSioObjApp::ReleasePersonalSettings() {}
@@ -61,8 +54,5 @@ int CMSioObjApp::CreateAccessGroups() { return -10; }
 int CMSioObjApp::CreateMobileSettings() { return -10; }
 void CMSioObjApp::ReleaseMobileSettings() {}
 
-Zi18nLang* CMSioObjApp::CurrentLanguage() { return nullptr; }
-int CMSioObjApp::CreateLangList() { return -10; }
-void CMSioObjApp::ReleaseLangList() {}
 void CMSioObjApp::ReleaseLoginSettings() {}
 int CMSioObjApp::CreateLoginSettings() { return -10; }

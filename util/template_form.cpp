@@ -1,24 +1,15 @@
 // NUTemplateToOutput, tags: upper-casing, attribute lookup and the filling
 // of form controls (form, input, select/option, textarea) from variables.
+#include "util/template_output.h"
+
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "util/nv_list.h"
-#include "util/template_output.h"
+#include "util/utf8_text.h"
 
 namespace {
-
-bool EqualNoCase(const char* a, const char* b) {
-    for (; *a && *b; ++a, ++b) {
-        unsigned char x = static_cast<unsigned char>(*a);
-        unsigned char y = static_cast<unsigned char>(*b);
-        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return *a == *b;
-}
 
 // Separates attributes: a space, or a tab or line end of a tag that spans lines.
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
@@ -230,11 +221,11 @@ int NUTemplateToOutput::FillInput(char** buf, int* capacity, const char* tag, in
     const char* last = nullptr;
     std::string type;
     if (FindAttrIn(tag, tagEnd, "type", &first, &last) == 1) type = Unquoted(first, last);
-    if (EqualNoCase(type.c_str(), "checkbox")) {
+    if (EqualsNoCase(type.c_str(), "checkbox")) {
         return AppendWithMarker(buf, capacity, tag, tagLength, "<input", strcmp(value, "1") == 0,
                                 kCheckedMarkers, " checked");
     }
-    if (EqualNoCase(type.c_str(), "radio")) {
+    if (EqualsNoCase(type.c_str(), "radio")) {
         std::string own;
         if (FindAttrIn(tag, tagEnd, "value", &first, &last) == 1) {
             own = Unquoted(first, last).substr(0, 511);
@@ -267,7 +258,7 @@ int NUTemplateToOutput::FillOption(char** buf, int* capacity, const char* tag, i
     bool hasValue = FindAttrIn(tag, tagEnd, "value", &first, &last) == 1;
     std::string own = hasValue ? Unquoted(first, last) : std::string();
     bool selected = (hasValue && own == currentSelectValue) ||
-                    (EqualNoCase(currentSelectValue, defaultSelectValue) && marked);
+                    (EqualsNoCase(currentSelectValue, defaultSelectValue) && marked);
     if (selected && !marked) currentSelectValue[0] = '\0';
     return AppendWithMarker(buf, capacity, tag, tagLength, "<option", selected, kSelectedMarkers,
                             " selected=\"selected\"");
