@@ -10,8 +10,9 @@ public:
     int Set(const char* text) override;
 };
 
-// Use of a setting or address: "1" in use, "0" not. Any other text clears
-// the value: -10007.
+// Use of a setting or address: "1" in use, "0" not, or empty; "on" and
+// "checked" are stored as "1", "off" as "0". Any other text clears the
+// value: -10007.
 class CiofUseFlg : public CS3FlgStr {
 public:
     int Set(const char* text) override;

@@ -15,13 +15,6 @@ const char* OrEmpty(const char* text) { return text ? text : ""; }
 
 }  // namespace
 
-int CiofUseFlg::Set(const char* text) {
-    text = OrEmpty(text);
-    if (strcmp(text, "on") == 0 || strcmp(text, "checked") == 0) text = "1";
-    else if (strcmp(text, "off") == 0) text = "0";
-    return SetFromList(text, {"1", "0", ""}, Refusal::ClearValue);
-}
-
 int CXioTypeSendMailFrom::Set(const char* text) {
     return SetFromList(text, {"0", "1", "2"}, Refusal::ClearValue);
 }

@@ -1,15 +1,10 @@
-// Flag and keyword field values of the office settings: use switches, the
-// system mail sender, the login input position and access-logging keyword.
+// Flag and keyword field values of the office settings: the system mail
+// sender, the login input position and the access-logging keyword (the use
+// switch CiofUseFlg is shared with the directory records).
 #pragma once
 
+#include "cs3base/directory_flag.h"
 #include "cs3base/flag_value.h"
-
-// A switch: "1", "0" or empty; "on" and "checked" are stored as "1", "off"
-// as "0". Anything else clears the value: -10007.
-class CiofUseFlg : public CS3FlgStr {
-public:
-    int Set(const char* text) override;
-};
 
 // Sender of system mail: "0", "1" or "2"; anything else clears: -10007.
 class CXioTypeSendMailFrom : public CS3FlgStr {

@@ -1,11 +1,11 @@
-// Test databases: SQLite files made from the shipped schema script.
+// Test databases made from the shipped schema script data/schema/sqlite.sql.
 #pragma once
 
 #include <string>
 
-// Creates (or extends) the SQLite database at path by running
-// data/schema/sqlite.sql. False, with the reason in *error when given, on
-// failure.
-bool MakeSchemaDatabase(const std::string& path, std::string* error = nullptr);
-// Runs sql (one or more statements) against the database at path.
-bool ExecSql(const std::string& path, const std::string& sql, std::string* error = nullptr);
+// The text of data/schema/sqlite.sql ("" when it cannot be read); hand it
+// to OpenSessionDb (support/session_db.h) or MakeSqliteDb.
+std::string SchemaScript();
+// Creates (or extends) the SQLite database at path with the shipped tables.
+// "" on success, else what failed.
+std::string MakeSchemaDatabase(const std::string& path);
