@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "db/session.h"
+#include "env/catalog.h"
 #include "env/environment.h"
 #include "util/log.h"
 
@@ -99,5 +100,4 @@ int CMSApp::MessageParameter(const char*, int code, char* out, int size) {
     return n < size ? n : size - 1;
 }
 
-// Placeholder until the catalog unit lands: no messages are loaded.
-int CMSApp::LoadMessages() { return 0; }
+int CMSApp::LoadMessages() { return LoadStartupCatalogs(defaultLanguage); }

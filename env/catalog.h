@@ -169,6 +169,7 @@ int ReadDefaultLanguage(NUString* out);
 // Creates and reads the office settings once (no office row is accepted)
 // and sets the language. 0, -99, -10 or the database failure.
 int LoadOfficeSettings();
-// Start-up loading: office settings and language, then "com" (falling back
-// to "ja_JP"), "com_locale" and "version". 0 or the first failure.
-int LoadStartupCatalogs();
+// The application's message loading: office settings and language, then
+// "com" (once more in fallbackLanguage when that fails), "com_locale" and
+// "version" (whose result is ignored). 0 or the first failure.
+int LoadStartupCatalogs(const char* fallbackLanguage = kDefaultLanguage);

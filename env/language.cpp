@@ -14,7 +14,8 @@
 
 namespace {
 
-const char kAppTag[] = "CMSioObjApp";
+// The loading step belongs to the application object.
+const char kAppTag[] = "CMSApp";
 const char kMessageTag[] = "CMSioObjApp_Message";
 const char kLocalTag[] = "CMSioObjApp_Local";
 const char kOfficeTag[] = "CMSioObjApp_Office";
@@ -203,12 +204,15 @@ int ReadDefaultLanguage(NUString* out) {
     return out->IsEmpty() ? -1 : 0;
 }
 
-int LoadStartupCatalogs() {
+int LoadStartupCatalogs(const char* fallbackLanguage) {
     int ret = LoadOfficeSettings();
-    if (ret != 0) return ret;
+    if (ret != 0) {
+        TraceError("[%s][%d]ret[%d]", kAppTag, __LINE__, ret);
+        return ret;
+    }
     ret = LoadCatalogFile("com");
     if (ret != 0) {
-        SetLanguage(kDefaultLanguage);
+        SetLanguage(fallbackLanguage ? fallbackLanguage : kDefaultLanguage);
         ret = LoadCatalogFile("com");
         if (ret != 0) {
             TraceError("[%s:%d] ret=[%d]", kAppTag, __LINE__, ret);

@@ -79,6 +79,11 @@ TEST(OfficeRecord, NumbersAndTheirRules) {
     EXPECT_EQ(office.SetField("isloggingaccess", "1234"), -62);
     EXPECT_STREQ(office.ColumnValue("isloggingaccess"), "12");
 
+    EXPECT_EQ(office.SetField("dst_min", "30"), 0);
+    EXPECT_STREQ(office.DstMinutes(), "60");
+    EXPECT_EQ(office.SetField("dst_min", "0"), 0);
+    EXPECT_STREQ(office.DstMinutes(), "0");
+    EXPECT_EQ(office.SetField("dst_min", "x"), -13006);
     EXPECT_EQ(office.SetField("dst_min", ""), 0);
     EXPECT_STREQ(office.DstMinutes(), "");
 
