@@ -11,6 +11,7 @@
 #include "app/cgi_batch.h"
 #include "app/system_error.h"
 #include "db/session.h"
+#include "env/catalog.h"
 #include "env/environment.h"
 #include "util/date_time.h"
 #include "util/file.h"
@@ -22,14 +23,6 @@ const char kUnit[] = "ZAppBat";
 const char kUnitObj[] = "ZAppBatObj";
 // Code recorded for a missing or unusable required argument.
 const int kMissingArgument = -10006;
-
-// Placeholder until the catalog unit lands: the path of the default
-// language's numbered-message catalog.
-int CatalogPathForHomeCheck(char* path) {
-    CMSioObjApp* env = AppEnvironment();
-    std::snprintf(path, kNUPathSize, "%slocal/%s/message", env ? env->HomeDir() : "", "ja_JP");
-    return 0;
-}
 
 void ReleaseAppEnvironment() {
     if (AppEnvironment()) ReleaseEnvironment();
@@ -90,8 +83,11 @@ int ZAppBat::GetHomeArgument(int, const char* const*, char* out, int size) {
 }
 
 int ZAppBat::CheckHome() {
+    // Before the database is open no language can be established, so the
+    // catalog is that of the default language: <home>local/ja_JP/message.
+    CMSioObjLocalize catalog;
     char path[kNUPathSize] = "";
-    int r = CatalogPathForHomeCheck(path);
+    int r = catalog.GetPath(path);
     if (r != 0) {
         TraceError("[%s:%d] ret=[%d]", kUnit, 5, r);
         std::printf("[-h] : No indispensable argument.\n");
@@ -170,7 +166,7 @@ void ZAppBat::WriteFinalStatus(int code) {
     SetStatusValue(statusObject, "status", number);
     if (code >= 0) return;
     NUString msg;
-    const char* text = BatchCodeMessage(code, nullptr);
+    const char* text = MessageByNumber(code, nullptr);
     msg.Set(text ? text : "");
     CMSioObjApp* env = AppEnvironment();
     if (env && !env->UserMessage().IsEmpty()) {
@@ -191,7 +187,7 @@ int ZAppBat::End(int code) {
 int ZAppBat::ReportError(int code) {
     if (code == 0) return 0;
     char kind = '\0';
-    const char* text = BatchCodeMessage(code, &kind);
+    const char* text = MessageByNumber(code, &kind);
     WriteErrorLog(this, nullptr, code, text, kind);
     return 0;
 }
@@ -312,8 +308,3 @@ int ZAppBatObj::End(int code) {
     return r;
 }
 
-// Placeholder until the catalog unit lands: no message texts.
-const char* BatchCodeMessage(int, char* kind) {
-    if (kind) *kind = '\0';
-    return nullptr;
-}

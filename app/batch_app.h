@@ -89,7 +89,3 @@ protected:
     int companionEndCode = 0;
 };
 
-// Message by number of code from the current language's catalog (kind
-// letter into kind when given, '\0' when none); null without environment
-// or language. The text belongs to the catalog.
-const char* BatchCodeMessage(int code, char* kind);

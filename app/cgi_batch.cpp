@@ -2,6 +2,7 @@
 #include "app/cgi_batch.h"
 
 #include "app/batch_app.h"
+#include "env/catalog.h"
 #include "util/file.h"
 #include "util/log.h"
 
@@ -40,7 +41,7 @@ int ZAppCgiBat::End(int code) {
 int ZAppCgiBat::ReportError(int code) {
     if (code == 0) return 0;
     char kind = '\0';
-    const char* text = BatchCodeMessage(code, &kind);
+    const char* text = MessageByNumber(code, &kind);
     WriteErrorLog(this, cgiCommand.Get(), code, text, kind);
     return 0;
 }

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "app/batch_status.h"
+#include "env/catalog.h"
 #include "env/environment.h"
 #include "util/file.h"
 #include "util/log.h"
@@ -243,7 +244,7 @@ int ZAppKestrun::ReportError(int code) {
     // nothing may be written under a path that is not an installation.
     if (statusDir.IsEmpty() && !homeChecked) return 0;
     char kind = '\0';
-    const char* text = BatchCodeMessage(code, &kind);
+    const char* text = MessageByNumber(code, &kind);
     if (statusDir.IsEmpty()) {
         // No status directory (the batch lock was held by another run):
         // the error record goes to the temporary-directory error log.
