@@ -1,0 +1,332 @@
+// kestrun end to end: the built program run as a process against demo
+// installations in temporary directories, with the step program stand-in.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "support/demo_home.h"
+#include "support/temp_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char kSuccess[] = "Result: [Success] The process has been successfully completed.\n";
+const char kError[] = "Result: [Error] The process has failed.\n";
+const char kUsage[] = "usage : kestrun.exe -h VRNHOME\n";
+// -1000004 as a POSIX exit status keeps only its low byte.
+const int kCommitFailedStatus = 188;
+
+using Pairs = std::vector<std::pair<std::string, std::string>>;
+
+Pairs ReadPairs(const std::string& path) {
+    Pairs pairs;
+    std::istringstream in(ReadWholeFile(path));
+    std::string line;
+    while (std::getline(in, line)) {
+        auto eq = line.find('=');
+        if (eq != std::string::npos) pairs.emplace_back(line.substr(0, eq), line.substr(eq + 1));
+    }
+    return pairs;
+}
+
+std::vector<std::string> Keys(const Pairs& pairs) {
+    std::vector<std::string> keys;
+    for (const auto& p : pairs) keys.push_back(p.first);
+    return keys;
+}
+
+std::string Value(const Pairs& pairs, const std::string& key) {
+    for (const auto& p : pairs)
+        if (p.first == key) return p.second;
+    return "<absent>";
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) lines.push_back(line);
+    return lines;
+}
+
+// Every file and directory under root, relative to it.
+std::vector<std::string> Tree(const std::string& root) {
+    std::vector<std::string> entries;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(root, ec); it != fs::recursive_directory_iterator();
+         it.increment(ec)) {
+        entries.push_back(fs::relative(it->path(), root).string());
+    }
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
+
+class Kestrun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        home = tmp.path() + "/vrnl";
+        ASSERT_TRUE(MakeDemoHome(home));
+    }
+
+    std::string LogDir() const { return home + "/kestv30r15/log"; }
+    std::string StatusFile() const { return LogDir() + "/kestrun.sts"; }
+    std::string DriverLog() const { return LogDir() + "/kestrun.log"; }
+    ProgramResult Run() { return RunKestrun({"-h", home}); }
+    // The step program's arguments as it received them.
+    std::vector<std::string> RecordChildArgv() {
+        std::string file = tmp.file("argv.txt");
+        EXPECT_TRUE(WriteStandinControl(home, "argvfile=" + file + "\n"));
+        ProgramResult r = Run();
+        EXPECT_EQ(r.out, kSuccess);
+        return Lines(ReadWholeFile(file));
+    }
+    void ExpectFailedStep(const ProgramResult& r, int code) {
+        EXPECT_TRUE(r.finished);
+        EXPECT_EQ(r.exitStatus, 0);
+        EXPECT_EQ(r.out, kError);
+        Pairs status = ReadPairs(StatusFile());
+        EXPECT_EQ(Keys(status), (std::vector<std::string>{"startdate", "status", "msg", "enddate"}));
+        EXPECT_EQ(Value(status, "status"), std::to_string(code));
+        EXPECT_TRUE(fs::exists(DriverLog()));
+    }
+
+    TempDir tmp;
+    std::string home;
+};
+
+}  // namespace
+
+TEST_F(Kestrun, SuccessPrintsTheResultLineAndWritesTheStatusFile) {
+    ProgramResult r = Run();
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.exitStatus, 0);
+    EXPECT_EQ(r.out, kSuccess);
+    Pairs status = ReadPairs(StatusFile());
+    EXPECT_EQ(Keys(status), (std::vector<std::string>{"startdate", "status", "enddate"}));
+    EXPECT_EQ(Value(status, "status"), "0");
+    EXPECT_EQ(Value(status, "startdate").size(), 14u);
+    EXPECT_LE(Value(status, "startdate"), Value(status, "enddate"));
+    EXPECT_FALSE(fs::exists(DriverLog()));
+    EXPECT_TRUE(fs::exists(StatusFile() + ".lk"));
+}
+
+TEST_F(Kestrun, ChildReceivesElevenArgumentsFromTheConfiguration) {
+    ASSERT_TRUE(WriteWholeFile(home + "/data/app",
+                               "dbprovider=sqlite\ndbname=vrnldb.sqlite\ndbuser=batch\n"
+                               "dbpwd=p a\"ss\ndbs=db.example\n"));
+    std::vector<std::string> argv = RecordChildArgv();
+    std::string work = home + "/kestv30r15";
+    EXPECT_EQ(argv, (std::vector<std::string>{work + "/updbatbookmarkv30.exe", work, home + "/",
+                                              "db.example", "0", "batch", "p a\"ss",
+                                              "vrnldb.sqlite", "", "", "1"}));
+}
+
+TEST_F(Kestrun, ConfigurationDefaultsReachTheChild) {
+    fs::rename(home + "/data/vrnldb.sqlite", home + "/data/vrnldb");
+    ASSERT_TRUE(WriteWholeFile(home + "/data/app", "dbprovider=sqlite\n"));
+    std::vector<std::string> argv = RecordChildArgv();
+    ASSERT_EQ(argv.size(), 11u);
+    EXPECT_EQ(argv[3], "localhost");
+    EXPECT_EQ(argv[5], "vrnl");
+    EXPECT_EQ(argv[6], "pmxq");
+    EXPECT_EQ(argv[7], "vrnldb");
+}
+
+TEST_F(Kestrun, StepExitingNonZeroFailsWithoutReadingItsStatus) {
+    ASSERT_TRUE(WriteStandinControl(home, "exit=1\nstatus=0\n"));
+    ProgramResult r = Run();
+    ExpectFailedStep(r, -9910001);
+    EXPECT_EQ(Value(ReadPairs(StatusFile()), "msg"), "アップグレード処理の実行に失敗しました。");
+    std::vector<std::string> log = Lines(ReadWholeFile(DriverLog()));
+    ASSERT_GE(log.size(), 2u);
+    // "YYYY/MM/DD hh:mm:ss.mmm " then the code and its message text.
+    EXPECT_EQ(log[0].substr(23), " -9910001:アップグレード処理の実行に失敗しました。");
+    EXPECT_EQ(log[1][4], '/');
+    std::string trace = DecodeTrace(ReadWholeFile(DriverLog()));
+    EXPECT_NE(trace.find("ret[-2] dret=[1] derr=[0]"), std::string::npos) << trace;
+    EXPECT_NE(trace.find("procarg[0]=\"" + home + "/kestv30r15/updbatbookmarkv30.exe\""),
+              std::string::npos);
+}
+
+TEST_F(Kestrun, PasswordNeverReachesTheDriverLog) {
+    ASSERT_TRUE(WriteWholeFile(home + "/data/app",
+                               "dbprovider=sqlite\ndbname=vrnldb.sqlite\ndbpwd=Secr3t pw\n"));
+    ASSERT_TRUE(WriteStandinControl(home, "exit=3\n"));
+    ProgramResult r = Run();
+    ExpectFailedStep(r, -9910001);
+    std::string trace = DecodeTrace(ReadWholeFile(DriverLog()));
+    EXPECT_NE(trace.find("procarg[6]=********"), std::string::npos) << trace;
+    EXPECT_NE(trace.find("procarg[5]=\"vrnl\""), std::string::npos);
+    EXPECT_EQ(trace.find("Secr3t"), std::string::npos);
+}
+
+TEST_F(Kestrun, MissingStepProgramFailsTheStep) {
+    fs::remove(home + "/kestv30r15/updbatbookmarkv30.exe");
+    ExpectFailedStep(Run(), -9910001);
+}
+
+TEST_F(Kestrun, MissingStepStatusFile) {
+    ASSERT_TRUE(WriteStandinControl(home, "statusfile=none\n"));
+    ProgramResult r = Run();
+    ExpectFailedStep(r, -6100020);
+    EXPECT_EQ(Value(ReadPairs(StatusFile()), "msg"),
+              "アップグレード処理のステータスファイルがありません。");
+}
+
+TEST_F(Kestrun, StepStatusOtherThanZero) {
+    // Control text for the stand-in, and the status text recorded.
+    const std::pair<const char*, const char*> cases[] = {
+        {"status=5\n", "5"}, {"statusfile=nokey\n", ""}, {"status=\n", ""}};
+    for (const auto& [control, shown] : cases) {
+        ASSERT_TRUE(WriteStandinControl(home, control));
+        ExpectFailedStep(Run(), -9910002);
+        std::string trace = DecodeTrace(ReadWholeFile(DriverLog()));
+        EXPECT_NE(trace.find(std::string("status[") + shown + "] path[" + LogDir() + "/bookmarkv30.sts]"),
+                  std::string::npos)
+            << control << trace;
+    }
+}
+
+TEST_F(Kestrun, DriverLogHoldsOnlyTheLatestFailure) {
+    ASSERT_TRUE(WriteStandinControl(home, "status=7\n"));
+    ExpectFailedStep(Run(), -9910002);
+    ASSERT_TRUE(WriteStandinControl(home, "exit=2\n"));
+    ExpectFailedStep(Run(), -9910001);
+    std::string log = ReadWholeFile(DriverLog());
+    EXPECT_EQ(log.find("-9910002"), std::string::npos);
+    EXPECT_EQ(DecodeTrace(log).find("status[7]"), std::string::npos);
+    // A later success leaves the last failure's log alone.
+    ASSERT_TRUE(WriteStandinControl(home, ""));
+    EXPECT_EQ(Run().out, kSuccess);
+    EXPECT_EQ(ReadWholeFile(DriverLog()), log);
+}
+
+TEST_F(Kestrun, DatabaseThatCannotBeOpened) {
+    fs::remove(home + "/data/vrnldb.sqlite");
+    ProgramResult r = Run();
+    ExpectFailedStep(r, -1000001);
+    // Without the database the office language, and with it every message
+    // text, is unknown: "msg" stays empty and the driver log holds the trace.
+    EXPECT_EQ(Value(ReadPairs(StatusFile()), "msg"), "");
+    std::string trace = DecodeTrace(ReadWholeFile(DriverLog()));
+    EXPECT_NE(trace.find("[S3ComDB:"), std::string::npos) << trace;
+    EXPECT_NE(trace.find("iret=[-1000001]"), std::string::npos) << trace;
+}
+
+TEST_F(Kestrun, CatalogThatCannotBeLoaded) {
+    fs::remove(home + "/local/ja_JP/com_locale");
+    fs::create_directory(home + "/local/ja_JP/com_locale");
+    ProgramResult r = Run();
+    ExpectFailedStep(r, -30000);
+    EXPECT_EQ(Value(ReadPairs(StatusFile()), "msg"), "メッセージファイルを読み込めません。");
+    std::string trace = DecodeTrace(ReadWholeFile(DriverLog()));
+    EXPECT_NE(trace.find("[CMSApp:32]ret[-30000]file[com_locale]"), std::string::npos) << trace;
+}
+
+TEST_F(Kestrun, OfficeLanguageChoosesTheCatalogs) {
+    // An office in English whose catalog has its own text for the code.
+    fs::create_directories(home + "/local/en_US");
+    for (const char* name : {"com", "com_locale", "version"}) {
+        fs::copy_file(home + "/local/ja_JP/" + name, home + "/local/en_US/" + name);
+    }
+    ASSERT_TRUE(WriteWholeFile(home + "/local/en_US/message", "-9910002=E:The upgrade step failed.\n"));
+    ProgramResult db = RunProgram({std::string(KESTRUN_BINARY_DIR) + "/tools/kestrun-sqlite-script",
+                                   home + "/data/vrnldb.sqlite", "-e",
+                                   "UPDATE TM_OFFICE SET lang_id = 'en_US  '"},
+                                  30);
+    ASSERT_EQ(db.exitStatus, 0) << db.err;
+    ASSERT_TRUE(WriteStandinControl(home, "status=9\n"));
+    ExpectFailedStep(Run(), -9910002);
+    EXPECT_EQ(Value(ReadPairs(StatusFile()), "msg"), "The upgrade step failed.");
+    EXPECT_EQ(Lines(ReadWholeFile(DriverLog()))[0].substr(23), " -9910002:The upgrade step failed.");
+}
+
+TEST_F(Kestrun, ArgumentErrors) {
+    std::vector<std::vector<std::string>> cases = {{}, {"-h"}, {"-h", "-x"}, {"-x", home}, {"-h", ""}};
+    for (const auto& args : cases) {
+        ProgramResult r = RunKestrun(args);
+        EXPECT_EQ(r.exitStatus, kCommitFailedStatus);
+        EXPECT_EQ(r.out, std::string(kUsage) + kError);
+    }
+    EXPECT_FALSE(fs::exists(LogDir()));
+}
+
+TEST_F(Kestrun, OverlongHomeIsRefusedAsMissing) {
+    std::string longHome = home + "/" + std::string(2048, 'a');
+    ProgramResult r = RunKestrun({"-h", longHome});
+    EXPECT_EQ(r.exitStatus, kCommitFailedStatus);
+    EXPECT_EQ(r.out, std::string("No such directry.\n") + kUsage + kError);
+}
+
+TEST_F(Kestrun, UnreadableConfiguration) {
+    fs::remove(home + "/data/app");
+    fs::create_directory(home + "/data/app");
+    std::vector<std::string> before = Tree(home);
+    ProgramResult r = Run();
+    EXPECT_EQ(r.exitStatus, kCommitFailedStatus);
+    EXPECT_EQ(r.out, std::string("[-h] : No such file or directory.\n") + kError);
+    EXPECT_EQ(Tree(home), before);
+}
+
+TEST_F(Kestrun, NoInstallationAtThatPath) {
+    std::string other = tmp.path() + "/empty";
+    fs::create_directory(other);
+    for (const std::string& path : {other, tmp.path() + "/missing"}) {
+        ProgramResult r = RunKestrun({"-h", path});
+        EXPECT_EQ(r.exitStatus, kCommitFailedStatus);
+        EXPECT_EQ(r.out, "[-h] : No such directory. path=[" + path + "/]\n" + kError);
+    }
+    // Nothing is created under a path that is not an installation.
+    EXPECT_TRUE(Tree(other).empty());
+    EXPECT_FALSE(fs::exists(tmp.path() + "/missing"));
+}
+
+TEST_F(Kestrun, HomeCheckFailingWithAnotherCode) {
+    // The catalog path of such a home exceeds the path buffer while the
+    // configuration path still fits.
+    std::string longHome = tmp.path() + "/";
+    while (longHome.size() + 20 < 1024) longHome += std::string(100, 'b') + "/";
+    longHome = longHome.substr(0, 1010);
+    ProgramResult r = RunKestrun({"-h", longHome});
+    EXPECT_EQ(r.exitStatus, 0);
+    EXPECT_EQ(r.out, std::string("[-h] : No indispensable argument.\n") + kError);
+}
+
+TEST_F(Kestrun, SecondInstanceFailsOnTheLockAtOnce) {
+    std::string started = tmp.file("started"), release = tmp.file("release");
+    ASSERT_TRUE(WriteStandinControl(
+        home, "startedfile=" + started + "\nwaitfile=" + release + "\nwaitlimit=60\n"));
+    RunningProgram first({KestrunPath(), "-h", home});
+    ASSERT_TRUE(first.started());
+    ASSERT_TRUE(WaitForFile(started, 60));
+    std::string held = ReadWholeFile(StatusFile());
+    ASSERT_EQ(Keys(ReadPairs(StatusFile())), (std::vector<std::string>{"startdate"}));
+
+    ProgramResult second = Run();
+    EXPECT_EQ(second.exitStatus, kCommitFailedStatus);
+    EXPECT_EQ(second.out, "[-s] Failed to lock the file. path[" + StatusFile() +
+                              "] ret[-17] errno[13]detail[Permission denied]" + kError);
+    EXPECT_EQ(ReadWholeFile(StatusFile()), held);
+    EXPECT_FALSE(fs::exists(DriverLog()));
+    // The failure after the home check leaves its trace in the error log of
+    // the installation's temporary directory (named for the program name,
+    // still "err" before the database is opened).
+    std::string traces;
+    for (const auto& entry : Tree(home + "/data/1/tmp")) {
+        if (entry.find("/temp_err_") != std::string::npos) {
+            traces += ReadWholeFile(home + "/data/1/tmp/" + entry);
+        }
+    }
+    EXPECT_NE(DecodeTrace(traces).find("ret=[-17] errno=[13]"), std::string::npos) << traces;
+
+    WriteWholeFile(release, "go\n");
+    ProgramResult r = first.Wait(60);
+    EXPECT_EQ(r.out, kSuccess);
+    EXPECT_EQ(Value(ReadPairs(StatusFile()), "status"), "0");
+}
