@@ -9,7 +9,6 @@
 
 #include "env/environment.h"
 #include "util/log.h"
-#include "util/nv_file.h"
 #include "util/utf8_text.h"
 
 namespace {
@@ -31,23 +30,11 @@ void CopyCut(char (&field)[N], const char* text) {
 
 // ---- CXioCObjTmzList ----
 
-CXioCObjTmzList::CXioCObjTmzList() : CMSioObj(kTimeZoneNameFile, false) {
-    CMSioObjApp* env = AppEnvironment();
-    directory.Format("%slocal/%s", env ? env->HomeDir() : "", "ja_JP");
-}
+CXioCObjTmzList::CXioCObjTmzList() { SetName(kTimeZoneNameFile); }
 
-int CXioCObjTmzList::Load() {
-    NUFileIO reader;
-    reader.noLock = true;
-    reader.SetSeparator('=');
-    return reader.Read(this, false, false);
-}
+int CXioCObjTmzList::Load() { return LoadOnce(kTimeZoneNameFile); }
 
-const char* CXioCObjTmzList::NameOf(const char* zoneId) {
-    char* value = nullptr;
-    if (!zoneId || FindValue(zoneId, &value) != 0) return nullptr;
-    return value ? value : "";
-}
+const char* CXioCObjTmzList::NameOf(const char* zoneId) { return Text(zoneId); }
 
 // ---- CXioLCTimeZone ----
 
@@ -90,7 +77,7 @@ void CXioCTimeZone::ClearFields() {
 int CXioCTimeZone::AfterLoad(CS3DataDB&) {
     CXioCObjTmzList names;
     int r = names.Load();
-    if (r != 0 && r != -16) {
+    if (r != 0) {
         TraceError("[%s][%d]ret=[%d]errno=[%d]", kUnitZone, __LINE__, r, errno);
         return kTzNameFileUnreadable;
     }
@@ -140,7 +127,7 @@ int CXioCIndexTimeZone::FillDisplayNames() {
     if (ItemCount() == 0) return 0;
     CXioCObjTmzList names;
     int r = names.Load();
-    if (r != 0 && r != -16) {
+    if (r != 0) {
         TraceError("[%s][%d]ret=[%d]errno=[%d]", kUnitIndex, __LINE__, r, errno);
         return kTzListNameFileUnreadable;
     }

@@ -5,6 +5,7 @@
 #include "cs3base/field_value.h"
 #include "cs3base/record.h"
 #include "cs3base/record_list.h"
+#include "env/catalog.h"
 #include "env/environment.h"
 #include "util/nv_list.h"
 
@@ -19,17 +20,18 @@ constexpr int kTzNoDisplayName = -70012;
 constexpr int kTzListNameFileUnreadable = -115;
 constexpr int kTzNoCurrentUser = -11002;
 
-// The display-name file of the current language: <home>local/<language>/
+// The display names of the current language: <home>local/<language>/
 // mst_timezone.txt, "=" separated, zone identifier = display name.
 inline constexpr char kTimeZoneNameFile[] = "mst_timezone.txt";
-class CXioCObjTmzList : public CMSioObj {
+class CXioCObjTmzList : public CMSioObjMsg {
 public:
+    // A catalog of the current language named mst_timezone.txt.
     CXioCObjTmzList();
-    // Reads the file (no lock): 0; -16 when it is missing; another reader
-    // code when it cannot be read.
+    // Reads the file once: 0 (also when it is missing); -30000 when it
+    // cannot be read; -10.
     virtual int Load();
     // The display name of zoneId (exact match), or null. Points into the
-    // list.
+    // catalog.
     virtual const char* NameOf(const char* zoneId);
 };
 

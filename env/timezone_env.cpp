@@ -2,8 +2,13 @@
 // identifier checks, the office and user zones and the zone in force.
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <new>
+#include <string>
 
+#include "cs3base/user.h"
+#include "cxiocom/office.h"
+#include "env/catalog.h"
 #include "env/environment.h"
 #include "env/timezone.h"
 #include "util/date_time.h"
@@ -79,16 +84,106 @@ Zi18nTZ* TimeZoneById(const char* id) {
     return zone ? zone : env->TZCache()->Load(id);
 }
 
-Zi18nTZ* OfficeTimeZone() { return nullptr; }
-Zi18nTZ* UserTimeZone() { return nullptr; }
+namespace {
 
-int TimeZoneOffsetText(const char** out) {
-    if (out) *out = nullptr;
-    return kRecBadArgument;
+// The office settings, read once (no office row is accepted); null when
+// they cannot be read.
+CXioOffice* Office(CMSioObjApp* env) {
+    if (LoadOfficeSettings() != 0) return nullptr;
+    return env->Office();
 }
 
-int SelectOfficeTimeZone() { return kTzNotFound; }
-int SelectUserTimeZone() { return kTzNotFound; }
+// The current user's time-zone identifier. The user record keeps it, with
+// the daylight-saving minutes, among the values that are not columns of
+// its table: the first extra text.
+const char* UserZoneId(CS3User* user) { return user->extraText1.Value(); }
+
+// The office's daylight-saving setting ("" when the office cannot be read).
+const char* OfficeDst(CMSioObjApp* env) {
+    CXioOffice* office = Office(env);
+    return office ? office->DstMinutes() : "";
+}
+
+// Makes zone and the daylight-saving text the ones in force and hands them
+// to the date and time text operations.
+void PutInForce(CMSioObjApp* env, Zi18nTZ* zone, const char* dst) {
+    CMSioObjApp::TimeZoneState& state = env->TZState();
+    state.inForce = zone;
+    state.dstMinutes.Set(dst);
+    SetTimeZone(zone->Offset(), state.dstMinutes.Get());
+}
+
+}  // namespace
+
+Zi18nTZ* OfficeTimeZone() {
+    CMSioObjApp* env = AppEnvironment();
+    if (!env) return nullptr;
+    CMSioObjApp::TimeZoneState& state = env->TZState();
+    if (state.office) return state.office;
+    CXioOffice* office = Office(env);
+    if (!office) {
+        TraceError("[%s:%d]", kUnit, __LINE__);
+        return nullptr;
+    }
+    std::string id = office->TimeZoneId();
+    while (!id.empty() && strchr(" \t\r\n", id.back())) id.pop_back();
+    if (id.empty()) id = kDefaultTimeZoneId;
+    state.office = TimeZoneById(id.c_str());
+    return state.office;
+}
+
+Zi18nTZ* UserTimeZone() {
+    CMSioObjApp* env = AppEnvironment();
+    if (!env) return nullptr;
+    CMSioObjApp::TimeZoneState& state = env->TZState();
+    if (state.user) return state.user;
+    CS3User* user = env->CurrentUser();
+    if (user && *UserZoneId(user))
+        state.user = TimeZoneById(UserZoneId(user));
+    else
+        state.user = OfficeTimeZone();
+    return state.user;
+}
+
+int TimeZoneOffsetText(const char** out) {
+    CMSioObjApp* env = AppEnvironment();
+    if (out) *out = nullptr;
+    if (!env || !out) return kRecBadArgument;
+    Zi18nTZ* zone = UserTimeZone();
+    if (!zone) {
+        TraceError("[%s][%d]", kUnit, __LINE__);
+        return kTzNotFound;
+    }
+    *out = zone->Offset();
+    return env->CurrentUser() ? 0 : kTzNoCurrentUser;
+}
+
+int SelectOfficeTimeZone() {
+    CMSioObjApp* env = AppEnvironment();
+    if (!env) return kRecBadArgument;
+    Zi18nTZ* zone = OfficeTimeZone();
+    if (!zone) {
+        TraceError("[%s][%d]", kUnit, __LINE__);
+        return kTzNotFound;
+    }
+    PutInForce(env, zone, OfficeDst(env));
+    return 0;
+}
+
+int SelectUserTimeZone() {
+    CMSioObjApp* env = AppEnvironment();
+    if (!env) return kRecBadArgument;
+    Zi18nTZ* zone = UserTimeZone();
+    if (!zone) {
+        TraceError("[%s][%d]", kUnit, __LINE__);
+        return kTzNotFound;
+    }
+    CS3User* user = env->CurrentUser();
+    const char* dst = user ? user->dstMinutes.Value() : "";
+    if (!*dst) dst = OfficeDst(env);
+    PutInForce(env, zone, dst);
+    return 0;
+}
 
 Zi18nTZ* TimeZoneInForce() {
     CMSioObjApp* env = AppEnvironment();

@@ -8,10 +8,12 @@
 #include <filesystem>
 #include <string>
 
-#include "db/connection.h"
+#include "cs3base/user.h"
 #include "db/session.h"
 #include "env/environment.h"
 #include "env/lang_id_list.h"
+#include "support/schema_db.h"
+#include "support/session_db.h"
 #include "support/sqlite_db.h"
 #include "support/temp_dir.h"
 #include "util/date_time.h"
@@ -27,28 +29,19 @@ const char kZones[] =
 const char kNames[] =
     "JST=Tokyo\nKST=Seoul\nEST=New York\nGMT=London\nIST=Kolkata\nHST=Hawaii\nNOOFF=Nowhere\n";
 
-// An installation home with a configuration that opens <home>/data/kestrun.db.
+// An installation home whose session runs on a database made from the
+// shipped schema with the zones above.
 class TimeZones : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::filesystem::create_directories(home.path() + "/data");
-        std::filesystem::create_directories(home.path() + "/local/ja_JP");
-        WriteWholeFile(home.path() + "/data/app",
-                       "dbprovider=sqlite\ndbname=kestrun.db\ndbuser=vrnl\ncid=1\n");
-        std::string schema =
-            ReadWholeFile(std::string(KESTRUN_SOURCE_DIR) + "/data/schema/sqlite.sql");
-        ASSERT_FALSE(schema.empty());
-        dbPath = home.path() + "/data/kestrun.db";
-        ASSERT_EQ(MakeSqliteDb(dbPath, schema + kZones), "");
-        CreateAppEnvironment();
-        ASSERT_EQ(ReadConfiguration(home.path().c_str()), 0);
+        ASSERT_EQ(OpenSessionDb(home, SchemaScript() + kZones), "");
+        dbPath = SessionDbPath(home);
         env = AppEnvironment();
-        ASSERT_EQ(env->CreateConnection(), 0);
-        env->Connection()->connectAttempts = 1;
-        ASSERT_EQ(DBOpen(), 0);
+        std::filesystem::create_directories(home.path() + "/local/ja_JP");
     }
     void TearDown() override { ReleaseEnvironment(); }
 
+    void Sql(const std::string& sql) { ASSERT_EQ(SqliteHolder(dbPath).Exec(sql), ""); }
     void WriteNames(const std::string& text, const std::string& lang = "ja_JP") {
         std::filesystem::create_directories(home.path() + "/local/" + lang);
         WriteWholeFile(home.path() + "/local/" + lang + "/mst_timezone.txt", text);
@@ -122,6 +115,18 @@ TEST_F(TimeZones, ListWithNamesWritesUtcOffsetAndName) {
     EXPECT_EQ(list.FindNoCase("XST"), nullptr);
 }
 
+TEST_F(TimeZones, DisplayNamesComeFromTheCurrentLanguage) {
+    Sql("INSERT INTO TM_OFFICE (SID_CORPORATE, lang_id) VALUES (1, 'en_US')");
+    WriteNames("JST=Tokio\n");
+    WriteNames(kNames, "en_US");
+    CXioCIndexTimeZone list(true);
+    ASSERT_EQ(list.Load(), 0);
+    EXPECT_STREQ(list.FindNoCase("JST")->DisplayName(), "(UTC+09:00) Tokyo");
+    CXioCTimeZone zone;
+    ASSERT_EQ(zone.LoadByText("GMT"), 0);
+    EXPECT_STREQ(zone.DisplayName(), "(UTC+00:00) London");
+}
+
 TEST_F(TimeZones, ListWithNamesFailsAtAZoneWithoutName) {
     CXioCIndexTimeZone missingFile(true);
     EXPECT_EQ(missingFile.Load(), kTzNoDisplayName);
@@ -191,7 +196,7 @@ TEST_F(TimeZones, CacheReadsAZoneOnceAndKeepsIt) {
     EXPECT_STREQ(est->Id(), "EST");
     EXPECT_STREQ(est->Offset(), "-0500");
     // Changing the row does not change the cached zone.
-    SqliteHolder(dbPath).Exec("UPDATE LTM_TIMEZONE SET TIME_OFFSET='-0400' WHERE id='EST'");
+    Sql("UPDATE LTM_TIMEZONE SET TIME_OFFSET='-0400' WHERE id='EST'");
     EXPECT_EQ(TimeZoneById("EST"), est);
     EXPECT_EQ(env->TZCache()->Count(), 1);
     // The cache matches identifiers exactly.
@@ -230,6 +235,96 @@ TEST_F(TimeZones, ZoneFieldsAreCut) {
     EXPECT_STREQ(empty.Offset(), "");
 }
 
+TEST_F(TimeZones, OfficeZoneComesFromTheOfficeRowAndIsRemembered) {
+    Sql("INSERT INTO TM_OFFICE (SID_CORPORATE, SID_TZ, dst_min) VALUES (1, 'EST  ', 1)");
+    Zi18nTZ* office = OfficeTimeZone();
+    ASSERT_NE(office, nullptr);
+    EXPECT_STREQ(office->Id(), "EST");
+    EXPECT_STREQ(office->Offset(), "-0500");
+    Sql("UPDATE TM_OFFICE SET SID_TZ='HST'");
+    EXPECT_EQ(OfficeTimeZone(), office);
+    // Without a current user the user's zone is the office's.
+    EXPECT_EQ(UserTimeZone(), office);
+    const char* offset = nullptr;
+    EXPECT_EQ(TimeZoneOffsetText(&offset), kTzNoCurrentUser);
+    EXPECT_STREQ(offset, "-0500");
+}
+
+TEST_F(TimeZones, OfficeWithoutRowOrZoneUsesJst) {
+    Zi18nTZ* office = OfficeTimeZone();
+    ASSERT_NE(office, nullptr);
+    EXPECT_STREQ(office->Id(), "JST");
+    EXPECT_STREQ(office->Offset(), "+0900");
+}
+
+TEST_F(TimeZones, OfficeWithAnEmptyOrUnknownZone) {
+    Sql("INSERT INTO TM_OFFICE (SID_CORPORATE, SID_TZ) VALUES (1, '')");
+    EXPECT_STREQ(OfficeTimeZone()->Id(), "JST");
+    ReleaseEnvironment();
+    ASSERT_EQ(OpenSessionDb(home, "UPDATE TM_OFFICE SET SID_TZ='ZZZ'"), "");
+    EXPECT_STREQ(OfficeTimeZone()->Id(), "ZZZ");
+    EXPECT_STREQ(OfficeTimeZone()->Offset(), "+0900");
+}
+
+TEST_F(TimeZones, SelectingTheOfficeZoneSetsTheDateZone) {
+    Sql("INSERT INTO TM_OFFICE (SID_CORPORATE, SID_TZ, dst_min) VALUES (1, 'IST', 1)");
+    ASSERT_EQ(SelectOfficeTimeZone(), 0);
+    ASSERT_NE(TimeZoneInForce(), nullptr);
+    EXPECT_STREQ(TimeZoneInForce()->Id(), "IST");
+    EXPECT_STREQ(DstInForce(), "1");
+    const char* dst = nullptr;
+    EXPECT_STREQ(GetTimeZone(&dst), "+0530");
+    EXPECT_STREQ(dst, "1");
+}
+
+TEST_F(TimeZones, NoZoneWhenTheOfficeCannotBeRead) {
+    DBClose();
+    EXPECT_EQ(OfficeTimeZone(), nullptr);
+    EXPECT_EQ(SelectOfficeTimeZone(), kTzNotFound);
+    EXPECT_EQ(SelectUserTimeZone(), kTzNotFound);
+    const char* offset = "unchanged";
+    EXPECT_EQ(TimeZoneOffsetText(&offset), kTzNotFound);
+    EXPECT_EQ(offset, nullptr);
+    EXPECT_EQ(TimeZoneInForce(), nullptr);
+    // Nothing was remembered: the next request reads again.
+    ASSERT_EQ(DBOpen(), 0);
+    EXPECT_EQ(SelectOfficeTimeZone(), 0);
+    EXPECT_STREQ(GetTimeZone(nullptr), "+0900");
+}
+
+TEST_F(TimeZones, UserZoneAndDaylightSettingComeFirst) {
+    Sql("INSERT INTO TM_OFFICE (SID_CORPORATE, SID_TZ, dst_min) VALUES (1, 'EST', 0)");
+    CS3User user;
+    user.extraText1.Set("HST");
+    user.dstMinutes.Set("1");
+    env->SetCurrentUser(&user, "7");
+    ASSERT_EQ(SelectUserTimeZone(), 0);
+    EXPECT_STREQ(TimeZoneInForce()->Id(), "HST");
+    EXPECT_STREQ(DstInForce(), "60");
+    const char* dst = nullptr;
+    EXPECT_STREQ(GetTimeZone(&dst), "-1000");
+    EXPECT_STREQ(dst, "60");
+    const char* offset = nullptr;
+    EXPECT_EQ(TimeZoneOffsetText(&offset), 0);
+    EXPECT_STREQ(offset, "-1000");
+    // The office variant ignores the user.
+    ASSERT_EQ(SelectOfficeTimeZone(), 0);
+    EXPECT_STREQ(TimeZoneInForce()->Id(), "EST");
+    EXPECT_STREQ(DstInForce(), "0");
+    env->SetCurrentUser(nullptr, nullptr);
+}
+
+TEST_F(TimeZones, UserWithoutZoneOrDaylightSettingTakesTheOffices) {
+    Sql("INSERT INTO TM_OFFICE (SID_CORPORATE, SID_TZ, dst_min) VALUES (1, 'KST', 1)");
+    CS3User user;
+    env->SetCurrentUser(&user, "7");
+    ASSERT_EQ(SelectUserTimeZone(), 0);
+    EXPECT_STREQ(TimeZoneInForce()->Id(), "KST");
+    EXPECT_EQ(TimeZoneInForce(), OfficeTimeZone());
+    EXPECT_STREQ(DstInForce(), "1");
+    env->SetCurrentUser(nullptr, nullptr);
+}
+
 TEST(DstMinutes, IntegersMeanAnHourOrNone) {
     EXPECT_EQ(DstMinutes(nullptr), 0);
     EXPECT_EQ(DstMinutes(""), 0);
@@ -248,4 +343,10 @@ TEST(TimeZonesWithoutEnvironment, OperationsGiveNothing) {
     EXPECT_EQ(TimeZoneById("JST"), nullptr);
     EXPECT_EQ(TimeZoneInForce(), nullptr);
     EXPECT_STREQ(DstInForce(), "");
+    EXPECT_EQ(OfficeTimeZone(), nullptr);
+    EXPECT_EQ(UserTimeZone(), nullptr);
+    const char* offset = nullptr;
+    EXPECT_EQ(TimeZoneOffsetText(&offset), -99);
+    EXPECT_EQ(SelectOfficeTimeZone(), -99);
+    EXPECT_EQ(SelectUserTimeZone(), -99);
 }
