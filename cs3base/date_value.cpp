@@ -57,10 +57,13 @@ std::string NormalizeDate(const char* text) {
     return text;
 }
 
-// Passes the text that a plain SetN stored through the class's own Set.
-int RevalidateStored(CS3String* value) {
-    std::string stored = value->Value();
-    return value->Set(stored.c_str());
+// The SetN of the classes that validate every store: the root SetN, then
+// the stored text passed through the class's own Set.
+int StoreThenValidate(CS3FixedInt& value, const char* text, int length) {
+    int ret = value.CS3String::SetN(text, length);
+    if (ret != 0) return ret;
+    std::string stored = value.Value();
+    return value.Set(stored.c_str());
 }
 
 }  // namespace
@@ -134,8 +137,7 @@ int CS3DateTimeStr::Set(const char* text) {
 int CS3DateTimeStr::Kind() const { return 3; }
 
 int CS3YMStr::SetN(const char* text, int length) {
-    int ret = CS3String::SetN(text, length);
-    return ret != 0 ? ret : RevalidateStored(this);
+    return StoreThenValidate(*this, text, length);
 }
 
 int CS3YMStr::Set(const char* text) {
@@ -148,8 +150,7 @@ int CS3YMStr::Set(const char* text) {
 }
 
 int CS3YearStr::SetN(const char* text, int length) {
-    int ret = CS3String::SetN(text, length);
-    return ret != 0 ? ret : RevalidateStored(this);
+    return StoreThenValidate(*this, text, length);
 }
 
 int CS3YearStr::Set(const char* text) {
@@ -161,8 +162,7 @@ int CS3YearStr::Set(const char* text) {
 }
 
 int CS3MDStr::SetN(const char* text, int length) {
-    int ret = CS3String::SetN(text, length);
-    return ret != 0 ? ret : RevalidateStored(this);
+    return StoreThenValidate(*this, text, length);
 }
 
 int CS3MDStr::Set(const char* text) {

@@ -138,8 +138,12 @@ int CS3String::Append(const char* text) {
     text = OrEmpty(text);
     if (text[0] == '\0') return 0;
     if (!buffer) return Set(text);
+    // The text may be (part of) this value: copied before the buffer moves
+    // or is written.
+    const std::string copy = text;
+    text = copy.c_str();
     size_t current = strlen(buffer);
-    size_t added = strlen(text);
+    size_t added = copy.size();
     if (capacity != 0) {
         if (current + added >= static_cast<size_t>(capacity)) {
             TraceError("[%s][%d]size[%d]len[%d %d]", kTag, __LINE__, capacity,

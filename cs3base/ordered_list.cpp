@@ -22,23 +22,18 @@ std::string AndCondition(const std::string& condition) {
 
 // The names the list answers for the move.
 OrderedListNames NamesOf(CS3DBIndex& list) {
+    auto answer = [&list](int (CS3DBIndex::*ask)(NUString&), const char* start) {
+        NUString text;
+        text.Set(start);
+        (list.*ask)(text);
+        return std::string(text.Get());
+    };
     OrderedListNames names;
-    NUString text;
-    text.Format("%d", static_cast<int>(kOpUpdate));
-    list.TableName(text);
-    names.table = text.Get();
-    text.Clear();
-    list.SeqnoColumn(text);
-    names.seqno = text.Get();
-    text.Clear();
-    list.IdColumnName(text);
-    names.idColumn = text.Get();
-    text.Clear();
-    list.ListCondition(text);
-    names.listCondition = text.Get();
-    text.Clear();
-    list.ExtraSetColumn(text);
-    names.extraColumn = text.Get();
+    names.table = answer(&CS3DBIndex::TableName, std::to_string(kOpUpdate).c_str());
+    names.seqno = answer(&CS3DBIndex::SeqnoColumn, "");
+    names.idColumn = answer(&CS3DBIndex::IdColumnName, "");
+    names.listCondition = answer(&CS3DBIndex::ListCondition, "");
+    names.extraColumn = answer(&CS3DBIndex::ExtraSetColumn, "");
     names.company = CompanyNumber();
     return names;
 }

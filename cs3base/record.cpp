@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "cs3base/record_io.h"
 #include "cs3base/record_key.h"
@@ -16,8 +17,31 @@ namespace {
 
 const char kUnit[] = "cs3object";
 
+// Copies at most 31 bytes of a time text and terminates it.
 void CopyTime(char* destination, const char* text) {
-    std::snprintf(destination, 32, "%s", text ? text : "");
+    size_t length = text ? strnlen(text, 31) : 0;
+    // memmove: a record may pass its own time back in.
+    if (length > 0) std::memmove(destination, text, length);
+    destination[length] = '\0';
+}
+
+// The record's ID column qualified with its alias or by the table expression.
+std::string IdConditionName(CS3Object& record, const CS3DataDB& buffer) {
+    NUString alias, column;
+    record.IdAlias(alias);
+    record.IdColumn(column);
+    return QualifyColumn(buffer, alias.Get(), column.Get());
+}
+
+// Opens io's read buffer for record and asks FetchLimit: 0 with *buffer set
+// when the load goes on, 1 when a positive limit leaves the rows to the list
+// operations, or a negative code.
+int PrepareLoad(CS3Object& record, CS3DataIO& io, CS3DataDB** buffer) {
+    int rc = io.PrepareRead(record);
+    if (rc == 0) rc = io.BufferOf(record, buffer);
+    if (rc != 0) return rc;
+    int limit = record.FetchLimit(**buffer);
+    return limit > 0 ? 1 : limit;
 }
 
 }  // namespace
@@ -55,14 +79,9 @@ int CS3Object::LoadWith(const char* text, int value, bool byText) {
     int rc = byText ? SetId(text) : SetIdInt(value);
     if (rc != 0) return rc;
     CS3DataIO io;
-    rc = io.PrepareRead(*this);
-    if (rc != 0) return rc;
     CS3DataDB* buffer = nullptr;
-    rc = io.BufferOf(*this, &buffer);
-    if (rc != 0) return rc;
-    int limit = FetchLimit(*buffer);
-    if (limit < 0) return limit;
-    if (limit > 0) return 0;
+    rc = PrepareLoad(*this, io, &buffer);
+    if (rc != 0) return rc > 0 ? 0 : rc;
     rc = id.IsTextMode() ? AddIdCondition(*buffer, id.Value()) : AddIdConditionInt(*buffer, IdInt());
     if (rc != 0) {
         TraceError("[%s:%d]ret[%d]", kUnit, __LINE__, rc);
@@ -74,14 +93,9 @@ int CS3Object::LoadWith(const char* text, int value, bool byText) {
 int CS3Object::LoadFirst() {
     ClearFields();
     CS3DataIO io;
-    int rc = io.PrepareRead(*this);
-    if (rc != 0) return rc;
     CS3DataDB* buffer = nullptr;
-    rc = io.BufferOf(*this, &buffer);
-    if (rc != 0) return rc;
-    int limit = FetchLimit(*buffer);
-    if (limit < 0) return limit;
-    if (limit > 0) return 0;
+    int rc = PrepareLoad(*this, io, &buffer);
+    if (rc != 0) return rc > 0 ? 0 : rc;
     return io.Fetch(*this);
 }
 
@@ -131,9 +145,7 @@ int CS3Object::SaveAssignments(const char* key, int count, const int* values, bo
     for (int i = 0; i < count; ++i) {
         rc = PutFields(*buffer);
         if (rc == 0) {
-            char text[16];
-            std::snprintf(text, sizeof text, "%d", values[i]);
-            SetItem(buffer->EqList(), "SID_ASSIGN", text, kItemNumber);
+            SetItem(buffer->EqList(), "SID_ASSIGN", std::to_string(values[i]).c_str(), kItemNumber);
             buffer->SetOperationCode(kOpInsert);
             rc = io.Execute(*this);
         }
@@ -148,9 +160,7 @@ int CS3Object::SaveAssignments(const char* key, int count, const int* values, bo
 }
 
 int CS3Object::SaveAssignmentsById(int value, int count, const int* values, bool append) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%d", value);
-    return SaveAssignments(text, count, values, append);
+    return SaveAssignments(std::to_string(value).c_str(), count, values, append);
 }
 
 int CS3Object::AfterInsert(CS3DataDB&) { return 0; }
@@ -168,22 +178,13 @@ int CS3Object::FetchLimit(CS3DataDB&) { return 0; }
 int CS3Object::AddUpdateConditions(CS3DataDB&) { return 0; }
 
 int CS3Object::AddIdCondition(CS3DataDB& buffer, const char* identifier) {
-    NUString alias, column;
-    IdAlias(alias);
-    IdColumn(column);
-    std::string name = QualifyColumn(buffer, alias.Get(), column.Get());
-    return SetItem(buffer.EqList(), name.c_str(), identifier,
+    return SetItem(buffer.EqList(), IdConditionName(*this, buffer).c_str(), identifier,
                    id.IsTextMode() ? kItemText : kItemNumber);
 }
 
 int CS3Object::AddIdConditionInt(CS3DataDB& buffer, int value) {
-    NUString alias, column;
-    IdAlias(alias);
-    IdColumn(column);
-    std::string name = QualifyColumn(buffer, alias.Get(), column.Get());
-    char text[16];
-    std::snprintf(text, sizeof text, "%d", value);
-    return SetItem(buffer.EqList(), name.c_str(), text, kItemNumber);
+    return SetItem(buffer.EqList(), IdConditionName(*this, buffer).c_str(),
+                   std::to_string(value).c_str(), kItemNumber);
 }
 
 int CS3Object::IdAlias(NUString& buffer) { return buffer.Set(""); }

@@ -132,16 +132,7 @@ int CS3DataDB::SortRows() { return 0; }
 int CS3DataDB::Count(int, const char* column) {
     int rc = BuildCount(*this, column);
     if (rc != 0) return rc;
-    rc = DBExecute(nullptr, statement.c_str(), 0, 0);
-    if (rc == 0) rc = DBCheckRow();
-    if (rc != 0) {
-        if (rc != -110) TraceError("[%s:%d]ret[%d]", kUnit, __LINE__, rc);
-        return rc;
-    }
-    NUString text;
-    rc = DBGetFirstColumn(&text, nullptr);
-    if (rc != 0) return rc;
-    return std::atoi(text.Get());
+    return ExecuteCount(statement.c_str());
 }
 
 int CS3DataDB::Unsupported() {

@@ -2,8 +2,8 @@
 // reads, inserts, updates, deletes, saves and ID counters.
 #include "cs3base/record_io.h"
 
-#include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "cs3base/record.h"
 #include "cs3base/sql_builder.h"
@@ -18,12 +18,6 @@ const char kUnit[] = "cs3dbdataio";
 
 // Rounds of NextId before a duplicate counter row is given up.
 constexpr int kNextIdAttempts = 100;
-
-std::string DecimalText(int value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%d", value);
-    return text;
-}
 
 // Runs the buffer's statement with its bound values.
 int RunStatement(CS3DataDB& buffer) {
@@ -85,7 +79,7 @@ int CS3DataIO::OpenStatement(CS3Object& record, int operation, bool withKeys) {
     rc = record.IdAlias(alias);
     if (rc != 0) return rc;
     std::string company = QualifyColumn(*buffer, alias.Get(), "SID_CORPORATE");
-    SetItem(buffer->EqList(), company.c_str(), DecimalText(CompanyNumber()).c_str(), kItemNumber);
+    SetItem(buffer->EqList(), company.c_str(), std::to_string(CompanyNumber()).c_str(), kItemNumber);
     buffer->SetOperationCode(operation);
     if (withKeys || operation == kOpRead) {
         rc = record.AddKeyConditions(*buffer);
@@ -104,12 +98,7 @@ int CS3DataIO::PrepareRead(CS3Object& record) {
     return rc == 0 ? 0 : Fail(record, rc);
 }
 
-int CS3DataIO::MarkUpdate(CS3Object& record) {
-    CS3DataDB* buffer = nullptr;
-    int rc = BufferOf(record, &buffer);
-    if (rc == 0) buffer->SetOperationCode(kOpUpdate);
-    return rc;
-}
+int CS3DataIO::MarkUpdate(CS3Object& record) { return MarkOperation(record, kOpUpdate); }
 
 int CS3DataIO::ReadLastId(CS3Object& record) {
     CS3DataDB* buffer = nullptr;
@@ -121,10 +110,12 @@ int CS3DataIO::ReadLastId(CS3Object& record) {
     return rc;
 }
 
-int CS3DataIO::MarkInsert(CS3Object& record) {
+int CS3DataIO::MarkInsert(CS3Object& record) { return MarkOperation(record, kOpInsert); }
+
+int CS3DataIO::MarkOperation(CS3Object& record, int operation) {
     CS3DataDB* buffer = nullptr;
     int rc = BufferOf(record, &buffer);
-    if (rc == 0) buffer->SetOperationCode(kOpInsert);
+    if (rc == 0) buffer->SetOperationCode(operation);
     return rc;
 }
 
@@ -313,7 +304,7 @@ int CS3DataIO::NextId(CS3Object& record) {
         buffer->ClearStatement();
         buffer->ClearRows();
         std::string company = QualifyColumn(*buffer, "", "SID_CORPORATE");
-        SetItem(buffer->EqList(), company.c_str(), DecimalText(CompanyNumber()).c_str(),
+        SetItem(buffer->EqList(), company.c_str(), std::to_string(CompanyNumber()).c_str(),
                 kItemNumber);
         rc = record.AddIdTableConditions(*buffer);
         if (rc != 0) return Fail(record, rc);
@@ -335,7 +326,7 @@ int CS3DataIO::NextId(CS3Object& record) {
         }
         DBCloseRecordset();
         buffer->SelectList().Clear();
-        buffer->SetColumn("LASTID", DecimalText(value).c_str(), false, kItemNumber);
+        buffer->SetColumn("LASTID", std::to_string(value).c_str(), false, kItemNumber);
         rc = operation == kOpInsert ? BuildInsert(*buffer) : BuildUpdate(*buffer);
         if (rc == 0) rc = RunStatement(*buffer);
         if (rc == 0) return value;

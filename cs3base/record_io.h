@@ -71,6 +71,8 @@ protected:
     // Frees the record's buffer after a failed step, resets its index and
     // records code as the operation's error unless it was the first buffer.
     int Fail(CS3Object& record, int code);
+    // Sets the operation code of the record's buffer. 0; -121; -55.
+    int MarkOperation(CS3Object& record, int operation);
     // Builds and runs the locking SELECT; -110 is no error.
     int LockRows(CS3DataDB& buffer);
     int PrepareChange(CS3Object& record, const char* id, int operation);

@@ -42,6 +42,11 @@ std::vector<IdRange> SplitIdRange(int minId, int maxId, int width);
 // statement (logged).
 int RewriteSelectTop(std::string& statement, int count);
 
+// The load of a list or record set: a read buffer for list (TableName, key
+// conditions, PrepareSelect), then list.GetFields on it. 0 or the first
+// failure.
+int LoadListRows(CS3Object& list);
+
 // A list of records. Members are owned: created by NewItem, destroyed by
 // DeleteItem (a class that overrides DeleteItem must call ClearItems in its
 // own destructor). Slots before the page start and slots of failed loads

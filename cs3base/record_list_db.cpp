@@ -137,16 +137,19 @@ int CS3Index::TakeMemberRows(CS3DataDB& buffer, const char* idColumn, int first,
 CS3DBIndex::CS3DBIndex() = default;
 CS3DBIndex::~CS3DBIndex() = default;
 
-int CS3DBIndex::LoadFirst() {
-    ClearFields();
+int LoadListRows(CS3Object& list) {
+    list.ClearFields();
     CS3DataIO io;
-    int rc = io.PrepareRead(*this);
+    int rc = io.PrepareRead(list);
     CS3DataDB* buffer = nullptr;
-    if (rc == 0) rc = io.BufferOf(*this, &buffer);
-    if (rc == 0) rc = GetFields(*buffer);
-    SetStatementIndex(-1);
+    if (rc == 0) rc = io.BufferOf(list, &buffer);
+    if (rc == 0) rc = list.GetFields(*buffer);
+    // The buffer goes with io.
+    list.SetStatementIndex(-1);
     return rc;
 }
+
+int CS3DBIndex::LoadFirst() { return LoadListRows(*this); }
 
 int CS3DBIndex::GetFields(CS3Data& data) {
     CS3DataDB* buffer = dynamic_cast<CS3DataDB*>(&data);

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <new>
 
-#include "cs3base/record_io.h"
 #include "cs3base/record_list.h"
 #include "cs3base/sql_builder.h"
 #include "db/connection.h"
@@ -164,16 +163,7 @@ int CS3NURecords::SetValue(int row, const char* name, const char* value) {
     return rc < 0 ? -10 : 0;
 }
 
-int CS3DBNURecords::LoadFirst() {
-    ClearFields();
-    CS3DataIO io;
-    int rc = io.PrepareRead(*this);
-    CS3DataDB* buffer = nullptr;
-    if (rc == 0) rc = io.BufferOf(*this, &buffer);
-    if (rc == 0) rc = GetFields(*buffer);
-    SetStatementIndex(-1);
-    return rc;
-}
+int CS3DBNURecords::LoadFirst() { return LoadListRows(*this); }
 
 int CS3DBNURecords::GetFields(CS3Data& data) {
     CS3DataDB* buffer = dynamic_cast<CS3DataDB*>(&data);

@@ -126,21 +126,37 @@ bool EqualForm(const CS3Item& item, std::string& term) {
     return Comparison(item, "=", term);
 }
 
-bool EqualTerms(const CS3ItemList& list, ConditionWriter& w) {
+// One term per name of a list regrouped by name: the single form of its
+// item, or the single forms of its items joined by " OR " inside one pair
+// of parentheses. Each term carries the kind of the name's first item.
+struct NamedTerm {
+    std::string text;
+    int kind;
+};
+using SingleForm = bool (*)(const CS3Item&, std::string&);
+
+bool NameTerms(const CS3ItemList& list, SingleForm form, std::vector<NamedTerm>& terms) {
     for (const auto& group : GroupByName(list)) {
         std::string term;
-        if (!EqualForm(*group.front(), term)) return false;
+        if (!form(*group.front(), term)) return false;
         if (group.size() > 1) {
             term = "(" + term;
             for (size_t i = 1; i < group.size(); ++i) {
                 std::string next;
-                if (!EqualForm(*group[i], next)) return false;
+                if (!form(*group[i], next)) return false;
                 term += " OR " + next;
             }
             term += ")";
         }
-        w.Term(term);
+        terms.push_back({term, group.front()->kind});
     }
+    return true;
+}
+
+bool EqualTerms(const CS3ItemList& list, ConditionWriter& w) {
+    std::vector<NamedTerm> terms;
+    if (!NameTerms(list, EqualForm, terms)) return false;
+    for (const NamedTerm& term : terms) w.Term(term.text);
     return true;
 }
 
@@ -180,25 +196,8 @@ bool LikeForm(const CS3Item& item, std::string& term) {
 }
 
 bool LikeTerms(const CS3ItemList& list, ConditionWriter& w) {
-    struct Term {
-        std::string text;
-        int kind;
-    };
-    std::vector<Term> terms;
-    for (const auto& group : GroupByName(list)) {
-        std::string term;
-        if (!LikeForm(*group.front(), term)) return false;
-        if (group.size() > 1) {
-            term = "(" + term;
-            for (size_t i = 1; i < group.size(); ++i) {
-                std::string next;
-                if (!LikeForm(*group[i], next)) return false;
-                term += " OR " + next;
-            }
-            term += ")";
-        }
-        terms.push_back({term, group.front()->kind});
-    }
+    std::vector<NamedTerm> terms;
+    if (!NameTerms(list, LikeForm, terms)) return false;
     // Runs of kind-7/17 terms are alternatives of one another: they are
     // joined by OR inside one pair of parentheses.
     for (size_t i = 0; i < terms.size();) {
@@ -561,11 +560,8 @@ int BuildCountRows(const std::vector<std::string>& tables, const char* extra, st
     return 0;
 }
 
-int CountRows(const std::vector<std::string>& tables, const char* extra) {
-    std::string sql;
-    int rc = BuildCountRows(tables, extra, sql);
-    if (rc != 0) return rc;
-    rc = DBExecute(nullptr, sql.c_str(), 0, 0);
+int ExecuteCount(const char* sql) {
+    int rc = DBExecute(nullptr, sql, 0, 0);
     if (rc == 0) rc = DBCheckRow();
     if (rc != 0) {
         if (rc != -110) TraceError("[%s:%d]ret[%d]", kUnit, __LINE__, rc);
@@ -575,6 +571,13 @@ int CountRows(const std::vector<std::string>& tables, const char* extra) {
     rc = DBGetFirstColumn(&count, nullptr);
     if (rc != 0) return rc;
     return std::atoi(count.Get());
+}
+
+int CountRows(const std::vector<std::string>& tables, const char* extra) {
+    std::string sql;
+    int rc = BuildCountRows(tables, extra, sql);
+    if (rc != 0) return rc;
+    return ExecuteCount(sql.c_str());
 }
 
 int CountRows(const char* table, const char* extra) {

@@ -66,6 +66,11 @@ std::string EscapeText(const char* value, const char* escapeSet);
 std::string QualifyColumn(const char* table, const char* alias, const char* column);
 std::string QualifyColumn(const CS3DataDB& buffer, const char* alias, const char* column);
 
+// Executes a count statement and reads the first column of its first row
+// as an integer: the count, or a negative code (-110, -111 when there is no
+// row; the session's failure codes, logged).
+int ExecuteCount(const char* sql);
+
 // The stand-alone count statement over tables (joined with ","), limited
 // to the installation's company and the extra condition when not empty.
 // Returns the statement text; -62 when tables is empty (out left empty).

@@ -131,6 +131,23 @@ TEST(CS3String, AppendGrowsUnboundedValue) {
     EXPECT_EQ(v.Value(), expected);
 }
 
+TEST(CS3String, AppendOfItsOwnText) {
+    // Unbounded: the buffer is reallocated while the appended text is read.
+    CS3String unbounded;
+    ASSERT_EQ(unbounded.Set("abc"), 0);
+    for (int i = 0; i < 8; ++i) ASSERT_EQ(unbounded.Append(unbounded.Value()), 0);
+    std::string expected;
+    for (int i = 0; i < 256; ++i) expected += "abc";
+    EXPECT_EQ(unbounded.Value(), expected);
+    // Bounded: the text is written right behind itself.
+    CS3String bounded(16);
+    ASSERT_EQ(bounded.Set("abcd"), 0);
+    ASSERT_EQ(bounded.Append(bounded.Value()), 0);
+    EXPECT_STREQ(bounded.Value(), "abcdabcd");
+    ASSERT_EQ(bounded.Append(bounded.Value() + 6), 0);
+    EXPECT_STREQ(bounded.Value(), "abcdabcdcd");
+}
+
 TEST(CS3String, AsIntReadsDecimalText) {
     struct Case {
         const char* text;
