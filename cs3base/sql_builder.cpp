@@ -239,6 +239,23 @@ std::string OrderClause(const CS3ItemList& order) {
     return clause;
 }
 
+// " WHERE <conditions>", or "" without conditions.
+std::string WhereClause(const std::string& conditions) {
+    return conditions.empty() ? std::string() : " WHERE " + conditions;
+}
+
+// Starts a statement of the buffer: the previous statement goes, the table
+// expression must be there, and conditions receives the WHERE text.
+// 0, or -62 (no table, a condition value over the limit).
+int StartStatement(CS3DataDB& buffer, std::string& conditions) {
+    buffer.SetStatement("");
+    if (*buffer.Table() == '\0') {
+        TraceError("[%s:%d]", kUnit, __LINE__);
+        return -62;
+    }
+    return BuildConditions(buffer, conditions);
+}
+
 // Writes a row value of INSERT or UPDATE. An empty value of any kind is
 // NULL: an empty number would otherwise leave the statement malformed.
 int RowValue(const CS3Item& item, std::vector<std::string>& params, std::string& out) {
@@ -368,17 +385,15 @@ int BuildSelect(const char* table, const CS3ItemList& selectList, const std::str
         for (size_t i = 1; i < selectList.size(); ++i) out += "," + selectList[i].name;
         out += std::string(" FROM ") + table;
     }
-    if (!conditions.empty()) out += " WHERE " + conditions;
+    out += WhereClause(conditions);
     std::string order = OrderClause(orderList);
     if (!order.empty()) out += " " + order;
     return 0;
 }
 
 int BuildSelectForUpdate(CS3DataDB& buffer) {
-    buffer.SetStatement("");
-    if (*buffer.Table() == '\0') return -62;
     std::string conditions;
-    int rc = BuildConditions(buffer, conditions);
+    int rc = StartStatement(buffer, conditions);
     if (rc != 0) return rc;
     std::string table = std::string(buffer.Table()) + " with(updlock)";
     std::string out;
@@ -388,9 +403,8 @@ int BuildSelectForUpdate(CS3DataDB& buffer) {
 }
 
 int BuildSelectWithGroup(CS3DataDB& buffer, bool distinct) {
-    buffer.SetStatement("");
     std::string conditions;
-    int rc = BuildConditions(buffer, conditions);
+    int rc = StartStatement(buffer, conditions);
     if (rc != 0) return rc;
     std::string out;
     rc = BuildSelect(buffer.Table(), buffer.SelectList(), conditions, buffer.OrderList(), distinct,
@@ -402,9 +416,8 @@ int BuildSelectWithGroup(CS3DataDB& buffer, bool distinct) {
 }
 
 int BuildCount(CS3DataDB& buffer, const char* column) {
-    buffer.SetStatement("");
     std::string conditions;
-    int rc = BuildConditions(buffer, conditions);
+    int rc = StartStatement(buffer, conditions);
     if (rc != 0) return rc;
     CS3ItemList select;
     std::string expression = "count(";
@@ -418,10 +431,8 @@ int BuildCount(CS3DataDB& buffer, const char* column) {
 }
 
 int BuildMaxSeqno(CS3DataDB& buffer) {
-    buffer.SetStatement("");
-    if (*buffer.Table() == '\0') return -62;
     std::string conditions;
-    int rc = BuildConditions(buffer, conditions);
+    int rc = StartStatement(buffer, conditions);
     if (rc != 0) return rc;
     buffer.SetStatement(std::string("select max(SEQNO) from ") + buffer.Table() + " where " +
                         conditions);
@@ -436,27 +447,25 @@ int BuildInsert(CS3DataDB& buffer) {
     if (row == nullptr && buffer.EqList().empty()) return -110;
     std::string columns, values, value;
     std::vector<std::string> params;
-    if (row != nullptr) {
-        for (const CS3Item& item : row->columns) {
-            int rc = RowValue(item, params, value);
-            if (rc != 0) return rc;
-            if (!columns.empty()) {
-                columns += ",";
-                values += ",";
-            }
-            columns += item.name;
-            values += value;
-        }
-    }
-    for (const CS3Item& item : buffer.EqList()) {
-        int rc = KeyValue(item, value);
-        if (rc != 0) return rc;
+    auto add = [&columns, &values, &value](const CS3Item& item) {
         if (!columns.empty()) {
             columns += ",";
             values += ",";
         }
         columns += item.name;
         values += value;
+    };
+    if (row != nullptr) {
+        for (const CS3Item& item : row->columns) {
+            int rc = RowValue(item, params, value);
+            if (rc != 0) return rc;
+            add(item);
+        }
+    }
+    for (const CS3Item& item : buffer.EqList()) {
+        int rc = KeyValue(item, value);
+        if (rc != 0) return rc;
+        add(item);
     }
     std::string out = std::string("INSERT INTO ") + buffer.Table();
     if (columns.empty()) {
@@ -486,22 +495,18 @@ int BuildUpdate(CS3DataDB& buffer) {
     std::string conditions;
     int rc = BuildConditions(buffer, conditions);
     if (rc != 0) return rc;
-    std::string out = std::string("UPDATE ") + buffer.Table() + " SET " + assignments;
-    if (!conditions.empty()) out += " WHERE " + conditions;
+    std::string out = std::string("UPDATE ") + buffer.Table() + " SET " + assignments +
+                      WhereClause(conditions);
     buffer.SetStatement(std::move(out));
     buffer.Params() = std::move(params);
     return 0;
 }
 
 int BuildDelete(CS3DataDB& buffer) {
-    buffer.SetStatement("");
-    if (*buffer.Table() == '\0') return -62;
     std::string conditions;
-    int rc = BuildConditions(buffer, conditions);
+    int rc = StartStatement(buffer, conditions);
     if (rc != 0) return rc;
-    std::string out = std::string("DELETE FROM ") + buffer.Table();
-    if (!conditions.empty()) out += " WHERE " + conditions;
-    buffer.SetStatement(std::move(out));
+    buffer.SetStatement(std::string("DELETE FROM ") + buffer.Table() + WhereClause(conditions));
     return 0;
 }
 
