@@ -66,6 +66,16 @@ int StoreThenValidate(CS3FixedInt& value, const char* text, int length) {
     return value.Set(stored.c_str());
 }
 
+// FixedSet, then a stored value must pass valid (an empty one needs not);
+// a value that does not is reset with -10007.
+int FixedSetChecked(CS3FixedInt& value, const char* text, bool (*valid)(const std::string&)) {
+    int ret = value.FixedSet(text);
+    if (ret != 0 || value.IsEmpty()) return ret;
+    if (valid(value.Value())) return 0;
+    value.Clear();
+    return -10007;
+}
+
 }  // namespace
 
 int CS3DateStr::Set(const char* text) {
@@ -121,17 +131,12 @@ int CS3DateStr::SetInRange(const char* text) {
 int CS3DateStr::Kind() const { return 2; }
 
 int CS3DateTimeStr::Set(const char* text) {
-    int ret = FixedSet(text);
-    if (ret != 0 || IsEmpty()) return ret;
-    std::string stamp = Value();  // 14 digits after FixedSet
-    std::string date = stamp.substr(0, 8);
-    std::string time = stamp.substr(8, 4);
-    int seconds = atoi(stamp.substr(12, 2).c_str());
-    if (IsValidDate(date.c_str()) == 0 && IsValidTime(time.c_str()) == 0 && seconds < 60) {
-        return 0;
-    }
-    Clear();
-    return -10007;
+    return FixedSetChecked(*this, text, [](const std::string& stamp) {
+        // 14 digits after FixedSet.
+        return IsValidDate(stamp.substr(0, 8).c_str()) == 0 &&
+               IsValidTime(stamp.substr(8, 4).c_str()) == 0 &&
+               atoi(stamp.substr(12, 2).c_str()) < 60;
+    });
 }
 
 int CS3DateTimeStr::Kind() const { return 3; }
@@ -141,12 +146,9 @@ int CS3YMStr::SetN(const char* text, int length) {
 }
 
 int CS3YMStr::Set(const char* text) {
-    int ret = FixedSet(text);
-    if (ret != 0 || IsEmpty()) return ret;
-    std::string date = std::string(Value()) + "01";
-    if (IsValidDate(date.c_str()) == 0) return 0;
-    Clear();
-    return -10007;
+    return FixedSetChecked(*this, text, [](const std::string& stored) {
+        return IsValidDate((stored + "01").c_str()) == 0;
+    });
 }
 
 int CS3YearStr::SetN(const char* text, int length) {
@@ -154,11 +156,8 @@ int CS3YearStr::SetN(const char* text, int length) {
 }
 
 int CS3YearStr::Set(const char* text) {
-    int ret = FixedSet(text);
-    if (ret != 0 || IsEmpty()) return ret;
-    if (AsInt() >= 0) return 0;
-    Clear();
-    return -10007;
+    return FixedSetChecked(*this, text,
+                           [](const std::string& stored) { return atoi(stored.c_str()) >= 0; });
 }
 
 int CS3MDStr::SetN(const char* text, int length) {
@@ -166,13 +165,10 @@ int CS3MDStr::SetN(const char* text, int length) {
 }
 
 int CS3MDStr::Set(const char* text) {
-    int ret = FixedSet(text);
-    if (ret != 0 || IsEmpty()) return ret;
     // 2000 is a leap year, so 0229 passes.
-    std::string date = std::string("2000") + Value();
-    if (IsValidDate(date.c_str()) == 0) return 0;
-    Clear();
-    return -10007;
+    return FixedSetChecked(*this, text, [](const std::string& stored) {
+        return IsValidDate(("2000" + stored).c_str()) == 0;
+    });
 }
 
 int CS3MDStrH::Set(const char* text) {
