@@ -61,8 +61,8 @@ public:
 
     // --- Operations added by the environment, in dispatch order. ---
 
-    // Deletes this object when it is the process-wide environment and
-    // clears the pointer.
+    // Deletes this object; when it is the process-wide environment the
+    // pointer is cleared first, so nothing reaches it while it goes.
     virtual void ReleaseEnvironment();
     // Appends the temporary directory of the day to out; trailingSlash adds
     // a final "/". 0 or the string's failure code.

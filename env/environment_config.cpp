@@ -7,6 +7,7 @@
 
 #include "env/environment.h"
 #include "util/date_time.h"
+#include "util/file.h"
 #include "util/log.h"
 #include "util/nv_file.h"
 #include "util/process.h"
@@ -163,10 +164,7 @@ int DecorateLogNames(const char* programPath) {
     CMSioObjApp* env = AppEnvironment();
     if (!env) return -99;
     if (programPath) {
-        const char* base = programPath;
-        for (const char* p = programPath; *p; ++p)
-            if (*p == '/' || *p == '\\' || *p == ':') base = p + 1;
-        std::string program = base;
+        std::string program = LastPathComponent(programPath);
         size_t exe = program.find(".exe");
         if (exe != std::string::npos) program.resize(exe);
         for (NUString* name : {&env->traceFileName, &env->timeLogName, &env->errLogName}) {

@@ -16,14 +16,6 @@ namespace {
 
 const char kUnit[] = "CMSioObjApp";
 
-// The text after the last "/", backslash or ":" of path.
-const char* LastComponent(const char* path) {
-    const char* last = path;
-    for (const char* p = path; *p; ++p)
-        if (*p == '/' || *p == '\\' || *p == ':') last = p + 1;
-    return last;
-}
-
 // Company directory of base + "user/" + group + the user number text.
 int UserDir(const char* base, const char* userNumber, NUString* out, bool trailingSlash) {
     if (!out) return -99;
@@ -91,7 +83,7 @@ int TempFileName(const char* hint, char* out) {
     char stamp[17];
     LocalStampMs(stamp);
     char namePart[1024] = "";
-    if (hint) snprintf(namePart, sizeof namePart, "%s", LastComponent(hint));
+    if (hint) snprintf(namePart, sizeof namePart, "%s", LastPathComponent(hint));
     CMSioObjApp* env = AppEnvironment();
     NUString dir;
     int sequence = 0;

@@ -279,14 +279,19 @@ void BaseName(const char* path, int size, char* out) {
     if (!out || size <= 0) return;
     out[0] = '\0';
     if (!path) return;
-    const char* base = path;
-    for (const char* p = path; *p; ++p) {
-        if (IsSeparator(*p) || *p == ':') base = p + 1;
-    }
+    const char* base = LastPathComponent(path);
     size_t n = strlen(base);
     if (n > static_cast<size_t>(size - 1)) n = static_cast<size_t>(size - 1);
     memcpy(out, base, n);
     out[n] = '\0';
+}
+
+const char* LastPathComponent(const char* path) {
+    const char* last = path;
+    for (const char* p = path; *p; ++p) {
+        if (IsSeparator(*p) || *p == ':') last = p + 1;
+    }
+    return last;
 }
 
 void StripExtension(char* out, const char* path) {

@@ -69,5 +69,8 @@ int ReportCopyFailure(const char* source, const char* target);
 void DirectoryPart(char* out, const char* path, int size);
 // The last component of path in out, at most size - 1 bytes.
 void BaseName(const char* path, int size, char* out);
+// The text after the last "/", ":" or backslash of path (all of it when
+// there is none); points into path.
+const char* LastPathComponent(const char* path);
 // path without its last extension into out (which must hold strlen(path)+1).
 void StripExtension(char* out, const char* path);

@@ -46,8 +46,21 @@ size_t FormatInto(char* buffer, size_t size, const char* format, va_list args) {
     return static_cast<size_t>(n) < size ? static_cast<size_t>(n) : size - 1;
 }
 
-// Writes stamp followed by the message bytes to path in one append.
-void WriteStamped(const char* path, const char* stamp, const char* message, size_t length) {
+// Formats the message (cut at 8191 bytes) and appends it to path in one
+// write behind the local time "YYYY/MM/DD hh:mm:ss" (with ".mmm" when
+// withMillis is set) and a space.
+void AppendStampedV(const char* path, bool withMillis, const char* format, va_list args) {
+    char message[kLineSize];
+    size_t length = FormatInto(message, sizeof message, format, args);
+    ClockTime t;
+    LocalClockNow(&t);
+    char stamp[64];
+    if (withMillis)
+        snprintf(stamp, sizeof stamp, "%02d/%02d/%02d %02d:%02d:%02d.%03d ", t.year, t.month,
+                 t.day, t.hour, t.minute, t.second, t.millisecond);
+    else
+        snprintf(stamp, sizeof stamp, "%02d/%02d/%02d %02d:%02d:%02d ", t.year, t.month, t.day,
+                 t.hour, t.minute, t.second);
     size_t stampLen = strlen(stamp);
     char* line = static_cast<char*>(malloc(stampLen + length));
     if (!line) return;
@@ -80,17 +93,10 @@ void SetLogPath(const char* path, char* previous) {
 
 void LogAppend(const char* format, ...) {
     if (!pathSet || !currentPath[0]) return;
-    char message[kLineSize];
     va_list args;
     va_start(args, format);
-    size_t length = FormatInto(message, sizeof message, format, args);
+    AppendStampedV(currentPath, true, format, args);
     va_end(args);
-    ClockTime t;
-    LocalClockNow(&t);
-    char stamp[64];
-    snprintf(stamp, sizeof stamp, "%02d/%02d/%02d %02d:%02d:%02d.%03d ", t.year, t.month, t.day,
-             t.hour, t.minute, t.second, t.millisecond);
-    WriteStamped(currentPath, stamp, message, length);
 }
 
 // Appends text (length bytes) to the trace, hex-encoded: each byte as two
@@ -229,17 +235,10 @@ void ReleaseLogFiles() {
 void LogToRegistered(int id, const char* format, ...) {
     RegisteredLog* entry = FindRegistered(id);
     if (!entry || !entry->path[0]) return;
-    char message[kLineSize];
     va_list args;
     va_start(args, format);
-    size_t length = FormatInto(message, sizeof message, format, args);
+    AppendStampedV(entry->path, false, format, args);
     va_end(args);
-    ClockTime t;
-    LocalClockNow(&t);
-    char stamp[64];
-    snprintf(stamp, sizeof stamp, "%02d/%02d/%02d %02d:%02d:%02d ", t.year, t.month, t.day,
-             t.hour, t.minute, t.second);
-    WriteStamped(entry->path, stamp, message, length);
 }
 
 void WriteErrorLog(CMSApp* application, const char* secondName, int code, const char* text,

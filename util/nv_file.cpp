@@ -7,6 +7,7 @@
 #include <string>
 
 #include "util/file_os.h"
+#include "util/utf8_text.h"
 
 namespace {
 
@@ -123,15 +124,7 @@ NUFileIO::~NUFileIO() { Unlock(); }
 
 void NUFileIO::SetSeparator(char c) { separator = c; }
 
-void NUFileIO::TrimRight(char* text) {
-    if (!text) return;
-    size_t n = strlen(text);
-    while (n > 0 && (text[n - 1] == '\t' || text[n - 1] == '\n' || text[n - 1] == '\r' ||
-                     text[n - 1] == ' ')) {
-        --n;
-    }
-    text[n] = '\0';
-}
+void NUFileIO::TrimRight(char* text) { TrimTrailingSpace(text); }
 
 int NUFileIO::LockShared(const char* path) {
     Unlock();

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <new>
 
+#include "util/utf8_text.h"
+
 namespace {
 
 constexpr int kDefaultCapacity = 128;
@@ -21,14 +23,23 @@ bool NameEquals(const char* entryName, const char* name) {
     return entryName && strcmp(entryName, name) == 0;
 }
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool NameEqualsNoCase(const char* entryName, const char* name) {
-    if (!entryName) return false;
-    for (; *entryName && *name; ++entryName, ++name) {
-        if (AsciiLower(*entryName) != AsciiLower(*name)) return false;
+    return entryName && EqualsNoCase(entryName, name);
+}
+
+// Find and FindNoCase: the first entry whose name equals name (any entry
+// when name is null); 1 with *value set, 0 when none, -5, -4.
+int FindFirst(NUNVEntry* const* entries, int count, const char* name, char** value,
+              bool (*equals)(const char* entryName, const char* name)) {
+    if (!value) return -5;
+    if (!entries) return -4;
+    for (int i = 0; i < count; ++i) {
+        if (!name || equals(entries[i]->name, name)) {
+            *value = entries[i]->value;
+            return 1;
+        }
     }
-    return *entryName == *name;
+    return 0;
 }
 
 }  // namespace
@@ -119,27 +130,11 @@ int NUNVList::RemoveAt(int index) {
 }
 
 int NUNVList::Find(const char* name, char** value) {
-    if (!value) return -5;
-    if (!entries) return -4;
-    for (int i = 0; i < count; ++i) {
-        if (!name || NameEquals(entries[i]->name, name)) {
-            *value = entries[i]->value;
-            return 1;
-        }
-    }
-    return 0;
+    return FindFirst(entries, count, name, value, NameEquals);
 }
 
 int NUNVList::FindNoCase(const char* name, char** value) {
-    if (!value) return -5;
-    if (!entries) return -4;
-    for (int i = 0; i < count; ++i) {
-        if (!name || NameEqualsNoCase(entries[i]->name, name)) {
-            *value = entries[i]->value;
-            return 1;
-        }
-    }
-    return 0;
+    return FindFirst(entries, count, name, value, NameEqualsNoCase);
 }
 
 int NUNVList::NameAt(int index, char** name) {

@@ -111,6 +111,9 @@ TEST(FilePaths, BaseName) {
         BaseName(row.path, row.size, out);
         EXPECT_STREQ(out, row.expected);
     }
+    const char* path = "C:\\vrnl/bin\\kestrun.exe";
+    EXPECT_EQ(LastPathComponent(path), path + 12);
+    EXPECT_STREQ(LastPathComponent("D:"), "");
 }
 
 TEST(FilePaths, StripExtension) {
