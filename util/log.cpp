@@ -154,11 +154,8 @@ void TimerStart() {
     if (!env || env->TimeLogName()[0] == '\0') return;
     NUNVList* stack = env->TimerStack();
     if (!stack) return;
-    ClockTime t;
-    UtcClockNow(&t);
-    char stamp[64];
-    snprintf(stamp, sizeof stamp, "%04d%02d%02d%02d%02d%02d", t.year, t.month, t.day, t.hour,
-             t.minute, t.second);
+    char stamp[15];
+    NowStamp(stamp, 0);
     uint32_t tick = TickCountMs();
     stack->Add(stamp, reinterpret_cast<const char*>(&tick), sizeof tick);
 }
