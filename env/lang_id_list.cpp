@@ -17,8 +17,6 @@ ZioObjLangList::ZioObjLangList() : CMSioObj("mst_langlist.txt", false) {
     directory.Format("%slocal/", env ? env->HomeDir() : "");
 }
 
-const char* ZioObjLangList::GetDir() { return directory.Get(); }
-
 int ZioObjLangList::Load() {
     NUFileIO reader;
     reader.noLock = true;

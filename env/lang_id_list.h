@@ -14,7 +14,6 @@ public:
     // Directory "<home>local/" of the environment ("" without one), name
     // "mst_langlist.txt".
     ZioObjLangList();
-    const char* GetDir() override;
     // Reads the file into the list. 0; -70011 when it is missing or cannot
     // be read (the list is then left empty).
     virtual int Load();

@@ -127,6 +127,14 @@ TEST_F(TimeZones, DisplayNamesComeFromTheCurrentLanguage) {
     EXPECT_STREQ(zone.DisplayName(), "(UTC+00:00) London");
 }
 
+TEST_F(TimeZones, NameFileWithBinaryBytesIsReadSafely) {
+    const char junk[] = "\x00\xff\xfe=\x01\n\x80\x81\x82\n=\n";
+    WriteNames(std::string(junk, sizeof junk - 1) + kNames);
+    CXioCIndexTimeZone list(true);
+    ASSERT_EQ(list.Load(), 0);
+    EXPECT_STREQ(list.FindNoCase("KST")->DisplayName(), "(UTC+09:00) Seoul");
+}
+
 TEST_F(TimeZones, ListWithNamesFailsAtAZoneWithoutName) {
     CXioCIndexTimeZone missingFile(true);
     EXPECT_EQ(missingFile.Load(), kTzNoDisplayName);
@@ -218,6 +226,13 @@ TEST_F(TimeZones, UnknownOrEmptyZonesAreCachedWithTheDefaultOffset) {
     EXPECT_STREQ(longer->Id(), "America/Los");
     EXPECT_EQ(TimeZoneById("America/Los_Angeles"), longer);
     EXPECT_EQ(TimeZoneById(nullptr), nullptr);
+}
+
+TEST_F(TimeZones, CacheGrowsBeyondItsFirstCapacity) {
+    for (int i = 0; i < 200; ++i) ASSERT_NE(TimeZoneById(("Z" + std::to_string(i)).c_str()), nullptr);
+    EXPECT_EQ(env->TZCache()->Count(), 200);
+    EXPECT_STREQ(TimeZoneById("Z150")->Id(), "Z150");
+    EXPECT_EQ(env->TZCache()->Count(), 200);
 }
 
 TEST_F(TimeZones, CacheMissFailsOnADatabaseError) {
