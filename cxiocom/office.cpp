@@ -38,7 +38,6 @@ namespace {
 using Kind = CXioOfficeKind;
 using Column = CXioOfficeColumn;
 
-
 // Reads one column; an absent column (-111, -110) keeps the field's value.
 int ReadColumn(CS3Data& buffer, const Column& c) {
     int ret;
@@ -66,13 +65,19 @@ int TrimOrDefault(CS3String& field, const char* fallback) {
 
 CS3Office::CS3Office() = default;
 
+std::vector<CXioOfficeColumn> CS3Office::ContactColumns() {
+    return {{"Name", &name, Kind::Text},
+            {"Mail", &mail, Kind::Text},
+            {"Url", &url, Kind::Text},
+            {"Tel", &tel, Kind::Text},
+            {"Fax", &fax, Kind::Text}};
+}
+
 int CS3Office::SetField(const char* column, const char* text) {
     if (!column) return -70;
-    if (EqualsNoCase(column, "Name")) return name.Set(text);
-    if (EqualsNoCase(column, "Mail")) return mail.Set(text);
-    if (EqualsNoCase(column, "Url")) return url.Set(text);
-    if (EqualsNoCase(column, "Tel")) return tel.Set(text);
-    if (EqualsNoCase(column, "Fax")) return fax.Set(text);
+    for (const Column& c : ContactColumns()) {
+        if (EqualsNoCase(column, c.name)) return c.field->Set(text);
+    }
     return -70;
 }
 
@@ -89,10 +94,7 @@ int CS3Office::TableName(NUString& buffer) { return buffer.Set("TM_OFFICE"); }
 
 int CS3Office::PutFields(CS3DataDB& buffer) {
     if (name.IsEmpty()) return -10006;
-    const Column columns[] = {{"Name", &name, Kind::Text}, {"Mail", &mail, Kind::Text},
-                              {"Url", &url, Kind::Text},   {"Tel", &tel, Kind::Text},
-                              {"Fax", &fax, Kind::Text}};
-    for (const Column& c : columns) {
+    for (const Column& c : ContactColumns()) {
         int ret = buffer.SetColumn(c.name, c.field->Value(), true);
         if (ret != 0) return ret;
     }
@@ -100,11 +102,8 @@ int CS3Office::PutFields(CS3DataDB& buffer) {
 }
 
 int CS3Office::GetFields(CS3Data& buffer) {
-    const Column columns[] = {{"Name", &name, Kind::Text}, {"Mail", &mail, Kind::Text},
-                              {"Url", &url, Kind::Text},   {"Tel", &tel, Kind::Text},
-                              {"Fax", &fax, Kind::Text}};
     int first = 0;
-    for (const Column& c : columns) {
+    for (const Column& c : ContactColumns()) {
         int ret = ReadColumn(buffer, c);
         if (ret != 0 && first == 0) first = ret;
     }
@@ -172,11 +171,9 @@ CS3String* CXioOffice::FieldOf(const char* column) {
 const char* CXioOffice::ColumnValue(const char* column) {
     if (!column) return nullptr;
     if (CS3String* field = FieldOf(column)) return field->Value();
-    if (EqualsNoCase(column, "Name")) return name.Value();
-    if (EqualsNoCase(column, "Mail")) return mail.Value();
-    if (EqualsNoCase(column, "Url")) return url.Value();
-    if (EqualsNoCase(column, "Tel")) return tel.Value();
-    if (EqualsNoCase(column, "Fax")) return fax.Value();
+    for (const Column& c : ContactColumns()) {
+        if (EqualsNoCase(column, c.name)) return c.field->Value();
+    }
     return nullptr;
 }
 

@@ -2,6 +2,8 @@
 // (CS3Office) and the installation-wide settings (CXioOffice).
 #pragma once
 
+#include <vector>
+
 #include "cs3base/date_value.h"
 #include "cs3base/field_value.h"
 #include "cs3base/number_value.h"
@@ -9,9 +11,8 @@
 #include "cxiocom/office_flags.h"
 #include "util/nu_string.h"
 
-#include <vector>
-
-// One settings column: name, field, and how it is read and written.
+// One column of the office record: name, field, and how it is read and
+// written.
 struct CXioOfficeColumn;
 
 // Table "TM_OFFICE" and the five contact columns. The row is selected by
@@ -36,6 +37,9 @@ public:
     const char* Fax() const { return fax.Value(); }
 
 protected:
+    // The five contact columns in the table's order.
+    std::vector<CXioOfficeColumn> ContactColumns();
+
     CS3LongStrH name;
     CS3LongStr mail;
     CS3MiddleStr url;
