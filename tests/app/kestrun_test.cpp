@@ -147,6 +147,10 @@ TEST_F(Kestrun, StepExitingNonZeroFailsWithoutReadingItsStatus) {
     ASSERT_GE(log.size(), 2u);
     // "YYYY/MM/DD hh:mm:ss.mmm " then the code and its message text.
     EXPECT_EQ(log[0].substr(23), " -9910001:アップグレード処理の実行に失敗しました。");
+    // Two time-stamped lines: the message, then the trace (one record a line).
+    int stamped = 0;
+    for (const std::string& line : log) stamped += line.size() > 24 && line[4] == '/' && line[23] == ' ';
+    EXPECT_EQ(stamped, 2);
     EXPECT_EQ(log[1][4], '/');
     std::string trace = DecodeTrace(ReadWholeFile(DriverLog()));
     EXPECT_NE(trace.find("ret[-2] dret=[1] derr=[0]"), std::string::npos) << trace;
