@@ -138,6 +138,16 @@ TEST_F(Kestrun, ConfigurationDefaultsReachTheChild) {
     EXPECT_EQ(argv[7], "vrnldb");
 }
 
+TEST_F(Kestrun, EmptySettingsReachTheChildAsEmptyArguments) {
+    ASSERT_TRUE(WriteWholeFile(home + "/data/app",
+                               "dbprovider=sqlite\ndbname=vrnldb.sqlite\ndbs=\ndbpwd=\n"));
+    std::vector<std::string> argv = RecordChildArgv();
+    ASSERT_EQ(argv.size(), 11u);
+    EXPECT_EQ(argv[3], "");
+    EXPECT_EQ(argv[6], "");
+    EXPECT_EQ(argv[5], "vrnl");
+}
+
 TEST_F(Kestrun, StepExitingNonZeroFailsWithoutReadingItsStatus) {
     ASSERT_TRUE(WriteStandinControl(home, "exit=1\nstatus=0\n"));
     ProgramResult r = Run();
