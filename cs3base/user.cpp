@@ -10,6 +10,7 @@
 #include "cs3base/record_field.h"
 #include "cs3base/record_io.h"
 #include "cs3base/sql_builder.h"
+#include "env/catalog.h"
 #include "env/environment.h"
 #include "util/log.h"
 
@@ -93,11 +94,13 @@ void ReadAll(CS3Data& buffer, const std::array<UserColumn, N>& columns, ColumnRe
     }
 }
 
-// The catalog text of a message key, or null when there is none.
+// The catalog text of a message key: the current language's texts first,
+// then its message catalog; null when neither has it.
 const char* CatalogText(const char* key) {
     CMSioObjApp* env = AppEnvironment();
-    const char* text = nullptr;
-    if (!env || env->MessageByKey(key, &text, nullptr) != 0) return nullptr;
+    if (!env) return nullptr;
+    const char* text = LookupText(key);
+    if (!text && env->MessageByKey(key, &text, nullptr) != 0) text = nullptr;
     return text;
 }
 

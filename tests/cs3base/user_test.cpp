@@ -6,23 +6,22 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "cs3base/password_digest.h"
 #include "cs3base/record_io.h"
 #include "db/session.h"
+#include "env/catalog.h"
 #include "env/environment.h"
+#include "support/schema_db.h"
 #include "support/session_db.h"
 #include "support/sqlite_db.h"
 #include "support/temp_dir.h"
 #include "util/nu_string.h"
 
 namespace {
-
-std::string ShippedSchema() {
-    return ReadWholeFile(std::string(KESTRUN_SOURCE_DIR) + "/data/schema/sqlite.sql");
-}
 
 // A cheap stand-in digest so that tests that only count columns need not
 // pay for the real hash.
@@ -33,7 +32,7 @@ int FakeDigest(const char* plain, NUString& out) {
 
 class UserDbTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_EQ("", OpenSessionDb(dir, ShippedSchema())); }
+    void SetUp() override { ASSERT_EQ("", OpenSessionDb(dir, SchemaScript())); }
     void TearDown() override {
         SetPasswordDigestRoutines(nullptr, nullptr);
         ReleaseEnvironment();
@@ -212,6 +211,22 @@ TEST(UserName, EmptyNameStaysEmptyWithoutACatalogText) {
     EXPECT_STREQ("", user.GetName());
     ASSERT_EQ(0, user.SetField("Name", "Jiro"));
     EXPECT_STREQ("Jiro", user.GetName());
+}
+
+TEST(UserName, EmptyNameTakesTheCatalogText) {
+    TempDir home;
+    std::filesystem::create_directories(home.file("data"));
+    std::filesystem::create_directories(home.file("local/en_US"));
+    ASSERT_TRUE(WriteWholeFile(home.file("local/en_US/com"), "comdatanothing=(none)\n"));
+    ASSERT_EQ(0, CreateAppEnvironment());
+    ASSERT_EQ(0, ReadConfiguration(home.path().c_str()));
+    ASSERT_EQ(0, SetLanguage("en_US"));
+    ASSERT_EQ(0, LoadCatalogFile("com"));
+
+    CS3User user;
+    EXPECT_STREQ("(none)", user.GetName());
+    EXPECT_STREQ("(none)", user.name.Value());
+    ReleaseEnvironment();
 }
 
 TEST_F(UserDbTest, LoginWithSpaceIsStoredWithSlashAndReadBack) {
