@@ -11,6 +11,7 @@
 
 #include "db/connection.h"
 #include "db/session.h"
+#include "env/paths.h"
 #include "util/log.h"
 
 namespace {
@@ -42,7 +43,7 @@ CMSioObj::CMSioObj(const char* fileName, bool perCompany) {
     CMSioObjApp* env = AppEnvironment();
     if (!env) return;
     if (perCompany)
-        directory.Format("%s%d/", env->DataDir(), env->CompanyId());
+        CompanyDir(env->DataDir(), &directory);
     else
         directory.Set(env->DataDir());
 }
