@@ -212,8 +212,11 @@ int LoadStartupCatalogs(const char* fallbackLanguage) {
     }
     ret = LoadCatalogFile("com");
     if (ret != 0) {
+        Zi18nLang* failed = CurrentLang();
         SetLanguage(fallbackLanguage ? fallbackLanguage : kDefaultLanguage);
-        ret = LoadCatalogFile("com");
+        // Already the fallback language: its "com" counts as read, so a
+        // second load would pass without texts; the first failure stands.
+        if (CurrentLang() != failed) ret = LoadCatalogFile("com");
         if (ret != 0) {
             TraceError("[%s:%d] ret=[%d]", kAppTag, __LINE__, ret);
             return ret;

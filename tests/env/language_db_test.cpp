@@ -108,6 +108,14 @@ TEST_F(OfficeDbTest, UnreadableDefaultComEndsStartup) {
     EXPECT_EQ(LoadStartupCatalogs(), -30000);
 }
 
+TEST_F(OfficeDbTest, UnreadableComOfTheDefaultOfficeLanguageEndsStartup) {
+    // The fallback language is the office's own: its second attempt must
+    // not pass as already loaded.
+    Open(OfficeRow("ja_JP"));
+    std::filesystem::create_directories(home.path() + "/local/ja_JP/com");
+    EXPECT_EQ(LoadStartupCatalogs(), -30000);
+}
+
 TEST_F(OfficeDbTest, DatabaseFailureEndsStartupAndIsTriedAgain) {
     Open("DROP TABLE TM_OFFICE;");
     int ret = LoadOfficeSettings();
