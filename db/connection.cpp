@@ -115,11 +115,7 @@ int CdDBDriverConnection::BeginTransaction() {
         inTransaction = true;
         return 0;
     }
-    if (driver) {
-        ReportError(result);
-    } else {
-        ReportFailure(result, "no database connection", "");
-    }
+    ReportError(result);
     Notify("BeginTransaction", -1019, lastError, lastMessage);
     return -1019;
 }
@@ -150,19 +146,18 @@ int CdDBDriverConnection::Rollback(int reason) {
         inTransaction = false;
         return 0;
     }
-    if (driver) {
-        ReportError(result);
-    } else {
-        ReportFailure(result, "no database connection", "");
-    }
+    ReportError(result);
     Notify("rollback", -1005, lastError, lastMessage);
     return -1005;
 }
 
 void CdDBDriverConnection::ReportError(int result) {
-    if (!driver || driver->Errors().empty()) {
-        ReportFailure(result, driver ? driver->FailureMessage().c_str() : "",
-                      driver ? driver->Name() : "");
+    if (!driver) {
+        ReportFailure(result, "no database connection", "");
+        return;
+    }
+    if (driver->Errors().empty()) {
+        ReportFailure(result, driver->FailureMessage().c_str(), driver->Name());
         return;
     }
     const std::vector<DBDriverError>& errors = driver->Errors();

@@ -23,10 +23,22 @@ bool StartsWith(const char* text, const char* prefix) {
     return strncmp(text, prefix, strlen(prefix)) == 0;
 }
 
+// True when sql holds the row-lock hint " with(updlock)" followed by a
+// blank or the end of the text. A locking SELECT without WHERE or ORDER BY
+// ends with the hint; it must open the transaction too, or its lock would
+// end with the statement.
+bool HasUpdateLock(const char* sql) {
+    static const char kHint[] = " with(updlock)";
+    for (const char* at = strstr(sql, kHint); at; at = strstr(at + 1, kHint)) {
+        char next = at[sizeof(kHint) - 1];
+        if (next == ' ' || next == '\0') return true;
+    }
+    return false;
+}
+
 // Statements that change nothing run outside a transaction.
 bool IsReadOnly(const char* sql) {
-    return (StartsWith(sql, "select ") || StartsWith(sql, "SELECT ")) &&
-           !strstr(sql, " with(updlock) ");
+    return (StartsWith(sql, "select ") || StartsWith(sql, "SELECT ")) && !HasUpdateLock(sql);
 }
 
 bool IsUpdateOrDelete(const char* sql) {
@@ -164,10 +176,11 @@ int CdDBDriverConnection::ExecuteProcedure(const char* name, char** paramNames,
     CloseRecordset();
     if (!IsOpen()) return -1101;
     std::vector<DBParam> params;
+    std::vector<int> integerFlags;
     for (int i = 0; paramNames && paramNames[i]; ++i) {
+        integerFlags.push_back(paramIsInteger ? paramIsInteger[i] : 0);
         DBParam p;
-        p.type = (paramIsInteger && paramIsInteger[i]) ? DBParam::Type::Integer
-                                                       : DBParam::Type::Char;
+        p.type = integerFlags.back() != 0 ? DBParam::Type::Integer : DBParam::Type::Char;
         p.name = paramNames[i];
         p.text = (paramValues && paramValues[i]) ? paramValues[i] : "";
         params.push_back(std::move(p));
@@ -180,8 +193,7 @@ int CdDBDriverConnection::ExecuteProcedure(const char* name, char** paramNames,
     TraceStatement(elapsed, name, status != 0);
     if (TraceOn()) {
         for (size_t i = 0; i < params.size(); ++i) {
-            LogAppend("[%s]=[%d]\n", params[i].name.c_str(),
-                      params[i].type == DBParam::Type::Integer ? 1 : 0);
+            LogAppend("[%s]=[%d]\n", params[i].name.c_str(), integerFlags[i]);
         }
     }
     if (status != 0) {

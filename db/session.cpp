@@ -179,13 +179,10 @@ int DBExecute(char** longParams, const char* sql, int intParam, int longParamCou
             return -13014;
         case -1009:
             return -1000009;
-        case -1015:
-        case -1010:
-            TraceDBError("[%s:%d]ret[%d]sql[%s]", kUnit, __LINE__, result, sql ? sql : "");
-            return -1000010;
         default:
             TraceDBError("[%s:%d]ret[%d]sql[%s]", kUnit, __LINE__, result, sql ? sql : "");
-            return -1000006;
+            // Deadlock and time-out are worth retrying; anything else is not.
+            return (result == -1015 || result == -1010) ? -1000010 : -1000006;
     }
 }
 

@@ -298,7 +298,8 @@ TEST_F(ConnectionRules, ProcedureTraceListsParametersAndFailuresAreNotMapped) {
     Open();
     char* names[] = {const_cast<char*>("@id"), const_cast<char*>("@name"), nullptr};
     char* values[] = {const_cast<char*>("5"), const_cast<char*>("x")};
-    int isInteger[] = {1, 0};
+    // The trace shows each flag as the caller gave it.
+    int isInteger[] = {2, 0};
     EXPECT_EQ(connection->ExecuteProcedure("sp_get", names, values, isInteger), 0);
     ASSERT_EQ(script.params.size(), 2u);
     EXPECT_EQ(script.params[0].type, DBParam::Type::Integer);
@@ -309,7 +310,7 @@ TEST_F(ConnectionRules, ProcedureTraceListsParametersAndFailuresAreNotMapped) {
     EXPECT_EQ(connection->ExecuteProcedure("sp_get", names, values, isInteger), -1006);
     EXPECT_EQ(lastCallbackResult, -1006);
     std::string text = ReadWholeFile(trace);
-    EXPECT_NE(text.find("[@id]=[1]\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("[@id]=[2]\n"), std::string::npos) << text;
     EXPECT_NE(text.find("[@name]=[0]\n"), std::string::npos);
     EXPECT_NE(text.find("DB access:sql[sp_get]sts[2627]"), std::string::npos);
 }

@@ -8,6 +8,7 @@
 
 #include "db/connection.h"
 #include "db/driver.h"
+#include "support/db_value.h"
 #include "support/sqlite_db.h"
 #include "support/temp_dir.h"
 #include "util/log.h"
@@ -68,15 +69,8 @@ protected:
 
     std::string Scalar(const std::string& sql) { return SqliteScalar(dbPath, sql); }
 
-    // Reads column index of the current row; "NULL" for a database NULL.
     std::string Value(int index, int* kind = nullptr) {
-        char* out = nullptr;
-        int k = -1;
-        EXPECT_EQ(connection->GetValue(&out, index, &k), 0);
-        if (kind) *kind = k;
-        std::string text = out ? out : "NULL";
-        delete[] out;
-        return text;
+        return ColumnText(*connection, index, kind);
     }
 
     TempDir dir;
@@ -100,7 +94,18 @@ TEST_F(SqliteConnection, LockingAndIndentedSelectsBeginATransaction) {
     EXPECT_EQ(connection->Commit(), 0);
     EXPECT_EQ(connection->Execute(" SELECT id FROM t", nullptr, 0, nullptr, 0), 0);
     EXPECT_TRUE(connection->InTransaction());
-    EXPECT_EQ(CountEvents("BeginTransaction"), 2);
+    EXPECT_EQ(connection->Commit(), 0);
+    // A locking select without WHERE ends with the hint: its lock needs the
+    // transaction all the same, and here takes the database's write lock.
+    EXPECT_EQ(connection->Execute("SELECT id FROM t with(updlock)", nullptr, 0, nullptr, 0), 0);
+    EXPECT_TRUE(connection->InTransaction());
+    SqliteHolder other(dbPath);
+    EXPECT_NE(other.Exec("BEGIN IMMEDIATE"), "");
+    EXPECT_EQ(connection->Commit(), 0);
+    // The hint must stand as a word of its own.
+    EXPECT_EQ(connection->Execute("select ' with(updlock)x' from t", nullptr, 0, nullptr, 0), 0);
+    EXPECT_FALSE(connection->InTransaction());
+    EXPECT_EQ(CountEvents("BeginTransaction"), 3);
 }
 
 TEST_F(SqliteConnection, ChangingStatementsShareOneTransactionUntilCommit) {

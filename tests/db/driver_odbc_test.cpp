@@ -10,6 +10,7 @@
 #include "db/connection.h"
 #include "db/driver.h"
 #include "db/platform.h"
+#include "support/db_value.h"
 #include "support/sqlite_db.h"
 #include "support/temp_dir.h"
 #include "util/log.h"
@@ -62,13 +63,7 @@ protected:
     int Open() { return connection->Open("vrnl", "secret", "localhost", dbPath.c_str(), 10); }
 
     std::string Value(int index, int* kind = nullptr) {
-        char* out = nullptr;
-        int k = -1;
-        EXPECT_EQ(connection->GetValue(&out, index, &k), 0);
-        if (kind) *kind = k;
-        std::string text = out ? out : "NULL";
-        delete[] out;
-        return text;
+        return ColumnText(*connection, index, kind);
     }
 
     TempDir dir;
