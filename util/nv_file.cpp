@@ -77,12 +77,12 @@ bool IsCommentLine(const char* line, char separator) {
     return false;
 }
 
-// Cuts a value at the first '#' that has a TAB somewhere before it.
+// Cuts a value at its first '#' when a TAB stands somewhere before that '#'.
 void CutValueComment(char* value) {
-    char* tab = strchr(value, '\t');
-    if (!tab) return;
-    char* hash = strchr(tab, '#');
-    if (hash) *hash = '\0';
+    char* hash = strchr(value, '#');
+    if (!hash) return;
+    const void* tab = memchr(value, '\t', static_cast<size_t>(hash - value));
+    if (tab) *hash = '\0';
 }
 
 // Appends one pair in the file format: the value's further lines follow

@@ -78,7 +78,9 @@ TEST(NVFileRead, LineRules) {
         {"k=v\n\t\n\tx=y\n", {"k=v\n\nx=y"}},
         {"k=v\n\t   \n", {"k=v"}},
         {"url=a#b\nx=a # b\n", {"url=a#b", "x=a # b"}},
-        {"x=a # b\t# c\td\n", {"x=a # b"}},
+        // Only the value's first '#' can start a comment, and only after a TAB.
+        {"x=a # b\t# c\td\n", {"x=a # b\t# c\td"}},
+        {"x=a\tb # c\n", {"x=a\tb"}},
         {"  name  = value  \t \n", {"  name= value"}},
         {"=\nk=\n=v\n", {"=", "k=", "=v"}},
         {"a=b=c\n", {"a=b=c"}},
