@@ -176,7 +176,9 @@ int CS3DataIO::WriteRow(CS3Object& record, const char* key, int operation) {
         buffer->SetOperationCode(operation);
         rc = record.PutFields(*buffer);
     }
-    if (rc == 0 && *text != '\0') rc = AddKeyFor(record, *buffer, text);
+    // UPDATE and DELETE always carry the identifier condition, an empty key
+    // included (it matches no row), so they can never reach every row.
+    if (rc == 0 && (*text != '\0' || operation != kOpInsert)) rc = AddKeyFor(record, *buffer, text);
     if (rc != 0) {
         if (buffer != buffers.front().get() && error == 0) error = rc;
         return rc;

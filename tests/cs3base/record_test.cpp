@@ -238,6 +238,16 @@ TEST_F(RecordDbTest, UpdateKeepsCreationTimeAndDeleteRemoves) {
     ASSERT_EQ(0, io2.PrepareUpdate(missing, "77"));
     EXPECT_EQ(-110, io2.Update(missing, "77"));
 
+    // An empty key reaches no row: neither update nor delete may touch others.
+    TestRecord keyless;
+    keyless.name.Set("everyone");
+    CS3DataIO io3;
+    ASSERT_EQ(0, io3.PrepareUpdate(keyless, ""));
+    EXPECT_EQ(-110, io3.Update(keyless, ""));
+    EXPECT_EQ(-110, keyless.DeleteByText(""));
+    EXPECT_EQ("new name", Scalar("SELECT Name FROM T_REC WHERE ID=4"));
+    EXPECT_EQ("1", Scalar("SELECT count(*) FROM T_REC"));
+
     TestRecord d;
     ASSERT_EQ(0, d.DeleteByText("4"));
     EXPECT_EQ("0", Scalar("SELECT count(*) FROM T_REC"));
