@@ -214,11 +214,7 @@ void ZAppBat::Finish(int) {
 }
 
 int ZAppBat::OpenDB(int argc, const char* const* argv) {
-    if (argc > 0 && argv && argv[0]) {
-        char name[63] = "";
-        BaseName(argv[0], sizeof name, name);
-        programName.Set(name);
-    }
+    TakeProgramName(argc, argv);
     int r = CMSApp::OpenDB(argc, argv);
     if (r != 0) {
         TraceError("[%s:%d] ret=[%d]", kUnit, 12, r);

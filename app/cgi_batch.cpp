@@ -3,7 +3,6 @@
 
 #include "app/batch_app.h"
 #include "env/catalog.h"
-#include "util/file.h"
 #include "util/log.h"
 
 namespace {
@@ -19,11 +18,7 @@ int ZAppCgiBat::MainWork() { return 0; }
 int ZAppCgiBat::GetHomeArgument(int, const char* const*, char*, int) { return -99; }
 
 int ZAppCgiBat::OpenDB(int argc, const char* const* argv) {
-    if (argc > 0 && argv && argv[0]) {
-        char name[63] = "";
-        BaseName(argv[0], sizeof name, name);
-        programName.Set(name);
-    }
+    TakeProgramName(argc, argv);
     int r = CMSApp::OpenDB(argc, argv);
     if (r != 0) {
         TraceError("[%s:%d] ret=[%d]", kUnit, 1, r);

@@ -6,6 +6,7 @@
 #include "db/session.h"
 #include "env/catalog.h"
 #include "env/environment.h"
+#include "util/file.h"
 #include "util/log.h"
 
 namespace {
@@ -27,6 +28,13 @@ int CMSApp::Run(int argc, const char* const* argv) {
     int e = End(r);
     Finish(e);
     return e;
+}
+
+void CMSApp::TakeProgramName(int argc, const char* const* argv) {
+    if (argc <= 0 || !argv || !argv[0]) return;
+    char name[63] = "";
+    BaseName(argv[0], sizeof name, name);
+    programName.Set(name);
 }
 
 int CMSApp::CreateEnvironment() {

@@ -44,6 +44,10 @@ public:
     const char* ErrorText() const { return errorText.Get(); }
 
 protected:
+    // programName := the base name of argv[0], at most 62 bytes; nothing
+    // when there is no argv[0].
+    void TakeProgramName(int argc, const char* const* argv);
+
     NUString errorText;
     // Used only by the web request frame; a batch leaves them empty.
     int cgiMode = 0;

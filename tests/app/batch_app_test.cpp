@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/batch_status.h"
+#include "app/cgi_batch.h"
 #include "app/kestrun_app.h"
 #include "env/environment.h"
 #include "support/temp_dir.h"
@@ -77,6 +78,27 @@ TEST(ZAppBatGetHomeArgument, RefusesValuesThatDoNotFitTheBuffer) {
     testing::internal::CaptureStdout();
     EXPECT_EQ(refused.GetHomeArgument(0, nullptr, buffer, sizeof buffer), 1);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "No such directry.\n");
+}
+
+TEST(ZAppBatOpenDB, ProgramNameIsTheBaseNameOfArgv0CutAt62Bytes) {
+    std::string longName(70, 'k');
+    std::string argv0 = "/opt/vrnl/" + longName;
+    const char* argv[] = {argv0.c_str(), nullptr};
+    // Without an environment the database stays closed; the name is taken first.
+    TestKestrun batch;
+    EXPECT_NE(batch.OpenDB(1, argv), 0);
+    EXPECT_EQ(std::string(batch.ProgramName()), longName.substr(0, 62));
+    ZAppCgiBat companion;
+    EXPECT_NE(companion.OpenDB(1, argv), 0);
+    EXPECT_EQ(std::string(companion.ProgramName()), longName.substr(0, 62));
+
+    const char* shortArgv[] = {"bin/kestrun", nullptr};
+    TestKestrun named;
+    named.OpenDB(1, shortArgv);
+    EXPECT_STREQ(named.ProgramName(), "kestrun");
+    TestKestrun unnamed;
+    unnamed.OpenDB(0, shortArgv);
+    EXPECT_STREQ(unnamed.ProgramName(), "err");
 }
 
 TEST(ZAppKestrunChildArguments, QuotedInTheirOrderWithEmptyValuesWithoutEnvironment) {
