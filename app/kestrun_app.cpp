@@ -3,7 +3,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <new>
 
 #include "app/batch_status.h"
@@ -13,6 +12,7 @@
 #include "util/log.h"
 #include "util/nv_file.h"
 #include "util/process.h"
+#include "util/utf8_text.h"
 
 namespace {
 
@@ -27,16 +27,6 @@ const char kMaskedPassword[] = "********";
 const int kStepFailed = -9910001;
 const int kStepStatusBad = -9910002;
 const int kStepStatusMissing = -6100020;
-
-// ASCII comparison without regard to case.
-bool EqualsNoCase(const char* a, const char* b) {
-    for (; *a && *b; ++a, ++b) {
-        char x = (*a >= 'A' && *a <= 'Z') ? static_cast<char>(*a + 32) : *a;
-        char y = (*b >= 'A' && *b <= 'Z') ? static_cast<char>(*b + 32) : *b;
-        if (x != y) return false;
-    }
-    return *a == *b;
-}
 
 int Quote(NUString& text) {
     NUString quoted;
