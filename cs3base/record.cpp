@@ -46,15 +46,7 @@ int PrepareLoad(CS3Object& record, CS3DataIO& io, CS3DataDB** buffer) {
 
 }  // namespace
 
-void RecordTimeNow(char* out) {
-    ClockTime now{};
-    UtcClockNow(&now);
-    char text[64];
-    std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d", now.year, now.month, now.day,
-                  now.hour, now.minute, now.second);
-    std::memcpy(out, text, 14);
-    out[14] = '\0';
-}
+void RecordTimeNow(char* out) { NowStamp(out, 0); }
 
 CS3Object::CS3Object(int idTextMode, int idCapacity) : id(idTextMode, idCapacity) {}
 CS3Object::~CS3Object() = default;

@@ -9,6 +9,7 @@
 #include "env/catalog.h"
 #include "util/date_time.h"
 #include "util/log.h"
+#include "util/nu_string.h"
 #include "util/template_output.h"
 
 namespace {
@@ -24,8 +25,9 @@ const char* const kEnglishFull[7] = {"Sunday",   "Monday", "Tuesday", "Wednesday
 const size_t kMaxRestAfterName = 4095;
 
 // Copies text into out (size bytes), cut without splitting a character.
-void CopyCut(const char* text, char* out, int size) {
-    snprintf(out, static_cast<size_t>(size), "%s", text ? text : "");
+void CopyCutChars(const char* text, char* out, int size) {
+    if (size <= 0) return;
+    CopyCut(out, static_cast<size_t>(size), text);
     CutAtBytePosition(out, static_cast<size_t>(size - 1));
 }
 
@@ -73,13 +75,13 @@ int LocalizedDateText(const char* stored, char* out, int size, const char* forma
     out[0] = '\0';
     if (!stored || !*stored) return 0;
     if (!format || !*format) {
-        CopyCut(stored, out, size);
+        CopyCutChars(stored, out, size);
         return 0;
     }
     Zi18nLang* lang = AppEnvironment() ? AppEnvironment()->CurrentLanguage() : nullptr;
     if (!lang || !lang->CommonCatalog()) {
         TraceError("[%s][%d]", kLocalTag, __LINE__);
-        CopyCut(stored, out, size);
+        CopyCutChars(stored, out, size);
         return 0;
     }
     std::string text(stored);
@@ -90,7 +92,7 @@ int LocalizedDateText(const char* stored, char* out, int size, const char* forma
         TraceError("[%s:%d]y[%d]m[%d]d[%d]h[%d]m[%d]s[%d]", kLocalTag, __LINE__, year, month, day,
                    hour, minute, second);
         TraceError("[%s:%d] ret[%d] date[%s]", kLocalTag, __LINE__, -70013, stored);
-        CopyCut(stored, out, size);
+        CopyCutChars(stored, out, size);
         return -70013;
     }
     struct tm fields = {};
@@ -131,6 +133,6 @@ int FillMessageTemplate(const char* const* values, const char* const* names, int
         out[0] = '\0';
         return -10;
     }
-    CopyCut(expander.OutputText(), out, size);
+    CopyCutChars(expander.OutputText(), out, size);
     return 0;
 }

@@ -9,6 +9,7 @@
 
 #include "env/environment.h"
 #include "util/log.h"
+#include "util/nu_string.h"
 #include "util/utf8_text.h"
 
 namespace {
@@ -18,13 +19,6 @@ const char kUnitZone[] = "cxioctimezone";
 const char kUnitIndex[] = "cxiocindextimezone";
 const char kUnitCache[] = "Zi18nTZList";
 
-// Copies text into a fixed field of size bytes, cut to size - 1 bytes.
-template <size_t N>
-void CopyCut(char (&field)[N], const char* text) {
-    size_t length = text ? strnlen(text, N - 1) : 0;
-    if (length) memcpy(field, text, length);
-    field[length] = '\0';
-}
 
 }  // namespace
 
@@ -157,8 +151,8 @@ CXioCTimeZone* CXioCIndexTimeZone::FindNoCase(const char* zoneId) {
 // ---- Zi18nTZ and the cache ----
 
 Zi18nTZ::Zi18nTZ(const char* idText, const char* offsetText) {
-    CopyCut(id, idText);
-    CopyCut(offset, offsetText);
+    CopyCut(id, sizeof id, idText);
+    CopyCut(offset, sizeof offset, offsetText);
 }
 
 const char* Zi18nTZ::Id() const { return id; }

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "util/nu_string.h"
 #include "util/utf8_text.h"
 
 namespace {
@@ -16,14 +17,6 @@ char gZoneOffset[kZoneTextSize];
 char gZoneDaylight[kZoneTextSize];
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Copies text into out, cut to fit size bytes with the terminating zero.
-void CopyCut(char* out, const char* text, size_t size) {
-    if (size == 0) return;
-    size_t n = 0;
-    for (; n + 1 < size && text[n]; ++n) out[n] = text[n];
-    out[n] = '\0';
-}
 
 // A text read as a decimal number the way the C library does ("12x" is 12,
 // "x" is 0), kept within int.
@@ -40,7 +33,7 @@ int DigitsAt(const char* text, size_t offset, size_t count) {
     if (!text || strnlen(text, offset + count) < offset + count) return 0;
     char field[16];
     if (count >= sizeof field) return 0;
-    CopyCut(field, text + offset, count + 1);
+    CopyCut(field, count + 1, text + offset);
     return TextNumber(field);
 }
 
@@ -125,7 +118,7 @@ void TodayDate(char* out, unsigned char useZone) {
     if (!out) return;
     char stamp[15];
     NowStamp(stamp, useZone);
-    CopyCut(out, stamp, 9);
+    CopyCut(out, 9, stamp);
 }
 
 int ZoneNow(char* outDate, char* outTime) {
@@ -133,7 +126,7 @@ int ZoneNow(char* outDate, char* outTime) {
     char stamp[15];
     NowStamp(stamp, 0);
     char date[9];
-    CopyCut(date, stamp, sizeof date);
+    CopyCut(date, sizeof date, stamp);
     const char* daylight = nullptr;
     const char* offset = GetTimeZone(&daylight);
     if (ConvertZone(offset, date, stamp + 8, daylight, outDate, outTime) != 0) return -1;
@@ -152,14 +145,14 @@ int ZoneStamp(char* out) {
 
 void SetTimeZone(const char* offset, const char* daylightMinutes) {
     if (!offset || strlen(offset) < 5 || !daylightMinutes) return;
-    CopyCut(gZoneOffset, offset, kZoneTextSize);
-    CopyCut(gZoneDaylight, daylightMinutes, kZoneTextSize);
+    CopyCut(gZoneOffset, kZoneTextSize, offset);
+    CopyCut(gZoneDaylight, kZoneTextSize, daylightMinutes);
 }
 
 const char* GetTimeZone(const char** daylightMinutes) {
     if (gZoneOffset[0] == '\0') {
-        CopyCut(gZoneOffset, "+0900", kZoneTextSize);
-        CopyCut(gZoneDaylight, "0", kZoneTextSize);
+        CopyCut(gZoneOffset, kZoneTextSize, "+0900");
+        CopyCut(gZoneDaylight, kZoneTextSize, "0");
     }
     if (daylightMinutes) *daylightMinutes = gZoneDaylight;
     return gZoneOffset;
@@ -264,9 +257,9 @@ int IsValidDate(const char* date) {
     if (!AllDigits(date, 8)) return -1;
     if (YearOf(date) < 0) return -1;
     char year[5], month[3], day[3];
-    CopyCut(year, date, sizeof year);
-    CopyCut(month, date + 4, sizeof month);
-    CopyCut(day, date + 6, sizeof day);
+    CopyCut(year, sizeof year, date);
+    CopyCut(month, sizeof month, date + 4);
+    CopyCut(day, sizeof day, date + 6);
     return CheckDayOfMonth(day, month, year);
 }
 

@@ -50,6 +50,14 @@ void CutAtBytePosition(char* s, size_t p) {
     s[want == have ? p : i] = '\0';
 }
 
+void CopyCut(char* out, size_t size, const char* text) {
+    if (size == 0) return;
+    text = OrEmpty(text);
+    size_t n = 0;
+    for (; n + 1 < size && text[n]; ++n) out[n] = text[n];
+    out[n] = '\0';
+}
+
 NUString::~NUString() { free(data); }
 
 const char* NUString::Get() const {

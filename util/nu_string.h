@@ -51,3 +51,7 @@ int Utf8LeadLength(unsigned char lead);
 
 // Cuts s in place at byte position p without splitting a UTF-8 character.
 void CutAtBytePosition(char* s, size_t p);
+
+// Copies text (null read as "") into the fixed buffer out of size bytes,
+// cut to size-1 bytes and terminated; size 0 writes nothing.
+void CopyCut(char* out, size_t size, const char* text);

@@ -16,9 +16,6 @@ namespace {
 
 const int kDefaultCapacity = 128;
 
-// Copies at most size-1 bytes of s into dst and terminates it.
-void CopyCut(char* dst, size_t size, const char* s) { snprintf(dst, size, "%s", s ? s : ""); }
-
 bool StartsWith(const char* s, const char* end, const char* prefix) {
     size_t n = strlen(prefix);
     return static_cast<size_t>(end - s) >= n && memcmp(s, prefix, n) == 0;
