@@ -21,19 +21,12 @@ int CdDBConnection::RowsAffected() { return rowsAffected; }
 bool CdDBConnection::TransactionsEnabled() { return !noTransactions; }
 
 void CdDBConnection::SetTracePath(const char* path) {
-    if (!path) path = "";
-    size_t n = strnlen(path, sizeof(tracePath) - 1);
-    memcpy(tracePath, path, n);
-    tracePath[n] = '\0';
-    CutAtBytePosition(tracePath, n);
+    CopyTextCut(tracePath, sizeof(tracePath), path);
 }
 
 void CopyTextCut(char* out, size_t size, const char* text) {
-    if (!text) text = "";
-    size_t n = strnlen(text, size - 1);
-    memcpy(out, text, n);
-    out[n] = '\0';
-    CutAtBytePosition(out, n);
+    CopyCut(out, size, text);
+    CutAtBytePosition(out, strlen(out));
 }
 
 CdDBDriverConnection::CdDBDriverConnection(std::unique_ptr<DBDriver> d)
