@@ -10,6 +10,7 @@
 #include "db/platform.h"
 #include "env/environment.h"
 #include "util/log.h"
+#include "util/nu_string.h"
 
 namespace {
 
@@ -121,11 +122,7 @@ int DBLastError(char* message) {
     CdDBConnection* connection = ConnectionOrLog(__LINE__);
     if (!connection) return -2000001;
     if (message) {
-        const char* text = connection->LastMessage();
-        if (!text) text = "";
-        size_t n = strnlen(text, 4095);
-        memcpy(message, text, n);
-        message[n] = '\0';
+        CopyCut(message, 4096, connection->LastMessage());
     }
     return connection->LastError();
 }
