@@ -17,14 +17,6 @@ namespace {
 
 const char kUnit[] = "cs3object";
 
-// Copies at most 31 bytes of a time text and terminates it.
-void CopyTime(char* destination, const char* text) {
-    size_t length = text ? strnlen(text, 31) : 0;
-    // memmove: a record may pass its own time back in.
-    if (length > 0) std::memmove(destination, text, length);
-    destination[length] = '\0';
-}
-
 // The record's ID column qualified with its alias or by the table expression.
 std::string IdConditionName(CS3Object& record, const CS3DataDB& buffer) {
     NUString alias, column;
@@ -185,8 +177,8 @@ int CS3Object::IdColumn(NUString& buffer) { return buffer.Set("ID"); }
 int CS3Object::SetTimes(const char* creation, const char* update) {
     char now[16];
     RecordTimeNow(now);
-    CopyTime(creationTime, (creation && *creation) ? creation : now);
-    CopyTime(updateTime, (update && *update) ? update : now);
+    CopyCut(creationTime, sizeof(creationTime), (creation && *creation) ? creation : now);
+    CopyCut(updateTime, sizeof(updateTime), (update && *update) ? update : now);
     return 0;
 }
 
@@ -262,8 +254,8 @@ int CS3Object::GetTimes(CS3Data& buffer) {
     int rc2 = buffer.GetColumn("updtime", update);
     if (rc == 0 || rc == kRecNoColumn) rc = rc2;
     if (rc == kRecNoColumn) rc = 0;
-    CopyTime(creationTime, creation.Value());
-    CopyTime(updateTime, update.Value());
+    CopyCut(creationTime, sizeof(creationTime), creation.Value());
+    CopyCut(updateTime, sizeof(updateTime), update.Value());
     return rc;
 }
 
