@@ -18,16 +18,6 @@ const char kUnit[] = "cs3index";
 constexpr const char* kStoreItemName = "_item";
 constexpr int kDefaultRangeWidth = 1000;
 
-bool SameTextNoCase(const char* a, const char* b) {
-    for (;; ++a, ++b) {
-        unsigned char x = static_cast<unsigned char>(*a), y = static_cast<unsigned char>(*b);
-        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
-        if (x != y) return false;
-        if (x == '\0') return true;
-    }
-}
-
 // Makes the row named name the store's current row; false when none is.
 bool SelectStoreRow(CS3Data& store, const char* name) {
     if (store.FirstRow() != 0) return false;
@@ -219,7 +209,7 @@ int CS3Index::StoreTableName(NUString& buffer) { return buffer.Set(""); }
 int CS3Index::FindByName(const char* name) {
     if (name == nullptr) return -1;
     for (size_t i = 0; i < items.size(); ++i) {
-        if (items[i] != nullptr && SameTextNoCase(items[i]->IdText(), name)) {
+        if (items[i] != nullptr && EqualsNoCase(items[i]->IdText(), name)) {
             return static_cast<int>(i);
         }
     }
