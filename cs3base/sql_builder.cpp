@@ -9,6 +9,7 @@
 #include "env/environment.h"
 #include "util/log.h"
 #include "util/nu_string.h"
+#include "util/utf8_text.h"
 
 namespace {
 
@@ -296,24 +297,11 @@ int KeyValue(const CS3Item& item, std::string& out) {
     return 0;
 }
 
-bool ContainsNoCase(const char* text, const char* needle) {
-    size_t n = std::strlen(needle);
-    for (const char* p = text; *p != '\0';) {
-        size_t i = 0;
-        while (i < n && p[i] != '\0') {
-            unsigned char a = static_cast<unsigned char>(p[i]);
-            unsigned char b = static_cast<unsigned char>(needle[i]);
-            if (a >= 'a' && a <= 'z') a = static_cast<unsigned char>(a - 32);
-            if (b >= 'a' && b <= 'z') b = static_cast<unsigned char>(b - 32);
-            if (a != b) break;
-            ++i;
-        }
-        if (i == n) return true;
-        int step = Utf8LeadLength(static_cast<unsigned char>(*p));
-        if (step < 1) step = 1;
-        for (int k = 0; k < step && *p != '\0'; ++k) ++p;
-    }
-    return false;
+// True when a table expression joins tables, so its columns are qualified
+// by the alias "a".
+bool IsJoinExpression(const char* text) {
+    return FindTextNoCase(text, " LEFT OUTER ") || FindTextNoCase(text, " RIGHT OUTER ") ||
+           FindTextNoCase(text, " INNER JOIN ");
 }
 
 }  // namespace
@@ -522,11 +510,7 @@ std::string QualifyColumn(const char* table, const char* alias, const char* colu
         if (space != std::string::npos) first = first.substr(space + 1);
         return first + "." + name;
     }
-    if (ContainsNoCase(expression.c_str(), " LEFT OUTER ") ||
-        ContainsNoCase(expression.c_str(), " RIGHT OUTER ") ||
-        ContainsNoCase(expression.c_str(), " INNER JOIN ")) {
-        return "a." + name;
-    }
+    if (IsJoinExpression(expression.c_str())) return "a." + name;
     return name;
 }
 
@@ -545,9 +529,7 @@ int BuildCountRows(const std::vector<std::string>& tables, const char* extra, st
     // its alias "a"; a table list inside one text ends at its comma.
     const std::string& first = tables[0];
     std::string qualifier;
-    if (first[0] == '(' || ContainsNoCase(first.c_str(), " LEFT OUTER ") ||
-        ContainsNoCase(first.c_str(), " RIGHT OUTER ") ||
-        ContainsNoCase(first.c_str(), " INNER JOIN ")) {
+    if (first[0] == '(' || IsJoinExpression(first.c_str())) {
         qualifier = " a.";
     } else {
         std::string head = first.substr(0, first.find(','));
