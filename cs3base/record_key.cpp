@@ -7,6 +7,7 @@
 
 #include "cs3base/record.h"
 #include "cs3base/record_io.h"
+#include "db/platform.h"
 #include "env/environment.h"
 #include "util/date_time.h"
 #include "util/log.h"
@@ -35,7 +36,7 @@ void Pause(int milliseconds) {
     if (keyPause != nullptr) {
         keyPause(milliseconds);
     } else {
-        PauseMilliseconds(milliseconds);
+        DBSleepMilliseconds(milliseconds);
     }
 }
 

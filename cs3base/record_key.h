@@ -33,6 +33,3 @@ int InsertWithNewKey(CS3Object& record);
 // Null restores the real one.
 void SetRecordKeyClock(void (*clock)(ClockTime*));
 void SetRecordKeyPause(void (*pause)(int milliseconds));
-
-// Pauses the calling thread for milliseconds (platform file).
-void PauseMilliseconds(int milliseconds);

@@ -1,4 +1,4 @@
-// OS services of the database units: pausing, process environment
+// OS services of the database and record units: pausing, process environment
 // variables and the process's character set. Implemented per platform
 // (platform_posix.cpp).
 #pragma once
@@ -7,6 +7,8 @@
 
 // Sleeps for seconds (nothing for 0 or less).
 void DBSleepSeconds(int seconds);
+// Sleeps for milliseconds (nothing for 0 or less).
+void DBSleepMilliseconds(int milliseconds);
 // Reads a process environment variable; false when it is not set.
 bool DBGetEnvVar(const char* name, std::string* value);
 // Sets a process environment variable. 0, or -1 when the system refuses.

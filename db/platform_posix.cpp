@@ -9,11 +9,23 @@
 
 #include "db/platform.h"
 
-void DBSleepSeconds(int seconds) {
-    if (seconds <= 0) return;
-    timespec wait{seconds, 0};
+namespace {
+
+// Sleeps for the whole of wait, resuming after a signal.
+void SleepFor(timespec wait) {
     while (nanosleep(&wait, &wait) != 0 && errno == EINTR) {
     }
+}
+
+}  // namespace
+
+void DBSleepSeconds(int seconds) {
+    if (seconds > 0) SleepFor({seconds, 0});
+}
+
+void DBSleepMilliseconds(int milliseconds) {
+    if (milliseconds <= 0) return;
+    SleepFor({milliseconds / 1000, static_cast<long>(milliseconds % 1000) * 1000000L});
 }
 
 bool DBGetEnvVar(const char* name, std::string* value) {
