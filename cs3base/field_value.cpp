@@ -23,9 +23,7 @@ const char* OrEmpty(const char* text) { return text ? text : ""; }
 // the message catalog) with its "$limit$" placeholder filled with limit;
 // "" (after a log line) when the environment or its catalog cannot give it.
 std::string LengthMessage(const char* key, int limit) {
-    CMSioObjApp* env = AppEnvironment();
-    const char* text = env ? LookupText(key) : nullptr;
-    if (env && !text && env->MessageByKey(key, &text, nullptr) != 0) text = nullptr;
+    const char* text = CatalogText(key);
     if (!text) {
         TraceError("[%s][%d]", key, __LINE__);
         return std::string();
@@ -180,6 +178,14 @@ void CS3String::ZeroBuffer() {
 void CS3String::SetCapacity(int newCapacity) {
     if (buffer) return;
     capacity = newCapacity > 0 ? newCapacity : 0;
+}
+
+const char* CatalogText(const char* key) {
+    CMSioObjApp* env = AppEnvironment();
+    if (!env) return nullptr;
+    const char* text = LookupText(key);
+    if (!text && env->MessageByKey(key, &text, nullptr) != 0) text = nullptr;
+    return text;
 }
 
 void ReportLengthViolation(const char* key, int limit) {

@@ -62,6 +62,11 @@ private:
 // replaces the environment's user message text.
 void ReportLengthViolation(const char* key, int limit);
 
+// The catalog text of a message key: the current language's texts first,
+// then the message catalog; null without environment or when neither has
+// it. The text stays owned by the environment.
+const char* CatalogText(const char* key);
+
 // A password text: a plain CS3String.
 class AppStringPwd : public CS3String {
 public:

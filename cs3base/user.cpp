@@ -6,11 +6,11 @@
 #include <cstring>
 #include <string>
 
+#include "cs3base/field_value.h"
 #include "cs3base/password_digest.h"
 #include "cs3base/record_field.h"
 #include "cs3base/record_io.h"
 #include "cs3base/sql_builder.h"
-#include "env/catalog.h"
 #include "env/environment.h"
 #include "util/log.h"
 
@@ -92,16 +92,6 @@ void ReadAll(CS3Data& buffer, const std::array<UserColumn, N>& columns, ColumnRe
         reads.Note(c.read == ReadAs::Date ? buffer.GetColumnDate(c.column, *c.field)
                                           : buffer.GetColumn(c.column, *c.field));
     }
-}
-
-// The catalog text of a message key: the current language's texts first,
-// then its message catalog; null when neither has it.
-const char* CatalogText(const char* key) {
-    CMSioObjApp* env = AppEnvironment();
-    if (!env) return nullptr;
-    const char* text = LookupText(key);
-    if (!text && env->MessageByKey(key, &text, nullptr) != 0) text = nullptr;
-    return text;
 }
 
 }  // namespace
