@@ -17,17 +17,6 @@ namespace {
 
 const char kUnit[] = "cs3nurecords";
 
-bool SameNameNoCase(const std::string& a, const char* b) {
-    size_t i = 0;
-    for (; i < a.size() && b[i] != '\0'; ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return i == a.size() && b[i] == '\0';
-}
-
 // Position of needle in text ignoring case, or npos.
 size_t FindNoCase(const std::string& text, const char* needle) {
     const char* at = FindTextNoCase(text.c_str(), needle);
@@ -57,7 +46,7 @@ std::string CountConditionOf(const std::string& select) {
     }
     size_t order = std::min(FindNoCase(text, " order by "), FindNoCase(text, " group by "));
     if (order != std::string::npos) text.resize(order);
-    while (text.size() >= 5 && SameNameNoCase(text.substr(text.size() - 5), " AND ")) {
+    while (text.size() >= 5 && EqualsNoCase(text.c_str() + text.size() - 5, " AND ")) {
         text.resize(text.size() - 5);
     }
     return text;
@@ -88,7 +77,7 @@ int CS3NURecords::ColumnKind(int index) const {
 int CS3NURecords::ColumnIndex(const char* name) const {
     if (name == nullptr) return -1;
     for (size_t i = 0; i < columns.size(); ++i) {
-        if (SameNameNoCase(columns[i], name)) return static_cast<int>(i);
+        if (EqualsNoCase(columns[i].c_str(), name)) return static_cast<int>(i);
     }
     return -1;
 }
