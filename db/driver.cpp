@@ -1,8 +1,9 @@
 // Driver registry, driver error bookkeeping and the buffered record set.
 #include "db/driver.h"
 
-#include <cstring>
 #include <map>
+
+#include "util/utf8_text.h"
 
 namespace {
 
@@ -12,19 +13,6 @@ std::map<std::string, DBDriverFactory>& Registry() {
         {"odbc", &CreateOdbcDriver},
     };
     return registry;
-}
-
-bool SameNameIgnoringCase(const std::string& a, const char* b) {
-    size_t n = strlen(b);
-    if (a.size() != n) return false;
-    for (size_t i = 0; i < n; ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
 }
 
 }  // namespace
@@ -81,7 +69,7 @@ int DBRecordSet::FieldType(int index) const {
 int DBRecordSet::FieldIndex(const char* name) const {
     if (!name) return -1;
     for (size_t i = 0; i < names.size(); ++i) {
-        if (SameNameIgnoringCase(names[i], name)) return static_cast<int>(i);
+        if (EqualsNoCase(names[i].c_str(), name)) return static_cast<int>(i);
     }
     return -1;
 }
