@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "util/nu_string.h"
+#include "util/utf8_text.h"
 
 namespace {
 
@@ -219,15 +220,7 @@ std::string JoinSql(const std::vector<SqlToken>& tokens) {
 }
 
 bool IsSqlWord(const SqlToken& token, const char* word) {
-    if (token.kind != SqlTokenKind::Word || token.text.size() != strlen(word)) return false;
-    for (size_t i = 0; i < token.text.size(); ++i) {
-        char c = token.text[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        char w = word[i];
-        if (w >= 'A' && w <= 'Z') w = static_cast<char>(w - 'A' + 'a');
-        if (c != w) return false;
-    }
-    return true;
+    return token.kind == SqlTokenKind::Word && EqualsNoCase(token.text.c_str(), word);
 }
 
 void DropUnicodePrefixes(std::vector<SqlToken>* tokens) {
