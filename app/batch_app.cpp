@@ -295,10 +295,7 @@ int ZAppBatObj::End(int code) {
     if (companion && companion->ErrorText()[0] != '\0' && env) {
         env->UserMessage().Set(companion->ErrorText());
     }
-    int r = CMSApp::End(code);
-    if (r != 0 && code == 0) code = r;
-    WriteFinalStatus(code);
-    ReportError(code);
+    int r = ZAppBat::End(code);
     if (r != 0) TraceError("[%s:%d] ret[%d]", kUnitObj, 4, r);
     ReleaseCompanion();
     return r;
