@@ -24,10 +24,6 @@ const char kUnitObj[] = "ZAppBatObj";
 // Code recorded for a missing or unusable required argument.
 const int kMissingArgument = -10006;
 
-void ReleaseAppEnvironment() {
-    if (AppEnvironment()) ReleaseEnvironment();
-}
-
 }  // namespace
 
 ZAppBat::ZAppBat() {
@@ -192,24 +188,14 @@ int ZAppBat::ReportError(int code) {
     return 0;
 }
 
-void ZAppBat::Finish(int) {
-    if (!statusObject) {
-        TimeLog("%s", "");
-        ReleaseAppEnvironment();
-        return;
+void ZAppBat::Finish(int code) {
+    if (statusObject) {
+        char stamp[16] = "";
+        NowStamp(stamp, 0);
+        // The lock is still held, so it is not taken again.
+        if (SetStatusValue(statusObject, "enddate", stamp) == 0) statusIO.Write(statusObject, true);
     }
-    char stamp[16] = "";
-    NowStamp(stamp, 0);
-    if (SetStatusValue(statusObject, "enddate", stamp) != 0) {
-        TimeLog("%s", "");
-        ReleaseAppEnvironment();
-        ReleaseStatusObject();
-        return;
-    }
-    // The lock is still held, so it is not taken again.
-    statusIO.Write(statusObject, true);
-    TimeLog("%s", "");
-    ReleaseAppEnvironment();
+    CMSApp::Finish(code);
     ReleaseStatusObject();
 }
 
