@@ -13,6 +13,7 @@
 #include "app/cgi_batch.h"
 #include "app/kestrun_app.h"
 #include "env/environment.h"
+#include "support/app_home.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -117,8 +118,7 @@ TEST(ZAppKestrunChildArguments, QuotedInTheirOrderWithEmptyValuesWithoutEnvironm
 
 TEST(ZAppKestrunChildArguments, ValuesComeFromTheConfigurationUnescaped) {
     TempDir dir;
-    std::filesystem::create_directories(dir.file("data"));
-    ASSERT_TRUE(WriteWholeFile(dir.file("data/app"), "dbs=srv\ndbpwd=a \"b\ndbname=db\n"));
+    ASSERT_TRUE(WriteAppConfig(dir, "dbs=srv\ndbpwd=a \"b\ndbname=db\n"));
     CreateAppEnvironment();
     ASSERT_EQ(ReadConfiguration(dir.path().c_str()), 0);
     TestKestrun app;

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "db/connection.h"
+#include "support/app_home.h"
 #include "support/temp_dir.h"
 #include "util/log.h"
 #include "util/process.h"
@@ -30,16 +31,6 @@ std::string TodayUtc9() {
 
 // A date that is not today in any zone.
 const char kOtherDate[] = "20000101";
-
-// Creates the environment and reads home's configuration file made of text.
-CMSioObjApp* Configure(const TempDir& home, const std::string& text, int* result = nullptr) {
-    std::filesystem::create_directories(home.path() + "/data");
-    WriteWholeFile(home.path() + "/data/app", text);
-    CreateAppEnvironment();
-    int r = ReadConfiguration(home.path().c_str());
-    if (result) *result = r;
-    return AppEnvironment();
-}
 
 std::string Setting(CMSioObjApp* env, int index) {
     char* value = nullptr;

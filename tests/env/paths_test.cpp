@@ -10,18 +10,11 @@
 #include <string>
 
 #include "env/environment.h"
+#include "support/app_home.h"
 #include "support/temp_dir.h"
 #include "util/process.h"
 
 namespace {
-
-CMSioObjApp* Configure(const TempDir& home, const std::string& text) {
-    std::filesystem::create_directories(home.path() + "/data");
-    WriteWholeFile(home.path() + "/data/app", text);
-    CreateAppEnvironment();
-    ReadConfiguration(home.path().c_str());
-    return AppEnvironment();
-}
 
 std::string UtcDate() {
     time_t t = time(nullptr);

@@ -12,6 +12,7 @@
 
 #include "app/cms_app.h"
 #include "env/environment.h"
+#include "support/app_home.h"
 #include "support/temp_dir.h"
 #include "util/process.h"
 
@@ -25,19 +26,6 @@ std::string Decode(const std::string& hex) {
     for (size_t i = 0; i + 1 < hex.size(); i += 2)
         out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
     return out;
-}
-
-// An environment whose home is dir.
-CMSioObjApp* MakeEnvironment(const TempDir& dir) {
-    CreateAppEnvironment();
-    ReadConfiguration(dir.path().c_str());
-    return AppEnvironment();
-}
-
-// The configuration file of a home, written before ReadConfiguration.
-void WriteConfig(const TempDir& home, const std::string& text) {
-    std::filesystem::create_directories(home.path() + "/data");
-    ASSERT_TRUE(WriteWholeFile(home.path() + "/data/app", text));
 }
 
 class TestApp : public CMSApp {
@@ -151,7 +139,7 @@ TEST(TraceDBError, AddsTheDatabaseErrorToTheRecord) {
 
 TEST(TimeLog, OffWithoutTimeLogName) {
     TempDir home;
-    CMSioObjApp* env = MakeEnvironment(home);
+    CMSioObjApp* env = OpenAppEnvironment(home);
     TimerStart();
     EXPECT_EQ(env->TimerStack()->Count(), 0);
     TimeLog("x");
@@ -160,8 +148,8 @@ TEST(TimeLog, OffWithoutTimeLogName) {
 
 TEST(TimeLog, LineFormatAndNesting) {
     TempDir home;
-    WriteConfig(home, "timelog=" + home.file("time.txt") + "\n");
-    CMSioObjApp* env = MakeEnvironment(home);
+    ASSERT_TRUE(WriteAppConfig(home, "timelog=" + home.file("time.txt") + "\n"));
+    CMSioObjApp* env = OpenAppEnvironment(home);
     std::string current = home.file("current.txt");
     SetLogPath(current.c_str(), nullptr);
 
@@ -185,8 +173,8 @@ TEST(TimeLog, LineFormatAndNesting) {
 
 TEST(TimeLog, StartTextIsTheUtcStartTime) {
     TempDir home;
-    WriteConfig(home, "timelog=" + home.file("time") + "\n");
-    CMSioObjApp* env = MakeEnvironment(home);
+    ASSERT_TRUE(WriteAppConfig(home, "timelog=" + home.file("time") + "\n"));
+    CMSioObjApp* env = OpenAppEnvironment(home);
     TimerStart();
     char* name = nullptr;
     ASSERT_EQ(env->TimerStack()->NameAt(0, &name), 0);
@@ -222,7 +210,7 @@ TEST(RegisteredLog, WritesStampedLinesToTheRegisteredFile) {
 
 TEST(WriteErrorLog, WritesMessageAndTraceToAUniqueTemporaryFile) {
     TempDir home;
-    CMSioObjApp* env = MakeEnvironment(home);
+    CMSioObjApp* env = OpenAppEnvironment(home);
     std::string current = home.file("current.txt");
     SetLogPath(current.c_str(), nullptr);
     TraceError("[%s:%d] ret[%d]", "ZAppBat", 3, -7);
