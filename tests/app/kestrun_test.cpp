@@ -11,6 +11,7 @@
 
 #include "support/demo_home.h"
 #include "support/temp_dir.h"
+#include "support/trace_text.h"
 
 namespace fs = std::filesystem;
 

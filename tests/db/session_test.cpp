@@ -13,6 +13,7 @@
 #include "env/environment.h"
 #include "support/sqlite_db.h"
 #include "support/temp_dir.h"
+#include "support/trace_text.h"
 #include "util/date_time.h"
 #include "util/nu_string.h"
 
@@ -35,15 +36,10 @@ int RecordRollback(const char* what, int, int detail, const char*) {
 std::vector<std::string> TraceRecords() {
     std::vector<std::string> records;
     std::string hex = AppEnvironment() ? AppEnvironment()->ErrorTrace().Get() : "";
-    std::string line;
-    for (size_t i = 0; i < hex.size(); ++i) {
-        if (hex[i] == '\n') {
-            records.push_back(line);
-            line.clear();
-        } else if (i + 1 < hex.size() && hex[i + 1] != '\n') {
-            line += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-            ++i;
-        }
+    // A last line without its newline is not a record yet.
+    size_t start = 0;
+    for (size_t end; (end = hex.find('\n', start)) != std::string::npos; start = end + 1) {
+        records.push_back(DecodeHex(hex.substr(start, end - start)));
     }
     return records;
 }

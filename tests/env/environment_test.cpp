@@ -14,6 +14,7 @@
 #include "db/connection.h"
 #include "support/app_home.h"
 #include "support/temp_dir.h"
+#include "support/trace_text.h"
 #include "util/log.h"
 #include "util/process.h"
 
@@ -45,11 +46,7 @@ std::string LastTraceLine(CMSioObjApp* env) {
     std::string trace = env->ErrorTrace().Get();
     if (trace.empty()) return "";
     trace.pop_back();
-    std::string hex = trace.substr(trace.rfind('\n') + 1);
-    std::string out;
-    for (size_t i = 0; i + 1 < hex.size(); i += 2)
-        out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-    return out;
+    return DecodeHex(trace.substr(trace.rfind('\n') + 1));
 }
 
 }  // namespace

@@ -16,6 +16,3 @@ bool WriteStandinControl(const std::string& home, const std::string& text);
 ProgramResult RunKestrun(const std::vector<std::string>& args, int timeoutSeconds = 60);
 // Path of the built kestrun.
 std::string KestrunPath();
-// The text of a log holding an error trace (the driver log, an error log):
-// time stamps dropped, hex-encoded lines decoded, other lines kept.
-std::string DecodeTrace(const std::string& logText);

@@ -14,6 +14,7 @@
 #include "env/environment.h"
 #include "support/app_home.h"
 #include "support/temp_dir.h"
+#include "support/trace_text.h"
 #include "util/process.h"
 
 namespace {
@@ -21,12 +22,7 @@ namespace {
 const char kStamp[] = R"(\d{4}/\d{2}/\d{2} \d{2}:\d{2}:\d{2}\.\d{3} )";
 
 // Decodes one hex line of the error trace.
-std::string Decode(const std::string& hex) {
-    std::string out;
-    for (size_t i = 0; i + 1 < hex.size(); i += 2)
-        out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-    return out;
-}
+std::string Decode(const std::string& hex) { return DecodeHex(hex); }
 
 class TestApp : public CMSApp {
 public:
