@@ -15,6 +15,7 @@
 #include "db/session.h"
 #include "env/catalog.h"
 #include "env/environment.h"
+#include "support/app_home.h"
 #include "support/schema_db.h"
 #include "support/session_db.h"
 #include "support/sqlite_db.h"
@@ -216,8 +217,7 @@ TEST(UserName, EmptyNameStaysEmptyWithoutACatalogText) {
 TEST(UserName, EmptyNameTakesTheCatalogText) {
     TempDir home;
     std::filesystem::create_directories(home.file("data"));
-    std::filesystem::create_directories(home.file("local/en_US"));
-    ASSERT_TRUE(WriteWholeFile(home.file("local/en_US/com"), "comdatanothing=(none)\n"));
+    ASSERT_TRUE(WriteHomeFile(home, "local/en_US/com", "comdatanothing=(none)\n"));
     ASSERT_EQ(0, CreateAppEnvironment());
     ASSERT_EQ(0, ReadConfiguration(home.path().c_str()));
     ASSERT_EQ(0, SetLanguage("en_US"));

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cs3base/field_value.h"
+#include "support/app_home.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -23,8 +24,7 @@ protected:
     void TearDown() override { ReleaseEnvironment(); }
 
     void Catalog(const std::string& lang, const std::string& name, const std::string& text) {
-        std::filesystem::create_directories(home.path() + "/local/" + lang);
-        ASSERT_TRUE(WriteWholeFile(home.path() + "/local/" + lang + "/" + name, text));
+        ASSERT_TRUE(WriteHomeFile(home, "local/" + lang + "/" + name, text));
     }
 
     TempDir home;

@@ -10,6 +10,7 @@
 #include "cxiocom/office.h"
 #include "db/session.h"
 #include "env/catalog.h"
+#include "support/app_home.h"
 #include "support/schema_db.h"
 #include "support/session_db.h"
 #include "support/sqlite_db.h"
@@ -26,8 +27,7 @@ protected:
         ASSERT_EQ(OpenSessionDb(home, SchemaScript() + sql), "");
     }
     void Catalog(const std::string& lang, const std::string& name, const std::string& text) {
-        std::filesystem::create_directories(home.path() + "/local/" + lang);
-        ASSERT_TRUE(WriteWholeFile(home.path() + "/local/" + lang + "/" + name, text));
+        ASSERT_TRUE(WriteHomeFile(home, "local/" + lang + "/" + name, text));
     }
     static std::string OfficeRow(const std::string& lang) {
         return "INSERT INTO TM_OFFICE (SID_CORPORATE, ID, Name, lang_id, SID_TZ) VALUES (1, 1, "
@@ -163,8 +163,7 @@ TEST_F(OfficeDbTest, WrittenRowReadsBack) {
 TEST_F(OfficeDbTest, LanguageAndZoneIdentifiersAreChecked) {
     Open("INSERT INTO LTM_TIMEZONE (SID_CORPORATE, id, TIME_OFFSET) VALUES (1, 'JST', '+0900'),"
          " (1, 'PST', '-0800');");
-    std::filesystem::create_directories(home.path() + "/local");
-    ASSERT_TRUE(WriteWholeFile(home.path() + "/local/mst_langlist.txt", "ja_JP=\nen_US=\n"));
+    ASSERT_TRUE(WriteHomeFile(home, "local/mst_langlist.txt", "ja_JP=\nen_US=\n"));
     CXioOffice office;
     EXPECT_EQ(office.SetField("lang_id", "EN_us"), 0);
     EXPECT_STREQ(office.LanguageId(), "en_US");

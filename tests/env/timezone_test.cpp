@@ -12,6 +12,7 @@
 #include "db/session.h"
 #include "env/environment.h"
 #include "env/lang_id_list.h"
+#include "support/app_home.h"
 #include "support/schema_db.h"
 #include "support/session_db.h"
 #include "support/sqlite_db.h"
@@ -43,8 +44,7 @@ protected:
 
     void Sql(const std::string& sql) { ASSERT_EQ(SqliteHolder(dbPath).Exec(sql), ""); }
     void WriteNames(const std::string& text, const std::string& lang = "ja_JP") {
-        std::filesystem::create_directories(home.path() + "/local/" + lang);
-        WriteWholeFile(home.path() + "/local/" + lang + "/mst_timezone.txt", text);
+        WriteHomeFile(home, "local/" + lang + "/mst_timezone.txt", text);
     }
     void WriteLangList(const std::string& text) {
         WriteWholeFile(home.path() + "/local/mst_langlist.txt", text);

@@ -1,4 +1,4 @@
-// Installation homes for tests: configuration file and environment.
+// Installation homes for tests: files in them and the environment.
 #include "support/app_home.h"
 
 #include <filesystem>
@@ -6,10 +6,15 @@
 #include "env/environment.h"
 #include "support/temp_dir.h"
 
-bool WriteAppConfig(const TempDir& home, const std::string& text) {
+bool WriteHomeFile(const TempDir& home, const std::string& relative, const std::string& text) {
+    std::filesystem::path path = home.file(relative);
     std::error_code error;
-    std::filesystem::create_directories(home.file("data"), error);
-    return WriteWholeFile(home.file("data/app"), text);
+    std::filesystem::create_directories(path.parent_path(), error);
+    return WriteWholeFile(path.string(), text);
+}
+
+bool WriteAppConfig(const TempDir& home, const std::string& text) {
+    return WriteHomeFile(home, "data/app", text);
 }
 
 CMSioObjApp* OpenAppEnvironment(const TempDir& home, int* result) {

@@ -1,5 +1,5 @@
-// Installation homes for tests: the configuration file data/app and a
-// process environment that reads it.
+// Installation homes for tests: files in them (the configuration file
+// data/app, catalogs) and a process environment that reads them.
 #pragma once
 
 #include <string>
@@ -7,6 +7,9 @@
 class CMSioObjApp;
 class TempDir;
 
+// Writes text as the file at relative path in home, creating its parent
+// directories; false when it cannot be written.
+bool WriteHomeFile(const TempDir& home, const std::string& relative, const std::string& text);
 // Writes text as home's configuration file <home>/data/app (creating data/);
 // false when it cannot be written.
 bool WriteAppConfig(const TempDir& home, const std::string& text);
