@@ -3,10 +3,6 @@
 #include "app/kestrun_app.h"
 
 int main(int argc, char** argv) {
-    int result = 0;
-    {
-        ZAppKestrun app;
-        result = app.Run(argc, argv);
-    }
-    return result;
+    ZAppKestrun app;
+    return app.Run(argc, argv);
 }
