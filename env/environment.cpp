@@ -4,7 +4,6 @@
 #include "env/environment.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -67,7 +66,7 @@ int CMSioObj::GetName(char* out, int size) {
     if (!out || size <= 0) return -99;
     out[0] = '\0';
     if (name.IsEmpty()) return -99;
-    snprintf(out, static_cast<size_t>(size), "%s", name.Get());
+    CopyCut(out, static_cast<size_t>(size), name.Get());
     return 0;
 }
 
@@ -232,6 +231,6 @@ int CheckNewKey(const char* key) {
         LogAppend("dupkey[%s][%s]\n", key, env->lastKey);
         return -6100001;
     }
-    snprintf(env->lastKey, sizeof env->lastKey, "%s", key);
+    CopyCut(env->lastKey, sizeof env->lastKey, key);
     return 0;
 }

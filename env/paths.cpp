@@ -83,7 +83,7 @@ int TempFileName(const char* hint, char* out) {
     char stamp[17];
     LocalStampMs(stamp);
     char namePart[1024] = "";
-    if (hint) snprintf(namePart, sizeof namePart, "%s", LastPathComponent(hint));
+    if (hint) CopyCut(namePart, sizeof namePart, LastPathComponent(hint));
     CMSioObjApp* env = AppEnvironment();
     NUString dir;
     int sequence = 0;

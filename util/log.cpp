@@ -14,6 +14,7 @@
 #include "util/file.h"
 #include "util/date_time.h"
 #include "util/log_file.h"
+#include "util/nu_string.h"
 #include "util/nv_list.h"
 
 namespace {
@@ -79,7 +80,7 @@ RegisteredLog* FindRegistered(int id) {
 }  // namespace
 
 void SetLogPath(const char* path, char* previous) {
-    if (previous) snprintf(previous, kPathSize, "%s", pathSet ? currentPath : "");
+    if (previous) CopyCut(previous, kPathSize, pathSet ? currentPath : "");
     // A path that does not fit the buffer is refused rather than cut: a cut
     // path would name some other file.
     if (path && path[0] && strlen(path) < kPathSize) {

@@ -2,10 +2,10 @@
 // of form controls (form, input, select/option, textarea) from variables.
 #include "util/template_output.h"
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "util/nu_string.h"
 #include "util/nv_list.h"
 #include "util/utf8_text.h"
 
@@ -143,7 +143,7 @@ int NUTemplateToOutput::TagVariable(const char* tag, int tagLength, const char**
     int ret = FindAttrIn(tag, tag + tagLength, "name", &first, &last);
     if (ret <= 0) return ret;
     std::string name = Unquoted(first, last);
-    snprintf(lastInputName, sizeof lastInputName, "%s", name.c_str());
+    CopyCut(lastInputName, sizeof lastInputName, name.c_str());
     return LookupVar(name.c_str(), value);
 }
 
@@ -244,7 +244,7 @@ int NUTemplateToOutput::FillSelect(char** buf, int* capacity, const char* tag, i
     const char* value = nullptr;
     int found = TagVariable(tag, tagLength, &value);
     if (found < 0) return found;
-    if (found == 1) snprintf(currentSelectValue, sizeof currentSelectValue, "%s", value ? value : "");
+    if (found == 1) CopyCut(currentSelectValue, sizeof currentSelectValue, value);
     return 0;
 }
 
