@@ -29,12 +29,13 @@ constexpr size_t kTraceHexSize = 16000;
 char currentPath[kPathSize];
 bool pathSet = false;
 
+// The registered log file. Only id 1 is ever registered, so one slot holds
+// it; id 0 marks the slot free.
 struct RegisteredLog {
     int id;
     char path[kPathSize];
 };
-RegisteredLog** registered = nullptr;
-int registeredCount = 0;
+RegisteredLog registered = {0, ""};
 
 // vsnprintf into buffer (size bytes); the length actually held, so a
 // longer message is cut at size - 1 bytes.
@@ -69,12 +70,6 @@ void AppendStampedV(const char* path, bool withMillis, const char* format, va_li
     memcpy(line + stampLen, message, length);
     AppendToFile(path, line, stampLen + length);
     free(line);
-}
-
-RegisteredLog* FindRegistered(int id) {
-    for (int i = 0; i < registeredCount; ++i)
-        if (registered[i]->id == id) return registered[i];
-    return nullptr;
 }
 
 }  // namespace
@@ -201,41 +196,18 @@ void TimeLog(const char* format, ...) {
 
 int RegisterLogFile(const char* path) {
     if (!path || strlen(path) >= kPathSize) return -99;
-    if (RegisteredLog* entry = FindRegistered(1)) {
-        memcpy(entry->path, path, strlen(path) + 1);
-        return 0;
-    }
-    auto** table = static_cast<RegisteredLog**>(
-        malloc(sizeof(RegisteredLog*) * static_cast<size_t>(registeredCount + 1)));
-    if (!table) return -10;
-    auto* entry = static_cast<RegisteredLog*>(malloc(sizeof(RegisteredLog)));
-    if (!entry) {
-        free(table);
-        return -10;
-    }
-    entry->id = 1;
-    memcpy(entry->path, path, strlen(path) + 1);
-    for (int i = 0; i < registeredCount; ++i) table[i] = registered[i];
-    table[registeredCount] = entry;
-    free(registered);
-    registered = table;
-    ++registeredCount;
+    registered.id = 1;
+    memcpy(registered.path, path, strlen(path) + 1);
     return 0;
 }
 
-void ReleaseLogFiles() {
-    for (int i = 0; i < registeredCount; ++i) free(registered[i]);
-    free(registered);
-    registered = nullptr;
-    registeredCount = 0;
-}
+void ReleaseLogFiles() { registered = {0, ""}; }
 
 void LogToRegistered(int id, const char* format, ...) {
-    RegisteredLog* entry = FindRegistered(id);
-    if (!entry || !entry->path[0]) return;
+    if (id == 0 || id != registered.id || !registered.path[0]) return;
     va_list args;
     va_start(args, format);
-    AppendStampedV(entry->path, false, format, args);
+    AppendStampedV(registered.path, false, format, args);
     va_end(args);
 }
 

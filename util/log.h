@@ -16,7 +16,8 @@ int TraceError(const char* format, ...) NU_PRINTF(1, 2);
 int TraceDBError(const char* format, ...) NU_PRINTF(1, 2);
 void TimerStart();
 void TimeLog(const char* format, ...) NU_PRINTF(1, 2);
-// 0; -99 for a null path; -10 when memory runs out.
+// Registers path as log file 1, replacing an earlier one. 0; -99 for a null
+// path or one of 512 bytes or more.
 int RegisterLogFile(const char* path);
 void ReleaseLogFiles();
 void LogToRegistered(int id, const char* format, ...) NU_PRINTF(2, 3);
