@@ -19,7 +19,6 @@ const char kUnitZone[] = "cxioctimezone";
 const char kUnitIndex[] = "cxiocindextimezone";
 const char kUnitCache[] = "Zi18nTZList";
 
-
 }  // namespace
 
 // ---- CXioCObjTmzList ----
@@ -82,7 +81,8 @@ int CXioCTimeZone::AfterLoad(CS3DataDB&) {
 
 int CXioCTimeZone::SetDisplayName(const char* name) {
     std::string zone = Offset();
-    while (!zone.empty() && strchr(" \t\r\n", zone.back())) zone.pop_back();
+    TrimTrailingSpace(zone.data());
+    zone.resize(strlen(zone.c_str()));
     std::string hours = zone.substr(0, 3);
     std::string minutes = zone.size() > 3 ? zone.substr(3) : "";
     std::string text = "(UTC" + hours + ":" + minutes + ") " + (name ? name : "");

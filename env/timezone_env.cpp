@@ -126,7 +126,8 @@ Zi18nTZ* OfficeTimeZone() {
         return nullptr;
     }
     std::string id = office->TimeZoneId();
-    while (!id.empty() && strchr(" \t\r\n", id.back())) id.pop_back();
+    TrimTrailingSpace(id.data());
+    id.resize(strlen(id.c_str()));
     if (id.empty()) id = kDefaultTimeZoneId;
     state.office = TimeZoneById(id.c_str());
     return state.office;
