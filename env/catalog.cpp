@@ -105,17 +105,14 @@ void Zi18nLang::ReleaseCommonCatalog() {
     // The cached texts pointed into the catalog.
     for (int i = 0; i < 7; ++i) {
         formats[i] = nullptr;
-        formatFetched[i] = false;
         fullNames[i] = shortNames[i] = nullptr;
     }
     namesFetched = false;
 }
 
 const char* Zi18nLang::CachedText(int slot, const char* key) {
-    if (!formatFetched[slot]) {
-        formats[slot] = LookupText(key);
-        formatFetched[slot] = formats[slot] != nullptr;
-    }
+    // A text the catalog does not hold yet is looked up again next time.
+    if (!formats[slot]) formats[slot] = LookupText(key);
     return formats[slot];
 }
 

@@ -115,7 +115,6 @@ private:
     CMSioObjLocalize* messages = nullptr;
     NUNVList* moduleGroups = nullptr;
     const char* formats[7] = {};
-    bool formatFetched[7] = {};
     const char* fullNames[7] = {};
     const char* shortNames[7] = {};
     bool namesFetched = false;
