@@ -229,11 +229,12 @@ int CS3DBIndex::FetchRows(CS3DataDB& buffer, bool paging) {
                     break;
                 }
             }
+            // A row whose identifier the member cannot hold fails the list:
+            // a shorter list must never pass for the whole one.
             rc = member->SetId(rid.c_str());
             if (rc != 0) {
                 TraceError("[%s:%d]ret[%d]", kUnit, __LINE__, rc);
                 DeleteItem(member);
-                rc = 0;
                 break;
             }
             size_t slot = static_cast<size_t>(position);

@@ -31,7 +31,7 @@ const char* CXioCObjTmzList::NameOf(const char* zoneId) { return Text(zoneId); }
 
 // ---- CXioLCTimeZone ----
 
-CXioLCTimeZone::CXioLCTimeZone() : offset(64) { id.SetTextMode(1); }
+CXioLCTimeZone::CXioLCTimeZone() : CS3Object(1, kTimeZoneIdBytes + 1), offset(64) {}
 
 int CXioLCTimeZone::SetField(const char* name, const char* text) {
     if (EqualsNoCase(name, "TIME_OFFSET")) return offset.Set(text);
@@ -167,10 +167,11 @@ Zi18nTZ* Zi18nTZList::Find(const char* zoneId) {
 Zi18nTZ* Zi18nTZList::Load(const char* zoneId) {
     if (!zoneId) return nullptr;
     CXioLCTimeZone record;
-    if (*zoneId) {
+    // An identifier longer than the key column has no row; any other
+    // identifier is read, and only "no row" gives the default offset.
+    if (*zoneId && strlen(zoneId) <= static_cast<size_t>(kTimeZoneIdBytes)) {
         int r = record.LoadByText(zoneId);
-        // An identifier too long to be a key has no row either.
-        if (r != 0 && r != kRecNoRow && r != -62) {
+        if (r != 0 && r != kRecNoRow) {
             TraceDBError("[%s][%d]ret=[%d]id=[%s]", kUnitCache, __LINE__, r, zoneId);
             return nullptr;
         }

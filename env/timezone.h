@@ -9,6 +9,9 @@
 #include "env/environment.h"
 #include "util/nv_list.h"
 
+// Longest zone identifier in bytes: what the key column "id" holds.
+inline constexpr int kTimeZoneIdBytes = 11;
+
 // Offset and identifier of a zone that has no offset of its own.
 inline constexpr char kDefaultTimeZoneOffset[] = "+0900";
 inline constexpr char kDefaultTimeZoneId[] = "JST";
@@ -117,7 +120,7 @@ public:
     virtual const char* Offset() const;
 
 private:
-    char id[12] = {};
+    char id[kTimeZoneIdBytes + 1] = {};
     char offset[8] = {};
 };
 

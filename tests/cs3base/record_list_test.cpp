@@ -174,6 +174,14 @@ TEST_F(RecordListDb, WithoutPagingEveryRowIsTakenWithoutCounting) {
     EXPECT_EQ(CountStatements("COUNT("), 0);
 }
 
+TEST_F(RecordListDb, ARowWhoseIdentifierAMemberCannotHoldFailsTheList) {
+    Open(3);
+    ASSERT_EQ(DBExecute(nullptr, "insert into TM_ITEM (SID_CORPORATE, ID) values (1, 2000000000)",
+                        0, 0),
+              0);
+    EXPECT_NE(list.LoadFirst(), 0);
+}
+
 TEST_F(RecordListDb, ARecordOnConsecutiveJoinRowsIsOneMember) {
     Open(5);
     ASSERT_EQ(

@@ -207,10 +207,13 @@ TEST_F(TimeZones, CacheReadsAZoneOnceAndKeepsIt) {
     Sql("UPDATE LTM_TIMEZONE SET TIME_OFFSET='-0400' WHERE id='EST'");
     EXPECT_EQ(TimeZoneById("EST"), est);
     EXPECT_EQ(env->TZCache()->Count(), 1);
-    // The cache matches identifiers exactly.
+    // The cache matches identifiers exactly; the table, like SQL Server's
+    // usual collation, finds the row without regard to case.
     Zi18nTZ* lower = TimeZoneById("est");
     ASSERT_NE(lower, nullptr);
     EXPECT_NE(lower, est);
+    EXPECT_STREQ(lower->Id(), "est");
+    EXPECT_STREQ(lower->Offset(), "-0400");
 }
 
 TEST_F(TimeZones, UnknownOrEmptyZonesAreCachedWithTheDefaultOffset) {
@@ -226,6 +229,18 @@ TEST_F(TimeZones, UnknownOrEmptyZonesAreCachedWithTheDefaultOffset) {
     EXPECT_STREQ(longer->Id(), "America/Los");
     EXPECT_EQ(TimeZoneById("America/Los_Angeles"), longer);
     EXPECT_EQ(TimeZoneById(nullptr), nullptr);
+}
+
+TEST_F(TimeZones, IdentifiersAsLongAsTheKeyColumnAreListedAndCached) {
+    Sql("INSERT INTO LTM_TIMEZONE (SID_CORPORATE, id, TIME_OFFSET) VALUES"
+        " (1, 'Europe/Kiev', '+0200')");
+    CXioCIndexTimeZone list(false);
+    ASSERT_EQ(list.Load(), 0);
+    EXPECT_EQ(Ids(list), "HST,EST,GMT,NOOFF,Europe/Kiev,IST,JST,KST,");
+    EXPECT_STREQ(ValidTimeZoneId("europe/kiev"), "Europe/Kiev");
+    Zi18nTZ* kiev = TimeZoneById("Europe/Kiev");
+    ASSERT_NE(kiev, nullptr);
+    EXPECT_STREQ(kiev->Offset(), "+0200");
 }
 
 TEST_F(TimeZones, CacheGrowsBeyondItsFirstCapacity) {
