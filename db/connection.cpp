@@ -192,10 +192,11 @@ void CdDBDriverConnection::TraceLine(const char* line) {
 }
 
 CdDBConnection* CreateDBConnection(const char* provider, const char* dataDir,
-                                   const char* odbcDriver) {
+                                   const char* odbcDriver, const char* adoProvider) {
     DBDriverSettings settings;
     settings.dataDir = dataDir ? dataDir : "";
     settings.odbcDriver = (odbcDriver && *odbcDriver) ? odbcDriver : "FreeTDS";
-    const char* name = (provider && *provider) ? provider : "odbc";
+    settings.adoProvider = (adoProvider && *adoProvider) ? adoProvider : "SQLOLEDB";
+    const char* name = (provider && *provider) ? provider : DefaultDBProvider();
     return new (std::nothrow) CdDBDriverConnection(CreateDBDriver(name, settings));
 }

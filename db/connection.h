@@ -144,9 +144,11 @@ private:
     std::unique_ptr<DBRecordSet> recordset;
 };
 
-// Creates the connection for a provider ("sqlite", "odbc"; null or ""
-// gives "odbc"). dataDir resolves a relative SQLite file name; odbcDriver
-// names the ODBC driver (null or "" gives "FreeTDS"). The caller owns the
-// result; null only when memory runs out.
+// Creates the connection for a provider ("sqlite", "odbc", "ado" on
+// Windows; null or "" gives the platform's DefaultDBProvider()). dataDir
+// resolves a relative SQLite file name; odbcDriver names the ODBC driver
+// (null or "" gives "FreeTDS"); adoProvider names the ADO driver's OLE DB
+// provider (null or "" gives "SQLOLEDB"). The caller owns the result; null
+// only when memory runs out.
 CdDBConnection* CreateDBConnection(const char* provider, const char* dataDir,
-                                   const char* odbcDriver);
+                                   const char* odbcDriver, const char* adoProvider = nullptr);

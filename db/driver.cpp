@@ -8,10 +8,14 @@
 namespace {
 
 std::map<std::string, DBDriverFactory>& Registry() {
-    static std::map<std::string, DBDriverFactory> registry = {
-        {"sqlite", &CreateSqliteDriver},
-        {"odbc", &CreateOdbcDriver},
-    };
+    static std::map<std::string, DBDriverFactory> registry = [] {
+        std::map<std::string, DBDriverFactory> builtIn = {
+            {"sqlite", &CreateSqliteDriver},
+            {"odbc", &CreateOdbcDriver},
+        };
+        for (const auto& [name, factory] : PlatformDBDrivers()) builtIn[name] = factory;
+        return builtIn;
+    }();
     return registry;
 }
 

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Column types, numbered as the framework has always numbered them.
@@ -136,18 +137,26 @@ protected:
 struct DBDriverSettings {
     std::string dataDir;     // resolves relative database file names
     std::string odbcDriver;  // ODBC driver name
+    std::string adoProvider;  // OLE DB provider of the ADO driver ("" gives "SQLOLEDB")
 };
 
 using DBDriverFactory = std::unique_ptr<DBDriver> (*)(const DBDriverSettings& settings);
 
 // Registers a driver under name (replacing one of the same name); the
-// built-in "sqlite" and "odbc" are always there.
+// built-in "sqlite" and "odbc", and the platform's own drivers, are always
+// there.
 void RegisterDBDriver(const char* name, DBDriverFactory factory);
 // A new driver for name, or null when no driver has that name.
 std::unique_ptr<DBDriver> CreateDBDriver(const char* name, const DBDriverSettings& settings);
 
 // Generic driver result for failures that have no better number.
 constexpr int kDBDriverFailed = -2147467259;  // 0x80004005
+
+// The provider used when the configuration names none: "odbc", or "ado"
+// where the platform has ADO.
+const char* DefaultDBProvider();
+// Drivers that only this platform has, by name (each platform's file).
+std::vector<std::pair<const char*, DBDriverFactory>> PlatformDBDrivers();
 
 // The built-in drivers, each in its own file.
 std::unique_ptr<DBDriver> CreateSqliteDriver(const DBDriverSettings& settings);
@@ -156,6 +165,11 @@ std::unique_ptr<DBDriver> CreateOdbcDriver(const DBDriverSettings& settings);
 // ";", "{" or "}" is braced with "}" doubled, so no value can add an
 // attribute. The text holds the password: never log it.
 std::string BuildOdbcConnectionString(const std::string& driver, const DBConnectData& data);
+// "Provider=..;Data Source=..;Initial Catalog=..;Password=..;User ID=..;"
+// (server, database, password, user in that order). A value holding ";",
+// a quote, or a leading or trailing blank is enclosed in double quotes, so
+// no value can add an attribute. The text holds the password: never log it.
+std::string BuildAdoConnectionString(const std::string& provider, const DBConnectData& data);
 // The framework's column type for an ODBC SQL data type (kDBTypeEmpty for
 // types it does not name).
 int OdbcColumnType(int odbcType);

@@ -9,6 +9,7 @@
 #include <new>
 
 #include "db/connection.h"
+#include "db/driver.h"
 #include "db/session.h"
 #include "env/paths.h"
 #include "util/log.h"
@@ -79,7 +80,8 @@ CMSioObjApp::CMSioObjApp() : CMSioObj("app", false) {
     dbUser.Set("vrnl");
     dbPassword.Set("pmxq");
     dbName.Set("vrnldb");
-    dbProvider.Set("odbc");
+    dbProvider.Set(DefaultDBProvider());
+    dbAdoProvider.Set("SQLOLEDB");
     dbDriver.Set("FreeTDS");
     docRoot.Set("/vrnlres/");
     smartphoneRoot.Set("/vrnlspres/");
@@ -145,7 +147,8 @@ int CMSioObjApp::SetCurrentUser(CS3User* user, const char* userId) {
 
 int CMSioObjApp::CreateConnection() {
     ReleaseConnection();
-    connection = CreateDBConnection(dbProvider.Get(), dataDir.Get(), dbDriver.Get());
+    connection = CreateDBConnection(dbProvider.Get(), dataDir.Get(), dbDriver.Get(),
+                                    dbAdoProvider.Get());
     if (!connection) {
         TraceError("[%s:%d] errno=[%d]", kUnitDB, __LINE__, errno);
         return -10;

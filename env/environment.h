@@ -156,6 +156,7 @@ public:
     const char* DbName() const { return dbName.Get(); }
     const char* DbProvider() const { return dbProvider.Get(); }
     const char* DbDriver() const { return dbDriver.Get(); }
+    const char* DbAdoProvider() const { return dbAdoProvider.Get(); }
     bool SqlTrace() const { return sqlTrace != 0; }
     int TempDelDay() const { return tempDelDay; }
     int RetryCount() const { return retryCount; }
@@ -236,7 +237,7 @@ private:
 
     // Configuration values.
     NUString errLogName, traceFileName, lockLogName, timeLogName, docRoot;
-    NUString dbServer, dbUser, dbPassword, dbName, dbProvider, dbDriver;
+    NUString dbServer, dbUser, dbPassword, dbName, dbProvider, dbDriver, dbAdoProvider;
     unsigned char sqlTrace = 0;
     int tempDelDay = 3, retryCount = 5, retryTime = 10, dbTimeout = -1;
     int companyId = 1, maxDir = 1000, maxDispCount = 500, delUser = 100;

@@ -142,6 +142,7 @@ int CMSioObjApp::ApplyKey(const char* key, const char* value) {
     }
     if (is("dbprovider")) return dbProvider.Set(value);
     if (is("dbdriver")) return dbDriver.Set(value);
+    if (is("dbadoprovider")) return dbAdoProvider.Set(value);
     return 0;
 }
 

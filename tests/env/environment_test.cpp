@@ -12,6 +12,7 @@
 #include <string>
 
 #include "db/connection.h"
+#include "db/driver.h"
 #include "support/app_home.h"
 #include "support/temp_dir.h"
 #include "support/trace_text.h"
@@ -90,8 +91,9 @@ TEST(Environment, DefaultsWithoutConfigurationFile) {
     EXPECT_STREQ(env->DbUser(), "vrnl");
     EXPECT_STREQ(env->DbPassword(), "pmxq");
     EXPECT_STREQ(env->DbName(), "vrnldb");
-    EXPECT_STREQ(env->DbProvider(), "odbc");
+    EXPECT_STREQ(env->DbProvider(), DefaultDBProvider());
     EXPECT_STREQ(env->DbDriver(), "FreeTDS");
+    EXPECT_STREQ(env->DbAdoProvider(), "SQLOLEDB");
     EXPECT_STREQ(env->DocRoot(), "/vrnlres/");
     EXPECT_STREQ(env->ImageRoot(), "/vrnlres/images/");
     EXPECT_STREQ(env->SmartphoneRoot(), "/vrnlspres/");
@@ -136,7 +138,8 @@ TEST(ConfigKeys, TextKeysAreStoredAsGiven) {
                                  "ftsdbs=f1\nftsdbuser=f2\nftsdbpwd=f3\nftsdbname=f4\n"
                                  "docroot=/res/\nlocklog=/var/lock\ndsvrnurl=http://d\n"
                                  "unauthurl=u\nlogouturl=l\nunauthaction=a\n"
-                                 "dbprovider=sqlite\ndbdriver=ODBC Driver 18\nunknown=kept\n");
+                                 "dbprovider=sqlite\ndbdriver=ODBC Driver 18\ndbadoprovider=MSOLEDBSQL\n"
+                                 "unknown=kept\n");
     EXPECT_STREQ(env->DbServer(), "db.example");
     EXPECT_STREQ(env->DbUser(), "u1");
     EXPECT_STREQ(env->DbPassword(), "p w#x");
@@ -154,11 +157,12 @@ TEST(ConfigKeys, TextKeysAreStoredAsGiven) {
     EXPECT_STREQ(env->UnauthAction(), "a");
     EXPECT_STREQ(env->DbProvider(), "sqlite");
     EXPECT_STREQ(env->DbDriver(), "ODBC Driver 18");
-    ASSERT_EQ(env->SettingsList()->Count(), 17);
+    EXPECT_STREQ(env->DbAdoProvider(), "MSOLEDBSQL");
+    ASSERT_EQ(env->SettingsList()->Count(), 18);
     char* name = nullptr;
-    env->SettingsList()->NameAt(16, &name);
+    env->SettingsList()->NameAt(17, &name);
     EXPECT_STREQ(name, "unknown");
-    EXPECT_EQ(Setting(env, 16), "kept");
+    EXPECT_EQ(Setting(env, 17), "kept");
 }
 
 TEST(ConfigKeys, IntegersUseTheDecimalReading) {

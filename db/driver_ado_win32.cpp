@@ -1,0 +1,434 @@
+// ADO driver: SQL Server through COM's ActiveX Data Objects and an OLE DB
+// provider. Statements and long texts go as UTF-16; wide columns come back
+// as UTF-8, every other text in the system code page.
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "db/ado_win32.h"
+#include "db/driver.h"
+#include "db/utf16.h"
+
+namespace {
+
+// Holds one COM reference and releases it.
+template <typename T>
+class ComRef {
+public:
+    ComRef() = default;
+    ComRef(const ComRef&) = delete;
+    ComRef& operator=(const ComRef&) = delete;
+    ~ComRef() { Reset(); }
+
+    T* Get() const { return pointer; }
+    T* operator->() const { return pointer; }
+    T** Out() {
+        Reset();
+        return &pointer;
+    }
+    void Reset() {
+        if (pointer) pointer->Release();
+        pointer = nullptr;
+    }
+
+private:
+    T* pointer = nullptr;
+};
+
+// An owned BSTR.
+class Bstr {
+public:
+    Bstr() = default;
+    explicit Bstr(const std::u16string& text)
+        : value(SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()),
+                                  static_cast<UINT>(text.size()))) {}
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+    ~Bstr() { SysFreeString(value); }
+
+    BSTR Get() const { return value; }
+    BSTR* Out() {
+        SysFreeString(value);
+        value = nullptr;
+        return &value;
+    }
+    std::u16string Text() const {
+        return value ? std::u16string(reinterpret_cast<const char16_t*>(value), SysStringLen(value))
+                     : std::u16string();
+    }
+
+private:
+    BSTR value = nullptr;
+};
+
+// A VARIANT cleared when it goes out of scope.
+struct Variant {
+    VARIANT value;
+    Variant() { VariantInit(&value); }
+    Variant(const Variant&) = delete;
+    Variant& operator=(const Variant&) = delete;
+    ~Variant() { VariantClear(&value); }
+};
+
+// Text in the system code page as UTF-16.
+std::u16string FromCodePage(const std::string& text) {
+    if (text.empty()) return {};
+    int units = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (units <= 0) return {};
+    std::u16string out(static_cast<size_t>(units), u'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                        reinterpret_cast<wchar_t*>(out.data()), units);
+    return out;
+}
+
+// UTF-16 text in the system code page.
+std::string ToCodePage(const std::u16string& text) {
+    if (text.empty()) return {};
+    const wchar_t* wide = reinterpret_cast<const wchar_t*>(text.data());
+    int bytes = WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(text.size()), nullptr, 0,
+                                    nullptr, nullptr);
+    if (bytes <= 0) return {};
+    std::string out(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(text.size()), out.data(), bytes, nullptr,
+                        nullptr);
+    return out;
+}
+
+// The system's message text for a COM result, in the system code page.
+std::string SystemMessage(HRESULT hr) {
+    wchar_t buffer[512];
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                             static_cast<DWORD>(hr), 0, buffer, 512, nullptr);
+    while (n > 0 && (buffer[n - 1] == L'\n' || buffer[n - 1] == L'\r' || buffer[n - 1] == L' ')) --n;
+    if (n == 0) return "unknown error";
+    return ToCodePage(std::u16string(reinterpret_cast<const char16_t*>(buffer), n));
+}
+
+bool IsWideType(long type) {
+    return type == kDBTypeWChar || type == kDBTypeVarWChar || type == kDBTypeLongVarWChar;
+}
+
+// Creates an ADO object: all class contexts for IUnknown, run it, then ask
+// for the working interface.
+template <typename T>
+HRESULT CreateAdoObject(const GUID& classId, const GUID& interfaceId, ComRef<T>* out) {
+    ComRef<IUnknown> unknown;
+    HRESULT hr = CoCreateInstance(classId, nullptr, CLSCTX_ALL, IID_IUnknown,
+                                  reinterpret_cast<void**>(unknown.Out()));
+    if (FAILED(hr)) return hr;
+    hr = OleRun(unknown.Get());
+    if (FAILED(hr)) return hr;
+    return unknown->QueryInterface(interfaceId, reinterpret_cast<void**>(out->Out()));
+}
+
+class AdoDriver final : public DBDriver {
+public:
+    explicit AdoDriver(const DBDriverSettings& s) : settings(s) {}
+    ~AdoDriver() override { Close(); }
+
+    const char* Name() const override { return "ADO"; }
+
+    int Open(const DBConnectData& data, int connectTimeoutSeconds) override;
+    bool IsOpen() override;
+    int Close() override;
+    int Execute(const std::string& sql, bool procedure, const std::vector<DBParam>& params,
+                int commandTimeout, std::unique_ptr<DBRecordSet>* recordSet,
+                long long* recordsAffected) override;
+    int BeginTrans() override;
+    int CommitTrans() override;
+    int RollbackTrans() override;
+
+private:
+    // Records a failed call: the connection's error list, or, when it is
+    // empty, hr with the system's text for it. Returns hr.
+    int Report(HRESULT hr);
+    int AddParameters(ado::Command* command, bool procedure, const std::vector<DBParam>& params);
+    int ReadRecordset(ado::Recordset* recordset, std::unique_ptr<DBRecordSet>* out);
+    int ReadValue(ado::Field* field, long type, std::optional<std::string>* value);
+
+    DBDriverSettings settings;
+    ComRef<ado::Connection> connection;
+};
+
+int AdoDriver::Report(HRESULT hr) {
+    ComRef<ado::Errors> list;
+    long count = 0;
+    if (connection.Get() && SUCCEEDED(connection->get_Errors(list.Out())) && list.Get() &&
+        SUCCEEDED(list->get_Count(&count))) {
+        for (long i = 0; i < count; ++i) {
+            Variant index;
+            index.value.vt = VT_I4;
+            index.value.lVal = i;
+            ComRef<ado::Error> item;
+            if (FAILED(list->get_Item(index.value, item.Out())) || !item.Get()) continue;
+            DBDriverError error;
+            long number = 0;
+            long native = 0;
+            item->get_Number(&number);
+            item->get_NativeError(&native);
+            error.number = static_cast<int>(number);
+            error.nativeError = static_cast<int>(native);
+            Bstr source, description, state;
+            item->get_Source(source.Out());
+            item->get_Description(description.Out());
+            item->get_SQLState(state.Out());
+            error.source = ToCodePage(source.Text());
+            if (!Utf16ToUtf8(description.Text(), &error.description)) {
+                error.description = "(message not readable)";
+            }
+            error.sqlState = ToCodePage(state.Text());
+            errors.push_back(std::move(error));
+        }
+        list->Clear();
+    }
+    if (errors.empty()) return Fail(static_cast<int>(hr), SystemMessage(hr));
+    failureCode = static_cast<int>(hr);
+    return static_cast<int>(hr);
+}
+
+int AdoDriver::Open(const DBConnectData& data, int connectTimeoutSeconds) {
+    ClearErrors();
+    connection.Reset();
+    HRESULT hr = CoInitialize(nullptr);
+    if (FAILED(hr)) return Report(hr);
+    hr = CreateAdoObject(ado::kConnectionClass, ado::kConnectionInterface, &connection);
+    if (FAILED(hr)) {
+        connection.Reset();
+        return Report(hr);
+    }
+    connection->put_ConnectionTimeout(connectTimeoutSeconds);
+    std::string text = BuildAdoConnectionString(
+        settings.adoProvider.empty() ? "SQLOLEDB" : settings.adoProvider, data);
+    Bstr connect(FromCodePage(text));
+    // The text holds the password: leave no copy of it behind.
+    std::fill(text.begin(), text.end(), '\0');
+    Bstr empty(std::u16string{});
+    hr = connection->Open(connect.Get(), empty.Get(), empty.Get(), -1);
+    if (connect.Get()) SecureZeroMemory(connect.Get(), SysStringByteLen(connect.Get()));
+    if (FAILED(hr)) {
+        int result = Report(hr);
+        connection.Reset();
+        return result;
+    }
+    return 0;
+}
+
+bool AdoDriver::IsOpen() {
+    long state = 0;
+    return connection.Get() && SUCCEEDED(connection->get_State(&state)) &&
+           (state & ado::kStateOpen) != 0;
+}
+
+int AdoDriver::Close() {
+    if (!connection.Get()) return 0;
+    ClearErrors();
+    int result = 0;
+    if (IsOpen()) {
+        HRESULT hr = connection->Close();
+        if (FAILED(hr)) result = Report(hr);
+    }
+    connection.Reset();
+    return result;
+}
+
+int AdoDriver::BeginTrans() {
+    ClearErrors();
+    if (!connection.Get()) return Fail(kDBDriverFailed, "no connection");
+    long level = 0;
+    HRESULT hr = connection->BeginTrans(&level);
+    return FAILED(hr) ? Report(hr) : 0;
+}
+
+int AdoDriver::CommitTrans() {
+    ClearErrors();
+    if (!connection.Get()) return Fail(kDBDriverFailed, "no connection");
+    HRESULT hr = connection->CommitTrans();
+    return FAILED(hr) ? Report(hr) : 0;
+}
+
+int AdoDriver::RollbackTrans() {
+    ClearErrors();
+    if (!connection.Get()) return Fail(kDBDriverFailed, "no connection");
+    HRESULT hr = connection->RollbackTrans();
+    return FAILED(hr) ? Report(hr) : 0;
+}
+
+int AdoDriver::AddParameters(ado::Command* command, bool procedure,
+                             const std::vector<DBParam>& params) {
+    if (params.empty()) return 0;
+    ComRef<ado::Parameters> list;
+    HRESULT hr = command->get_Parameters(list.Out());
+    if (FAILED(hr)) return Report(hr);
+    // One staging buffer per long text: a piece and its terminator.
+    std::u16string staging;
+    for (const DBParam& param : params) {
+        ComRef<ado::Parameter> parameter;
+        Bstr name(FromCodePage(param.name));
+        if (param.type == DBParam::Type::LongText) {
+            size_t units = 0;
+            for (const std::u16string& chunk : param.chunks) units += chunk.size();
+            Variant none;
+            none.value.vt = VT_ERROR;
+            none.value.scode = DISP_E_PARAMNOTFOUND;
+            hr = command->CreateParameter(name.Get(), ado::kTypeLongWText, ado::kParamInput,
+                                          static_cast<long>(units + 1), none.value,
+                                          parameter.Out());
+            if (FAILED(hr)) return Report(hr);
+            for (const std::u16string& chunk : param.chunks) {
+                staging.assign(chunk);
+                staging.push_back(u'\0');
+                Variant piece;
+                piece.value.vt = VT_BSTR;
+                piece.value.bstrVal = SysAllocStringLen(
+                    reinterpret_cast<const OLECHAR*>(staging.data()), static_cast<UINT>(chunk.size()));
+                hr = parameter->AppendChunk(piece.value);
+                if (FAILED(hr)) return Report(hr);
+            }
+        } else {
+            bool integer = param.type == DBParam::Type::Integer;
+            long size = procedure ? -1 : static_cast<long>(param.text.size());
+            std::u16string units = FromCodePage(param.text);
+            Variant value;
+            value.value.vt = VT_BSTR;
+            value.value.bstrVal = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(units.data()),
+                                                    static_cast<UINT>(units.size()));
+            hr = command->CreateParameter(name.Get(), integer ? ado::kTypeInteger : ado::kTypeChar,
+                                          ado::kParamInput, size, value.value, parameter.Out());
+            if (FAILED(hr)) return Report(hr);
+            if (procedure) {
+                hr = parameter->put_Value(value.value);
+                if (FAILED(hr)) return Report(hr);
+            }
+        }
+        hr = list->Append(parameter.Get());
+        if (FAILED(hr)) return Report(hr);
+    }
+    return 0;
+}
+
+int AdoDriver::ReadValue(ado::Field* field, long type, std::optional<std::string>* value) {
+    Variant raw;
+    HRESULT hr = field->get_Value(&raw.value);
+    if (FAILED(hr)) return Report(hr);
+    if (raw.value.vt == VT_NULL || raw.value.vt == VT_EMPTY) {
+        value->reset();
+        return 0;
+    }
+    Variant text;
+    hr = VariantChangeType(&text.value, &raw.value, 0, VT_BSTR);
+    if (FAILED(hr)) return Report(hr);
+    std::u16string units(reinterpret_cast<const char16_t*>(text.value.bstrVal),
+                         SysStringLen(text.value.bstrVal));
+    std::string out;
+    if (IsWideType(type)) {
+        if (!Utf16ToUtf8(units, &out)) return Fail(kDBDriverFailed, "column text is not valid UTF-16");
+    } else {
+        out = ToCodePage(units);
+    }
+    *value = std::move(out);
+    return 0;
+}
+
+int AdoDriver::ReadRecordset(ado::Recordset* recordset, std::unique_ptr<DBRecordSet>* out) {
+    long state = 0;
+    if (FAILED(recordset->get_State(&state)) || (state & ado::kStateOpen) == 0) return 0;
+    ComRef<ado::Fields> fields;
+    HRESULT hr = recordset->get_Fields(fields.Out());
+    if (FAILED(hr)) return Report(hr);
+    long count = 0;
+    hr = fields->get_Count(&count);
+    if (FAILED(hr)) return Report(hr);
+    auto set = std::make_unique<DBRecordSet>();
+    std::vector<long> types(static_cast<size_t>(count > 0 ? count : 0));
+    for (long i = 0; i < count; ++i) {
+        Variant index;
+        index.value.vt = VT_I4;
+        index.value.lVal = i;
+        ComRef<ado::Field> field;
+        hr = fields->get_Item(index.value, field.Out());
+        if (FAILED(hr)) return Report(hr);
+        Bstr name;
+        field->get_Name(name.Out());
+        field->get_Type(&types[static_cast<size_t>(i)]);
+        set->AddColumn(ToCodePage(name.Text()), static_cast<int>(types[static_cast<size_t>(i)]));
+    }
+    for (;;) {
+        VARIANT_BOOL eof = VARIANT_TRUE;
+        hr = recordset->get_EOF(&eof);
+        if (FAILED(hr)) return Report(hr);
+        if (eof != VARIANT_FALSE) break;
+        DBRecordSet::Row row(static_cast<size_t>(count));
+        for (long i = 0; i < count; ++i) {
+            Variant index;
+            index.value.vt = VT_I4;
+            index.value.lVal = i;
+            ComRef<ado::Field> field;
+            hr = fields->get_Item(index.value, field.Out());
+            if (FAILED(hr)) return Report(hr);
+            int result = ReadValue(field.Get(), types[static_cast<size_t>(i)],
+                                   &row[static_cast<size_t>(i)]);
+            if (result != 0) return result;
+        }
+        set->AddRow(std::move(row));
+        hr = recordset->MoveNext();
+        if (FAILED(hr)) return Report(hr);
+    }
+    *out = std::move(set);
+    return 0;
+}
+
+int AdoDriver::Execute(const std::string& sql, bool procedure, const std::vector<DBParam>& params,
+                       int commandTimeout, std::unique_ptr<DBRecordSet>* recordSet,
+                       long long* recordsAffected) {
+    ClearErrors();
+    recordSet->reset();
+    *recordsAffected = -1;
+    if (!connection.Get()) return Fail(kDBDriverFailed, "no connection");
+    std::u16string text;
+    if (procedure) {
+        text = FromCodePage(sql);
+    } else if (!Utf8ToUtf16(sql, &text)) {
+        return Fail(kDBDriverFailed, "statement text is not valid UTF-8");
+    }
+    ComRef<ado::Command> command;
+    HRESULT hr = CreateAdoObject(ado::kCommandClass, ado::kCommandInterface, &command);
+    if (FAILED(hr)) return Report(hr);
+    hr = command->putref_ActiveConnection(connection.Get());
+    if (FAILED(hr)) return Report(hr);
+    hr = command->put_CommandType(procedure ? ado::kCommandProcedure : ado::kCommandText);
+    if (FAILED(hr)) return Report(hr);
+    Bstr commandText(text);
+    hr = command->put_CommandText(commandText.Get());
+    if (FAILED(hr)) return Report(hr);
+    if (commandTimeout >= 0) {
+        hr = command->put_CommandTimeout(commandTimeout);
+        if (FAILED(hr)) return Report(hr);
+    }
+    int result = AddParameters(command.Get(), procedure, params);
+    if (result != 0) return result;
+    Variant affected;
+    ComRef<ado::Recordset> recordset;
+    long options = procedure ? ado::kExecuteProcedure : ado::kExecuteText;
+    hr = command->Execute(&affected.value, nullptr, options, recordset.Out());
+    // Some ADO implementations cannot execute a Command at all; a text
+    // statement without parameters then runs through the connection itself,
+    // which gives the same record set and count.
+    if (hr == E_NOTIMPL && !procedure && params.empty()) {
+        hr = connection->Execute(commandText.Get(), &affected.value, options, recordset.Out());
+    }
+    if (FAILED(hr)) return Report(hr);
+    Variant count;
+    if (SUCCEEDED(VariantChangeType(&count.value, &affected.value, 0, VT_I8))) {
+        *recordsAffected = count.value.llVal;
+    }
+    if (!recordset.Get()) return 0;
+    result = ReadRecordset(recordset.Get(), recordSet);
+    recordset->Close();
+    return result;
+}
+
+}  // namespace
+
+std::unique_ptr<DBDriver> CreateAdoDriver(const DBDriverSettings& settings) {
+    return std::make_unique<AdoDriver>(settings);
+}
