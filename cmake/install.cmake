@@ -19,9 +19,10 @@ endif()
 
 install(TARGETS kestrun_core EXPORT KestrunCoreTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev)
+# The other platform's headers (db/ado_win32.h on POSIX) are left out.
 foreach(dir IN LISTS KESTRUN_DIRS)
   install(DIRECTORY ${CMAKE_SOURCE_DIR}/${dir}/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/kestrun/${dir}
-    COMPONENT dev FILES_MATCHING PATTERN "*.h")
+    COMPONENT dev FILES_MATCHING PATTERN "*.h" PATTERN "*_${KESTRUN_OTHER_PLATFORM}.h" EXCLUDE)
 endforeach()
 
 set(KESTRUN_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/KestrunCore)
