@@ -42,6 +42,9 @@ if(NOT WIN32)
   # A static library carries no shared-library dependencies: the consumer
   # links SQLite, unixODBC and libsodium itself, found through pkg-config.
   set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "libsqlite3-dev, unixodbc-dev, libsodium-dev, pkg-config")
+else()
+  # On Windows a plain archive of the installed tree needs no installer tool.
+  set(CPACK_GENERATOR ZIP)
 endif()
 
 include(CPack)
