@@ -45,6 +45,12 @@ int RemoveTree(const char* path, NURemoveFilter filter, bool tolerateDenied, boo
     NUFileOs& os = FileOs();
     NURemoveFilter subFilter = filterBelow ? filter : nullptr;
 
+    // A trailing separator would make the system resolve a symbolic link
+    // named by the path; without it a link is removed as itself.
+    std::string trimmed = path;
+    while (trimmed.size() > 1 && IsSeparator(trimmed.back())) trimmed.pop_back();
+    path = trimmed.c_str();
+
     int systemError = kSysNone;
     void* listing = os.openListing(path, &systemError);
     if (!listing) {
@@ -106,20 +112,9 @@ int RemoveTree(const char* path, NURemoveFilter filter, bool tolerateDenied, boo
 }
 
 int RenameReplace(const char* source, const char* target) {
-    NUFileOs& os = FileOs();
-    int r = os.rename(source, target);
-    if (r == 0 || (errno != EEXIST && errno != ENOTEMPTY && errno != EISDIR)) return r;
-
-    int removed = os.removeFile(target);
-    if (removed != 0) {
-        {
-            ErrnoKeeper keep;
-            LogAppend("rename unlink[%s] errno=[%d]\n", target, errno);
-        }
-        if (!*target || strcmp(target, "/") == 0) return removed;
-        RemoveTree(target);  // the target may be a directory
-    }
-    r = os.rename(source, target);
+    // Only the platform's replacing rename touches the target: it swaps the
+    // new file in as one step, so a failure leaves both files as they were.
+    int r = FileOs().rename(source, target);
     if (r != 0) {
         ErrnoKeeper keep;
         LogAppend("rename[%s->%s] errno=[%d]\n", source, target, errno);

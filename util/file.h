@@ -26,13 +26,15 @@ using NURemoveFilter = bool (*)(const char* name, int isFile, const NUFindData* 
 // Deletes a directory with everything in it, or a single file. With a filter,
 // entries it rejects are kept; below the top it applies only when
 // filterBelow is set. tolerateDenied skips entries that cannot be deleted
-// for lack of permission (or that vanished). 0 (also for a missing path),
-// -1 with errno set, -9 for an empty path.
+// for lack of permission (or that vanished). A symbolic link, even one named
+// with a trailing separator, is removed as a link and never descended into.
+// 0 (also for a missing path), -1 with errno set, -9 for an empty path.
 int RemoveTree(const char* path, NURemoveFilter filter = nullptr, bool tolerateDenied = false,
                bool filterBelow = false);
 
-// Renames source to target, replacing an existing target (file or
-// directory). 0, or -1 with errno set.
+// Renames source to target, replacing an existing target file in one
+// atomic step. The target is never deleted first: on failure both files
+// stay as they were. 0, or -1 with errno set.
 int RenameReplace(const char* source, const char* target);
 
 // Creates every missing directory above the last component of path.

@@ -26,6 +26,8 @@ struct NUFileOs {
     int (*removeFile)(const char* path);
     int (*removeDirectory)(const char* path);
     int (*makeDirectory)(const char* path);
+    // Replaces an existing file at to in one atomic step (never by deleting
+    // it first); fails for a directory at to.
     int (*rename)(const char* from, const char* to);
     int (*exists)(const char* path);       // 1 or 0
     int (*isDirectory)(const char* path);  // 1 or 0
@@ -38,13 +40,16 @@ struct NUFileOs {
     int (*nextEntry)(void* listing, const char** name, int* isFile, NUFindData* data);
     void (*closeListing)(void* listing);
 
-    // Opens path as a lock file with the mode's lock; kInvalidFileHandle with
-    // *systemError (and errno) set on failure.
+    // Opens path as a lock file with the mode's lock, never through a
+    // symbolic link; kInvalidFileHandle with *systemError (and errno) set
+    // on failure.
     NUFileHandle (*openLock)(const char* path, NULockMode mode, int* systemError);
     void (*closeHandle)(NUFileHandle handle);
     void (*sleepMilliseconds)(int milliseconds);
 
-    // Plain files. openRead refuses a directory. createWrite truncates.
+    // Plain files. openRead refuses a directory. createWrite makes a new
+    // file and fails (EEXIST) when anything has that name already, a
+    // symbolic link included, so it never writes through a planted link.
     NUFileHandle (*openRead)(const char* path);
     NUFileHandle (*createWrite)(const char* path);
     // Bytes read (0 at the end) or -1.

@@ -102,7 +102,7 @@ void PosixCloseListing(void* opaque) {
 // 1; a writer that lets readers in takes byte 1 only.
 NUFileHandle PosixOpenLock(const char* path, NULockMode mode, int* systemError) {
     bool reading = mode == kLockModeRead;
-    int flags = (reading ? O_RDONLY : O_RDWR | O_CREAT) | O_CLOEXEC;
+    int flags = (reading ? O_RDONLY : O_RDWR | O_CREAT) | O_NOFOLLOW | O_CLOEXEC;
     int fd = open(path, flags, 0666);
     if (fd < 0) {
         int error = errno;
@@ -153,7 +153,7 @@ NUFileHandle PosixOpenRead(const char* path) {
 }
 
 NUFileHandle PosixCreateWrite(const char* path) {
-    int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     return fd < 0 ? kInvalidFileHandle : fd;
 }
 

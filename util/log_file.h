@@ -3,6 +3,7 @@
 
 #include <cstddef>
 
-// Opens path for appending (created read-write when missing), writes the
-// bytes in one write and closes it. false when any step fails.
+// Opens path for appending (created read-write when missing; a symbolic
+// link at path is refused), writes the bytes in one write and closes it.
+// false when any step fails.
 bool AppendToFile(const char* path, const char* data, size_t length);

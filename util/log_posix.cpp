@@ -7,7 +7,8 @@
 #include "util/log_file.h"
 
 bool AppendToFile(const char* path, const char* data, size_t length) {
-    int fd = open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    // Never through a symbolic link planted at the log's name.
+    int fd = open(path, O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) return false;
     bool ok = true;
     while (length > 0) {

@@ -260,7 +260,10 @@ int NUFileIO::WriteReplacing(NUioObj* obj, const char* path) {
 
     // The new contents reach stable storage before they replace the old
     // file, so a crash leaves either the old file or the new one.
+    // A stale temporary file (or a link planted at its name) goes first; the
+    // new one is created fresh, so nothing is written through a link.
     std::string temporary = std::string(path) + ".bk";
+    if (os.removeFile(temporary.c_str()) != 0 && errno != ENOENT) return -10;
     NUFileHandle file = os.createWrite(temporary.c_str());
     if (file == kInvalidFileHandle) return -10;
     bool written = os.write(file, text.data(), text.size()) == 0 && os.sync(file) == 0;
@@ -269,11 +272,9 @@ int NUFileIO::WriteReplacing(NUioObj* obj, const char* path) {
         os.removeFile(temporary.c_str());
         return -12;
     }
-    if (RenameReplace(temporary.c_str(), path) != 0) {
-        int error = errno;
-        os.removeFile(temporary.c_str());
-        return error == EEXIST ? -18 : -13;
-    }
+    // A failed replacement keeps the old file, and the temporary file
+    // beside it keeps the new contents.
+    if (RenameReplace(temporary.c_str(), path) != 0) return errno == EEXIST ? -18 : -13;
     os.syncDirectory(DirectoryToSync(path).c_str());
     return 0;
 }

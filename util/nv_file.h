@@ -24,7 +24,9 @@ public:
     // keepComments: values are never cut at a TAB-then-'#' comment.
     virtual int Read(NUioObj* obj, bool tryOnce, bool keepComments);
     // Writes obj's pairs through path + ".bk" and a replacing rename; the old
-    // file stays untouched when this fails. keepLock keeps the write lock.
+    // file stays untouched when this fails, and when only the replacement
+    // fails the ".bk" file stays beside it with the new contents. keepLock
+    // keeps the write lock.
     virtual int Write(NUioObj* obj, bool keepLock);
     // Takes the write lock on obj's path and keeps it.
     virtual int Lock(NUioObj* obj);

@@ -233,10 +233,14 @@ TEST(FileRemoveTree, ASymbolicLinkIsRemovedNotFollowed) {
     fs::create_directories(dir.file("t"));
     fs::create_directory_symlink(dir.file("outside"), dir.file("t/link"));
     fs::create_directory_symlink(dir.file("outside"), dir.file("toplink"));
+    fs::create_directory_symlink(dir.file("outside"), dir.file("slashlink"));
     EXPECT_EQ(RemoveTree(dir.file("t").c_str()), 0);
     EXPECT_EQ(RemoveTree(dir.file("toplink").c_str()), 0);
+    // A trailing separator does not make the link a directory to empty.
+    EXPECT_EQ(RemoveTree((dir.file("slashlink") + "//").c_str()), 0);
     EXPECT_FALSE(Exists(dir.file("t")));
     EXPECT_FALSE(Exists(dir.file("toplink")));
+    EXPECT_FALSE(Exists(dir.file("slashlink")));
     EXPECT_TRUE(Exists(dir.file("outside/keep")));
 }
 
@@ -341,7 +345,7 @@ TEST(FileRemoveTree, DirectoryThatCannotGoIsLogged) {
 
 // ---- RenameReplace
 
-TEST(FileRename, ReplacesAFileAndADirectory) {
+TEST(FileRename, ReplacesAFileButNeverDeletesATarget) {
     TempDir dir;
     ASSERT_TRUE(WriteWholeFile(dir.file("new"), "new"));
     ASSERT_TRUE(WriteWholeFile(dir.file("old"), "old"));
@@ -349,11 +353,13 @@ TEST(FileRename, ReplacesAFileAndADirectory) {
     EXPECT_EQ(ReadWholeFile(dir.file("old")), "new");
     EXPECT_FALSE(Exists(dir.file("new")));
 
+    // A directory cannot be replaced in one step, so it stays.
     fs::create_directories(dir.file("target/inner"));
     ASSERT_TRUE(WriteWholeFile(dir.file("target/inner/x"), "x"));
     ASSERT_TRUE(WriteWholeFile(dir.file("src"), "src"));
-    EXPECT_EQ(RenameReplace(dir.file("src").c_str(), dir.file("target").c_str()), 0);
-    EXPECT_EQ(ReadWholeFile(dir.file("target")), "src");
+    EXPECT_EQ(RenameReplace(dir.file("src").c_str(), dir.file("target").c_str()), -1);
+    EXPECT_EQ(ReadWholeFile(dir.file("target/inner/x")), "x");
+    EXPECT_EQ(ReadWholeFile(dir.file("src")), "src");
 }
 
 TEST(FileRename, OtherFailuresAreReturnedWithoutTouchingTheTarget) {
@@ -365,7 +371,7 @@ TEST(FileRename, OtherFailuresAreReturnedWithoutTouchingTheTarget) {
     EXPECT_EQ(ReadWholeFile(dir.file("old")), "old");
 }
 
-TEST(FileRename, SecondRenameFailureIsReportedAndLogged) {
+TEST(FileRename, FailureKeepsBothFilesAndIsLogged) {
     RestoreFileOs restore;
     TempDir dir;
     LogCapture log(dir);
@@ -378,7 +384,8 @@ TEST(FileRename, SecondRenameFailureIsReportedAndLogged) {
     errno = 0;
     EXPECT_EQ(RenameReplace(dir.file("src").c_str(), dir.file("dst").c_str()), -1);
     EXPECT_EQ(errno, EEXIST);
-    EXPECT_TRUE(Exists(dir.file("src")));
+    EXPECT_EQ(ReadWholeFile(dir.file("src")), "src");
+    EXPECT_EQ(ReadWholeFile(dir.file("dst")), "dst");
     EXPECT_NE(log.Log().find("rename[" + dir.file("src") + "->" + dir.file("dst") + "] errno=["),
               std::string::npos);
 }
@@ -473,6 +480,19 @@ TEST(FileLock, HandlesAreCloseOnExec) {
     h = OpenLockRead(1, d.lock.c_str(), 0);
     ASSERT_NE(h, kInvalidFileHandle);
     EXPECT_TRUE(fcntl(static_cast<int>(h), F_GETFD) & FD_CLOEXEC);
+    CloseFileHandle(h);
+}
+
+TEST(FileLock, NeverOpensThroughASymbolicLink) {
+    LockDir d;
+    std::string victim = d.dir.file("victim");
+    ASSERT_TRUE(WriteWholeFile(victim, "v"));
+    fs::create_symlink(victim, d.lock);
+    EXPECT_EQ(OpenLockExclusive(d.lock.c_str(), 1, 0), kInvalidFileHandle);
+    EXPECT_EQ(OpenLockShared(d.lock.c_str(), 1, 0), kInvalidFileHandle);
+    EXPECT_EQ(OpenLockRead(1, d.lock.c_str(), 0), kInvalidFileHandle);
+    NUFileHandle h = OpenLockExclusive(victim.c_str(), 1, 0);
+    EXPECT_NE(h, kInvalidFileHandle) << "the link's target was locked through it";
     CloseFileHandle(h);
 }
 

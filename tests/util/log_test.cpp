@@ -88,6 +88,15 @@ TEST(LogAppend, UnwritablePathIsSkippedSilently) {
     EXPECT_FALSE(std::filesystem::exists(dir.file("missing")));
 }
 
+TEST(LogAppend, NeverWritesThroughASymbolicLink) {
+    TempDir dir;
+    ASSERT_TRUE(WriteWholeFile(dir.file("victim"), "v"));
+    std::filesystem::create_symlink(dir.file("victim"), dir.file("log.txt"));
+    SetLogPath(dir.file("log.txt").c_str(), nullptr);
+    LogAppend("x\n");
+    EXPECT_EQ(ReadWholeFile(dir.file("victim")), "v");
+}
+
 TEST(TraceError, WithoutEnvironmentRecordsNothing) {
     EXPECT_EQ(TraceError("[%s:%d] ret[%d]", "X", 1, -5), -99);
 }

@@ -363,8 +363,32 @@ TEST(NVFileWrite, FailuresLeaveTheOldFileIntact) {
         EXPECT_EQ(file.io.Write(&file.obj, false), c.expected);
         os = saved;
         EXPECT_EQ(file.Contents(), "old=1\n");
-        EXPECT_FALSE(file.TemporaryLeft());
+        // Once the new contents are complete, a failed replacement keeps them.
+        bool replacing = c.expected == -13 || c.expected == -18;
+        EXPECT_EQ(file.TemporaryLeft(), replacing);
+        if (replacing) {
+            EXPECT_EQ(ReadWholeFile(file.dir.file("s.sts.bk")), "new=2\n");
+        }
         EXPECT_FALSE(file.io.HasLock());
+    }
+}
+
+TEST(NVFileWrite, NeverWritesThroughALinkPlantedAtTheTemporaryName) {
+    for (bool stale : {false, true}) {
+        SCOPED_TRACE(stale);
+        OldFile file;
+        std::string victim = file.dir.file("victim");
+        ASSERT_TRUE(WriteWholeFile(victim, "victim"));
+        std::string temporary = file.dir.file("s.sts.bk");
+        if (stale) {
+            ASSERT_TRUE(WriteWholeFile(temporary, "stale"));
+        } else {
+            fs::create_symlink(victim, temporary);
+        }
+        EXPECT_EQ(file.io.Write(&file.obj, false), 0);
+        EXPECT_EQ(ReadWholeFile(victim), "victim");
+        EXPECT_EQ(file.Contents(), "new=2\n");
+        EXPECT_FALSE(file.TemporaryLeft());
     }
 }
 
