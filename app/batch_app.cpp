@@ -23,6 +23,12 @@ const char kUnit[] = "ZAppBat";
 const char kUnitObj[] = "ZAppBatObj";
 // Code recorded for a missing or unusable required argument.
 const int kMissingArgument = -10006;
+// The longest installation home, in bytes of the "-h" value. The longest
+// path a run writes is its error record in the temporary directory,
+// "/data/<cid>/tmp/<YYYYMMDD>/temp_err_<pid><16 digits>.<n>.000.txt", some 65
+// bytes below the home, and every log path must stay below 512 bytes; the
+// rest leaves room for the database name (SQLite also stops at 512 bytes).
+const size_t kMaxHomeLength = 400;
 
 }  // namespace
 
@@ -79,6 +85,15 @@ int ZAppBat::GetHomeArgument(int, const char* const*, char* out, int size) {
 }
 
 int ZAppBat::CheckHome() {
+    CMSioObjApp* env = AppEnvironment();
+    const char* home = env ? env->HomeDir() : "";
+    // A longer home would make some of the run's files impossible to write;
+    // it is refused before anything is created under it.
+    if (std::strlen(home) > kMaxHomeLength + 1) {
+        TraceError("[%s:%d] ret=[%d]", kUnit, 18, 1);
+        std::printf("[-h] : The path is longer than %zu bytes. path=[%s]\n", kMaxHomeLength, home);
+        return 1;
+    }
     // Before the database is open no language can be established, so the
     // catalog is that of the default language: <home>local/ja_JP/message.
     CMSioObjLocalize catalog;
@@ -91,8 +106,7 @@ int ZAppBat::CheckHome() {
     }
     if (PathExists(path) != 1) {
         TraceError("[%s:%d] ret=[%d] errno[%d]", kUnit, 6, 0, errno);
-        CMSioObjApp* env = AppEnvironment();
-        errorText.Format("[-h] : No such directory. path=[%s]", env ? env->HomeDir() : "");
+        errorText.Format("[-h] : No such directory. path=[%s]", home);
         std::printf("%s\n", errorText.Get());
         return 1;
     }
@@ -155,27 +169,45 @@ int ZAppBat::StartStatus() {
     return 0;
 }
 
-void ZAppBat::WriteFinalStatus(int code) {
-    if (!statusObject) return;
+int ZAppBat::WriteFinalStatus(int code) {
+    if (!statusObject) return 0;
     char number[16] = "";
     std::snprintf(number, sizeof number, "%d", code);
     SetStatusValue(statusObject, "status", number);
-    if (code >= 0) return;
-    NUString msg;
-    const char* text = MessageByNumber(code, nullptr);
-    msg.Set(text ? text : "");
-    CMSioObjApp* env = AppEnvironment();
-    if (env && !env->UserMessage().IsEmpty()) {
-        msg.Append("\n");
-        msg.Append(env->UserMessage().Get());
+    if (code < 0) {
+        NUString msg;
+        const char* text = MessageByNumber(code, nullptr);
+        msg.Set(text ? text : "");
+        CMSioObjApp* env = AppEnvironment();
+        if (env && !env->UserMessage().IsEmpty()) {
+            msg.Append("\n");
+            msg.Append(env->UserMessage().Get());
+        }
+        SetStatusValue(statusObject, "msg", msg.Get());
     }
-    SetStatusValue(statusObject, "msg", msg.Get());
+    return SaveStatus(true);
+}
+
+int ZAppBat::SaveStatus(bool final) {
+    char stamp[16] = "";
+    NowStamp(stamp, 0);
+    int r = SetStatusValue(statusObject, "enddate", stamp);
+    // The lock is still held, so it is not taken again.
+    if (r == 0) r = statusIO.Write(statusObject, true);
+    if (final) finalStatusSaved = true;
+    if (r != 0) TraceError("[%s:%d] ret=[%d] errno=[%d]", kUnit, 17, r, LastSystemError());
+    return r;
 }
 
 int ZAppBat::End(int code) {
     int r = CMSApp::End(code);
     if (r != 0 && code == 0) code = r;
-    WriteFinalStatus(code);
+    int w = WriteFinalStatus(code);
+    if (w != 0) {
+        // An outcome that could not be recorded is a failed run.
+        if (code == 0) code = w;
+        if (r == 0) r = w;
+    }
     ReportError(code);
     return r;
 }
@@ -189,12 +221,7 @@ int ZAppBat::ReportError(int code) {
 }
 
 void ZAppBat::Finish(int code) {
-    if (statusObject) {
-        char stamp[16] = "";
-        NowStamp(stamp, 0);
-        // The lock is still held, so it is not taken again.
-        if (SetStatusValue(statusObject, "enddate", stamp) == 0) statusIO.Write(statusObject, true);
-    }
+    if (statusObject && !finalStatusSaved) SaveStatus(false);
     CMSApp::Finish(code);
     ReleaseStatusObject();
 }

@@ -10,23 +10,25 @@
 class CMSioObj;
 class ZAppCgiBat;
 
-// Status file keys: "startdate" (StartStatus), "status" and "msg"
-// (WriteFinalStatus), "enddate" (Finish). The batch lock is the status
+// Status file keys: "startdate" (StartStatus), "status", "msg" and
+// "enddate" (WriteFinalStatus, or Finish when End did not run). The batch lock is the status
 // file's lock file, held by statusIO from StartStatus until the object goes.
 class ZAppBat : public CMSApp {
 public:
     ZAppBat();
     ~ZAppBat();
 
-    // Stamps "enddate", saves the status file, releases the environment
-    // and the status object. Failures are not reported.
+    // Stamps "enddate" and saves the status file unless End saved it
+    // already, releases the environment and the status object. Failures
+    // are only traced.
     void Finish(int code) override;
     // Copies the value of "-h" into out. 0; 1 when it is missing or does
     // not fit in size bytes (after "No such directry.").
     int GetHomeArgument(int argc, const char* const* argv, char* out, int size) override;
     // Program name from argv[0], then the database.
     int OpenDB(int argc, const char* const* argv) override;
-    // Database end, final status, error record; returns the database end's result.
+    // Database end, final status, error record; returns the database end's
+    // result, or the final status write's failure code when that failed.
     int End(int code) override;
 
     // The error record of a failed run (code non-zero); always 0.
@@ -40,7 +42,8 @@ public:
     virtual int ParseArguments(int argc, const char* const* argv, const char* const* names,
                                const unsigned char* flags);
     // 0 when the installation's message catalog exists; 1 (after the
-    // console text) when not; or the catalog path's failure code.
+    // console text) when not or when the home is longer than 400 bytes; or
+    // the catalog path's failure code.
     virtual int CheckHome();
     // statusDir := value of "-s". 0, or Find's result when absent.
     virtual int TakeStatusPath();
@@ -48,8 +51,10 @@ public:
     // 0; 1 when the status object cannot be made; the NUFileIO code when
     // the lock is held by another run (after the console text).
     virtual int StartStatus();
-    // Sets "status" (and "msg" for a negative code); saved by Finish.
-    virtual void WriteFinalStatus(int code);
+    // Sets "status" (and "msg" for a negative code) and "enddate" and saves
+    // the status file. 0, or the write's failure code (then traced); End
+    // turns such a failure into a failed run.
+    virtual int WriteFinalStatus(int code);
     // Write test of a location: writes and deletes a small file at path.
     // 0; -99 for a null argument; or the failing step's code.
     virtual int SaveCheckFile(const char* label, const char* path, bool keepLock);
@@ -65,6 +70,12 @@ protected:
     CMSioObj* statusObject = nullptr;
     NUString statusDir;
     NUString statusFileName;
+
+private:
+    // Stamps "enddate" and writes the status file under the held lock; final
+    // marks the write of End. 0 or the write's code (traced).
+    int SaveStatus(bool final);
+    bool finalStatusSaved = false;
 };
 
 // A batch that owns a companion of the web request frame for the run.

@@ -173,9 +173,19 @@ int ZAppKestrun::RunChild(const char* const* array) {
         TraceError("[%s:%d] ret[%d]", kUnit, 14, -99);
         return -99;
     }
+    // Only this run's step may leave the step status file: one left by an
+    // earlier run goes before the step starts.
+    NUString stepStatus;
+    stepStatus.Format("%s/%s", statusDir.Get(), stepStatusFileName.Get());
+    if (RemoveTree(stepStatus.Get()) != 0) {
+        TraceError("[%s:%d] ret[%d] errno[%d] path[%s]", kUnit, 21, -1, errno, stepStatus.Get());
+        return kStepFailed;
+    }
     int dret = 0;
     int derr = 0;
-    int r = RunProcess(array, &dret, &derr);
+    // The step inherits the batch lock: should this process die first, the
+    // installation stays locked until the step has ended too.
+    int r = RunProcess(array, &dret, &derr, statusIO.LockHandle());
     if (r != 0) {
         TraceError("[%s:%d] ret[%d] dret=[%d] derr=[%d]", kUnit, 15, r, dret, derr);
         // The records end up in the driver log: the password never does.
@@ -219,13 +229,16 @@ int ZAppKestrun::CheckStepStatus() {
     return 0;
 }
 
-void ZAppKestrun::WriteFinalStatus(int code) {
-    ZAppBat::WriteFinalStatus(code);
-    if (code == 0 && !failed) {
+int ZAppKestrun::WriteFinalStatus(int code) {
+    // The status file is saved before the result line, which can then tell
+    // whether the outcome was recorded.
+    int r = ZAppBat::WriteFinalStatus(code);
+    if (code == 0 && !failed && r == 0) {
         std::printf("Result: [Success] The process has been successfully completed.\n");
     } else {
         std::printf("Result: [Error] The process has failed.\n");
     }
+    return r;
 }
 
 int ZAppKestrun::ReportError(int code) {
@@ -248,16 +261,23 @@ int ZAppKestrun::ReportError(int code) {
 int ZAppKestrun::WriteDriverLog(int code, const char* text) {
     if (statusDir.IsEmpty()) return 0;
     EnsureDirectory(statusDir.Get());
-    char path[kNUPathSize] = "";
-    std::snprintf(path, sizeof path, "%s/%s", statusDir.Get(), kDriverLog);
+    NUString path;
+    path.Format("%s/%s", statusDir.Get(), kDriverLog);
     // The file holds only the latest failure.
-    RemoveTree(path);
+    RemoveTree(path.Get());
     char previous[512] = "";
-    SetLogPath(path, previous);
-    if (text) LogAppend("%d:%s\n", code, text);
+    SetLogPath(path.Get(), previous);
+    // The code is always recorded; its message when there is one.
+    bool written = LogAppendChecked("%d:%s\n", code, text ? text : "");
     CMSioObjApp* env = AppEnvironment();
-    LogAppend("%s\n", env ? env->ErrorTrace().Get() : "");
-    if (env) env->ErrorTrace().Clear();
+    written = LogAppendChecked("%s\n", env ? env->ErrorTrace().Get() : "") && written;
+    int error = errno;
     SetLogPath(previous, nullptr);
+    if (!written) {
+        // The result line on standard output stays the last line there.
+        std::fprintf(stderr, "Failed to write the log file. path[%s] errno[%d]\n", path.Get(), error);
+        return 0;
+    }
+    if (env) env->ErrorTrace().Clear();
     return 0;
 }

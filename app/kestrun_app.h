@@ -26,11 +26,14 @@ public:
     int ReportError(int code) override;
     // Status object "kestrun.sts" in statusDir. 0; 1 on failure.
     int CreateStatusObject() override;
-    // "status"/"msg", then the result line on standard output.
-    void WriteFinalStatus(int code) override;
+    // Saves "status"/"msg"/"enddate", then prints the result line: Error
+    // also when the status file could not be saved.
+    int WriteFinalStatus(int code) override;
 
-    // Recreates "kestrun.log" in statusDir with the line "code:text" (when
-    // text is given) and the error trace, which is then cleared. Always 0.
+    // Recreates "kestrun.log" in statusDir with the line "code:text" (text
+    // empty when unknown) and the error trace, which is then cleared. When
+    // the log cannot be written, says so on standard error and keeps the
+    // trace. Always 0.
     virtual int WriteDriverLog(int code, const char* text);
     // Fills array (64 entries) with the eleven child arguments and a null
     // after them; the texts are this object's fields. 0; -99 for null.

@@ -51,7 +51,7 @@ size_t FormatInto(char* buffer, size_t size, const char* format, va_list args) {
 // Formats the message (cut at 8191 bytes) and appends it to path in one
 // write behind the local time "YYYY/MM/DD hh:mm:ss" (with ".mmm" when
 // withMillis is set) and a space.
-void AppendStampedV(const char* path, bool withMillis, const char* format, va_list args) {
+bool AppendStampedV(const char* path, bool withMillis, const char* format, va_list args) {
     char message[kLineSize];
     size_t length = FormatInto(message, sizeof message, format, args);
     ClockTime t;
@@ -65,11 +65,12 @@ void AppendStampedV(const char* path, bool withMillis, const char* format, va_li
                  t.hour, t.minute, t.second);
     size_t stampLen = strlen(stamp);
     char* line = static_cast<char*>(malloc(stampLen + length));
-    if (!line) return;
+    if (!line) return false;
     memcpy(line, stamp, stampLen);
     memcpy(line + stampLen, message, length);
-    AppendToFile(path, line, stampLen + length);
+    bool written = AppendToFile(path, line, stampLen + length);
     free(line);
+    return written;
 }
 
 }  // namespace
@@ -93,6 +94,15 @@ void LogAppend(const char* format, ...) {
     va_start(args, format);
     AppendStampedV(currentPath, true, format, args);
     va_end(args);
+}
+
+bool LogAppendChecked(const char* format, ...) {
+    if (!pathSet || !currentPath[0]) return false;
+    va_list args;
+    va_start(args, format);
+    bool written = AppendStampedV(currentPath, true, format, args);
+    va_end(args);
+    return written;
 }
 
 // Appends text (length bytes) to the trace, hex-encoded: each byte as two
@@ -233,14 +243,10 @@ void WriteErrorLog(CMSApp* application, const char* secondName, int code, const 
             switched = true;
         }
     }
-    if (text) {
-        // A message without a kind letter keeps an empty kind field.
-        if (kind)
-            LogAppend("%d:%c:%s\r\n", code, kind, text);
-        else
-            LogAppend("%d::%s\r\n", code, text);
-    }
-    LogAppend("%s\n", env ? env->ErrorTrace().Get() : "");
-    if (env) env->ErrorTrace().Clear();
+    // The code is always recorded; an unknown kind or message stays empty.
+    const char kindText[2] = {kind, '\0'};
+    LogAppend("%d:%s:%s\r\n", code, kindText, text ? text : "");
+    bool written = LogAppendChecked("%s\n", env ? env->ErrorTrace().Get() : "");
+    if (env && written) env->ErrorTrace().Clear();
     if (switched) SetLogPath(saved, nullptr);
 }

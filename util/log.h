@@ -9,6 +9,9 @@
 void SetLogPath(const char* path, char* previous);
 // Appends a local-time-stamped line to the current log file, if any.
 void LogAppend(const char* format, ...) NU_PRINTF(1, 2);
+// LogAppend that tells whether the line reached the current log file: false
+// when no log file is set or it could not be written.
+bool LogAppendChecked(const char* format, ...) NU_PRINTF(1, 2);
 // Records a failure, hex-encoded, in the environment's error trace.
 // 0; -99 without environment; -2 when memory runs out.
 int TraceError(const char* format, ...) NU_PRINTF(1, 2);
@@ -23,6 +26,8 @@ void ReleaseLogFiles();
 void LogToRegistered(int id, const char* format, ...) NU_PRINTF(2, 3);
 class CMSApp;
 // Writes the error record of a failed run to a unique file in the
-// environment's temporary directory.
+// environment's temporary directory: the line "code:kind:message" (kind and
+// message empty when unknown), then the error trace, which is cleared only
+// once it has been written.
 void WriteErrorLog(CMSApp* application, const char* secondName, int code, const char* text,
                    char kind);

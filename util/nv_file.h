@@ -43,6 +43,8 @@ public:
     int LockExclusive(const char* path);
     void Unlock();
     bool HasLock() const { return lockHandle != kInvalidFileHandle; }
+    // The open lock file's handle (kInvalidFileHandle without a lock).
+    NUFileHandle LockHandle() const { return lockHandle; }
 
     int retries = 3;          // attempts to open the lock file
     int waitSeconds = 2;      // seconds between two attempts

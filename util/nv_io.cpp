@@ -64,11 +64,12 @@ int NUioObjList::SetPath(const char* name, const char* dir) {
         return 0;
     }
     size_t dirLength = strlen(dir);
-    if (dirLength + nameLength > static_cast<size_t>(kNUPathSize - 2)) return -1;
+    size_t slash = dir[dirLength - 1] != '/' ? 1 : 0;
+    // The joined path with its terminating zero must fit the buffer.
+    if (dirLength + slash + nameLength > static_cast<size_t>(kNUPathSize - 1)) return -1;
     memcpy(path, dir, dirLength);
-    size_t at = dirLength;
-    if (dir[dirLength - 1] != '/') path[at++] = '/';
-    memcpy(path + at, name, nameLength + 1);
+    if (slash) path[dirLength] = '/';
+    memcpy(path + dirLength + slash, name, nameLength + 1);
     return 0;
 }
 

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string>
 
+#include "util/file.h"
+
 // Size of the command-line buffer, terminating zero included.
 constexpr size_t kCommandLineSize = 4096;
 
@@ -15,13 +17,17 @@ extern const int kProcessErrorNotFound;
 
 // Runs the program arguments[0] with the following arguments (list ended by
 // a null pointer; the caller quotes texts as "\"%s\"" where needed) and
-// waits for it to end. *dret = the child's exit code (128 + signal number
+// waits for it to end. The child inherits no handle of this process except
+// inherited (kInvalidFileHandle: none), which it keeps open while it lives:
+// a lock held through that handle then lasts until the child ends, even when
+// this process is killed first. *dret = the child's exit code (128 + signal number
 // when a signal ended it), *derr = the system error of a failed start or
 // wait; both 0 otherwise. Null dret/derr are allowed.
 // 0 the child exited with 0; -1 it could not be started (also when the
 // command line exceeds kCommandLineSize); -2 it exited non-zero or could
 // not be waited for.
-int RunProcess(const char* const* arguments, int* dret, int* derr);
+int RunProcess(const char* const* arguments, int* dret, int* derr,
+               NUFileHandle inherited = kInvalidFileHandle);
 
 // Fills line (kCommandLineSize bytes) with every argument followed by one
 // space. 0, or -1 when it does not fit (line is then empty).

@@ -17,9 +17,13 @@ const int kProcessErrorNotFound = ENOENT;
 
 namespace {
 
+// The descriptor number under which the child finds the inherited handle.
+constexpr int kInheritedDescriptor = 3;
+
 // Starts the child; 0 and *pid, or the spawn error. The child keeps only
-// descriptors 0, 1 and 2 of the parent.
-int Spawn(const std::vector<std::string>& texts, pid_t* pid) {
+// descriptors 0, 1 and 2 of the parent, and inherited (when valid) as
+// descriptor 3.
+int Spawn(const std::vector<std::string>& texts, NUFileHandle inherited, pid_t* pid) {
     std::vector<char*> argv;
     argv.reserve(texts.size() + 1);
     for (const std::string& text : texts) argv.push_back(const_cast<char*>(text.c_str()));
@@ -28,7 +32,15 @@ int Spawn(const std::vector<std::string>& texts, pid_t* pid) {
     posix_spawn_file_actions_t actions;
     int r = posix_spawn_file_actions_init(&actions);
     if (r != 0) return r;
-    r = posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    int keep = kInheritedDescriptor;
+    if (inherited != kInvalidFileHandle) {
+        // dup2 leaves the copy without close-on-exec (also when the numbers
+        // are equal), so exactly this descriptor crosses into the child.
+        r = posix_spawn_file_actions_adddup2(&actions, static_cast<int>(inherited),
+                                             kInheritedDescriptor);
+        ++keep;
+    }
+    if (r == 0) r = posix_spawn_file_actions_addclosefrom_np(&actions, keep);
     if (r == 0) {
         // A program named without a directory is searched for in PATH.
         bool searchPath = texts[0].find('/') == std::string::npos;
@@ -41,7 +53,7 @@ int Spawn(const std::vector<std::string>& texts, pid_t* pid) {
 
 }  // namespace
 
-int RunProcess(const char* const* arguments, int* dret, int* derr) {
+int RunProcess(const char* const* arguments, int* dret, int* derr, NUFileHandle inherited) {
     int exitCode = 0;
     int error = 0;
     auto finish = [&](int code) {
@@ -65,7 +77,7 @@ int RunProcess(const char* const* arguments, int* dret, int* derr) {
     }
 
     pid_t pid = 0;
-    int r = Spawn(texts, &pid);
+    int r = Spawn(texts, inherited, &pid);
     if (r != 0) {
         error = r;
         return finish(-1);

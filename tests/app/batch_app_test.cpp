@@ -15,6 +15,7 @@
 #include "env/environment.h"
 #include "support/app_home.h"
 #include "support/temp_dir.h"
+#include "util/log.h"
 
 namespace {
 
@@ -153,6 +154,24 @@ TEST(ZAppKestrunCheckStepStatus, JudgesTheStatusKey) {
     std::filesystem::remove(dir.file("bookmarkv30.sts"));
     std::filesystem::create_directory(dir.file("bookmarkv30.sts"));
     EXPECT_EQ(app.CheckStepStatus(), -6100020);
+}
+
+TEST(ZAppKestrunDriverLog, LogThatCannotBeWrittenKeepsTheTraceAndSaysSo) {
+    TempDir dir;
+    CreateAppEnvironment();
+    TestKestrun app;
+    // The log's path does not fit the log path buffer.
+    std::string statusDir = dir.path();
+    while (statusDir.size() < 500) statusDir += "/" + std::string(100, 's');
+    app.statusDir.Set(statusDir.c_str());
+    TraceError("[T:%d] ret[%d]", 1, -5);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(app.WriteDriverLog(-5, "text"), 0);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("Failed to write the log file. path[" +
+                                                          statusDir + "/kestrun.log]"),
+              std::string::npos);
+    EXPECT_FALSE(AppEnvironment()->ErrorTrace().IsEmpty());
+    ReleaseEnvironment();
 }
 
 TEST(ZioBatchObjTest, SetDirectoryPlacesTheFile) {

@@ -3,15 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include "support/demo_home.h"
 #include "support/temp_dir.h"
 #include "support/trace_text.h"
+#include "util/file.h"
 
 namespace fs = std::filesystem;
 
@@ -194,6 +197,12 @@ TEST_F(Kestrun, MissingStepStatusFile) {
               "アップグレード処理のステータスファイルがありません。");
 }
 
+TEST_F(Kestrun, StepStatusLeftByAnEarlierRunDoesNotCount) {
+    EXPECT_EQ(Run().out, kSuccess);
+    ASSERT_TRUE(WriteStandinControl(home, "statusfile=none\n"));
+    ExpectFailedStep(Run(), -6100020);
+}
+
 TEST_F(Kestrun, StepStatusOtherThanZero) {
     // Control text for the stand-in, and the status text recorded.
     const std::pair<const char*, const char*> cases[] = {
@@ -302,15 +311,39 @@ TEST_F(Kestrun, NoInstallationAtThatPath) {
     EXPECT_FALSE(fs::exists(tmp.path() + "/missing"));
 }
 
-TEST_F(Kestrun, HomeCheckFailingWithAnotherCode) {
-    // The catalog path of such a home exceeds the path buffer while the
-    // configuration path still fits.
-    std::string longHome = tmp.path() + "/";
-    while (longHome.size() + 20 < 1024) longHome += std::string(100, 'b') + "/";
-    longHome = longHome.substr(0, 1010);
-    ProgramResult r = RunKestrun({"-h", longHome});
-    EXPECT_EQ(r.exitStatus, 0);
-    EXPECT_EQ(r.out, std::string("[-h] : No indispensable argument.\n") + kError);
+TEST_F(Kestrun, HomesUpTo400BytesWorkLongerOnesAreRefusedUntouched) {
+    std::string longHome = tmp.path();
+    while (longHome.size() < 400 - 101) longHome += "/" + std::string(100, 'b');
+    longHome += "/" + std::string(400 - longHome.size() - 1, 'c');
+    ASSERT_EQ(longHome.size(), 400u);
+    std::string tooLong = longHome + "d";
+    ASSERT_TRUE(MakeDemoHome(longHome));
+    ASSERT_TRUE(MakeDemoHome(tooLong));
+
+    std::vector<std::string> before = Tree(tooLong);
+    ProgramResult refused = RunKestrun({"-h", tooLong});
+    EXPECT_EQ(refused.exitStatus, kCommitFailedStatus);
+    EXPECT_EQ(refused.out,
+              "[-h] : The path is longer than 400 bytes. path=[" + tooLong + "/]\n" + kError);
+    EXPECT_EQ(Tree(tooLong), before);
+
+    // Every file a run writes: status file, driver log, the error record of
+    // a run that finds the lock taken.
+    std::string log = longHome + "/kestv30r15/log";
+    EXPECT_EQ(RunKestrun({"-h", longHome}).out, kSuccess);
+    ASSERT_TRUE(WriteStandinControl(longHome, "exit=1\n"));
+    EXPECT_EQ(RunKestrun({"-h", longHome}).out, kError);
+    EXPECT_EQ(Value(ReadPairs(log + "/kestrun.sts"), "status"), "-9910001");
+    EXPECT_NE(ReadWholeFile(log + "/kestrun.log").find(" -9910001:"), std::string::npos);
+    NUFileHandle held = OpenLockExclusive((log + "/kestrun.sts.lk").c_str(), 1, 0);
+    ASSERT_NE(held, kInvalidFileHandle);
+    EXPECT_EQ(RunKestrun({"-h", longHome}).exitStatus, kCommitFailedStatus);
+    CloseFileHandle(held);
+    std::string records;
+    for (const auto& entry : Tree(longHome + "/data/1/tmp")) {
+        if (entry.find("/temp_err_") != std::string::npos) records += entry;
+    }
+    EXPECT_FALSE(records.empty());
 }
 
 TEST_F(Kestrun, SecondInstanceFailsOnTheLockAtOnce) {
@@ -339,9 +372,41 @@ TEST_F(Kestrun, SecondInstanceFailsOnTheLockAtOnce) {
         }
     }
     EXPECT_NE(DecodeTrace(traces).find("ret=[-17] errno=[13]"), std::string::npos) << traces;
+    // The code is recorded even though no message catalog was loaded yet.
+    EXPECT_NE(traces.find(" -1000004::\r\n"), std::string::npos) << traces;
 
     WriteWholeFile(release, "go\n");
     ProgramResult r = first.Wait(60);
     EXPECT_EQ(r.out, kSuccess);
     EXPECT_EQ(Value(ReadPairs(StatusFile()), "status"), "0");
+}
+
+TEST_F(Kestrun, KilledDriverLeavesTheLockWithItsRunningStep) {
+    std::string started = tmp.file("started"), release = tmp.file("release");
+    ASSERT_TRUE(WriteStandinControl(
+        home, "startedfile=" + started + "\nwaitfile=" + release + "\nwaitlimit=60\n"));
+    RunningProgram first({KestrunPath(), "-h", home});
+    ASSERT_TRUE(first.started());
+    ASSERT_TRUE(WaitForFile(started, 60));
+    first.Kill();
+
+    // A step started now would not wait: only the lock can stop the run.
+    ASSERT_TRUE(WriteStandinControl(home, ""));
+    ProgramResult second = Run();
+    EXPECT_EQ(second.exitStatus, kCommitFailedStatus);
+    EXPECT_EQ(second.out.rfind("[-s] Failed to lock the file. path[" + StatusFile() + "]", 0), 0u)
+        << second.out;
+
+    // The orphaned step ends, and the lock with it.
+    ASSERT_TRUE(WriteWholeFile(release, "go\n"));
+    std::string lock = StatusFile() + ".lk";
+    bool freed = false;
+    for (int i = 0; i < 3000 && !freed; ++i) {
+        NUFileHandle h = OpenLockExclusive(lock.c_str(), 1, 0);
+        freed = h != kInvalidFileHandle;
+        CloseFileHandle(h);
+        if (!freed) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_TRUE(freed);
+    EXPECT_EQ(Run().out, kSuccess);
 }

@@ -25,6 +25,9 @@ public:
     // Waits at most timeoutSeconds for the child to end, collecting its
     // output; a child still running then is killed.
     ProgramResult Wait(int timeoutSeconds);
+    // Ends the child at once with SIGKILL and reaps it, leaving any process
+    // it started running; its output is dropped.
+    void Kill();
 
 private:
     int pid_ = -1;

@@ -64,6 +64,14 @@ RunningProgram::~RunningProgram() {
     if (errFd_ >= 0) close(errFd_);
 }
 
+void RunningProgram::Kill() {
+    if (pid_ > 0) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+}
+
 ProgramResult RunningProgram::Wait(int timeoutSeconds) {
     ProgramResult result;
     if (pid_ <= 0) return result;

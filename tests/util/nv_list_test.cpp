@@ -231,6 +231,12 @@ TEST(NVioObjList, PathLimits) {
     EXPECT_EQ(obj.GetPath(path), 0);
     EXPECT_EQ(strlen(path), 1023u);
     EXPECT_EQ(obj.SetPath("abcdef", dir.c_str()), -1);
+    // A directory that ends in "/" gets no separator added: 1023 bytes fit.
+    std::string slashDir = std::string(1022 - 6, 'd') + "/";
+    EXPECT_EQ(obj.SetPath("abcdef", slashDir.c_str()), 0);
+    EXPECT_EQ(obj.GetPath(path), 0);
+    EXPECT_EQ(strlen(path), 1023u);
+    EXPECT_EQ(obj.SetPath("abcdefg", slashDir.c_str()), -1);
 }
 
 TEST(NVioObjList, AddGetAppendAndLookups) {

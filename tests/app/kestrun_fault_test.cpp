@@ -1,0 +1,98 @@
+// kestrun in process under injected file faults: a run whose outcome cannot
+// be recorded in its status file is a failed run.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+
+#include "app/kestrun_app.h"
+#include "support/demo_home.h"
+#include "support/temp_dir.h"
+#include "support/trace_text.h"
+#include "util/file_os.h"
+
+namespace {
+
+// Which step of the status file's second write (the final one) fails.
+enum class Fault { kWrite, kSync, kRename };
+
+NUFileOs original;
+Fault fault;
+int statusWrites = 0;
+NUFileHandle finalHandle = kInvalidFileHandle;
+
+bool IsStatusTemporary(const char* path) { return std::string(path).ends_with("/kestrun.sts.bk"); }
+
+NUFileHandle CountingCreate(const char* path) {
+    NUFileHandle h = original.createWrite(path);
+    if (IsStatusTemporary(path) && ++statusWrites == 2) finalHandle = h;
+    return h;
+}
+int FailingWrite(NUFileHandle h, const void* data, size_t size) {
+    if (fault == Fault::kWrite && h == finalHandle) {
+        errno = ENOSPC;
+        return -1;
+    }
+    return original.write(h, data, size);
+}
+int FailingSync(NUFileHandle h) {
+    if (fault == Fault::kSync && h == finalHandle) {
+        errno = EIO;
+        return -1;
+    }
+    return original.sync(h);
+}
+int ForgettingClose(NUFileHandle h) {
+    if (h == finalHandle) finalHandle = kInvalidFileHandle;
+    return original.close(h);
+}
+int FailingRename(const char* from, const char* to) {
+    if (fault == Fault::kRename && IsStatusTemporary(from) && statusWrites == 2) {
+        errno = EIO;
+        return -1;
+    }
+    return original.rename(from, to);
+}
+
+}  // namespace
+
+TEST(KestrunFaults, FailedFinalStatusWriteFailsTheRun) {
+    const struct {
+        Fault fault;
+        const char* record;  // the failure's trace record
+    } cases[] = {{Fault::kWrite, "ret=[-12] errno=[28]"},
+                 {Fault::kSync, "ret=[-12] errno=[5]"},
+                 {Fault::kRename, "ret=[-13] errno=[5]"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.fault));
+        TempDir tmp;
+        std::string home = tmp.path() + "/vrnl";
+        ASSERT_TRUE(MakeDemoHome(home));
+        std::string log = home + "/kestv30r15/log";
+        fault = c.fault;
+        statusWrites = 0;
+        original = FileOs();
+        NUFileOs& os = FileOs();
+        os.createWrite = CountingCreate;
+        os.write = FailingWrite;
+        os.sync = FailingSync;
+        os.close = ForgettingClose;
+        os.rename = FailingRename;
+
+        int exitCode = 0;
+        testing::internal::CaptureStdout();
+        {
+            ZAppKestrun app;
+            const char* argv[] = {"kestrun", "-h", home.c_str(), nullptr};
+            exitCode = app.Run(3, argv);
+        }
+        std::string out = testing::internal::GetCapturedStdout();
+        FileOs() = original;
+
+        EXPECT_EQ(out, "Result: [Error] The process has failed.\n");
+        EXPECT_NE(exitCode, 0);
+        EXPECT_EQ(ReadWholeFile(log + "/kestrun.sts").find("status="), std::string::npos);
+        std::string trace = DecodeTrace(ReadWholeFile(log + "/kestrun.log"));
+        EXPECT_NE(trace.find(c.record), std::string::npos) << trace;
+    }
+}
