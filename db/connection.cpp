@@ -51,6 +51,7 @@ int CdDBDriverConnection::Open(const char* user, const char* password, const cha
     }
     recordset.reset();
     inTransaction = false;
+    transactionLost = false;
     DBConnectData data{user, password, server, database};
     commandTimeout = timeout;
     defaultCommandTimeout = timeout;
@@ -81,6 +82,7 @@ int CdDBDriverConnection::Close() {
         Rollback(0);
         int result = driver->Close();
         inTransaction = false;
+        transactionLost = false;
         if (result != 0) {
             if (TraceOn()) {
                 SetLogPath(tracePath, nullptr);
@@ -100,6 +102,13 @@ int CdDBDriverConnection::Close() {
 bool CdDBDriverConnection::IsOpen() { return driver && driver->IsOpen(); }
 
 int CdDBDriverConnection::BeginTransaction() {
+    // A change now would run outside the transaction the caller believes
+    // open, and commit on its own.
+    if (transactionLost) {
+        ReportLostTransaction();
+        Notify("BeginTransaction", -1019, lastError, lastMessage);
+        return -1019;
+    }
     if (inTransaction || noTransactions) return 0;
     TraceLine("TranBegin\n");
     int result = driver ? driver->BeginTrans() : kDBDriverFailed;
@@ -119,6 +128,11 @@ int CdDBDriverConnection::Commit() {
     if (!driver || !driver->IsOpen()) return -1101;
     if (!inTransaction || noTransactions) return 0;
     TraceLine("commit\n");
+    if (transactionLost) {
+        ReportLostTransaction();
+        Notify("commit", -1004, lastError, lastMessage);
+        return -1004;
+    }
     int result = driver->CommitTrans();
     if (result == 0) {
         Notify("commit", 0, 0, nullptr);
@@ -126,6 +140,7 @@ int CdDBDriverConnection::Commit() {
         return 0;
     }
     ReportError(result);
+    CheckTransaction();
     Notify("commit", -1004, lastError, lastMessage);
     return -1004;
 }
@@ -137,6 +152,7 @@ int CdDBDriverConnection::Rollback(int reason) {
     if (result == 0) {
         Notify("rollback", 0, reason, nullptr);
         inTransaction = false;
+        transactionLost = false;
         return 0;
     }
     ReportError(result);
@@ -167,6 +183,22 @@ void CdDBDriverConnection::ReportError(int result) {
         LogAppend("NativeError[%d]\n", e.nativeError);
         LogAppend("******************************\n");
     }
+}
+
+void CdDBDriverConnection::CheckTransaction() {
+    if (!inTransaction || transactionLost || !driver) return;
+    // Open, or the driver cannot tell: the transaction is taken as open.
+    if (driver->TransactionOpen() != 0) return;
+    transactionLost = true;
+    lostError = lastError;
+    lostMessage = lastMessage;
+    LogAppend("transaction rolled back by the database: err[%d] msg[%s]\n", lostError,
+              lostMessage.c_str());
+}
+
+void CdDBDriverConnection::ReportLostTransaction() {
+    std::string message = "transaction rolled back by the database after: " + lostMessage;
+    ReportFailure(lostError, message.c_str(), driver ? driver->Name() : "");
 }
 
 void CdDBDriverConnection::ReportFailure(int code, const char* message, const char* source) {

@@ -122,8 +122,14 @@ public:
     int Rollback(int reason) override;
 
     // 0, or -1019 when the driver cannot begin (no transaction while one
-    // is open or transactions are disabled).
+    // is open or transactions are disabled), or when the database ended
+    // the transaction by itself (see TransactionLost).
     int BeginTransaction();
+    // True once a failed statement or commit left the database without the
+    // transaction the connection had open. Until Rollback (or Close, Open)
+    // every changing statement and procedure is refused and Commit fails
+    // with -1004, so that lost changes are never reported as written.
+    bool TransactionLost() const { return transactionLost; }
 
     // Pause between two open attempts; tests replace it to count waits.
     void (*waitSeconds)(int seconds);
@@ -134,6 +140,11 @@ private:
     // failure code) and writes the error report.
     void ReportError(int result);
     void ReportFailure(int code, const char* message, const char* source);
+    // After a failed call inside a transaction: asks the driver whether the
+    // transaction still exists and remembers when it does not.
+    void CheckTransaction();
+    // Reports the lost transaction as the current failure.
+    void ReportLostTransaction();
     void Notify(const char* what, int result, int detail, const char* message);
     bool TraceOn() const { return tracePath[0] != '\0'; }
     void TraceLine(const char* line);
@@ -142,6 +153,10 @@ private:
 
     std::unique_ptr<DBDriver> driver;
     std::unique_ptr<DBRecordSet> recordset;
+    bool transactionLost = false;
+    // The failure after which the transaction was found gone.
+    int lostError = 0;
+    std::string lostMessage;
 };
 
 // Creates the connection for a provider ("sqlite", "odbc", "ado" on

@@ -149,6 +149,7 @@ int CdDBDriverConnection::Execute(const char* sql, const char* textParam, int, c
         TraceStatement(elapsed, sql, true);
         if (paramLine) LogAppend("param=[%s]\n", textParam);
         ReportError(status);
+        CheckTransaction();
         int mapped = MapExecuteError(lastError);
         if (mapped == -1006) {
             LogAppend("DB access:sql[%s]sts[%d]err[%s]\n", sql, lastError, lastMessage);
@@ -175,6 +176,13 @@ int CdDBDriverConnection::ExecuteProcedure(const char* name, char** paramNames,
     long long start = timed ? NowMillis() : 0;
     CloseRecordset();
     if (!IsOpen()) return -1101;
+    // A procedure may change data: not outside a transaction the caller
+    // believes open.
+    if (TransactionLost()) {
+        ReportLostTransaction();
+        Notify(name, -1006, lastError, lastMessage);
+        return -1006;
+    }
     std::vector<DBParam> params;
     std::vector<int> integerFlags;
     for (int i = 0; paramNames && paramNames[i]; ++i) {
@@ -198,6 +206,7 @@ int CdDBDriverConnection::ExecuteProcedure(const char* name, char** paramNames,
     }
     if (status != 0) {
         ReportError(status);
+        CheckTransaction();
         LogAppend("DB access:sql[%s]sts[%d]err[%s]\n", name, lastError, lastMessage);
         Notify(name, -1006, lastError, lastMessage);
         return -1006;

@@ -115,6 +115,11 @@ public:
     virtual int BeginTrans() = 0;
     virtual int CommitTrans() = 0;
     virtual int RollbackTrans() = 0;
+    // Whether the transaction begun with BeginTrans still exists: 1 yes, 0
+    // no (the database ended it by itself, after a disk-full, I/O or
+    // deadlock failure), negative when the driver cannot tell. Keeps the
+    // errors of the previous call.
+    virtual int TransactionOpen() { return -1; }
 
     const std::vector<DBDriverError>& Errors() const { return errors; }
     int FailureCode() const { return failureCode; }

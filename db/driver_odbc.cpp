@@ -119,6 +119,7 @@ public:
     int BeginTrans() override;
     int CommitTrans() override { return EndTransaction(SQL_COMMIT); }
     int RollbackTrans() override { return EndTransaction(SQL_ROLLBACK); }
+    int TransactionOpen() override;
 
 private:
     // Records the diagnostics of handle after a failed call.
@@ -237,6 +238,30 @@ int OdbcDriver::EndTransaction(SQLSMALLINT completion) {
                                      reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
     if (!Succeeded(rc)) return Diagnose(SQL_HANDLE_DBC, dbc, "autocommit");
     return 0;
+}
+
+// SQL Server ends a transaction by itself after a deadlock or an error
+// under XACT_ABORT; its count of open transactions tells. A database that
+// does not know the query cannot tell (-1).
+int OdbcDriver::TransactionOpen() {
+    if (!connected || !manualCommit) return 0;
+    StatementHandle statement;
+    if (!Succeeded(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &statement.handle))) {
+        statement.handle = SQL_NULL_HSTMT;
+        return -1;
+    }
+    static const char kQuery[] = "SELECT @@TRANCOUNT";
+    SQLINTEGER count = 0;
+    SQLLEN indicator = 0;
+    if (!Succeeded(SQLExecDirect(statement.handle,
+                                 reinterpret_cast<SQLCHAR*>(const_cast<char*>(kQuery)), SQL_NTS)) ||
+        !Succeeded(SQLFetch(statement.handle)) ||
+        !Succeeded(SQLGetData(statement.handle, 1, SQL_C_SLONG, &count, sizeof(count),
+                              &indicator)) ||
+        indicator == SQL_NULL_DATA) {
+        return -1;
+    }
+    return count > 0 ? 1 : 0;
 }
 
 int OdbcDriver::Bind(SQLHSTMT statement, const std::vector<DBParam>& params,

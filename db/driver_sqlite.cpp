@@ -171,6 +171,7 @@ public:
         sqlite3_close_v2(db);
         db = nullptr;
         beginPending = false;
+        begun = false;
         return 0;
     }
 
@@ -187,16 +188,32 @@ public:
         return 0;
     }
 
-    int CommitTrans() override { return EndTransaction("COMMIT"); }
-    int RollbackTrans() override { return EndTransaction("ROLLBACK"); }
+    int CommitTrans() override { return EndTransaction(true); }
+    int RollbackTrans() override { return EndTransaction(false); }
+
+    // SQLite rolls a transaction back by itself after disk full, I/O
+    // errors or running out of memory; the connection is then back in
+    // autocommit mode.
+    int TransactionOpen() override {
+        if (!db) return 0;
+        return (beginPending || !sqlite3_get_autocommit(db)) ? 1 : 0;
+    }
 
 private:
-    int EndTransaction(const char* statement) {
+    int EndTransaction(bool commit) {
         ClearErrors();
         if (!db) return Fail(kDBDriverFailed, "database not open");
         beginPending = false;
-        if (sqlite3_get_autocommit(db)) return 0;
-        return Run(statement);
+        if (sqlite3_get_autocommit(db)) {
+            // Nothing to roll back; but a commit of a transaction the
+            // database already ended would report lost rows as written.
+            bool lost = commit && begun;
+            begun = false;
+            return lost ? Fail(kDBDriverFailed, "the database rolled the transaction back") : 0;
+        }
+        int result = Run(commit ? "COMMIT" : "ROLLBACK");
+        if (result == 0) begun = false;
+        return result;
     }
 
     void SetBusyTimeout(int commandTimeout) {
@@ -232,6 +249,7 @@ private:
     DBDriverSettings settings;
     sqlite3* db = nullptr;
     bool beginPending = false;
+    bool begun = false;  // BEGIN ran: a transaction of ours was open
 };
 
 int SqliteDriver::Execute(const std::string& sql, bool procedure,
@@ -244,9 +262,10 @@ int SqliteDriver::Execute(const std::string& sql, bool procedure,
     if (procedure) return Fail(kDBDriverFailed, "stored procedures are not available on SQLite");
     SetBusyTimeout(commandTimeout);
     if (beginPending) {
-        int begun = Run("BEGIN IMMEDIATE");
-        if (begun != 0) return begun;
+        int started = Run("BEGIN IMMEDIATE");
+        if (started != 0) return started;
         beginPending = false;
+        begun = true;
     }
     std::string text = RewriteForSqlite(sql);
     sqlite3_stmt* statement = nullptr;

@@ -130,6 +130,60 @@ TEST_F(SqliteConnection, ChangingStatementsShareOneTransactionUntilCommit) {
     EXPECT_EQ(CountEvents("rollback"), 0);
 }
 
+TEST_F(SqliteConnection, ATransactionTheDatabaseRolledBackIsNeitherContinuedNorCommitted) {
+    // The file may not grow: the second insert finds the disk full, and
+    // SQLite rolls the whole transaction back by itself.
+    ASSERT_EQ(connection->Execute("PRAGMA max_page_count = 1", nullptr, 0, nullptr, 0), 0);
+    ASSERT_EQ(connection->Commit(), 0);
+    ASSERT_EQ(connection->Execute("insert into t (id, name) values (3, 'three')", nullptr, 0,
+                                  nullptr, 0),
+              0);
+    std::string big(20000, 'x');
+    char* params[] = {big.data()};
+    EXPECT_EQ(connection->Execute("insert into t (id, name, memo) values (4, 'four', ?)", nullptr,
+                                  0, params, 1),
+              -1006);
+    EXPECT_TRUE(connection->TransactionLost());
+    // Reading goes on; changing, alone in autocommit, does not.
+    EXPECT_EQ(connection->Execute("select count(*) from t", nullptr, 0, nullptr, 0), 0);
+    EXPECT_EQ(connection->Execute("update t set name = 'uno' where id = 1", nullptr, 0, nullptr, 0),
+              -1019);
+    EXPECT_EQ(connection->Commit(), -1004);
+    EXPECT_NE(std::string(connection->LastMessage()).find("transaction rolled back by the database"),
+              std::string::npos)
+        << connection->LastMessage();
+    EXPECT_EQ(Scalar("select count(*) from t"), "2");
+    // The caller's rollback ends the lost transaction; new work is accepted.
+    EXPECT_EQ(connection->Rollback(0), 0);
+    EXPECT_FALSE(connection->TransactionLost());
+    EXPECT_EQ(connection->Execute("update t set name = 'uno' where id = 1", nullptr, 0, nullptr, 0),
+              0);
+    EXPECT_EQ(connection->Commit(), 0);
+    EXPECT_EQ(Scalar("select name from t where id = 1"), "uno");
+}
+
+TEST_F(SqliteConnection, TheDriverDoesNotCommitATransactionTheDatabaseEnded) {
+    connection.reset();
+    DBDriverSettings settings;
+    settings.dataDir = dir.path();
+    std::unique_ptr<DBDriver> driver = CreateDBDriver("sqlite", settings);
+    ASSERT_EQ(driver->Open({"vrnl", "", "", "kestrun.db"}, 0), 0);
+    std::unique_ptr<DBRecordSet> rows;
+    long long affected = 0;
+    auto run = [&](const std::string& sql, std::vector<DBParam> params = {}) {
+        return driver->Execute(sql, false, params, -1, &rows, &affected);
+    };
+    ASSERT_EQ(run("PRAGMA max_page_count = 1"), 0);
+    ASSERT_EQ(driver->BeginTrans(), 0);
+    ASSERT_EQ(run("insert into t (id, name) values (3, 'three')"), 0);
+    DBParam big;
+    big.type = DBParam::Type::LongText;
+    big.chunks = {std::u16string(20000, u'x')};
+    ASSERT_NE(run("insert into t (id, name, memo) values (4, 'four', ?)", {big}), 0);
+    EXPECT_EQ(driver->TransactionOpen(), 0);
+    EXPECT_NE(driver->CommitTrans(), 0);
+}
+
 TEST_F(SqliteConnection, UpdateOfNoRowGivesNoRowAndKeepsTheTransaction) {
     const char* sql = "UPDATE t SET name = 'x' WHERE 1=0";
     EXPECT_EQ(connection->Execute(sql, nullptr, 0, nullptr, 0), -1110);
