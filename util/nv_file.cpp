@@ -11,36 +11,35 @@
 
 namespace {
 
-// Lines are read in chunks of at most this many bytes.
-constexpr size_t kChunkBytes = 2047;
-
 std::string LockPath(const char* path) { return std::string(path) + ".lk"; }
 
-// Splits a file into chunks the way a text-mode line read does: up to
-// kChunkBytes bytes, ending after an LF; CR LF is read as LF.
-class ChunkReader {
+// Splits a file into physical lines the way a text-mode read does: a line
+// ends after an LF, and CR LF is read as LF. A line is read whole, however
+// long, so the line rules apply once to all of it.
+class LineReader {
 public:
-    explicit ChunkReader(NUFileHandle file) : handle(file) {}
+    explicit LineReader(NUFileHandle file) : handle(file) {}
 
-    // 1 with a NUL-terminated chunk in out (kChunkBytes + 1 bytes) and its
-    // length, 0 at the end of the file, -1 when reading fails.
-    int Next(char* out, size_t* length, bool* lineEnd) {
-        size_t n = 0;
-        *lineEnd = false;
-        while (n < kChunkBytes) {
-            int c = GetByte();
-            if (c < 0) break;
-            if (c == '\r' && PeekByte() == '\n') continue;
-            out[n++] = static_cast<char>(c);
-            if (c == '\n') {
-                *lineEnd = true;
-                break;
+    // 1 with the line in out (without its LF, or its CR LF), 0 at the end of
+    // the file, -1 when reading fails.
+    int Next(std::string& out) {
+        out.clear();
+        while (Fill()) {
+            const char* start = buffer + pos;
+            size_t available = end - pos;
+            const void* lf = memchr(start, '\n', available);
+            if (lf) {
+                size_t n = static_cast<size_t>(static_cast<const char*>(lf) - start);
+                out.append(start, n);
+                pos += n + 1;
+                if (!out.empty() && out.back() == '\r') out.pop_back();
+                return 1;
             }
+            out.append(start, available);
+            pos = end;
         }
         if (failed) return -1;
-        out[n] = '\0';
-        *length = n;
-        return n > 0 ? 1 : 0;
+        return out.empty() ? 0 : 1;
     }
 
 private:
@@ -57,8 +56,6 @@ private:
         end = static_cast<size_t>(n);
         return true;
     }
-    int GetByte() { return Fill() ? static_cast<unsigned char>(buffer[pos++]) : -1; }
-    int PeekByte() { return Fill() ? static_cast<unsigned char>(buffer[pos]) : -1; }
 
     NUFileHandle handle;
     char buffer[4096];
@@ -185,29 +182,12 @@ int NUFileIO::Read(NUioObj* obj, bool tryOnce, bool keepComments) {
 }
 
 int NUFileIO::ReadPairs(NUioObj* obj, NUFileHandle file, bool keepComments) {
-    ChunkReader reader(file);
-    char line[kChunkBytes + 1];
-    size_t length = 0;
-    bool lineEnd = true;
-    // What happens to the further chunks of an over-long line: appended to
-    // the last value when the line carried a value, dropped otherwise.
-    bool inLongLine = false;
-    bool appendRest = false;
+    LineReader reader(file);
+    std::string text;
     unsigned char ctx = 0;
     int got;
-    while ((got = reader.Next(line, &length, &lineEnd)) == 1) {
-        if (lineEnd) line[length - 1] = '\0';
-        bool restOfLine = inLongLine;
-        inLongLine = !lineEnd;
-        if (restOfLine) {
-            if (!appendRest) continue;
-            if (!keepComments) CutValueComment(line);
-            TrimRight(line);
-            int r = obj->AppendToLast(line);
-            if (r != 0 && r != -7) return r;
-            continue;
-        }
-        appendRest = false;
+    while ((got = reader.Next(text)) == 1) {
+        char* line = text.data();
         int r = obj->FilterLine(line, &ctx);
         if (r == 1) continue;
         if (r != 0) return r;
@@ -215,7 +195,6 @@ int NUFileIO::ReadPairs(NUioObj* obj, NUFileHandle file, bool keepComments) {
             // Continuation: the TAB becomes the line break of the value.
             line[0] = '\n';
             if (line[1]) TrimRight(line);
-            appendRest = true;
             r = obj->AppendToLast(line);
             if (r != 0 && r != -7) return r;
             continue;
@@ -227,7 +206,6 @@ int NUFileIO::ReadPairs(NUioObj* obj, NUFileHandle file, bool keepComments) {
         TrimRight(line);
         if (!keepComments) CutValueComment(value);
         TrimRight(value);
-        appendRest = true;
         r = obj->Add(line, value, &ctx);
         if (r != 0) return r;
     }

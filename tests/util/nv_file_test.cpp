@@ -107,19 +107,22 @@ TEST(NVFileRead, OtherSeparator) {
     EXPECT_EQ(r.pairs, (Texts{"a=1=2"}));
 }
 
-TEST(NVFileRead, LongLinesArriveInChunksWithoutSeparatorBytes) {
+TEST(NVFileRead, LongLinesFollowTheLineRulesOnce) {
     std::string value(5000, 'v');
     ReadResult r = ReadText("k=" + value + "\nnext=1\n");
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.pairs, (Texts{"k=" + value, "next=1"}));
 
-    // Each chunk is trimmed and cut at TAB-then-'#' on its own.
-    std::string first = "k=" + std::string(2045, 'a');  // 2047 bytes: one chunk
+    // Blanks and comments are judged on the whole line, wherever a read of
+    // 2047 bytes would end.
+    std::string first = "k=" + std::string(2045, 'a');  // 2047 bytes
     ReadResult cut = ReadText(first + "b  \t# gone\n");
     EXPECT_EQ(cut.pairs, (Texts{"k=" + std::string(2045, 'a') + "b"}));
-    std::string spaced = "k=" + std::string(2040, 'a') + "     ";  // ends in blanks
-    ReadResult trimmed = ReadText(spaced + "tail\n");
-    EXPECT_EQ(trimmed.pairs, (Texts{"k=" + std::string(2040, 'a') + "tail"}));
+    std::string spaced = "k=" + std::string(2040, 'a') + "     ";
+    ReadResult kept = ReadText(spaced + "tail\n");
+    EXPECT_EQ(kept.pairs, (Texts{"k=" + std::string(2040, 'a') + "     tail"}));
+    ReadResult comment = ReadText("k=x\t# " + std::string(3000, 'c') + " tail\n");
+    EXPECT_EQ(comment.pairs, (Texts{"k=x"}));
 }
 
 TEST(NVFileRead, RestOfAnOverLongSkippedLineIsDropped) {
@@ -248,6 +251,32 @@ TEST(NVFileWrite, FormatAndRoundTrip) {
     back.SetPath("out.sts", dir.path().c_str());
     EXPECT_EQ(io.Read(&back, false, false), 0);
     EXPECT_EQ(Pairs(back), (Texts{"x=1", "m=a\nb\n", "n=", "s=trailing", "c=v", "r=a\rb"}));
+}
+
+TEST(NVFileWrite, ValuesOfAnyLengthReadBackUnchanged) {
+    Texts values;
+    for (size_t at = 2040; at <= 2050; ++at) {
+        values.push_back(std::string(at, 'a') + "  b " + std::string(3000, 'd') + " #e");
+    }
+    std::string big;
+    for (int i = 0; big.size() < 8u << 20; ++i) big += "word " + std::to_string(i) + "\t";
+    big += "end";
+    values.push_back(big);
+
+    TempDir dir;
+    NUioObjList obj;
+    obj.SetPath("long.sts", dir.path().c_str());
+    for (const std::string& value : values) obj.Add("k", value.c_str(), nullptr);
+    NUFileIO io;
+    ASSERT_EQ(io.Write(&obj, false), 0);
+    NUioObjList back;
+    back.SetPath("long.sts", dir.path().c_str());
+    ASSERT_EQ(io.Read(&back, false, false), 0);
+    Texts pairs = Pairs(back);
+    ASSERT_EQ(pairs.size(), values.size());
+    for (size_t i = 0; i < values.size(); ++i) {
+        EXPECT_TRUE(pairs[i] == "k=" + values[i]) << "value " << i << ", length " << pairs[i].size();
+    }
 }
 
 namespace {
