@@ -34,6 +34,14 @@ std::string JoinPath(const char* dir, const char* name) {
 
 constexpr int kLockReportSize = 2048;
 
+// The directory part of path (DirectoryPart without a length limit).
+std::string DirectoryOf(const char* path) {
+    std::string dir(strlen(path) + 1, '\0');
+    DirectoryPart(dir.data(), path, static_cast<int>(dir.size()));
+    dir.resize(strlen(dir.c_str()));
+    return dir;
+}
+
 }  // namespace
 
 void CloseFileHandle(NUFileHandle handle) {
@@ -133,9 +141,7 @@ int MakeDirectory(const char* dir) {
 
 int CreateDirectories(const char* path) {
     if (!path) path = "";
-    std::string dir(strlen(path) + 1, '\0');
-    DirectoryPart(dir.data(), path, static_cast<int>(dir.size()));
-    dir.resize(strlen(dir.c_str()));
+    std::string dir = DirectoryOf(path);
     if (dir.empty()) {
         ErrnoKeeper keep;
         LogAppend("dircreate dir empty\r\n");
@@ -158,7 +164,8 @@ int CreateDirectories(const char* path) {
 int EnsureDirectory(const char* dir) {
     if (!dir || !*dir) return -3;
     if (PathExists(dir) == 1) return 0;
-    if (CreateDirectories(dir) != 0 && errno != EEXIST) return -3;
+    // A path of one part ("single", "/x") has no parents to create.
+    if (!DirectoryOf(dir).empty() && CreateDirectories(dir) != 0 && errno != EEXIST) return -3;
     if (PathExists(dir) == 1 || FileOs().makeDirectory(dir) == 0) return 0;
     if (errno != ENOENT) {
         ErrnoKeeper keep;

@@ -189,6 +189,13 @@ TEST(FileDirectories, EnsureDirectory) {
     ASSERT_TRUE(WriteWholeFile(dir.file("plain"), "x"));
     EXPECT_EQ(EnsureDirectory(dir.file("plain/sub").c_str()), -3);
     EXPECT_EQ(EnsureDirectory(""), -3);
+
+    // A path of one part has no parent to create, only itself.
+    fs::path before = fs::current_path();
+    fs::current_path(dir.path());
+    EXPECT_EQ(EnsureDirectory("single"), 0);
+    fs::current_path(before);
+    EXPECT_TRUE(fs::is_directory(dir.file("single")));
 }
 
 TEST(FileDirectories, MakeDirectoryReturnsTheSystemResult) {
