@@ -14,6 +14,8 @@ const char* OrEmpty(const char* text) { return text ? text : ""; }
 
 }  // namespace
 
+bool IsContinuationByte(unsigned char c) { return c >= 0x80 && c <= 0xBF; }
+
 int Utf8LeadLength(unsigned char lead) {
     if (lead < 0x80) return 1;
     if (lead >= 0xC2 && lead <= 0xDF) return 2;
@@ -38,16 +40,18 @@ void CutAtBytePosition(char* s, size_t p) {
     size_t i = p - 1;
     while (true) {
         unsigned char c = static_cast<unsigned char>(s[i]);
-        if (c < 0x80 || c > 0xBF) break;
+        if (!IsContinuationByte(c)) break;
         if (i == 0) {
             s[0] = '\0';  // only continuation bytes: nothing whole to keep
             return;
         }
         --i;
     }
+    // Only a lead whose character is still incomplete at p is dropped; a
+    // complete character followed by stray continuation bytes stays.
     size_t have = p - i;
     size_t want = static_cast<size_t>(Utf8LeadLength(static_cast<unsigned char>(s[i])));
-    s[want == have ? p : i] = '\0';
+    s[want > have ? i : p] = '\0';
 }
 
 void CopyCut(char* out, size_t size, const char* text) {

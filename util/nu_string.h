@@ -49,6 +49,9 @@ private:
 // Sequence length of a UTF-8 lead byte (1 to 6), 0 for an invalid lead byte.
 int Utf8LeadLength(unsigned char lead);
 
+// True for a UTF-8 continuation byte (0x80 to 0xBF).
+bool IsContinuationByte(unsigned char c);
+
 // Cuts s in place at byte position p without splitting a UTF-8 character.
 void CutAtBytePosition(char* s, size_t p);
 

@@ -98,16 +98,24 @@ size_t Utf8CharsEnd(const char* text, size_t length, long count, bool fourByteAs
     long taken = 0;
     while (stop < length && taken < count) {
         int seq = Utf8LeadLength(static_cast<unsigned char>(text[stop]));
-        if (seq <= 1) {  // ASCII or a byte that cannot lead: 1 character, 1 byte
+        size_t have = 1;
+        while (have < static_cast<size_t>(seq) && stop + have < length &&
+               IsContinuationByte(static_cast<unsigned char>(text[stop + have]))) {
+            ++have;
+        }
+        // ASCII, a byte that cannot lead, or a lead whose continuation bytes
+        // are missing before the next character: 1 character, 1 byte, so a
+        // broken byte never swallows the start of the character after it.
+        if (seq <= 1 || (have < static_cast<size_t>(seq) && stop + have < length)) {
             ++taken;
             ++stop;
             continue;
         }
+        if (have < static_cast<size_t>(seq)) break;  // the text ends inside this character
         long cost = (seq > 3 && !fourByteAsOne) ? 2 : 1;
         if (taken + cost > count) break;
-        if (stop + static_cast<size_t>(seq) > length) break;
         taken += cost;
-        stop += static_cast<size_t>(seq);
+        stop += have;
     }
     return stop;
 }
@@ -135,7 +143,7 @@ void KeepLastColumns(char* text) {
     size_t previousLead = length;  // start of the character counted before
     for (size_t i = length; i-- > 0;) {
         unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x80 && c < 0xC0) continue;  // continuation byte
+        if (IsContinuationByte(c)) continue;
         total += (c < 0x80 || IsHalfWidthKana(text + i)) ? 1 : 2;
         if (total >= kColumns) {
             size_t keep = total == kColumns ? i : previousLead;

@@ -76,6 +76,9 @@ TEST(NUString, SetCutCharsCountsUnits) {
     EXPECT_STREQ(s.Get(), "");
     s.SetCutChars("abc", 1, "..", true);
     EXPECT_STREQ(s.Get(), "..");
+    // A truncated character before a whole one is one broken byte.
+    s.SetCutChars("\xE3" "a\xE3\x81\x82", 3, "~", true);
+    EXPECT_STREQ(s.Get(), "\xE3" "a~");
 }
 
 TEST(NUString, FormatCutsAtFormatLengthPlus8191) {

@@ -131,6 +131,38 @@ TEST(Utf8Text, CutToCharsDropsTruncatedSequenceAtEnd) {
     EXPECT_STREQ(buffer.c_str(), "ab");
 }
 
+TEST(Utf8Text, BrokenBytesNeverMakeACutSplitACharacter) {
+    // A lead byte whose continuation bytes are missing is one broken byte.
+    struct Row {
+        std::string text;
+        int count;
+        std::string expected;
+    } rows[] = {
+        {std::string("\xE3") + "a" + kA3, 2, "\xE3" "a"},
+        {std::string("\xE3") + kA3 + "b", 1, "\xE3"},
+        {std::string("\xF0\x9F") + kA3, 2, "\xF0\x9F"},
+        {std::string("\xE3") + kA3, 2, std::string("\xE3") + kA3},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        std::string buffer = row.text;
+        CutToChars(buffer.data(), row.count, true);
+        EXPECT_EQ(std::string(buffer.c_str()), row.expected);
+    }
+}
+
+TEST(Utf8Text, CutAtByteKeepsCompleteCharactersBeforeStrayBytes) {
+    std::string buffer = "0\xae";
+    CutAtByte(2, buffer.data(), true);
+    EXPECT_STREQ(buffer.c_str(), "0\xae");
+    buffer = std::string(kA3) + "\x80\x80x";
+    CutAtByte(4, buffer.data(), false);
+    EXPECT_EQ(std::string(buffer.c_str()), std::string(kA3) + "\x80");
+    buffer = std::string("0\x80") + "\xE3\x81" + "x";
+    CutAtByte(4, buffer.data(), false);  // the incomplete character still goes
+    EXPECT_STREQ(buffer.c_str(), "0\x80");
+}
+
 TEST(Utf8Text, KeepLastColumnsAscii) {
     std::string text;
     for (int i = 0; i < 70; ++i) text += static_cast<char>('a' + i % 26);
