@@ -4,7 +4,7 @@
 KESTRUN_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 KESTRUN_PACKAGES=(g++ cmake make pkg-config libgtest-dev libgmock-dev
   libsqlite3-dev unixodbc-dev odbcinst libsqliteodbc tdsodbc libsodium-dev
-  dpkg-dev file groff-base)
+  dpkg-dev file groff-base tzdata)
 
 # Installs the build's packages that are missing: one 'apt-get update', then
 # one 'apt-get install -y'. Nothing happens when all are present.

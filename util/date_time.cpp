@@ -44,6 +44,12 @@ bool AllDigits(const char* text, size_t count) {
     return true;
 }
 
+// Division rounding towards minus infinity (C's division truncates).
+int64_t FloorDiv(int64_t a, int64_t b) {
+    int64_t q = a / b;
+    return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
+}
+
 // Days since 1970-01-01 of a proleptic Gregorian date, and back.
 int64_t DaysFromCivil(int64_t year, int64_t month, int64_t day) {
     year -= month <= 2;
@@ -83,22 +89,49 @@ void FormatStamp(char* out, const ClockTime& t) {
     FormatTime(out + 8, t.hour, t.minute, t.second);
 }
 
-// Local time value of a stamp read field by field; fields the stamp is too
+// Seconds from 1970-01-01 00:00:00 to a date and time on the proleptic
+// Gregorian calendar, counted without any zone; fields out of their range
+// carry over into the next larger field, as mktime's do.
+int64_t CalendarSeconds(int64_t year, int64_t month, int64_t day, int64_t hour, int64_t minute,
+                        int64_t second) {
+    int64_t months = month - 1;
+    year += FloorDiv(months, 12);
+    months -= FloorDiv(months, 12) * 12;
+    int64_t days = DaysFromCivil(year, months + 1, 1) + day - 1;
+    return ((days * 24 + hour) * 60 + minute) * 60 + second;
+}
+
+// The broken-down fields of a date (8 characters or more) and a time (6 or
+// 4 characters, seconds then 0); false for texts DateTimeToTime refuses.
+bool ReadDateTime(const char* date, const char* time, std::tm* fields) {
+    if (IsSignedDigits(date) != 0 || IsSignedDigits(time) != 0) return false;
+    if (strlen(date) < 8) return false;
+    size_t timeLength = strlen(time);
+    if (timeLength != 6 && timeLength != 4) return false;
+    *fields = std::tm{};
+    fields->tm_year = YearOf(date) - 1900;
+    fields->tm_mon = DigitsAt4(date) - 1;
+    fields->tm_mday = DigitsAt6(date);
+    fields->tm_hour = DigitsAt0(time);
+    fields->tm_min = DigitsAt2(time);
+    fields->tm_sec = timeLength == 6 ? DigitsAt4(time) : 0;
+    return true;
+}
+
+int64_t CalendarSeconds(const std::tm& fields) {
+    return CalendarSeconds(int64_t{fields.tm_year} + 1900, int64_t{fields.tm_mon} + 1,
+                           fields.tm_mday, fields.tm_hour, fields.tm_min, fields.tm_sec);
+}
+
+// Calendar seconds of a stamp read field by field; fields the stamp is too
 // short for are the start of their period.
-int64_t StampToTime(const char* stamp) {
+int64_t StampSeconds(const char* stamp) {
     size_t length = strlen(stamp);
     auto field = [&](size_t offset, size_t count, int missing) {
         return length >= offset + count ? DigitsAt(stamp, offset, count) : missing;
     };
-    std::tm fields{};
-    fields.tm_year = field(0, 4, 0) - 1900;
-    fields.tm_mon = field(4, 2, 1) - 1;
-    fields.tm_mday = field(6, 2, 1);
-    fields.tm_hour = field(8, 2, 0);
-    fields.tm_min = field(10, 2, 0);
-    fields.tm_sec = field(12, 2, 0);
-    fields.tm_isdst = 0;
-    return TimeOfLocal(&fields);
+    return CalendarSeconds(field(0, 4, 0), field(4, 2, 1), field(6, 2, 1), field(8, 2, 0),
+                           field(10, 2, 0), field(12, 2, 0));
 }
 
 }  // namespace
@@ -162,57 +195,37 @@ int ConvertZone(const char* offset, const char* date, const char* time,
                 const char* daylightMinutes, char* outDate, char* outTime) {
     if (!offset || !date || !time || !daylightMinutes || !outDate || !outTime) return -1;
     if (strlen(offset) != 5) return -1;
-    int64_t t = 0;
-    if (DateTimeToTime(time, &t, date) != 0) return -1;
+    std::tm fields{};
+    if (!ReadDateTime(date, time, &fields)) return -1;
     if (IsSignedDigits(offset + 1) != 0) return -1;
     int64_t seconds = (int64_t{DigitsAt0(offset + 1)} * 60 + DigitsAt2(offset + 1)) * 60;
-    if (offset[0] == '+') {
-        t += seconds;
-    } else if (offset[0] == '-') {
-        t -= seconds;
-    } else {
+    if (offset[0] == '-') {
+        seconds = -seconds;
+    } else if (offset[0] != '+') {
         return -1;
     }
-    t += int64_t{TextNumber(daylightMinutes)} * 60;
-
-    // The UTC fields were read as server-local time; converting back with the
-    // same rules cancels the server's zone, except its daylight hour.
-    std::tm local{};
-    if (!LocalTimeOf(t, &local)) return -1;
-    if (local.tm_isdst > 0) {
-        local.tm_hour -= 1;
-        if (local.tm_hour < 0) {
-            int64_t normalised = TimeOfLocal(&local);
-            if (normalised == -1 || !LocalTimeOf(normalised, &local)) return -1;
-        }
-    }
+    // Calendar arithmetic on the UTC fields: the server's own zone, its
+    // daylight saving and its history of offsets play no part.
+    int64_t t = CalendarSeconds(fields) + seconds + int64_t{TextNumber(daylightMinutes)} * 60;
+    int64_t days = FloorDiv(t, 86400);
+    int64_t second = t - days * 86400;
+    int64_t year = 0, month = 0, day = 0;
+    CivilFromDays(days, &year, &month, &day);
     // Dates beyond year 9999 do not fit the 9-byte date text.
-    int year = local.tm_year + 1900;
     if (year < 0 || year > 9999) return -1;
-    FormatDate(outDate, year, local.tm_mon + 1, local.tm_mday);
-    FormatTime(outTime, local.tm_hour, local.tm_min, local.tm_sec);
+    FormatDate(outDate, static_cast<int>(year), static_cast<int>(month), static_cast<int>(day));
+    FormatTime(outTime, static_cast<int>(second / 3600), static_cast<int>(second / 60 % 60),
+               static_cast<int>(second % 60));
     return 0;
 }
 
 int DateTimeToTime(const char* time, int64_t* value, const char* date) {
     if (!time || !value || !date) return -1;
-    if (IsSignedDigits(date) != 0 || IsSignedDigits(time) != 0) return -1;
-    if (strlen(date) < 8) return -1;
-    size_t timeLength = strlen(time);
-    if (timeLength != 6 && timeLength != 4) return -1;
-    char fullTime[7];
-    snprintf(fullTime, sizeof fullTime, timeLength == 4 ? "%s00" : "%s", time);
-
     std::tm fields{};
-    fields.tm_year = YearOf(date) - 1900;
-    fields.tm_mon = DigitsAt4(date) - 1;
-    fields.tm_mday = DigitsAt6(date);
-    fields.tm_hour = DigitsAt0(fullTime);
-    fields.tm_min = DigitsAt2(fullTime);
-    fields.tm_sec = DigitsAt4(fullTime);
+    if (!ReadDateTime(date, time, &fields)) return -1;
     fields.tm_isdst = 0;
-    int64_t t = TimeOfLocal(&fields);
-    if (t == -1) return -1;
+    int64_t t = 0;
+    if (!TimeOfLocal(&fields, &t)) return -1;
     *value = t;
     return 0;
 }
@@ -246,8 +259,11 @@ int DayOfWeek(int month, int year, int day) {
         month += 12;
         year -= 1;
     }
-    int w = ((month * 13 + 8) / 5 + year / 400 + year + year / 4 + day - year / 100) % 7;
-    return w < 0 ? w + 7 : w;
+    // Floor division keeps the rule right for year 0, whose January and
+    // February count as year -1.
+    int64_t y = year;
+    int64_t w = (month * 13 + 8) / 5 + FloorDiv(y, 400) + y + FloorDiv(y, 4) + day - FloorDiv(y, 100);
+    return static_cast<int>(w - FloorDiv(w, 7) * 7);
 }
 
 int IsValidDate(const char* date) {
@@ -298,8 +314,10 @@ int AddDays(const char* date, char* out, int days) {
 
 int SecondsBetween(const char* from, const char* to) {
     if (!from || !to) return 0;
-    int64_t start = StampToTime(from);
-    int64_t end = StampToTime(to);
+    // Wall-clock difference by calendar arithmetic: a change of the server
+    // zone's offset or a skipped local hour does not change it.
+    int64_t start = StampSeconds(from);
+    int64_t end = StampSeconds(to);
     if (start < 0 || end < 0) return 0;
     int64_t difference = end - start;
     if (difference > INT_MAX) return INT_MAX;

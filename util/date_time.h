@@ -79,8 +79,7 @@ void UtcClockNow(ClockTime* out);
 // Milliseconds of a monotonic clock (wraps around every 49.7 days).
 uint32_t TickCountMs();
 
-// Run-time library calendar conversions on local time.
-// Broken-down local time of t into *out; false when it cannot be converted.
-bool LocalTimeOf(int64_t t, std::tm* out);
-// mktime: normalises *fields and returns the time value, -1 on failure.
-int64_t TimeOfLocal(std::tm* fields);
+// Run-time library calendar conversion on local time: mktime normalises
+// *fields and *value receives the time; false when it cannot be converted
+// (a valid time of -1 is not a failure).
+bool TimeOfLocal(std::tm* fields, int64_t* value);

@@ -74,6 +74,9 @@ TEST(DateTimeCalendar, LeapYearsMonthsAndWeekdays) {
     EXPECT_EQ(DayOfWeek(2, 2000, 29), 2);  // Tuesday
     EXPECT_EQ(DayOfWeek(12, 2023, 31), 0); // Sunday
     EXPECT_EQ(DayOfWeek(3, 2024, 16), 6);  // Saturday
+    EXPECT_EQ(DayOfWeek(1, 0, 1), 6);      // year 0: Saturday
+    EXPECT_EQ(DayOfWeek(2, 0, 29), 2);     // Tuesday
+    EXPECT_EQ(DayOfWeek(3, 0, 1), 3);      // Wednesday
 }
 
 TEST(DateTimeCalendar, IsValidDate) {
@@ -214,6 +217,37 @@ TEST(DateTimeConvert, ServerDaylightSavingCancelsOut) {
     EXPECT_EQ(code, 0);
 }
 
+TEST(DateTimeConvert, ServerZoneNeverChangesTheResult) {
+    // Negative daylight saving, a 30-minute and a 2-hour daylight shift, and
+    // a zone whose offset moves back and forth around Ramadan.
+    const char* zones[] = {kUtc, kEastern, "Europe/Dublin", "Australia/Lord_Howe",
+                           "Antarctica/Troll", "Africa/Casablanca"};
+    struct Row {
+        const char* offset;
+        const char* date;
+        const char* time;
+        const char* daylight;
+        const char* expected;
+    } rows[] = {
+        {"+0900", "20240115", "200000", "0", "20240116 050000"},
+        {"+0900", "20240701", "143000", "0", "20240701 233000"},
+        {"+0100", "20240331", "003000", "60", "20240331 023000"},
+        {"+1030", "20241006", "153000", "30", "20241007 023000"},
+        {"+0000", "20240330", "233000", "120", "20240331 013000"},
+        {"-0530", "20240315", "020000", "0", "20240314 203000"},
+    };
+    for (const char* zone : zones) {
+        SCOPED_TRACE(zone);
+        UseServerZone(zone);
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::string(row.date) + " " + row.time);
+            int code = 1;
+            EXPECT_EQ(Convert(row.offset, row.date, row.time, row.daylight, &code), row.expected);
+            EXPECT_EQ(code, 0);
+        }
+    }
+}
+
 TEST(DateTimeConvert, DateTimeToTimeReadsLocalFields) {
     UseServerZone(kUtc);
     int64_t t = -5;
@@ -228,6 +262,10 @@ TEST(DateTimeConvert, DateTimeToTimeReadsLocalFields) {
     UseServerZone("JST-9");
     EXPECT_EQ(DateTimeToTime("090000", &t, "19700101"), 0);
     EXPECT_EQ(t, 0);
+    // One second before 1970 is a time like any other.
+    UseServerZone(kUtc);
+    EXPECT_EQ(DateTimeToTime("235959", &t, "19691231"), 0);
+    EXPECT_EQ(t, -1);
 }
 
 TEST(DateTimeSeconds, SecondsBetweenStamps) {
@@ -241,6 +279,12 @@ TEST(DateTimeSeconds, SecondsBetweenStamps) {
     EXPECT_EQ(SecondsBetween(nullptr, "20240101"), 0);
     UseServerZone(kEastern);  // daylight flag cleared: calendar difference
     EXPECT_EQ(SecondsBetween("20240309120000", "20240310120000"), 86400);
+    // A change of the zone's standard offset, and a local day that was
+    // skipped, leave the calendar difference as it is.
+    UseServerZone("Asia/Pyongyang");
+    EXPECT_EQ(SecondsBetween("20150814120000", "20150816120000"), 2 * 86400);
+    UseServerZone("Pacific/Apia");
+    EXPECT_EQ(SecondsBetween("20111229120000", "20111230120000"), 86400);
 }
 
 TEST(DateTimeClock, NowStampIsUtcClock) {
