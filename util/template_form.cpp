@@ -56,7 +56,7 @@ const char* TagLimit(const char* tag, int tagLength) {
     return gt ? gt : tag + tagLength;
 }
 
-const char* const kCheckedMarkers[] = {" checked", nullptr};
+const char* const kCheckedMarkers[] = {" checked=\"checked\"", " checked", nullptr};
 const char* const kSelectedMarkers[] = {" selected=\"selected\"", " selected", nullptr};
 
 }  // namespace
@@ -200,6 +200,11 @@ int NUTemplateToOutput::AppendWithMarker(char** buf, int* capacity, const char* 
     return AppendText(buf, capacity, filled.data(), static_cast<int>(filled.size()));
 }
 
+void NUTemplateToOutput::StartSelection() {
+    memcpy(currentSelectValue, defaultSelectValue, sizeof currentSelectValue);
+    selectionTaken = false;
+}
+
 int NUTemplateToOutput::FillForm(char** buf, int* capacity, const char* tag, int tagLength) {
     if (!buf || !capacity || !tag || tagLength < 5) return -50;
     const char* value = nullptr;
@@ -238,7 +243,7 @@ int NUTemplateToOutput::FillInput(char** buf, int* capacity, const char* tag, in
 
 int NUTemplateToOutput::FillSelect(char** buf, int* capacity, const char* tag, int tagLength) {
     if (!buf || !capacity || !tag || tagLength < 1) return -50;
-    memcpy(currentSelectValue, defaultSelectValue, sizeof currentSelectValue);
+    StartSelection();
     int ret = AppendText(buf, capacity, tag, tagLength);
     if (ret < 0) return ret;
     const char* value = nullptr;
@@ -257,9 +262,14 @@ int NUTemplateToOutput::FillOption(char** buf, int* capacity, const char* tag, i
     const char* last = nullptr;
     bool hasValue = FindAttrIn(tag, tagEnd, "value", &first, &last) == 1;
     std::string own = hasValue ? Unquoted(first, last) : std::string();
-    bool selected = (hasValue && own == currentSelectValue) ||
-                    (EqualsNoCase(currentSelectValue, defaultSelectValue) && marked);
-    if (selected && !marked) currentSelectValue[0] = '\0';
+    // Once an option took the selection, nothing matches any more (not even
+    // an empty value against the cleared selection).
+    bool selected = !selectionTaken && ((hasValue && own == currentSelectValue) ||
+                                        (EqualsNoCase(currentSelectValue, defaultSelectValue) && marked));
+    if (selected && !marked) {
+        currentSelectValue[0] = '\0';
+        selectionTaken = true;
+    }
     return AppendWithMarker(buf, capacity, tag, tagLength, "<option", selected, kSelectedMarkers,
                             " selected=\"selected\"");
 }

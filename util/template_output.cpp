@@ -53,8 +53,8 @@ void NUTemplateToOutput::ResetTemplate(int capacity) {
     givenText = nullptr;
     delete variables;
     variables = new NUNVList(capacity < 1 ? kDefaultCapacity : capacity);
-    CopyCut(currentSelectValue, sizeof currentSelectValue, "-");
     CopyCut(defaultSelectValue, sizeof defaultSelectValue, "-");
+    StartSelection();
     messageSource = nullptr;
     keepCase = false;
     lastInputName[0] = '\0';
@@ -401,7 +401,7 @@ int NUTemplateToOutput::Substitute(const char* in, char** out) {
 int NUTemplateToOutput::Expand(const char* in, char** out) {
     if (!in || !out) return -50;
     if (!*in) return 0;
-    memcpy(currentSelectValue, defaultSelectValue, sizeof currentSelectValue);
+    StartSelection();
     char* substituted = nullptr;
     int ret = Substitute(in, &substituted);
     if (ret < 0) return ret;

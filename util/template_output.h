@@ -119,6 +119,8 @@ private:
                          const char* word, bool on, const char* const* markers,
                          const char* addMarker);
     void DropText();
+    // currentSelectValue := defaultSelectValue, with nothing selected yet.
+    void StartSelection();
 
     char templatePath[1024] = {};
     int startLine = 1;
@@ -131,6 +133,8 @@ private:
     NUNVList* variables = nullptr;
     char currentSelectValue[64] = {};
     char defaultSelectValue[64] = {};
+    // An option was selected: no later option of the select matches.
+    bool selectionTaken = false;
     NUNVList* messageSource = nullptr;
     bool keepCase = false;
     char lastInputName[64] = {};

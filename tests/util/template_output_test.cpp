@@ -118,6 +118,10 @@ TEST(TemplateForm, CheckboxAndRadio) {
               "<input type=checkbox name=c>");
     EXPECT_EQ(Expanded("<input type=checkbox name=c checked>", {{"c", "1"}}),
               "<input type=checkbox name=c checked>");
+    EXPECT_EQ(Expanded("<input type=checkbox name=c checked=\"checked\">", {{"c", "0"}}),
+              "<input type=checkbox name=c>");
+    EXPECT_EQ(Expanded("<input checked=\"checked\" type=checkbox name=c>", {{"c", "1"}}),
+              "<input checked=\"checked\" type=checkbox name=c>");
     std::string radios = "<input type=radio name=r value=a checked><input type=radio name=r value=b>";
     EXPECT_EQ(Expanded(radios, {{"r", "b"}}),
               "<input type=radio name=r value=a><input checked type=radio name=r value=b>");
@@ -135,6 +139,9 @@ TEST(TemplateForm, SelectMarksTheOptionOfItsVariable) {
     // The first match clears the select value: a second "2" is not marked.
     EXPECT_EQ(Expanded("<select name=s><option value=2><option value=2>", {{"s", "2"}}),
               "<select name=s><option selected=\"selected\" value=2><option value=2>");
+    // Nor is an option with an empty value once the selection is taken.
+    EXPECT_EQ(Expanded("<select name=s><option value=2><option value=\"\">", {{"s", "2"}}),
+              "<select name=s><option selected=\"selected\" value=2><option value=\"\">");
 }
 
 TEST(TemplateForm, TextareaAndForm) {
