@@ -28,6 +28,9 @@ int ZAppCgiBat::OpenDB(int argc, const char* const* argv) {
 }
 
 int ZAppCgiBat::End(int code) {
+    // The request's time-log line below closes a timer of its own, so the
+    // run timer that Init started stays for Finish's line.
+    TimerStart();
     int r = CMSApp::End(code);
     TimeLog("cgi=%s cmd=%s", cgiName.Get(), cgiCommand.Get());
     return r;

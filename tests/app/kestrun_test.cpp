@@ -120,6 +120,21 @@ TEST_F(Kestrun, SuccessPrintsTheResultLineAndWritesTheStatusFile) {
     EXPECT_TRUE(fs::exists(StatusFile() + ".lk"));
 }
 
+TEST_F(Kestrun, FinishTimeLogLineCarriesTheRunDuration) {
+    std::string config = ReadWholeFile(home + "/data/app");
+    ASSERT_TRUE(WriteWholeFile(home + "/data/app", config + "\ntimelog=" + tmp.file("time") + "\n"));
+    ASSERT_EQ(Run().out, kSuccess);
+    std::string log;
+    for (const auto& entry : fs::directory_iterator(tmp.path())) {
+        if (entry.path().filename().string().rfind("time", 0) == 0) log = ReadWholeFile(entry.path());
+    }
+    std::vector<std::string> lines = Lines(log);
+    ASSERT_FALSE(lines.empty()) << log;
+    // Every line closes a timer of its own; the last one is the whole run's.
+    for (const std::string& line : lines) EXPECT_NE(line.find(" use "), std::string::npos) << log;
+    EXPECT_NE(lines.back().find("00001 start "), std::string::npos) << log;
+}
+
 TEST_F(Kestrun, ChildReceivesElevenArgumentsFromTheConfiguration) {
     ASSERT_TRUE(WriteWholeFile(home + "/data/app",
                                "dbprovider=sqlite\ndbname=vrnldb.sqlite\ndbuser=batch\n"
