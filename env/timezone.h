@@ -128,6 +128,7 @@ private:
 class Zi18nTZList : public NURecodes {
 public:
     Zi18nTZList();
+    using NURecodes::Find;
     // The cached zone of id (exact match), or null.
     virtual Zi18nTZ* Find(const char* id);
     // Reads the zone of id from the database and caches it: no row or an

@@ -19,8 +19,6 @@
 
 namespace {
 
-const char kUnit[] = "NULog";
-
 constexpr size_t kPathSize = 512;
 constexpr size_t kLineSize = 8192;
 constexpr size_t kTraceTextSize = 8000;

@@ -42,7 +42,6 @@ private:
     int Reserve(size_t length);
 
     char* data = nullptr;
-    int capacity = 0;
     unsigned emptyWord = 0;
 };
 
