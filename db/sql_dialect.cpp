@@ -66,6 +66,15 @@ size_t TokenEnd(std::string_view sql, size_t i, SqlTokenKind* kind) {
     return j;
 }
 
+// Erases tokens [begin, end). When the tokens that then meet would read as
+// one ('a' 'b' as 'a''b', two words, "-" "-"), a blank goes between them.
+void EraseTokens(std::vector<SqlToken>& tokens, size_t begin, size_t end) {
+    tokens.erase(tokens.begin() + static_cast<long>(begin), tokens.begin() + static_cast<long>(end));
+    if (begin == 0 || begin >= tokens.size()) return;
+    if (TokenizeSql(tokens[begin - 1].text + tokens[begin].text).size() == 2) return;
+    tokens.insert(tokens.begin() + static_cast<long>(begin), SqlToken{SqlTokenKind::Space, " "});
+}
+
 bool IsSymbol(const SqlToken& token, char c) {
     return token.kind == SqlTokenKind::Symbol && token.text[0] == c;
 }
@@ -226,7 +235,7 @@ bool IsSqlWord(const SqlToken& token, const char* word) {
 void DropUnicodePrefixes(std::vector<SqlToken>* tokens) {
     for (size_t i = 0; i + 1 < tokens->size(); ++i) {
         if (IsSqlWord((*tokens)[i], "N") && (*tokens)[i + 1].kind == SqlTokenKind::Literal) {
-            tokens->erase(tokens->begin() + static_cast<long>(i));
+            EraseTokens(*tokens, i, i + 1);
         }
     }
 }
@@ -237,8 +246,7 @@ void DropLockHints(std::vector<SqlToken>* tokens) {
         if (end == 0) continue;
         size_t begin = i;
         while (begin > 0 && (*tokens)[begin - 1].kind == SqlTokenKind::Space) --begin;
-        tokens->erase(tokens->begin() + static_cast<long>(begin),
-                      tokens->begin() + static_cast<long>(end));
+        EraseTokens(*tokens, begin, end);
         i = begin;
     }
 }
@@ -263,7 +271,7 @@ void MoveTopToLimit(std::vector<SqlToken>* tokens) {
         std::string count = t[number].text;
         size_t removeEnd = last + 1;
         if (removeEnd < t.size() && t[removeEnd].kind == SqlTokenKind::Space) ++removeEnd;
-        t.erase(t.begin() + static_cast<long>(top), t.begin() + static_cast<long>(removeEnd));
+        EraseTokens(t, top, removeEnd);
         // The select ends at the parenthesis that closes it, a ";" or the end.
         size_t end = top;
         int depth = 0;

@@ -59,6 +59,14 @@ TEST(SqlDialectRewrite, LockHintsGoWithTheirBlanks) {
     ExpectRows(rows, std::size(rows));
 }
 
+TEST(SqlDialectRewrite, RemovedTokensNeverJoinTheirNeighbours) {
+    const Row rows[] = {
+        {"select 'a'N'b'", "select 'a' 'b'"},
+        {"select a from t with(updlock)where b=1", "select a from t where b=1"},
+    };
+    ExpectRows(rows, std::size(rows));
+}
+
 TEST(SqlDialectRewrite, TopBecomesLimitOfItsOwnSelect) {
     const Row rows[] = {
         {"select top 1 a from t order by a", "select a from t order by a LIMIT 1"},
