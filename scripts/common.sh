@@ -5,6 +5,8 @@ KESTRUN_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 KESTRUN_PACKAGES=(g++ cmake make pkg-config libgtest-dev libgmock-dev
   libsqlite3-dev unixodbc-dev odbcinst libsqliteodbc tdsodbc libsodium-dev
   dpkg-dev file groff-base tzdata)
+# The fuzz pass builds with clang and its fuzzer runtime.
+KESTRUN_PACKAGES+=(clang libclang-rt-14-dev)
 
 # Installs the build's packages that are missing: one 'apt-get update', then
 # one 'apt-get install -y'. Nothing happens when all are present.
@@ -30,4 +32,32 @@ build_tree() {
   shift
   cmake -S "$KESTRUN_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
   cmake --build "$dir" -j "$(nproc)"
+}
+
+# build_fuzz_tree DIR: configures and builds the library and the fuzz
+# targets with clang, warnings as errors, without the test suite.
+build_fuzz_tree() {
+  build_tree "$1" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DKESTRUN_FUZZ=ON -DKESTRUN_TESTS=OFF -DKESTRUN_WERROR=ON
+}
+
+# run_fuzz_target DIR TARGET SECONDS: runs one built fuzz target on its seed
+# corpus and the inputs it found before, in a scratch working directory;
+# fails on a crash, a leak or a broken property (the input is kept in
+# DIR/crash/).
+run_fuzz_target() {
+  local dir=$1 target=$2 seconds=$3
+  local seeds=$KESTRUN_ROOT/fuzz/corpus/$target
+  local found=$dir/corpus/$target
+  mkdir -p "$found" "$dir/crash" "$seeds"
+  local work
+  work=$(mktemp -d)
+  local status=0
+  (cd "$work" && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    "$dir/fuzz/$target" -max_total_time="$seconds" -max_len=12000 -timeout=10 \
+      -rss_limit_mb=2048 -close_fd_mask=1 -print_final_stats=1 \
+      -artifact_prefix="$dir/crash/$target-" "$found" "$seeds") || status=$?
+  rm -rf "$work"
+  return $status
 }
