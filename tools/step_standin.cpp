@@ -11,8 +11,14 @@
 //   statusfile=MODE   "none": write no status file; "nokey": write one
 //                     without the key "status"
 //   exit=N            exit code (default 0)
+//   sleepms=N         sleep N milliseconds before writing the status file
+//   activefile=PATH   create PATH exclusively for the time the program runs
+//                     (removed before it exits); when it exists already,
+//                     another step is running: append "overlap" to
+//                     PATH.overlap and exit 3
 // workDir is the first argument; without one, the program's directory.
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -65,8 +71,21 @@ int main(int argc, char** argv) {
     }
     std::string startedFile = Get(control, "startedfile", "");
     if (!startedFile.empty()) std::ofstream(startedFile, std::ios::trunc) << "started\n";
+    std::string activeFile = Get(control, "activefile", "");
+    if (!activeFile.empty()) {
+        // "x": fails when the file exists, so two steps never both own it.
+        std::FILE* active = std::fopen(activeFile.c_str(), "wx");
+        if (!active) {
+            std::ofstream(activeFile + ".overlap", std::ios::app) << "overlap\n";
+            return 3;
+        }
+        std::fclose(active);
+    }
     std::string waitFile = Get(control, "waitfile", "");
     if (!waitFile.empty()) WaitFor(waitFile, std::atoi(Get(control, "waitlimit", "30").c_str()));
+
+    int sleepMs = std::atoi(Get(control, "sleepms", "0").c_str());
+    if (sleepMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(sleepMs));
 
     std::string mode = Get(control, "statusfile", "");
     if (mode != "none") {
@@ -80,5 +99,6 @@ int main(int argc, char** argv) {
             out << "status=" << Get(control, "status", "0") << '\n';
         }
     }
+    if (!activeFile.empty()) std::remove(activeFile.c_str());
     return std::atoi(Get(control, "exit", "0").c_str());
 }
