@@ -1,0 +1,186 @@
+// kestrun in process with each file call of a run failed in turn: every
+// open, write, flush, rename and remove that a successful run makes fails
+// once, and the run must tell the truth about it.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <sstream>
+#include <string>
+
+#include "app/kestrun_app.h"
+#include "support/demo_home.h"
+#include "support/temp_dir.h"
+#include "support/trace_text.h"
+#include "util/file_os.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+enum Call { kOpen, kWrite, kSync, kRename, kRemove, kCallKinds };
+const char* const kCallNames[] = {"open", "write", "sync", "rename", "remove"};
+const int kCallErrors[] = {EACCES, ENOSPC, EIO, EIO, EACCES};
+
+const char kUnreadableConfiguration[] = "[-h] : No such file or directory.\n";
+const char kPreviousStatus[] = "startdate=20000101000000\nstatus=0\nenddate=20000101000001\n";
+
+NUFileOs original;
+int seen[kCallKinds];
+Call failKind;
+int failAt = 0;  // 1-based index of the call of failKind that fails; 0: none
+bool failed = false;
+
+// Counts a call of kind; true (with errno set) when it is the one to fail.
+bool Fails(Call kind) {
+    if (++seen[kind] != failAt || kind != failKind) return false;
+    failed = true;
+    errno = kCallErrors[kind];
+    return true;
+}
+
+NUFileHandle OpenLock(const char* path, NULockMode mode, int* systemError) {
+    if (Fails(kOpen)) {
+        *systemError = kSysOther;
+        return kInvalidFileHandle;
+    }
+    return original.openLock(path, mode, systemError);
+}
+NUFileHandle OpenRead(const char* path) {
+    return Fails(kOpen) ? kInvalidFileHandle : original.openRead(path);
+}
+NUFileHandle CreateWrite(const char* path) {
+    return Fails(kOpen) ? kInvalidFileHandle : original.createWrite(path);
+}
+int Write(NUFileHandle h, const void* data, std::size_t size) {
+    return Fails(kWrite) ? -1 : original.write(h, data, size);
+}
+int Sync(NUFileHandle h) { return Fails(kSync) ? -1 : original.sync(h); }
+int SyncDirectory(const char* dir) { return Fails(kSync) ? -1 : original.syncDirectory(dir); }
+int Rename(const char* from, const char* to) {
+    return Fails(kRename) ? -1 : original.rename(from, to);
+}
+int RemoveFile(const char* path) { return Fails(kRemove) ? -1 : original.removeFile(path); }
+int RemoveDirectory(const char* path) {
+    return Fails(kRemove) ? -1 : original.removeDirectory(path);
+}
+
+struct RunOutcome {
+    std::string out;
+    std::string err;
+    int exitCode = 0;
+};
+
+// One run of kestrun in this process on home, with the table's calls
+// counted and the failAt-th call of failKind failed.
+RunOutcome RunCounted(const std::string& home) {
+    for (int& n : seen) n = 0;
+    failed = false;
+    original = FileOs();
+    NUFileOs& os = FileOs();
+    os.openLock = OpenLock;
+    os.openRead = OpenRead;
+    os.createWrite = CreateWrite;
+    os.write = Write;
+    os.sync = Sync;
+    os.syncDirectory = SyncDirectory;
+    os.rename = Rename;
+    os.removeFile = RemoveFile;
+    os.removeDirectory = RemoveDirectory;
+    RunOutcome outcome;
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    {
+        ZAppKestrun app;
+        const char* argv[] = {"kestrun", "-h", home.c_str(), nullptr};
+        outcome.exitCode = app.Run(3, argv);
+    }
+    outcome.err = testing::internal::GetCapturedStderr();
+    outcome.out = testing::internal::GetCapturedStdout();
+    FileOs() = original;
+    return outcome;
+}
+
+// True when text is a whole status file: lines of known keys, startdate first.
+bool IsCompleteStatus(const std::string& text) {
+    if (text.empty() || text.back() != '\n' || !text.starts_with("startdate=")) return false;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::string key = line.substr(0, line.find('='));
+        if (line.find('=') == std::string::npos) return false;
+        if (key != "startdate" && key != "status" && key != "msg" && key != "enddate") {
+            // A "msg" value may run over several lines, each after a TAB.
+            if (!line.starts_with("\t")) return false;
+        }
+    }
+    return true;
+}
+
+// Everything the run may have recorded: console, driver log, error records.
+std::string Records(const std::string& home, const RunOutcome& outcome) {
+    std::string text = outcome.out + outcome.err;
+    text += DecodeTrace(ReadWholeFile(home + "/kestv30r15/log/kestrun.log"));
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(home + "/data", ec);
+         it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        if (it->path().filename().string().starts_with("temp_err_")) {
+            text += DecodeTrace(ReadWholeFile(it->path().string()));
+        }
+    }
+    return text;
+}
+
+bool HoldsSystemError(const std::string& records, int error) {
+    std::string n = std::to_string(error);
+    for (const std::string& form : {"errno=[" + n + "]", "errno[" + n + "]", "errno=" + n}) {
+        if (records.find(form) != std::string::npos) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+TEST(KestrunFaultSweep, EveryFailedFileCallIsToldTruthfully) {
+    TempDir tmp;
+    std::string pristine = tmp.path() + "/pristine";
+    ASSERT_TRUE(MakeDemoHome(pristine));
+    fs::create_directories(pristine + "/kestv30r15/log");
+    ASSERT_TRUE(WriteWholeFile(pristine + "/kestv30r15/log/kestrun.sts", kPreviousStatus));
+
+    std::string home = tmp.path() + "/vrnl";
+    fs::copy(pristine, home, fs::copy_options::recursive);
+    failAt = 0;
+    RunOutcome clean = RunCounted(home);
+    ASSERT_NE(clean.out.find("Result: [Success]"), std::string::npos) << clean.out;
+    int calls[kCallKinds];
+    std::copy(std::begin(seen), std::end(seen), std::begin(calls));
+
+    for (int kind = 0; kind < kCallKinds; ++kind) {
+        for (int at = 1; at <= calls[kind]; ++at) {
+            SCOPED_TRACE(std::string(kCallNames[kind]) + " call " + std::to_string(at) + " of " +
+                         std::to_string(calls[kind]));
+            fs::remove_all(home);
+            fs::copy(pristine, home, fs::copy_options::recursive);
+            failKind = static_cast<Call>(kind);
+            failAt = at;
+            RunOutcome r = RunCounted(home);
+            if (!failed) continue;  // the run took another path before that call
+
+            std::string status = ReadWholeFile(home + "/kestv30r15/log/kestrun.sts");
+            EXPECT_TRUE(status == kPreviousStatus || IsCompleteStatus(status)) << status;
+            bool success = r.out.find("Result: [Success]") != std::string::npos;
+            if (success) {
+                EXPECT_TRUE(IsCompleteStatus(status) && status.find("\nstatus=0\n") != std::string::npos &&
+                            status.find("\nenddate=") != std::string::npos)
+                    << status;
+                EXPECT_EQ(r.exitCode, 0);
+            } else if (r.out.find(kUnreadableConfiguration) == std::string::npos) {
+                // (An unreadable configuration is reported by its console
+                // text alone, before the run has anywhere to record more.)
+                EXPECT_TRUE(HoldsSystemError(Records(home, r), kCallErrors[kind]))
+                    << r.out << r.err << Records(home, r);
+            }
+        }
+    }
+}
