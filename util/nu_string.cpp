@@ -26,6 +26,19 @@ int Utf8LeadLength(unsigned char lead) {
     return 0;
 }
 
+size_t Utf8CharBytes(const char* text, size_t available) {
+    if (available == 0) return 0;
+    size_t want = static_cast<size_t>(Utf8LeadLength(static_cast<unsigned char>(text[0])));
+    if (want <= 1) return 1;
+    size_t have = 1;
+    while (have < want && have < available &&
+           IsContinuationByte(static_cast<unsigned char>(text[have]))) {
+        ++have;
+    }
+    if (have == want) return want;
+    return have == available ? 0 : 1;
+}
+
 void CutAtBytePosition(char* s, size_t p) {
     size_t len = strlen(s);
     if (p >= len) p = len;

@@ -51,6 +51,13 @@ int Utf8LeadLength(unsigned char lead);
 // True for a UTF-8 continuation byte (0x80 to 0xBF).
 bool IsContinuationByte(unsigned char c);
 
+// Bytes of the UTF-8 character at text, reading at most available bytes:
+// its sequence length when every continuation byte is there; 1 for ASCII,
+// a byte that cannot lead, or a lead whose continuation bytes are missing
+// (one broken byte, so it never swallows the character after it); 0 when
+// the text ends inside the character, or available is 0.
+size_t Utf8CharBytes(const char* text, size_t available);
+
 // Cuts s in place at byte position p without splitting a UTF-8 character.
 void CutAtBytePosition(char* s, size_t p);
 

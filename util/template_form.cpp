@@ -66,11 +66,13 @@ void NUTemplateToOutput::UppercaseTags(char* s) {
     bool inTag = false;
     bool quoted = false;
     bool inValue = false;
-    for (char* p = s; *p;) {
+    char* end = s + strlen(s);
+    for (char* p = s; p < end;) {
         unsigned char c = static_cast<unsigned char>(*p);
         if (c >= 0x80) {
-            int len = CharLength(c);
-            for (int i = 0; i < len && *p; ++i) ++p;
+            // A whole character, or one broken byte: never the '<' after it.
+            size_t n = Utf8CharBytes(p, static_cast<size_t>(end - p));
+            p += n > 0 ? n : 1;
             continue;
         }
         if (c == '<') {

@@ -295,12 +295,12 @@ int NUTemplateToOutput::Escape(const char* s, const char* end, char** out, int l
     };
     for (size_t i = 0; i < n; ++i) {
         char c = s[i];
-        int seq = CharLength(static_cast<unsigned char>(c));
-        if (seq >= 2) {
-            size_t len = static_cast<size_t>(seq);
-            if (i + len > n) len = n - i;
-            put(s + i, len);
-            i += len - 1;
+        // A whole character passes as it is; a lead byte whose continuation
+        // bytes are missing is one byte, so the bytes after it are escaped.
+        size_t whole = Utf8CharBytes(s + i, n - i);
+        if (whole >= 2) {
+            put(s + i, whole);
+            i += whole - 1;
             continue;
         }
         if (level >= 2) {

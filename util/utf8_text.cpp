@@ -97,25 +97,12 @@ size_t Utf8CharsEnd(const char* text, size_t length, long count, bool fourByteAs
     size_t stop = 0;
     long taken = 0;
     while (stop < length && taken < count) {
-        int seq = Utf8LeadLength(static_cast<unsigned char>(text[stop]));
-        size_t have = 1;
-        while (have < static_cast<size_t>(seq) && stop + have < length &&
-               IsContinuationByte(static_cast<unsigned char>(text[stop + have]))) {
-            ++have;
-        }
-        // ASCII, a byte that cannot lead, or a lead whose continuation bytes
-        // are missing before the next character: 1 character, 1 byte, so a
-        // broken byte never swallows the start of the character after it.
-        if (seq <= 1 || (have < static_cast<size_t>(seq) && stop + have < length)) {
-            ++taken;
-            ++stop;
-            continue;
-        }
-        if (have < static_cast<size_t>(seq)) break;  // the text ends inside this character
-        long cost = (seq > 3 && !fourByteAsOne) ? 2 : 1;
+        size_t bytes = Utf8CharBytes(text + stop, length - stop);
+        if (bytes == 0) break;  // the text ends inside this character
+        long cost = (bytes > 3 && !fourByteAsOne) ? 2 : 1;
         if (taken + cost > count) break;
         taken += cost;
-        stop += have;
+        stop += bytes;
     }
     return stop;
 }

@@ -58,9 +58,12 @@ TEST(TemplateEscape, LevelsOneAndTwo) {
     EXPECT_EQ(t.SetVar("m", "a<b & \"c\">", 1), 0);
     EXPECT_EQ(t.SetVar("p", "x\n  y\r\n\t z", 2), 0);
     EXPECT_EQ(t.SetVar("u", "\xE6\x97\xA5<", 1), 0);
-    std::string text = "$m$|$p$|$u$";
+    // A lead byte without its continuation bytes never carries markup past.
+    EXPECT_EQ(t.SetVar("b", "\xE6<s>\xC3&", 1), 0);
+    std::string text = "$m$|$p$|$u$|$b$";
     EXPECT_EQ(RenderText(t, text),
-              "a&lt;b &amp; &quot;c&quot;&gt;|x<br>\n&nbsp; y<br>\n\t&nbsp;z|\xE6\x97\xA5&lt;");
+              "a&lt;b &amp; &quot;c&quot;&gt;|x<br>\n&nbsp; y<br>\n\t&nbsp;z|\xE6\x97\xA5&lt;|"
+              "\xE6&lt;s&gt;\xC3&amp;");
 }
 
 TEST(TemplateEscape, BadArgumentsAndRange) {
@@ -167,6 +170,9 @@ TEST(TemplateForm, UppercaseTagsKeepsValuesAndMultibyteText) {
     t.UppercaseTags(text);
     EXPECT_STREQ(text,
                  "<INPUT TYPE=text NAME=abc>x<A HREF=\"q\" ID=z>\xE3\x81\x82<P CLASS=\"c d\" E>");
+    char broken[] = "\xE3<input type=text>";
+    t.UppercaseTags(broken);
+    EXPECT_STREQ(broken, "\xE3<INPUT TYPE=text>");
 }
 
 TEST(TemplateAttr, FindAttrAndAttrVariable) {
