@@ -184,23 +184,37 @@ int NUFileIO::Read(NUioObj* obj, bool tryOnce, bool keepComments) {
 int NUFileIO::ReadPairs(NUioObj* obj, NUFileHandle file, bool keepComments) {
     LineReader reader(file);
     std::string text;
+    // Continuation lines gathered for the last value and appended in one
+    // call before anything else reaches obj, so a value of many lines is
+    // joined once instead of once per line.
+    std::string continued;
+    auto appendContinued = [&]() {
+        if (continued.empty()) return 0;
+        int r = obj->AppendToLast(continued.c_str());
+        continued.clear();
+        return r == -7 ? 0 : r;
+    };
     unsigned char ctx = 0;
     int got;
     while ((got = reader.Next(text)) == 1) {
         char* line = text.data();
         int r = obj->FilterLine(line, &ctx);
         if (r == 1) continue;
-        if (r != 0) return r;
+        if (r != 0) {
+            appendContinued();
+            return r;
+        }
         if (line[0] == '\t') {
             // Continuation: the TAB becomes the line break of the value.
             line[0] = '\n';
             if (line[1]) TrimRight(line);
-            r = obj->AppendToLast(line);
-            if (r != 0 && r != -7) return r;
+            continued += line;
             continue;
         }
         char* sep = strchr(line, separator);
         if (!sep || IsCommentLine(line, separator)) continue;
+        r = appendContinued();
+        if (r != 0) return r;
         *sep = '\0';
         char* value = sep + 1;
         TrimRight(line);
@@ -209,7 +223,9 @@ int NUFileIO::ReadPairs(NUioObj* obj, NUFileHandle file, bool keepComments) {
         r = obj->Add(line, value, &ctx);
         if (r != 0) return r;
     }
-    return got < 0 ? -10 : 0;
+    int r = appendContinued();
+    if (got < 0) return -10;
+    return r;
 }
 
 int NUFileIO::Write(NUioObj* obj, bool keepLock) {

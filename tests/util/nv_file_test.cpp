@@ -262,6 +262,9 @@ TEST(NVFileWrite, ValuesOfAnyLengthReadBackUnchanged) {
     for (int i = 0; big.size() < 8u << 20; ++i) big += "word " + std::to_string(i) + "\t";
     big += "end";
     values.push_back(big);
+    std::string lines;
+    for (int i = 0; lines.size() < 4u << 20; ++i) lines += "line " + std::to_string(i) + "\n";
+    values.push_back(lines + "last");
 
     TempDir dir;
     NUioObjList obj;
