@@ -1,5 +1,5 @@
 // The configuration reader: any file content is read without a fault, and
-// each database setting holds the value of the last pair of its key.
+// each database setting holds the value of the last line of its key.
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -10,13 +10,16 @@
 
 namespace {
 
-// The value of the last pair called key in the environment's own list.
+// The value of the last pair called key in the environment's own list, up
+// to its first line break.
 std::string LastValue(CMSioObjApp* env, const char* key, const char* fallback) {
     char** values = nullptr;
     int n = env->FindAll(key, &values);
     std::string value = n > 0 && values[n - 1] ? values[n - 1] : (n > 0 ? "" : fallback);
     delete[] values;
-    return value;
+    // A setting takes its pair's value as the pair's own line gave it;
+    // continuation lines extend only the list's copy.
+    return value.substr(0, value.find('\n'));
 }
 
 }  // namespace
