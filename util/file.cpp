@@ -54,9 +54,12 @@ int RemoveTree(const char* path, NURemoveFilter filter, bool tolerateDenied, boo
     NURemoveFilter subFilter = filterBelow ? filter : nullptr;
 
     // A trailing separator would make the system resolve a symbolic link
-    // named by the path; without it a link is removed as itself.
+    // named by the path; without it a link is removed as itself. A root
+    // ("/", or a drive's "C:/") keeps its separator.
     std::string trimmed = path;
-    while (trimmed.size() > 1 && IsSeparator(trimmed.back())) trimmed.pop_back();
+    while (trimmed.size() > 1 && IsSeparator(trimmed.back()) && trimmed[trimmed.size() - 2] != ':') {
+        trimmed.pop_back();
+    }
     path = trimmed.c_str();
 
     int systemError = kSysNone;
