@@ -251,7 +251,9 @@ int ZAppKestrun::ReportError(int code) {
     if (statusDir.IsEmpty()) {
         // No status directory (the batch lock was held by another run):
         // the error record goes to the temporary-directory error log.
-        WriteErrorLog(this, nullptr, code, text, kind);
+        if (!WriteErrorLog(this, nullptr, code, text, kind)) {
+            std::fprintf(stderr, "Failed to write the error record. errno[%d]\n", errno);
+        }
         return 0;
     }
     WriteDriverLog(code, text);

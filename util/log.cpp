@@ -2,6 +2,7 @@
 // log, registered log files and the end-of-run error record.
 #include "util/log.h"
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -219,7 +220,7 @@ void LogToRegistered(int id, const char* format, ...) {
     va_end(args);
 }
 
-void WriteErrorLog(CMSApp* application, const char* secondName, int code, const char* text,
+bool WriteErrorLog(CMSApp* application, const char* secondName, int code, const char* text,
                    char kind) {
     CMSioObjApp* env = AppEnvironment();
     bool switched = false;
@@ -243,8 +244,11 @@ void WriteErrorLog(CMSApp* application, const char* secondName, int code, const 
     }
     // The code is always recorded; an unknown kind or message stays empty.
     const char kindText[2] = {kind, '\0'};
-    LogAppend("%d:%s:%s\r\n", code, kindText, text ? text : "");
-    bool written = LogAppendChecked("%s\n", env ? env->ErrorTrace().Get() : "");
+    bool written = LogAppendChecked("%d:%s:%s\r\n", code, kindText, text ? text : "");
+    written = LogAppendChecked("%s\n", env ? env->ErrorTrace().Get() : "") && written;
+    int error = errno;
     if (env && written) env->ErrorTrace().Clear();
     if (switched) SetLogPath(saved, nullptr);
+    errno = error;
+    return written;
 }

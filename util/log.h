@@ -28,6 +28,7 @@ class CMSApp;
 // Writes the error record of a failed run to a unique file in the
 // environment's temporary directory: the line "code:kind:message" (kind and
 // message empty when unknown), then the error trace, which is cleared only
-// once it has been written.
-void WriteErrorLog(CMSApp* application, const char* secondName, int code, const char* text,
+// once it has been written. false (errno set) when the record could not be
+// written.
+bool WriteErrorLog(CMSApp* application, const char* secondName, int code, const char* text,
                    char kind);

@@ -425,3 +425,16 @@ TEST_F(Kestrun, KilledDriverLeavesTheLockWithItsRunningStep) {
     ASSERT_TRUE(freed);
     EXPECT_EQ(Run().out, kSuccess);
 }
+
+TEST_F(Kestrun, ErrorRecordThatCannotBeWrittenIsReported) {
+    // The temporary directory cannot be made: a file holds its place.
+    fs::remove_all(home + "/data/1/tmp");
+    fs::create_directories(home + "/data/1");
+    ASSERT_TRUE(WriteWholeFile(home + "/data/1/tmp", "x"));
+    NUFileHandle held = OpenLockExclusive((StatusFile() + ".lk").c_str(), 1, 0);
+    ASSERT_NE(held, kInvalidFileHandle);
+    ProgramResult r = Run();
+    CloseFileHandle(held);
+    EXPECT_EQ(r.exitStatus, kCommitFailedStatus);
+    EXPECT_NE(r.err.find("Failed to write the error record."), std::string::npos) << r.err;
+}
