@@ -7,6 +7,8 @@ KESTRUN_PACKAGES=(g++ cmake make pkg-config libgtest-dev libgmock-dev
   dpkg-dev file groff-base tzdata)
 # The fuzz pass builds with clang and its fuzzer runtime.
 KESTRUN_PACKAGES+=(clang libclang-rt-14-dev)
+# The benchmark programs in bench/ build against Google Benchmark.
+KESTRUN_PACKAGES+=(libbenchmark-dev)
 
 # Installs the build's packages that are missing: one 'apt-get update', then
 # one 'apt-get install -y'. Nothing happens when all are present.
