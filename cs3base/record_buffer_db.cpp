@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <string_view>
 
 #include "cs3base/field_value.h"
 #include "cs3base/record_buffer.h"
@@ -17,11 +19,12 @@ namespace {
 
 const char kUnit[] = "cs3datadb";
 
-// Keeps the integer part of a number text ("12.0" -> "12", " 7" -> "7").
-std::string IntegerText(const char* text) {
-    std::string s = text;
+// The integer part of a number text ("12.0" -> "12", " 7" -> "7"), as a
+// view into text.
+std::string_view IntegerText(const char* text) {
+    std::string_view s = text;
     size_t start = s.find_first_not_of(" \t");
-    s = start == std::string::npos ? "" : s.substr(start);
+    s = start == std::string_view::npos ? std::string_view() : s.substr(start);
     size_t end = 0;
     if (end < s.size() && (s[end] == '-' || s[end] == '+')) ++end;
     while (end < s.size() && s[end] >= '0' && s[end] <= '9') ++end;
@@ -72,10 +75,18 @@ int CS3DataDB::ReadInto(const char* name, CS3String& field, int digits) {
     NUString text;
     int rc = ReadColumn(name, text);
     if (rc != 0) return rc;
-    std::string value = digits == 0 ? std::string(text.Get())
-                        : digits < 0 ? IntegerText(text.Get())
-                                     : DigitsText(text.Get(), digits);
-    rc = field.SetN(value.c_str(), static_cast<int>(value.size()));
+    // Text and integer columns are stored straight from the read text.
+    std::string digitsOnly;
+    std::string_view value;
+    if (digits == 0) {
+        value = std::string_view(text.Get(), text.Length());
+    } else if (digits < 0) {
+        value = IntegerText(text.Get());
+    } else {
+        digitsOnly = DigitsText(text.Get(), digits);
+        value = digitsOnly;
+    }
+    rc = field.SetN(value.empty() ? "" : value.data(), static_cast<int>(value.size()));
     if (rc != 0) TraceError("[%s:%d]name[%s]ret[%d]", kUnit, __LINE__, name, rc);
     return rc;
 }

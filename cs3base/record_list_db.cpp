@@ -239,7 +239,11 @@ int CS3DBIndex::FetchRows(CS3DataDB& buffer, bool paging) {
             }
             size_t slot = static_cast<size_t>(position);
             if (slot >= items.size()) {
-                if (items.size() == items.capacity()) items.reserve(items.size() + kGrowStep);
+                // Grown by at least 256 slots and geometrically, so that a
+                // long list is not copied over and over.
+                if (items.size() == items.capacity()) {
+                    items.reserve(items.size() + std::max(kGrowStep, items.size()));
+                }
                 items.resize(slot + 1, nullptr);
             }
             items[slot] = member;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 class DBDriver;
@@ -49,6 +50,10 @@ public:
     // database NULL. 0; -1013 no such column; -1110 at the end of the data;
     // -1101 not open; -1008 other failures.
     virtual int GetValueByName(char** out, const char* column) = 0;
+    // As GetValueByName without the copy: *text points at the value in the
+    // current row (null for a database NULL) and stays valid until the row
+    // or the record set changes. Same results.
+    virtual int PeekValueByName(const char** text, const char* column) = 0;
     // As GetValueByName; *kind (when not null) becomes 1 for decimal and
     // numeric columns, 2 for long Unicode text, else 0.
     virtual int GetValue(char** out, int index, int* kind) = 0;
@@ -114,6 +119,7 @@ public:
     int FieldCount() override;
     int FieldName(char* out, int index) override;
     int GetValueByName(char** out, const char* column) override;
+    int PeekValueByName(const char** text, const char* column) override;
     int GetValue(char** out, int index, int* kind) override;
     int MoveNext() override;
     bool IsEOF() override;
@@ -136,6 +142,10 @@ public:
 
 private:
     int ReadValue(char** out, int index, const char* column, int* kind);
+    // The value of the column (by name when column is given, else by index)
+    // in the current row, and the column's type. 0, -1013, -1110, -1101, -1008.
+    int FindValue(int index, const char* column, const std::optional<std::string>** value,
+                  int* type);
     // Fills lastError / lastMessage from the driver's error list (or its
     // failure code) and writes the error report.
     void ReportError(int result);

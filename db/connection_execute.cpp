@@ -235,17 +235,37 @@ int CdDBDriverConnection::GetValue(char** out, int index, int* kind) {
     return ReadValue(out, index, nullptr, kind);
 }
 
-int CdDBDriverConnection::ReadValue(char** out, int index, const char* column, int* kind) {
-    if (!out) return -1099;
-    *out = nullptr;
+int CdDBDriverConnection::PeekValueByName(const char** text, const char* column) {
+    if (!text) return -1099;
+    *text = nullptr;
+    const std::optional<std::string>* value = nullptr;
+    int type = 0;
+    int result = FindValue(-1, column, &value, &type);
+    if (result == 0 && *value) *text = (*value)->c_str();
+    return result;
+}
+
+int CdDBDriverConnection::FindValue(int index, const char* column,
+                                    const std::optional<std::string>** value, int* type) {
     if (!recordset) return -1008;
     if (column) index = recordset->FieldIndex(column);
     if (index < 0 || index >= recordset->FieldCount()) return -1013;
     if (!IsOpen()) return -1101;
     if (recordset->IsEOF()) return -1110;
-    int type = recordset->FieldType(index);
+    *type = recordset->FieldType(index);
+    *value = &recordset->Value(index);
+    return 0;
+}
+
+int CdDBDriverConnection::ReadValue(char** out, int index, const char* column, int* kind) {
+    if (!out) return -1099;
+    *out = nullptr;
+    const std::optional<std::string>* found = nullptr;
+    int type = 0;
+    int result = FindValue(index, column, &found, &type);
+    if (result != 0) return result;
     int valueKind = (type == kDBTypeDecimal || type == kDBTypeNumeric) ? 1 : 0;
-    const std::optional<std::string>& value = recordset->Value(index);
+    const std::optional<std::string>& value = *found;
     if (value) {
         if (type == kDBTypeLongVarWChar) valueKind = 2;
         char* copy = new (std::nothrow) char[value->size() + 1];

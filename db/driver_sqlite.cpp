@@ -3,6 +3,7 @@
 // SQL Server numbers the connection knows.
 #include <sqlite3.h>
 
+#include <charconv>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -142,7 +143,9 @@ public:
             if (!dir.empty() && dir.back() != '/' && dir.back() != '\\') dir += '/';
             path = dir + path;
         }
-        int code = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        // One thread uses the connection: SQLite need not lock around each call.
+        int code = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                                   nullptr);
         if (code != SQLITE_OK) {
             std::string message = code == SQLITE_CANTOPEN
                                       ? "database file not found or not accessible: " + path
@@ -337,6 +340,14 @@ int SqliteDriver::ReadRows(sqlite3_stmt* statement, std::unique_ptr<DBRecordSet>
             if (!typed[static_cast<size_t>(c)]) {
                 rows->SetType(c, TypeFromValue(storage));
                 typed[static_cast<size_t>(c)] = true;
+            }
+            if (storage == SQLITE_INTEGER) {
+                // The decimal text SQLite would give, without its conversion.
+                char digits[24];
+                char* end = std::to_chars(digits, digits + sizeof digits,
+                                          sqlite3_column_int64(statement, c)).ptr;
+                row[static_cast<size_t>(c)] = std::string(digits, end);
+                continue;
             }
             const char* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, c));
             size_t bytes = static_cast<size_t>(sqlite3_column_bytes(statement, c));

@@ -210,12 +210,12 @@ int DBGetColumnWith(const char* column, void* target, DBSetTextN setN) {
         TraceError("[%s:%d]", kUnit, __LINE__);
         return -99;
     }
-    char* value = nullptr;
-    int result = connection->GetValueByName(&value, column);
+    // The value is read in place: setN makes the only copy.
+    const char* value = nullptr;
+    int result = connection->PeekValueByName(&value, column);
     switch (result) {
         case 0: {
             int stored = setN(target, value ? value : "", value ? static_cast<int>(strlen(value)) : 0);
-            delete[] value;
             if (stored != 0) {
                 TraceError("[%s:%d]ret[%d]errno[%d]name[%s]", kUnit, __LINE__, stored, errno,
                            column);
