@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 
 #include "util/date_time.h"
 #include "util/nu_string.h"
@@ -20,6 +22,62 @@ bool StartsWith(const char* s, const char* end, const char* prefix) {
     size_t n = strlen(prefix);
     return static_cast<size_t>(end - s) >= n && memcmp(s, prefix, n) == 0;
 }
+
+// False for a tag that can neither open a form control nor close a
+// textarea: its first two letters rule out "</textarea>", "<textarea",
+// "<form ", "<input ", "<select " and "<option".
+bool MayBeControl(const char* tag, int length) {
+    if (length < 3) return false;
+    switch (tag[1]) {
+        case '/':
+            return length >= 4 && tag[2] == 't' && tag[3] == 'e';
+        case 't':
+        case 's':
+            return tag[2] == 'e';
+        case 'f':
+            return tag[2] == 'o';
+        case 'i':
+            return tag[2] == 'n';
+        case 'o':
+            return tag[2] == 'p';
+        default:
+            return false;
+    }
+}
+
+// Lookup answer of a VariableIndex that holds no index.
+constexpr int kNotIndexed = -1000;
+
+// The variables by name for one substitution: the first entry of a name
+// wins, as with the list's Find. A long list is hashed once, so that a large
+// template does not search it once per placeholder; a short one is not
+// indexed (Lookup answers kNotIndexed).
+class VariableIndex {
+public:
+    explicit VariableIndex(NUNVList* list) {
+        if (!list || list->Count() <= kLinearMax) return;
+        for (int i = 0; i < list->Count(); ++i) {
+            char* name = nullptr;
+            char* value = nullptr;
+            if (list->NameAt(i, &name) != 0 || !name || list->ValueAt(i, &value) != 0) continue;
+            byName.emplace(name, value);
+        }
+        indexed = true;
+    }
+    // 1 with *value set (possibly null), 0 when absent, or kNotIndexed.
+    int Lookup(std::string_view name, const char** value) const {
+        if (!indexed) return kNotIndexed;
+        auto found = byName.find(name);
+        if (found == byName.end()) return 0;
+        *value = found->second;
+        return 1;
+    }
+
+private:
+    static constexpr int kLinearMax = 8;
+    std::unordered_map<std::string_view, const char*> byName;
+    bool indexed = false;
+};
 
 }  // namespace
 
@@ -342,8 +400,12 @@ int NUTemplateToOutput::Substitute(const char* in, char** out) {
     size_t n = strlen(in);
     if (n > (static_cast<size_t>(INT_MAX) - 8193) / 4) return -51;
     int capacity = static_cast<int>(4 * n + 8193);
-    char* buf = static_cast<char*>(calloc(static_cast<size_t>(capacity), 1));
+    // AppendText keeps the text NUL-terminated, so the buffer needs no
+    // zero-filling.
+    char* buf = static_cast<char*>(malloc(static_cast<size_t>(capacity)));
     if (!buf) return -51;
+    buf[0] = '\0';
+    VariableIndex index(variables);
     const char* p = in;
     const char* end = in + n;
     int ret = 0;
@@ -355,9 +417,12 @@ int NUTemplateToOutput::Substitute(const char* in, char** out) {
         }
         ret = AppendText(&buf, &capacity, p, static_cast<int>(dollar - p));
         if (ret < 0) break;
-        const char* lf = static_cast<const char*>(memchr(dollar + 1, '\n', static_cast<size_t>(end - dollar - 1)));
-        const char* lineEnd = lf ? lf : end;
-        const char* close = static_cast<const char*>(memchr(dollar + 1, '$', static_cast<size_t>(lineEnd - dollar - 1)));
+        // The closing '$' must come before the line's end: look for it first,
+        // then for an LF in front of it, so that the line is not scanned
+        // to its end for every placeholder.
+        const char* close = static_cast<const char*>(memchr(dollar + 1, '$', static_cast<size_t>(end - dollar - 1)));
+        const char* lf = static_cast<const char*>(memchr(dollar + 1, '\n', static_cast<size_t>((close ? close : end) - dollar - 1)));
+        if (lf) close = nullptr;
         if (!close) {
             const char* next = lf ? lf + 1 : end;
             ret = AppendText(&buf, &capacity, dollar, static_cast<int>(next - dollar));
@@ -377,7 +442,8 @@ int NUTemplateToOutput::Substitute(const char* in, char** out) {
             ret = AppendText(&buf, &capacity, piece, static_cast<int>(strlen(piece)));
         } else {
             const char* value = nullptr;
-            int found = LookupVar(name.c_str(), &value);
+            int found = index.Lookup(name, &value);
+            if (found == kNotIndexed) found = LookupVar(name.c_str(), &value);
             if (found < 0) {
                 ret = found;
                 break;
@@ -412,27 +478,32 @@ int NUTemplateToOutput::Expand(const char* in, char** out) {
         return -51;
     }
     int capacity = static_cast<int>(2 * n + 2);
-    char* buf = static_cast<char*>(calloc(static_cast<size_t>(capacity), 1));
+    char* buf = static_cast<char*>(malloc(static_cast<size_t>(capacity)));
     if (!buf) {
         free(substituted);
         return -51;
     }
+    buf[0] = '\0';
     const char* p = substituted;
     const char* end = substituted + n;
+    // Text and plain tags are copied as they are; they gather in one run
+    // from here that is appended when a control tag (or the end) is met.
+    const char* run = p;
     bool dropping = false;
     while (p < end && ret >= 0) {
         const char* lt = static_cast<const char*>(memchr(p, '<', static_cast<size_t>(end - p)));
-        if (!lt) {
-            if (!dropping) ret = AppendText(&buf, &capacity, p, static_cast<int>(end - p));
-            break;
-        }
-        if (!dropping) ret = AppendText(&buf, &capacity, p, static_cast<int>(lt - p));
-        if (ret < 0) break;
+        if (!lt) break;
         const char* close = static_cast<const char*>(memchr(lt, '>', static_cast<size_t>(end - lt)));
         if (!close) close = static_cast<const char*>(memchr(lt, '\n', static_cast<size_t>(end - lt)));
         if (!close) close = end - 1;
         const char* tagEnd = close + 1;
         int tagLength = static_cast<int>(tagEnd - lt);
+        if (!dropping && !MayBeControl(lt, tagLength)) {
+            p = tagEnd;
+            continue;
+        }
+        if (!dropping) ret = AppendText(&buf, &capacity, run, static_cast<int>(lt - run));
+        if (ret < 0) break;
         if (StartsWith(lt, tagEnd, "</textarea>")) {
             dropping = false;
             ret = AppendText(&buf, &capacity, lt, tagLength);
@@ -456,6 +527,10 @@ int NUTemplateToOutput::Expand(const char* in, char** out) {
             ret = AppendText(&buf, &capacity, lt, tagLength);
         }
         p = tagEnd;
+        run = p;
+    }
+    if (ret >= 0 && !dropping && run < end) {
+        ret = AppendText(&buf, &capacity, run, static_cast<int>(end - run));
     }
     free(substituted);
     if (ret < 0) {
