@@ -36,6 +36,13 @@ TEST(TemplateSubstitute, KnownUnknownAndUnclosedVariables) {
     EXPECT_EQ(Expanded("cost $5", {}), "cost $5");
     // The first of duplicate variables wins; a null value reads as "".
     EXPECT_EQ(Expanded("[$v$][$n$]", {{"v", "1"}, {"v", "2"}, {"n", nullptr}}), "[1][]");
+    // The same with a variable list long enough to be looked up by hash.
+    NUTemplateToOutput t;
+    for (int i = 0; i < 12; ++i) t.SetVar(("w" + std::to_string(i)).c_str(), "x", 0);
+    t.SetVar("v", "1", 0);
+    t.SetVar("v", "2", 0);
+    std::string text = "[$v$][$w11$][$zz$][$w1\n$]";
+    EXPECT_EQ(RenderText(t, text), "[1][x][$zz$][$w1\n$]");
 }
 
 TEST(TemplateSubstitute, WordKeysUseTheMessageSourceOrTheKey) {
