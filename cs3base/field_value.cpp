@@ -48,6 +48,14 @@ CS3String::~CS3String() { free(buffer); }
 const char* CS3String::Value() const { return buffer ? buffer : ""; }
 
 int CS3String::SetN(const char* text, int length) {
+    if (length > 0 && PointsInto(text, buffer)) {
+        // CheckLength or Store may replace the buffer the text lies in.
+        char* own = CopyBytes(text, static_cast<size_t>(length));
+        if (own == nullptr) return -10;
+        int ret = SetN(own, length);
+        free(own);
+        return ret;
+    }
     int ret = CheckLength(text, length);
     if (ret == 0) ret = Store(text, length);
     if (ret != 0) TraceError("[%s:%d]ret[%d]", kTag, __LINE__, ret);
@@ -118,9 +126,13 @@ int CS3String::Store(const char* text, int length) {
         if (count + 1 > static_cast<size_t>(INT_MAX)) return -62;
         char* grown = static_cast<char*>(malloc(count + 1));
         if (!grown) return -10;
+        // Copied before the old buffer goes: the text may lie in it.
+        memcpy(grown, text, count);
+        grown[count] = '\0';
         free(buffer);
         buffer = grown;
         allocated = static_cast<int>(count + 1);
+        return 0;
     }
     memmove(buffer, text, count);
     buffer[count] = '\0';

@@ -108,9 +108,13 @@ int CS3FixedInt::FixedSet(const char* text) {
         Clear();
         return ret;
     }
-    if (!IsInteger(Value())) {
-        Clear();
-        return -10007;
+    // Exactly digits: the integer test would also take a minus or
+    // trailing blanks within the fixed width.
+    for (const char* p = Value(); *p != '\0'; ++p) {
+        if (*p < '0' || *p > '9') {
+            Clear();
+            return -10007;
+        }
     }
     return 0;
 }

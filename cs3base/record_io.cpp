@@ -2,6 +2,7 @@
 // reads, inserts, updates, deletes, saves and ID counters.
 #include "cs3base/record_io.h"
 
+#include <climits>
 #include <cstdlib>
 #include <string>
 
@@ -233,6 +234,12 @@ int CS3DataIO::Save(CS3Object& record) {
     if (rc == 0) rc = record.PutFields(*buffer);
     if (rc == 0) rc = Execute(record);
     if (rc == kRecDuplicateKey) {
+        // Without an identifier the UPDATE would be narrowed by the company
+        // alone and reach all of its rows: the duplicate is returned instead.
+        if (record.Id().IsEmpty()) {
+            TraceError("[%s:%d]ret[%d]", kUnit, __LINE__, rc);
+            return rc;
+        }
         // The row exists: write the same columns as an UPDATE, except the
         // creation time, which belongs to the row's first insert.
         rc = OpenStatement(record, kOpUpdate, true);
@@ -310,6 +317,11 @@ int CS3DataIO::NextId(CS3Object& record) {
                 kItemNumber);
         rc = record.AddIdTableConditions(*buffer);
         if (rc != 0) return Fail(record, rc);
+        // The INSERT writes an empty text key as the empty text, so the key
+        // is read and updated as the empty text too (not as IS NULL).
+        for (CS3Item& key : buffer->EqList()) {
+            if (key.kind == kItemText && key.value.empty()) key.kind = kItemFixed2;
+        }
         SetItem(buffer->SelectList(), "LASTID", "", kItemText);
         rc = BuildSelectForUpdate(*buffer);
         if (rc == 0) rc = DBExecute(nullptr, buffer->Statement().c_str(), 0, 0);
@@ -320,7 +332,14 @@ int CS3DataIO::NextId(CS3Object& record) {
             NUString last;
             rc = DBGetFirstColumn(&last, nullptr);
             if (rc != 0) return Fail(record, rc);
-            value = std::atoi(last.Get()) + 1;
+            long long lastId = std::strtoll(last.Get(), nullptr, 10);
+            if (lastId >= INT_MAX) {
+                // No identifier beyond the largest: the counter row stays.
+                TraceError("[%s:%d]lastid[%s]", kUnit, __LINE__, last.Get());
+                DBCloseRecordset();
+                return Fail(record, kRecIdsExhausted);
+            }
+            value = static_cast<int>(lastId) + 1;
             operation = kOpUpdate;
         } else if (rc != kRecNoRow) {
             TraceError("[%s:%d]ret[%d]", kUnit, __LINE__, rc);

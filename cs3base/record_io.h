@@ -46,12 +46,16 @@ public:
     int Update(CS3Object& record, const char* key);
     int Delete(CS3Object& record, const char* key);
     // INSERT; when the key exists already (-50), UPDATE of the same row.
+    // A record without identifier gets the -50 back: its UPDATE would not
+    // be narrowed to one row.
     int Save(CS3Object& record);
     // Reads the first selected row into target (null: the record itself).
     // -110 when there is none.
     int Fetch(CS3Object& record, CS3Object* target = nullptr);
     // Allocates the next number of the record's ID counter (IdTableName,
-    // AddIdTableConditions): the new value, or a negative code.
+    // AddIdTableConditions): the new value, or a negative code (-6100002
+    // when the counter stands at the largest identifier, left unchanged).
+    // An empty text key is read and written as the empty text.
     int NextId(CS3Object& record);
     // Numbers record from counter's ID counter and inserts it.
     int InsertWithNextId(CS3Object& counter, CS3Object& record);

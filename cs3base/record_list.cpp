@@ -3,6 +3,7 @@
 #include "cs3base/record_list.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <new>
 
@@ -42,6 +43,11 @@ int ClampPageStart(int pageStart, int pageSize, int total) {
     int last = LastPageStart(total, pageSize);
     if (last < pageStart) return last < 0 ? 0 : last;
     return pageStart;
+}
+
+int TopRowCount(int pageStart, int pageSize) {
+    long long count = static_cast<long long>(std::max(pageStart, 0)) + std::max(pageSize, 0);
+    return static_cast<int>(std::min<long long>(count, INT_MAX));
 }
 
 std::vector<IdRange> SplitIdRange(int minId, int maxId, int width) {

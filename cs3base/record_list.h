@@ -27,6 +27,10 @@ int LastPageStart(int total, int pageSize);
 // the request lies beyond it; 0 without a page size.
 int ClampPageStart(int pageStart, int pageSize, int total);
 
+// Rows the top rewrite fetches for a page: page start (0 when negative)
+// plus page size, held at INT_MAX.
+int TopRowCount(int pageStart, int pageSize);
+
 // One inclusive identifier range of ForEachIdRange.
 struct IdRange {
     int low;
@@ -93,13 +97,15 @@ public:
     // The table whose identifiers a store keeps; "" here.
     virtual int StoreTableName(NUString& buffer);
     // Loads the fields of the members from the page start on, in batches
-    // of at most 1000 identifiers: "<select> and <column> in (<ids>)" over
-    // buffer (a read buffer of this list). idColumn null or "": "ID".
-    // 0 or the first failure.
+    // of at most 1000 identifiers: the list's SELECT with "<column> in
+    // (<ids>)" added to its WHERE clause (BuildBatchSelect), each identifier
+    // written as a value of its kind, over buffer (a read buffer of this
+    // list). idColumn null or "": "ID". 0 or the first failure.
     virtual int LoadMembers(CS3DataDB& buffer, const char* idColumn);
     // Reads the current result rows into the members of slots first ..
-    // first + count - 1 matching their identifier column. 0 at the end of
-    // the rows, or a failure.
+    // first + count - 1 matching their identifier column (by number, or by
+    // text for members keyed by text). 0 at the end of the rows, or a
+    // failure.
     virtual int TakeMemberRows(CS3DataDB& buffer, const char* idColumn, int first, int count);
     // Slot of the first member whose identifier equals name ignoring case,
     // or -1.
@@ -292,7 +298,10 @@ protected:
 
 // A name-value record set read from the database: LoadFirst prepares the
 // read buffer, GetFields counts (with a page size), runs the SELECT (with
-// the top rewrite when paging) and reads the rows.
+// the top rewrite when paging) and reads the rows. Each value is read at
+// its own result position; when several result columns share a name
+// (ignoring case), as after "SELECT *" over a join, the name keeps the first
+// column's value and the later ones are not kept.
 class CS3DBNURecords : public CS3NURecords {
 public:
     int LoadFirst() override;
@@ -307,12 +316,9 @@ public:
     // Builds the SELECT, applies the top rewrite when paging and executes
     // it. 0 (also when there is no row) or a failure code.
     virtual int ExecuteRecordSelect(CS3DataDB& buffer);
-    // Counts the rows of the SELECT's conditions apart from the company
-    // term. The count, or a negative code.
+    // Counts the rows of the buffer's condition lists apart from the
+    // company term (never by cutting the built text, whose literals may
+    // hold anything). The count, or a negative code.
     virtual int CountAll(CS3DataDB& buffer);
 };
 
-// The condition part of a built SELECT that CountAll counts with: the text
-// after " where ", without the SID_CORPORATE term (and its qualifier), a
-// trailing " AND " and anything from " order by " or " group by " on.
-std::string CountConditionOf(const std::string& select);

@@ -19,18 +19,22 @@ const char kUnit[] = "cs3dbindex";
 // Slots the member array grows by while a list is read without paging.
 constexpr size_t kGrowStep = 256;
 
-// True for the company condition's name, bare or qualified ("a.SID_CORPORATE").
-bool IsCompanyColumn(const std::string& name) {
-    static const std::string kCompany = "SID_CORPORATE";
-    if (name.size() < kCompany.size()) return false;
-    size_t at = name.size() - kCompany.size();
-    return name.compare(at, std::string::npos, kCompany) == 0 && (at == 0 || name[at - 1] == '.');
-}
-
 // The column's name as a result row carries it: the part after the last ".".
 const char* BareColumn(const std::string& column) {
     size_t dot = column.rfind('.');
     return column.c_str() + (dot == std::string::npos ? 0 : dot + 1);
+}
+
+// The identifier column of the current result row into value: in text
+// mode the text without trailing blanks, else the integer. 0; -110; -111.
+int ReadIdColumn(CS3DataDB& buffer, const char* column, bool textMode, CS3String& value) {
+    if (!textMode) return buffer.GetColumnInt(column, value);
+    int rc = buffer.GetColumnText(column, value);
+    if (rc != 0) return rc;
+    std::string text = value.Value();
+    size_t end = text.find_last_not_of(' ');
+    text.resize(end == std::string::npos ? 0 : end + 1);
+    return value.Set(text.c_str());
 }
 
 // The alias of the list's key columns for a read.
@@ -43,20 +47,7 @@ std::string ReadAlias(CS3Object& list) {
 
 }  // namespace
 
-int CS3Index::CountListRows(CS3DataDB& buffer) {
-    // The list's own conditions limit the count; the company term is the
-    // one the count statement writes itself.
-    CS3ItemList equal;
-    for (const CS3Item& item : buffer.EqList()) {
-        if (IsCompanyColumn(item.name)) continue;
-        equal.Push(item.name.c_str(), item.value.c_str(), item.kind);
-    }
-    std::string extra;
-    int rc = BuildConditions(buffer.GeList(), buffer.LeList(), equal, buffer.NeList(),
-                             buffer.LikeList(), buffer.InList(), extra);
-    if (rc != 0) return rc;
-    return CountRows(buffer.Table(), extra.c_str());
-}
+int CS3Index::CountListRows(CS3DataDB& buffer) { return CountBufferRows(buffer); }
 
 int CS3Index::LoadMembers(CS3DataDB& buffer, const char* idColumn) {
     if (items.empty() || (StatusFlag() == 0 && loadMembers == 0)) return 0;
@@ -71,15 +62,6 @@ int CS3Index::LoadMembers(CS3DataDB& buffer, const char* idColumn) {
     if (StatusFlag() == 0 && buffer.SelectList().Find(column.c_str()) == nullptr) {
         AppendItem(buffer.SelectList(), column.c_str(), "", kItemNumber);
     }
-    // The IN condition is appended to the built text, so the SELECT must
-    // end with its conditions: the order is of no use here and is left out.
-    CS3ItemList order;
-    std::swap(order, buffer.OrderList());
-    rc = BuildSelectWithGroup(buffer, false);
-    std::swap(order, buffer.OrderList());
-    if (rc != 0) return rc;
-    const std::string select = buffer.Statement();
-
     size_t slot = static_cast<size_t>(std::max(pageStart, 0));
     size_t end = items.size();
     if (pageSize > 0) end = std::min(end, slot + static_cast<size_t>(pageSize));
@@ -91,13 +73,16 @@ int CS3Index::LoadMembers(CS3DataDB& buffer, const char* idColumn) {
             CS3Object* member = items[slot];
             if (member == nullptr) continue;
             if (taken > 0) ids += ",";
-            ids += member->IdText();
+            // Each identifier as a value of its kind: a text key is a literal.
+            ids += ValueLiteral(member->IdText(),
+                                member->Id().IsTextMode() ? kItemText : kItemNumber);
             member->SetReadFieldsFlag(false);
             ++taken;
         }
         if (taken == 0) break;
-        std::string sql = select + " and " + column + " in (" + ids + ")";
-        rc = DBExecute(nullptr, sql.c_str(), 0, 0);
+        std::string sql;
+        rc = BuildBatchSelect(buffer, column + " in (" + ids + ")", sql);
+        if (rc == 0) rc = DBExecute(nullptr, sql.c_str(), 0, 0);
         if (rc != 0) {
             TraceError("[%s:%d]ret[%d]", kUnit, __LINE__, rc);
             return rc;
@@ -110,24 +95,30 @@ int CS3Index::LoadMembers(CS3DataDB& buffer, const char* idColumn) {
 }
 
 int CS3Index::TakeMemberRows(CS3DataDB& buffer, const char* idColumn, int first, int count) {
-    std::unordered_map<int, CS3Object*> batch;
+    // Members are matched by identifier text: the integer's text in number
+    // mode, the key itself in text mode.
+    std::unordered_map<std::string, CS3Object*> batch;
+    bool textMode = false;
     for (int i = first; i < first + count && i < ItemCount(); ++i) {
         CS3Object* member = ItemAt(i);
-        if (member != nullptr) batch.emplace(member->IdInt(), member);
+        if (member == nullptr) continue;
+        textMode = member->Id().IsTextMode();
+        batch.emplace(textMode ? member->IdText() : std::to_string(member->IdInt()), member);
     }
     const std::string column = (idColumn != nullptr && *idColumn != '\0') ? idColumn : "ID";
     int rc = DBCheckRow();
     while (rc == 0) {
-        CS3Int value(12);
-        rc = buffer.GetColumnInt(BareColumn(column), value);
+        CS3String value;
+        rc = ReadIdColumn(buffer, BareColumn(column), textMode, value);
         if (rc != 0) break;
-        auto found = batch.find(value.AsInt());
+        std::string key = textMode ? value.Value() : std::to_string(value.AsInt());
+        auto found = batch.find(key);
         if (found != batch.end()) {
             CS3Object* member = found->second;
             if (StatusFlag() != 0) rc = member->GetFields(buffer);
             if (rc != 0) break;
             member->SetReadFieldsFlag(true);
-            member->SetIdInt(value.AsInt());
+            member->SetId(key.c_str());
         }
         rc = buffer.NextRow();
     }
@@ -170,7 +161,9 @@ int CS3DBIndex::GetFields(CS3Data& data) {
             return total;
         }
         if (total == 0) return 0;
-        items.assign(static_cast<size_t>(total), nullptr);
+        // The member array grows with the rows that come, never to a count
+        // that only the arithmetic gave.
+        items.reserve(kGrowStep);
         totalCount = total;
         pageStart = ClampPageStart(pageStart, pageSize, total);
     } else {
@@ -255,9 +248,9 @@ int CS3DBIndex::FetchRows(CS3DataDB& buffer, bool paging) {
     }
     if (rc == -110) rc = 0;
 
-    int used = paging ? std::max(pageStart, 0) + taken : taken;
-    // Slots past the last member hold nothing (a count above the rows read).
-    items.resize(static_cast<size_t>(std::max(used, 0)), nullptr);
+    // The used length ends after the last row read: page start + members
+    // taken when the rows reached the page, never beyond the rows that came.
+    items.resize(static_cast<size_t>(paging ? position : taken), nullptr);
     if (items.empty()) items.shrink_to_fit();
     if (!paging) totalCount = ItemCount();
     return rc;
@@ -312,7 +305,7 @@ int CS3DBIndex::ForEachIdRange(const char* statement, const char* table, const c
 }
 
 int CS3DBIndex::CountListRows(CS3DataDB& buffer) {
-    if (topMode != 0) return std::max(pageStart, 0) + pageSize;
+    if (topMode != 0) return TopRowCount(pageStart, pageSize);
     return CS3Index::CountListRows(buffer);
 }
 
@@ -376,7 +369,7 @@ int CS3DBIndex::DeleteAll() {
 
 int CS3DBIndex::ApplyTop(std::string& statement) {
     if (topMode == 0 || !(pageStart > 0 || pageSize != 0)) return 0;
-    return RewriteSelectTop(statement, std::max(pageStart, 0) + pageSize);
+    return RewriteSelectTop(statement, TopRowCount(pageStart, pageSize));
 }
 
 int CS3DBIndex::DeleteCondition(NUString& out) { return out.Set(""); }
@@ -384,11 +377,5 @@ int CS3DBIndex::DeleteCondition(NUString& out) { return out.Set(""); }
 int CS3DBIndex::ReadRowId(CS3DataDB& buffer, CS3String& value) {
     NUString column;
     IdColumn(column);
-    if (!id.IsTextMode()) return buffer.GetColumnInt(column.Get(), value);
-    int rc = buffer.GetColumnText(column.Get(), value);
-    if (rc != 0) return rc;
-    std::string text = value.Value();
-    size_t end = text.find_last_not_of(' ');
-    text.resize(end == std::string::npos ? 0 : end + 1);
-    return value.Set(text.c_str());
+    return ReadIdColumn(buffer, column.Get(), id.IsTextMode(), value);
 }

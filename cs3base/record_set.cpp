@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "cs3base/record_list.h"
 #include "cs3base/sql_builder.h"
@@ -17,40 +18,7 @@ namespace {
 
 const char kUnit[] = "cs3nurecords";
 
-// Position of needle in text ignoring case, or npos.
-size_t FindNoCase(const std::string& text, const char* needle) {
-    const char* at = FindTextNoCase(text.c_str(), needle);
-    return at == nullptr ? std::string::npos : static_cast<size_t>(at - text.c_str());
-}
-
-bool IsQualifierByte(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-}
-
 }  // namespace
-
-std::string CountConditionOf(const std::string& select) {
-    size_t where = FindNoCase(select, " where ");
-    if (where == std::string::npos) return "";
-    std::string text = select.substr(where + 7);
-    size_t company = FindNoCase(text, "SID_CORPORATE");
-    if (company != std::string::npos) {
-        size_t start = company;
-        if (start > 0 && text[start - 1] == '.') {
-            --start;
-            while (start > 0 && IsQualifierByte(text[start - 1])) --start;
-        }
-        std::string rest = text.substr(company + std::strlen("SID_CORPORATE"));
-        size_t next = FindNoCase(rest, " AND ");
-        text = text.substr(0, start) + (next == std::string::npos ? "" : rest.substr(next + 5));
-    }
-    size_t order = std::min(FindNoCase(text, " order by "), FindNoCase(text, " group by "));
-    if (order != std::string::npos) text.resize(order);
-    while (text.size() >= 5 && EqualsNoCase(text.c_str() + text.size() - 5, " AND ")) {
-        text.resize(text.size() - 5);
-    }
-    return text;
-}
 
 CS3NURecords::CS3NURecords() : rows(new NURecodes(NURecodes::DeleteAs<NUNVList>)) {}
 
@@ -175,10 +143,14 @@ int CS3DBNURecords::GetFields(CS3Data& data) {
     CMSioObjApp* env = AppEnvironment();
     CdDBConnection* connection = env ? env->Connection() : nullptr;
     int fields = connection ? connection->FieldCount() : 0;
+    // Each result column is read at its own position; one whose name repeats
+    // an earlier column's (a join's second "ID") is not kept (-1), so the
+    // name keeps the first column's value.
+    std::vector<int> kept;
     for (int i = 0; i < fields; ++i) {
         char name[256] = "";
         if (connection->FieldName(name, i) != 0) break;
-        AddColumn(name, kNUColumnText);
+        kept.push_back(ColumnIndex(name) >= 0 ? -1 : AddColumn(name, kNUColumnText));
     }
     int position = 0, taken = 0, rowsRead = 0;
     while ((rc = DBCheckRow()) == 0) {
@@ -192,10 +164,11 @@ int CS3DBNURecords::GetFields(CS3Data& data) {
                 rc = row;
                 break;
             }
-            for (int i = 0; i < ColumnCount() && rc == 0; ++i) {
+            for (size_t i = 0; i < kept.size() && rc == 0; ++i) {
+                if (kept[i] < 0) continue;
                 CS3String value;
-                rc = buffer->ColumnAt(i, value);
-                if (rc == 0) rc = SetValue(row, ColumnName(i), value.Value());
+                rc = buffer->ColumnAt(static_cast<int>(i), value);
+                if (rc == 0) rc = SetValue(row, ColumnName(kept[i]), value.Value());
             }
             if (rc != 0) break;
             ++position;
@@ -221,16 +194,11 @@ int CS3DBNURecords::BuildRecordSelect(CS3DataDB& buffer, std::string& out) {
 int CS3DBNURecords::ExecuteRecordSelect(CS3DataDB& buffer) {
     std::string sql;
     int rc = BuildRecordSelect(buffer, sql);
-    if (rc == 0 && pageSize > 0) rc = RewriteSelectTop(sql, std::max(pageStart, 0) + pageSize);
+    if (rc == 0 && pageSize > 0) rc = RewriteSelectTop(sql, TopRowCount(pageStart, pageSize));
     if (rc == 0) rc = DBExecute(nullptr, sql.c_str(), 0, 0);
     if (rc == -110) return 0;
     if (rc != 0) TraceError("[%s][%d][%d]", kUnit, __LINE__, rc);
     return rc;
 }
 
-int CS3DBNURecords::CountAll(CS3DataDB& buffer) {
-    std::string sql;
-    int rc = BuildRecordSelect(buffer, sql);
-    if (rc != 0) return rc;
-    return CountRows(buffer.Table(), CountConditionOf(sql).c_str());
-}
+int CS3DBNURecords::CountAll(CS3DataDB& buffer) { return CountBufferRows(buffer); }

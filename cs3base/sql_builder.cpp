@@ -22,17 +22,11 @@ bool IsPatternKind(int kind) {
 }
 bool IsOrChainKind(int kind) { return kind == kItemLikeOr || kind == kItemLikeUpperOr; }
 
-// Fixed texts (dates, codes) are written without the N prefix and without
-// the other escapes, but their quotes are still doubled so that no value can
-// end its literal early.
+// Fixed texts (dates, codes) are written without the N prefix, but with
+// the escapes of any literal: quotes doubled so that no value can end its
+// literal early, and a backslash before a line break kept.
 std::string FixedLiteral(const std::string& value) {
-    std::string out = "'";
-    for (char c : value) {
-        out += c;
-        if (c == '\'') out += '\'';
-    }
-    out += '\'';
-    return out;
+    return "'" + EscapeText(value.c_str(), nullptr) + "'";
 }
 
 // Escapes a condition value; false when it is over the condition limit.
@@ -96,16 +90,12 @@ public:
 
 // A comparison of kind-dependent value form: "name<op>value".
 bool Comparison(const CS3Item& item, const char* op, std::string& term) {
-    term = item.name + op;
-    if (item.kind == kItemNumber) {
-        term += item.value;
-    } else if (IsFixed(item.kind)) {
-        term += FixedLiteral(item.value);
-    } else {
-        std::string escaped;
-        if (!EscapeCondition(item.value, nullptr, escaped)) return false;
-        term += "N'" + escaped + "'";
+    if (item.kind != kItemNumber && !IsFixed(item.kind) &&
+        item.value.size() > kConditionValueMax) {
+        TraceError("[%s:%d]len[%d]", kUnit, __LINE__, static_cast<int>(item.value.size()));
+        return false;
     }
+    term = item.name + op + ValueLiteral(item.value, item.kind);
     return true;
 }
 
@@ -118,13 +108,33 @@ bool RangeTerms(const CS3ItemList& list, const char* op, ConditionWriter& w) {
     return true;
 }
 
-// The single form of an equal item.
+// The single form of an equal item: an empty text or number (both written
+// as NULL) is IS NULL.
 bool EqualForm(const CS3Item& item, std::string& term) {
-    if (item.kind != kItemNumber && !IsFixed(item.kind) && item.value.empty()) {
+    if (!IsFixed(item.kind) && item.value.empty()) {
         term = item.name + " IS NULL";
         return true;
     }
     return Comparison(item, "=", term);
+}
+
+// A not-equal term: an empty number (NULL) is IS NOT NULL; an empty text
+// is compared as written.
+bool NotEqualForm(const CS3Item& item, std::string& term) {
+    if (item.kind == kItemNumber && item.value.empty()) {
+        term = item.name + " IS NOT NULL";
+        return true;
+    }
+    return Comparison(item, "!=", term);
+}
+
+bool NotEqualTerms(const CS3ItemList& list, ConditionWriter& w) {
+    for (const CS3Item& item : list) {
+        std::string term;
+        if (!NotEqualForm(item, term)) return false;
+        w.Term(term);
+    }
+    return true;
 }
 
 // One term per name of a list regrouped by name: the single form of its
@@ -297,6 +307,14 @@ int KeyValue(const CS3Item& item, std::string& out) {
     return 0;
 }
 
+// True for the company condition's name, bare or qualified ("a.SID_CORPORATE").
+bool IsCompanyColumn(const std::string& name) {
+    static const std::string kCompany = "SID_CORPORATE";
+    if (name.size() < kCompany.size()) return false;
+    size_t at = name.size() - kCompany.size();
+    return name.compare(at, std::string::npos, kCompany) == 0 && (at == 0 || name[at - 1] == '.');
+}
+
 // True when a table expression joins tables, so its columns are qualified
 // by the alias "a".
 bool IsJoinExpression(const char* text) {
@@ -305,6 +323,12 @@ bool IsJoinExpression(const char* text) {
 }
 
 }  // namespace
+
+std::string ValueLiteral(const std::string& value, int kind) {
+    if (kind == kItemNumber) return value.empty() ? "NULL" : value;
+    if (IsFixed(kind)) return FixedLiteral(value);
+    return "N'" + EscapeText(value.c_str(), nullptr) + "'";
+}
 
 size_t EscapeValue(char* destination, const char* value, const char* escapeSet) {
     if (destination == nullptr) return 0;
@@ -345,7 +369,7 @@ int BuildConditions(const CS3ItemList& geList, const CS3ItemList& leList,
     ConditionWriter w;
     out.clear();
     if (!RangeTerms(geList, ">=", w) || !RangeTerms(leList, "<=", w) || !EqualTerms(eqList, w) ||
-        !RangeTerms(neList, "!=", w) || !LikeTerms(likeList, w)) {
+        !NotEqualTerms(neList, w) || !LikeTerms(likeList, w)) {
         return -62;
     }
     InTerms(inList, w);
@@ -390,17 +414,35 @@ int BuildSelectForUpdate(CS3DataDB& buffer) {
     return rc;
 }
 
+namespace {
+
+// The SELECT of the buffer with the given order and its group-by text.
+int SelectWithGroup(const CS3DataDB& buffer, const std::string& conditions,
+                    const CS3ItemList& order, bool distinct, std::string& out) {
+    int rc = BuildSelect(buffer.Table(), buffer.SelectList(), conditions, order, distinct, out);
+    if (rc == 0 && !buffer.GroupBy().empty()) out += " group by " + buffer.GroupBy();
+    return rc;
+}
+
+}  // namespace
+
 int BuildSelectWithGroup(CS3DataDB& buffer, bool distinct) {
     std::string conditions;
     int rc = StartStatement(buffer, conditions);
     if (rc != 0) return rc;
     std::string out;
-    rc = BuildSelect(buffer.Table(), buffer.SelectList(), conditions, buffer.OrderList(), distinct,
-                     out);
+    rc = SelectWithGroup(buffer, conditions, buffer.OrderList(), distinct, out);
+    if (rc == 0) buffer.SetStatement(std::move(out));
+    return rc;
+}
+
+int BuildBatchSelect(const CS3DataDB& buffer, const std::string& extra, std::string& out) {
+    out.clear();
+    std::string conditions;
+    int rc = BuildConditions(buffer, conditions);
     if (rc != 0) return rc;
-    if (!buffer.GroupBy().empty()) out += " group by " + buffer.GroupBy();
-    buffer.SetStatement(std::move(out));
-    return 0;
+    if (!extra.empty()) conditions += (conditions.empty() ? "" : " and ") + extra;
+    return SelectWithGroup(buffer, conditions, CS3ItemList(), false, out);
 }
 
 int BuildCount(CS3DataDB& buffer, const char* column) {
@@ -569,4 +611,22 @@ int CountRows(const std::vector<std::string>& tables, const char* extra) {
 
 int CountRows(const char* table, const char* extra) {
     return CountRows(std::vector<std::string>{table ? table : ""}, extra);
+}
+
+int CountConditionOf(const CS3DataDB& buffer, std::string& out) {
+    // The company term is the one the count statement writes itself.
+    CS3ItemList equal;
+    for (const CS3Item& item : buffer.EqList()) {
+        if (IsCompanyColumn(item.name)) continue;
+        equal.Push(item.name.c_str(), item.value.c_str(), item.kind);
+    }
+    return BuildConditions(buffer.GeList(), buffer.LeList(), equal, buffer.NeList(),
+                           buffer.LikeList(), buffer.InList(), out);
+}
+
+int CountBufferRows(const CS3DataDB& buffer) {
+    std::string extra;
+    int rc = CountConditionOf(buffer, extra);
+    if (rc != 0) return rc;
+    return CountRows(buffer.Table(), extra.c_str());
 }

@@ -29,6 +29,11 @@ int BuildSelectForUpdate(CS3DataDB& buffer);
 // SELECT of the buffer followed by " group by <text>" when the buffer has a
 // group-by text; stored as the buffer's statement.
 int BuildSelectWithGroup(CS3DataDB& buffer, bool distinct);
+// The SELECT of a batch: the buffer's SELECT with extra (a condition, when
+// not empty) joined to its conditions with " and ", inside the WHERE clause
+// whatever the shape of the statement; no order, not DISTINCT, then the
+// group-by text. Written to out, not stored. 0; -62.
+int BuildBatchSelect(const CS3DataDB& buffer, const std::string& extra, std::string& out);
 // SELECT count(<column>) (column null or "": SID_CORPORATE) with the
 // buffer's conditions; stored as the buffer's statement.
 int BuildCount(CS3DataDB& buffer, const char* column);
@@ -51,6 +56,10 @@ int BuildConditions(const CS3ItemList& geList, const CS3ItemList& leList,
 // BuildConditions over a buffer's six lists.
 int BuildConditions(const CS3DataDB& buffer, std::string& out);
 
+// A value written as a literal of its kind: a number as it is (empty:
+// NULL), a fixed text (kinds 2, 3) as '...', any other kind as N'...',
+// both escaped as EscapeValue does.
+std::string ValueLiteral(const std::string& value, int kind);
 // Escapes value into destination, which must hold 2 * strlen(value) + 1
 // bytes (3 * strlen(value) + 1 with an escape set): single quotes doubled,
 // bytes of escapeSet (when given) written as "[x]", and a backslash right
@@ -80,3 +89,10 @@ int BuildCountRows(const std::vector<std::string>& tables, const char* extra, st
 // there is no row; the session's failure codes).
 int CountRows(const std::vector<std::string>& tables, const char* extra);
 int CountRows(const char* table, const char* extra);
+
+// The buffer's conditions without the company term (SID_CORPORATE, bare or
+// qualified), built from its condition lists. 0; -62 (a value over the limit).
+int CountConditionOf(const CS3DataDB& buffer, std::string& out);
+// CountRows over the buffer's table expression with CountConditionOf as
+// extra condition: the count, or a negative code.
+int CountBufferRows(const CS3DataDB& buffer);

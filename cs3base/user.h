@@ -119,7 +119,7 @@ public:
 
     // Values that are not columns of "TM_USER".
     AppDstMin dstMinutes;
-    AppIntPositive positiveValue;
+    AppIntPositive positiveValue{4};
     CS3DateTimeStr extraTime;
     CS3ShortStr extraText1, extraText2;
 

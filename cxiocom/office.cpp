@@ -25,6 +25,7 @@ enum class CXioOfficeKind {
     Positive,  // read as integer, written as a positive-integer column
     DateTime,  // read as a date-time, not written
     Unwritten, // read as text, not written
+    UnwrittenInt, // read as integer, not written
 };
 
 struct CXioOfficeColumn {
@@ -43,20 +44,24 @@ int ReadColumn(CS3Data& buffer, const Column& c) {
     int ret;
     switch (c.kind) {
         case Kind::Int:
-        case Kind::Positive: ret = buffer.GetColumnInt(c.name, *c.field); break;
+        case Kind::Positive:
+        case Kind::UnwrittenInt: ret = buffer.GetColumnInt(c.name, *c.field); break;
         case Kind::DateTime: ret = buffer.GetColumnDateTime(c.name, *c.field); break;
         default: ret = buffer.GetColumn(c.name, *c.field); break;
     }
     return (ret == -110 || ret == -111) ? 0 : ret;
 }
 
-// Cuts trailing blanks; an empty result becomes fallback.
-int TrimOrDefault(CS3String& field, const char* fallback) {
+// Cuts trailing blanks and fills fallback into an empty value: after the
+// cut (a value of blanks takes fallback), or before it when defaultFirst
+// (a value of blanks ends empty).
+int TrimOrDefault(CS3String& field, const char* fallback, bool defaultFirst) {
     std::string text = field.Value();
+    if (defaultFirst && text.empty()) text = fallback;
     TrimTrailingSpace(text.data());
     text.resize(strlen(text.c_str()));
-    return field.SetN(text.empty() ? fallback : text.c_str(),
-                      static_cast<int>(text.empty() ? strlen(fallback) : text.size()));
+    if (!defaultFirst && text.empty()) text = fallback;
+    return field.SetN(text.c_str(), static_cast<int>(text.size()));
 }
 
 }  // namespace
@@ -138,7 +143,7 @@ std::vector<CXioOfficeColumn> CXioOffice::SettingsColumns() {
         {"mbloginsidterm", &mbLoginSidTerm, Kind::Int},
         {"deligetlasttime", &deliGetLastTime, Kind::DateTime},
         {"sflg", &sflg, Kind::Unwritten},
-        {"deliinterval", &deliInterval, Kind::Unwritten},
+        {"deliinterval", &deliInterval, Kind::UnwrittenInt},
         {"skind", &skind, Kind::Unwritten},
         {"login_failures_permitted", &loginFailuresPermitted, Kind::Positive},
         {"login_lock_reset_time", &loginLockResetTime, Kind::Positive},
@@ -274,9 +279,9 @@ int CXioOffice::GetFields(CS3Data& buffer) {
         int ret = ReadColumn(buffer, c);
         if (ret != 0 && first == 0) first = ret;
     }
-    int ret = TrimOrDefault(timeZoneId, "JST");
+    int ret = TrimOrDefault(timeZoneId, "JST", true);
     if (ret != 0 && first == 0) first = ret;
-    ret = TrimOrDefault(langId, "ja_JP");
+    ret = TrimOrDefault(langId, "ja_JP", false);
     if (ret != 0 && first == 0) first = ret;
     return first;
 }

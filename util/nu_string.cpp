@@ -2,6 +2,7 @@
 #include "util/nu_string.h"
 
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +16,24 @@ const char* OrEmpty(const char* text) { return text ? text : ""; }
 }  // namespace
 
 bool IsContinuationByte(unsigned char c) { return c >= 0x80 && c <= 0xBF; }
+
+bool PointsInto(const char* text, const char* buffer) {
+    if (text == nullptr || buffer == nullptr) return false;
+    auto at = reinterpret_cast<uintptr_t>(text);
+    auto start = reinterpret_cast<uintptr_t>(buffer);
+    return at >= start && at <= start + strlen(buffer);
+}
+
+char* CopyBytes(const char* text, size_t maxBytes) {
+    text = OrEmpty(text);
+    size_t n = 0;
+    while (n < maxBytes && text[n] != '\0') ++n;
+    char* copy = static_cast<char*>(malloc(n + 1));
+    if (copy == nullptr) return nullptr;
+    memcpy(copy, text, n);
+    copy[n] = '\0';
+    return copy;
+}
 
 int Utf8LeadLength(unsigned char lead) {
     if (lead < 0x80) return 1;
@@ -101,6 +120,14 @@ int NUString::SetN(const char* text, int n) {
     text = OrEmpty(text);
     if (n < 0) n = 0;
     size_t count = static_cast<size_t>(n);
+    if (PointsInto(text, data) && strlen(data) < count) {
+        // The buffer is about to be replaced: its own text is copied first.
+        char* own = CopyBytes(text, count);
+        if (own == nullptr) return -2;
+        int rc = SetN(own, n);
+        free(own);
+        return rc;
+    }
     if (Reserve(count) != 0) return -2;
     // strncpy semantics: stop at text's NUL and pad with NUL up to n.
     size_t i = 0;
@@ -117,16 +144,24 @@ int NUString::Set(const char* text) {
 int NUString::SetCutBytes(const char* text, int maxBytes, const char* suffix) {
     text = OrEmpty(text);
     suffix = OrEmpty(suffix);
+    if (PointsInto(suffix, data)) {
+        // The cut rewrites the buffer the suffix lies in.
+        char* own = CopyBytes(suffix, strlen(suffix));
+        if (own == nullptr) return -2;
+        int rc = SetCutBytes(text, maxBytes, own);
+        free(own);
+        return rc;
+    }
     size_t len = strlen(text);
     if (Reserve(len) != 0) return -2;
     if (maxBytes < 0 || len <= static_cast<size_t>(maxBytes)) {
-        memcpy(data, text, len + 1);
+        memmove(data, text, len + 1);
         if (maxBytes >= 0) return 0;
         data[0] = '\0';
         return 0;
     }
     size_t limit = static_cast<size_t>(maxBytes);
-    memcpy(data, text, limit);
+    memmove(data, text, limit);
     data[limit] = '\0';
     size_t suffixLen = strlen(suffix);
     // A suffix longer than the limit leaves only the cut text's room for it;
@@ -144,9 +179,16 @@ int NUString::SetCutBytes(const char* text, int maxBytes, const char* suffix) {
 int NUString::SetCutChars(const char* text, int maxUnits, const char* suffix, bool fourByteIsOne) {
     text = OrEmpty(text);
     suffix = OrEmpty(suffix);
+    if (PointsInto(suffix, data)) {
+        char* own = CopyBytes(suffix, strlen(suffix));
+        if (own == nullptr) return -2;
+        int rc = SetCutChars(text, maxUnits, own, fourByteIsOne);
+        free(own);
+        return rc;
+    }
     size_t len = strlen(text);
     if (Reserve(len) != 0) return -2;
-    memcpy(data, text, len + 1);
+    memmove(data, text, len + 1);
 
     long k = static_cast<long>(maxUnits) - static_cast<long>(strlen(suffix));
     if (k == 0) {
@@ -184,16 +226,20 @@ void NUString::Clear() {
 }
 
 int NUString::Format(const char* format, ...) {
-    Clear();
     format = OrEmpty(format);
     size_t size = strlen(format) + 8192;
     char* buffer = static_cast<char*>(malloc(size));
-    if (!buffer) return 0;
+    if (!buffer) {
+        Clear();
+        return 0;
+    }
+    // The old text goes only after formatting: an argument may be that text.
     va_list args;
     va_start(args, format);
     int count = vsnprintf(buffer, size, format, args);
     va_end(args);
     buffer[size - 1] = '\0';
+    Clear();
     data = buffer;
     return count;
 }
@@ -202,10 +248,15 @@ int NUString::Append(const char* text) {
     if (!text || !*text) return 0;
     size_t add = strlen(text);
     size_t have = data ? strlen(data) : 0;
+    // The text may lie in the buffer, which realloc may move.
+    bool own = PointsInto(text, data);
+    size_t offset = own ? static_cast<size_t>(text - data) : 0;
     char* grown = static_cast<char*>(realloc(data, have + add + 1));
     if (!grown) return -2;
     data = grown;
-    memcpy(data + have, text, add + 1);
+    if (own) text = data + offset;
+    memmove(data + have, text, add);
+    data[have + add] = '\0';
     return 0;
 }
 

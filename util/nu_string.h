@@ -61,6 +61,13 @@ size_t Utf8CharBytes(const char* text, size_t available);
 // Cuts s in place at byte position p without splitting a UTF-8 character.
 void CutAtBytePosition(char* s, size_t p);
 
+// True when text points into the NUL-terminated buffer (its NUL included):
+// a store that may free, move or rewrite buffer must copy such a text first.
+bool PointsInto(const char* text, const char* buffer);
+// A malloc'ed copy of at most maxBytes bytes of text (null read as ""),
+// NUL-terminated; the caller frees it. Null when allocation fails.
+char* CopyBytes(const char* text, size_t maxBytes);
+
 // Copies text (null read as "") into the fixed buffer out of size bytes,
 // cut to size-1 bytes and terminated; size 0 writes nothing.
 void CopyCut(char* out, size_t size, const char* text);

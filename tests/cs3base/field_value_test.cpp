@@ -148,6 +148,15 @@ TEST(CS3String, AppendOfItsOwnText) {
     EXPECT_STREQ(bounded.Value(), "abcdabcdcd");
 }
 
+TEST(CS3String, SetNOfItsOwnTextPastItsEnd) {
+    CS3String unbounded;
+    ASSERT_EQ(unbounded.Set("abc"), 0);
+    ASSERT_EQ(unbounded.SetN(unbounded.Value(), 10), 0);
+    EXPECT_STREQ(unbounded.Value(), "abc");
+    ASSERT_EQ(unbounded.SetN(unbounded.Value() + 1, 10), 0);
+    EXPECT_STREQ(unbounded.Value(), "bc");
+}
+
 TEST(CS3String, AsIntReadsDecimalText) {
     struct Case {
         const char* text;
@@ -400,7 +409,8 @@ TEST(CS3FixedInt, ExactlyCapacityMinusOneDigits) {
     };
     const Case cases[] = {
         {"1234", 0, "1234"}, {"", 0, ""},        {"123", -10007, ""},
-        {"12a4", -10007, ""}, {"12345", -62, "old"},
+        {"12a4", -10007, ""}, {"12345", -62, "old"}, {"123 ", -10007, ""},
+        {"-123", -10007, ""},
     };
     for (const Case& c : cases) {
         CS3FixedInt v(5);

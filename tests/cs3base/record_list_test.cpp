@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cs3base/record_io.h"
+#include "cs3base/sql_builder.h"
 #include "db/session.h"
 #include "env/environment.h"
 #include "support/session_db.h"
@@ -40,6 +41,7 @@ class Items : public CS3DBIndex {
 public:
     int TableName(NUString& buffer) override { return buffer.Set(table.c_str()); }
     int PrepareSelect(CS3DataDB& buffer) override {
+        buffer.SetGroupBy(groupBy.c_str());
         return AppendItem(buffer.OrderList(), order.c_str(), "1", kItemNumber);
     }
     int AddKeyConditions(CS3DataDB& buffer) override {
@@ -57,7 +59,7 @@ public:
     std::string table = "TM_ITEM";
     std::string order = "ID";
     std::string upTo, upToColumn = "ID";
-    std::string deleteCondition;
+    std::string deleteCondition, groupBy;
     std::vector<IdRange> ranges;
 };
 
@@ -228,6 +230,16 @@ TEST_F(RecordListDb, TopModeFetchesStartPlusSizeRowsWithoutCounting) {
     EXPECT_EQ(list.At(39)->IdInt(), 40);
 }
 
+TEST_F(RecordListDb, TopModeNearTheLargestPageHoldsOnlyTheRowsThatCame) {
+    Open(45);
+    list.SetTopMode(true);
+    list.SetPage(INT_MAX - 5, 20);
+    ASSERT_EQ(list.LoadFirst(), 0);
+    EXPECT_EQ(CountStatements("select top 2147483647 * FROM TM_ITEM"), 1);
+    EXPECT_EQ(list.ItemCount(), 45);
+    EXPECT_EQ(list.ItemAt(44), nullptr);
+}
+
 TEST_F(RecordListDb, IdentifiersFirstThenMemberFieldsInBatchesOf1000) {
     Open(2500);
     list.SetStatusFlag(false);
@@ -267,6 +279,44 @@ TEST_F(RecordListDb, AMemberWithoutARowKeepsItsReadFlagCleared) {
     ASSERT_EQ(io.BufferOf(list, &buffer), 0);
     ASSERT_EQ(list.LoadMembers(*buffer, "ID"), 0);
     EXPECT_FALSE(list.At(0)->ReadFieldsFlag());
+}
+
+// Loads the fields of the members of list with the given identifiers (text
+// keys when textKeys) through LoadMembers.
+int LoadMembersOf(Items& list, std::vector<std::string> ids, bool textKeys) {
+    for (const std::string& key : ids) {
+        CS3Object* member = new Item();
+        member->Id().SetTextMode(textKeys ? 1 : 0);
+        member->SetId(key.c_str());
+        list.AddItem(member);
+    }
+    CS3DataIO io;
+    CS3DataDB* buffer = nullptr;
+    int rc = io.PrepareRead(list);
+    if (rc == 0) rc = io.BufferOf(list, &buffer);
+    return rc == 0 ? list.LoadMembers(*buffer, "ID") : rc;
+}
+
+TEST_F(RecordListDb, MembersKeyedByTextLoadWithQuotedKeys) {
+    Open(0);
+    for (const char* sql : {"CREATE TABLE TM_KEYED (SID_CORPORATE INT, ID NVARCHAR(20), Name "
+                            "NVARCHAR(63))",
+                            "INSERT INTO TM_KEYED VALUES (1, 'k 3', 'three'), (1, 'k''2', 'two')"}) {
+        ASSERT_EQ(DBExecute(nullptr, sql, 0, 0), 0) << sql;
+    }
+    list.table = "TM_KEYED";
+    ASSERT_EQ(LoadMembersOf(list, {"k 3", "k'2"}, true), 0);
+    EXPECT_EQ(CountStatements("and ID in (N'k 3',N'k''2')"), 1);
+    EXPECT_STREQ(list.At(0)->name.Value(), "three");
+    EXPECT_STREQ(list.At(1)->name.Value(), "two");
+}
+
+TEST_F(RecordListDb, AGroupedListTakesItsBatchConditionInTheWhereClause) {
+    Open(3);
+    list.groupBy = "ID,Name";
+    ASSERT_EQ(LoadMembersOf(list, {"1", "2"}, false), 0);
+    EXPECT_EQ(CountStatements("WHERE SID_CORPORATE=1 and ID in (1,2) group by ID,Name"), 1);
+    EXPECT_STREQ(list.At(1)->name.Value(), "n2");
 }
 
 TEST_F(RecordListDb, IdentifierRangesProcessEveryRowOnceAndCommitEachRange) {
@@ -390,18 +440,60 @@ public:
         return AppendItem(buffer.OrderList(), "ID", "1", 1);
     }
     int AddKeyConditions(CS3DataDB& buffer) override {
+        if (!name.empty()) SetItem(buffer.EqList(), "Name", name.c_str(), kItemText);
         return from.empty() ? 0 : SetItem(buffer.GeList(), "ID", from.c_str(), 1);
     }
-    std::string from;
+    std::string from, name;
 };
 
 TEST(RecordSetCount, TheCompanyTermAndTheOrderAreLeftOut) {
-    EXPECT_EQ(
-        CountConditionOf("SELECT * FROM T WHERE a>=1 AND x.SID_CORPORATE=1 AND ID=5 ORDER BY x"),
-        "a>=1 AND ID=5");
-    EXPECT_EQ(CountConditionOf("SELECT * FROM T WHERE a=1 AND SID_CORPORATE=1 ORDER BY b"), "a=1");
-    EXPECT_EQ(CountConditionOf("SELECT * FROM T WHERE SID_CORPORATE=1"), "");
-    EXPECT_EQ(CountConditionOf("SELECT * FROM T"), "");
+    auto condition = [](CS3DataDB& b) {
+        std::string out;
+        EXPECT_EQ(CountConditionOf(b, out), 0);
+        return out;
+    };
+    CS3DataDB b;
+    b.SetTable("T");
+    AppendItem(b.GeList(), "a", "1", kItemNumber);
+    AppendItem(b.EqList(), "x.SID_CORPORATE", "1", kItemNumber);
+    AppendItem(b.EqList(), "ID", "5", kItemNumber);
+    AppendItem(b.OrderList(), "x", "1", kItemNumber);
+    EXPECT_EQ(condition(b), "a>=1 AND ID=5");
+    CS3DataDB company;
+    AppendItem(company.EqList(), "SID_CORPORATE", "1", kItemNumber);
+    EXPECT_EQ(condition(company), "");
+    CS3DataDB none;
+    EXPECT_EQ(condition(none), "");
+}
+
+TEST_F(RecordListDb, ARecordSetCountIsNotShapedBySearchText) {
+    Open(3);
+    ItemSet set;
+    set.name = "n2' order by ID";
+    set.SetPage(0, 20);
+    ASSERT_EQ(set.LoadFirst(), 0);
+    EXPECT_EQ(set.TotalCount(), 0);
+    EXPECT_EQ(CountStatements("and Name=N'n2'' order by ID'"), 1);
+}
+
+TEST_F(RecordListDb, ARecordSetOverAJoinReadsEachValueAtItsPosition) {
+    Open(2);
+    ASSERT_EQ(DBExecute(nullptr, "INSERT INTO TM_TAG VALUES (1, 2, 'red')", 0, 0), 0);
+    class JoinSet : public CS3DBNURecords {
+        int TableName(NUString& buffer) override {
+            return buffer.Set("TM_ITEM AS a LEFT OUTER JOIN TM_TAG AS b ON a.ID=b.ITEM_ID");
+        }
+        int PrepareSelect(CS3DataDB& buffer) override {
+            return AppendItem(buffer.OrderList(), "a.ID", "1", kItemNumber);
+        }
+    } set;
+    ASSERT_EQ(set.LoadFirst(), 0);
+    ASSERT_EQ(set.RowCount(), 2);
+    EXPECT_EQ(set.ColumnCount(), 6);
+    EXPECT_STREQ(set.Value(1, "ID"), "2");
+    EXPECT_STREQ(set.Value(1, "ITEM_ID"), "2");
+    EXPECT_STREQ(set.Value(1, "TAG"), "red");
+    EXPECT_STREQ(set.Value(0, "TAG"), "");
 }
 
 TEST_F(RecordListDb, ARecordSetPageIsCountedAndReadIntoNameValueRows) {

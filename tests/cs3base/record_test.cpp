@@ -99,8 +99,9 @@ class TestCounter : public CS3Object {
 public:
     int IdTableName(NUString& buffer) override { return buffer.Set("T_RECID"); }
     int AddIdTableConditions(CS3DataDB& buffer) override {
-        return SetItem(buffer.EqList(), "TABLENAME", "T_REC", kItemText);
+        return SetItem(buffer.EqList(), "TABLENAME", key.c_str(), kItemText);
     }
+    std::string key = "T_REC";
 };
 
 // A record keyed by generated text keys.
@@ -305,6 +306,46 @@ TEST_F(RecordDbTest, NextIdStartsAtOneAndCountsOn) {
     }
     EXPECT_EQ("42", Scalar("SELECT LASTID FROM T_RECID WHERE TABLENAME='T_REC'"));
     EXPECT_EQ("1", Scalar("SELECT count(*) FROM T_RECID"));
+}
+
+TEST_F(RecordDbTest, SaveWithoutIdentifierNeverUpdatesTheCompany) {
+    ASSERT_EQ(0, DBExecute(nullptr,
+                           "CREATE TABLE T_NAMED (SID_CORPORATE INT NOT NULL, ID INT, Name "
+                           "NVARCHAR(255), Memo NVARCHAR(255) UNIQUE, Num INT, Day NVARCHAR(8), "
+                           "cretime NVARCHAR(14), updtime NVARCHAR(14))",
+                           0, 0));
+    ASSERT_EQ(0, DBExecute(nullptr, "INSERT INTO T_NAMED (SID_CORPORATE, ID, Name, Memo) VALUES "
+                                    "(1, 1, 'old', 'm')", 0, 0));
+    class Named : public TestRecord {
+        int TableName(NUString& buffer) override { return buffer.Set("T_NAMED"); }
+    } r;
+    r.name.Set("new");
+    r.memo.Set("m");
+    CS3DataIO io;
+    ASSERT_EQ(0, io.PrepareInsert(r));
+    EXPECT_EQ(-50, io.Save(r));
+    EXPECT_EQ("old", Scalar("SELECT Name FROM T_NAMED"));
+}
+
+TEST_F(RecordDbTest, NextIdStopsAtTheLargestIdentifier) {
+    ASSERT_EQ(0, DBExecute(nullptr, "INSERT INTO T_RECID (SID_CORPORATE, TABLENAME, LASTID) "
+                                    "VALUES (1, 'T_REC', 2147483647)", 0, 0));
+    TestCounter counter;
+    {
+        CS3DataIO io;
+        EXPECT_EQ(-6100002, io.NextId(counter));
+    }
+    EXPECT_EQ("2147483647", Scalar("SELECT LASTID FROM T_RECID"));
+}
+
+TEST_F(RecordDbTest, NextIdWithAnEmptyTextKeyCountsOn) {
+    TestCounter counter;
+    counter.key = "";
+    for (int expected : {1, 2}) {
+        CS3DataIO io;
+        EXPECT_EQ(expected, io.NextId(counter));
+    }
+    EXPECT_EQ("2", Scalar("SELECT LASTID FROM T_RECID WHERE TABLENAME=''"));
 }
 
 TEST_F(RecordDbTest, NextIdGivesUpOnADuplicateThatNeverGoes) {

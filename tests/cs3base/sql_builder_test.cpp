@@ -212,6 +212,28 @@ TEST(SqlBuilderConditions, FixedTextCannotEndItsLiteral) {
     EXPECT_EQ("Day='1'' OR ''1''=''1'", Conditions(b));
 }
 
+TEST(SqlBuilderConditions, EmptyNumbersCompareAsNull) {
+    CS3DataDB b;
+    AppendItem(b.GeList(), "Low", "", kItemNumber);
+    AppendItem(b.EqList(), "Num", "", kItemNumber);
+    AppendItem(b.EqList(), "Name", "", kItemNumber);
+    AppendItem(b.EqList(), "Name", "2", kItemNumber);
+    AppendItem(b.NeList(), "Gid", "", kItemNumber);
+    EXPECT_EQ("Low>=NULL AND Num IS NULL AND (Name IS NULL OR Name=2) AND Gid IS NOT NULL",
+              Conditions(b));
+}
+
+TEST_F(SqlBuilderWithEnv, FixedTextKeepsABackslashBeforeALineBreak) {
+    CS3DataDB b;
+    b.SetTable("T");
+    b.SetColumn("Code", "a\\\nb", false, kItemFixed2);
+    AppendItem(b.EqList(), "Key", "k\\\n", kItemFixed3);
+    ASSERT_EQ(0, BuildInsert(b));
+    EXPECT_EQ("INSERT INTO T (Code,Key) VALUES ('a\\\\\n\nb','k\\\\\n\n')", b.Statement());
+    ASSERT_EQ(0, BuildUpdate(b));
+    EXPECT_EQ("UPDATE T SET Code='a\\\\\n\nb' WHERE Key='k\\\\\n\n'", b.Statement());
+}
+
 TEST(SqlBuilderEscape, EscapeRules) {
     struct Row {
         const char* value;

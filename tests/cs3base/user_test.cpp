@@ -171,6 +171,11 @@ TEST(UserFormFields, NamesMatchWithoutCaseAndReachTheirFields) {
     EXPECT_EQ(-70, user.SetField("nosuchfield", "x"));
 }
 
+TEST(UserValues, ThePositiveValueHasCapacityFour) {
+    CS3User user;
+    EXPECT_EQ(4, user.positiveValue.Capacity());
+}
+
 TEST(UserFormFields, GroupAllOrZeroClearsTheDefaultGroup) {
     CS3User user;
     ASSERT_EQ(0, user.SetField("Group", "12"));

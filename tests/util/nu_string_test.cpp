@@ -105,3 +105,19 @@ TEST(NUString, AppendAndNewlines) {
     s.NewlinesToSpaces();
     EXPECT_STREQ(s.Get(), "");
 }
+
+TEST(NUString, StoresOfItsOwnText) {
+    NUString s;
+    ASSERT_EQ(s.Set("abc"), 0);
+    s.Format("[%s]", s.Get());
+    EXPECT_STREQ(s.Get(), "[abc]");
+    ASSERT_EQ(s.Append(s.Get()), 0);
+    EXPECT_STREQ(s.Get(), "[abc][abc]");
+    ASSERT_EQ(s.Append(s.Get() + 5), 0);
+    EXPECT_STREQ(s.Get(), "[abc][abc][abc]");
+    ASSERT_EQ(s.SetN(s.Get() + 1, 40), 0);
+    EXPECT_STREQ(s.Get(), "abc][abc][abc]");
+    ASSERT_EQ(s.Set("abcdefgh"), 0);
+    ASSERT_EQ(s.SetCutBytes(s.Get(), 6, s.Get() + 4), 0);
+    EXPECT_STREQ(s.Get(), "abefgh");
+}
