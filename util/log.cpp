@@ -37,14 +37,16 @@ struct RegisteredLog {
 RegisteredLog registered = {0, ""};
 
 // vsnprintf into buffer (size bytes); the length actually held, so a
-// longer message is cut at size - 1 bytes.
+// longer message is cut at size - 1 bytes, before a character it would split.
 size_t FormatInto(char* buffer, size_t size, const char* format, va_list args) {
     int n = vsnprintf(buffer, size, format ? format : "", args);
     if (n < 0) {
         buffer[0] = '\0';
         return 0;
     }
-    return static_cast<size_t>(n) < size ? static_cast<size_t>(n) : size - 1;
+    if (static_cast<size_t>(n) < size) return static_cast<size_t>(n);
+    CutAtBytePosition(buffer, size - 1);
+    return strlen(buffer);
 }
 
 // Formats the message (cut at 8191 bytes) and appends it to path in one

@@ -240,6 +240,8 @@ int NUString::Format(const char* format, ...) {
     va_end(args);
     buffer[size - 1] = '\0';
     Clear();
+    // A cut output ends before a character it would split.
+    if (count >= 0 && static_cast<size_t>(count) >= size) CutAtBytePosition(buffer, size - 1);
     data = buffer;
     return count;
 }

@@ -77,6 +77,10 @@ TEST(LogAppend, MessageIsCutAt8191Bytes) {
     std::string text = ReadWholeFile(path);
     ASSERT_EQ(text.size(), 24u + 8191u);
     EXPECT_EQ(text.substr(24), std::string(8191, 'm'));
+    // The cut never splits a character.
+    std::filesystem::remove(path);
+    LogAppend("%s\xE3\x81\x82", std::string(8189, 'm').c_str());
+    EXPECT_EQ(ReadWholeFile(path).substr(24), std::string(8189, 'm'));
 }
 
 TEST(LogAppend, UnwritablePathIsSkippedSilently) {

@@ -86,6 +86,8 @@ TEST(NUString, FormatCutsAtFormatLengthPlus8191) {
     std::string arg(10000, 'x');
     s.Format("%s", arg.c_str());
     EXPECT_EQ(std::string(s.Get()).size(), 8193u);
+    s.Format("%s\xE3\x81\x82", std::string(8194, 'x').c_str());  // cut inside the character
+    EXPECT_EQ(std::string(s.Get()), std::string(8194, 'x'));
     EXPECT_EQ(s.Format("%d-%s", 7, "z"), 3);
     EXPECT_STREQ(s.Get(), "7-z");
 }
