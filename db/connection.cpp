@@ -21,12 +21,7 @@ int CdDBConnection::RowsAffected() { return rowsAffected; }
 bool CdDBConnection::TransactionsEnabled() { return !noTransactions; }
 
 void CdDBConnection::SetTracePath(const char* path) {
-    CopyTextCut(tracePath, sizeof(tracePath), path);
-}
-
-void CopyTextCut(char* out, size_t size, const char* text) {
-    CopyCut(out, size, text);
-    CutAtBytePosition(out, strlen(out));
+    CopyCutChars(tracePath, sizeof(tracePath), path);
 }
 
 CdDBDriverConnection::CdDBDriverConnection(std::unique_ptr<DBDriver> d)
@@ -171,7 +166,7 @@ void CdDBDriverConnection::ReportError(int result) {
     }
     const std::vector<DBDriverError>& errors = driver->Errors();
     lastError = errors[0].nativeError;
-    CopyTextCut(lastMessage, sizeof(lastMessage), errors[0].description.c_str());
+    CopyCutChars(lastMessage, sizeof(lastMessage), errors[0].description.c_str());
     if (errors[0].sqlState == "HYT00") lastError = kTimeoutError;
     for (size_t i = 0; i < errors.size(); ++i) {
         const DBDriverError& e = errors[i];
@@ -203,7 +198,7 @@ void CdDBDriverConnection::ReportLostTransaction() {
 
 void CdDBDriverConnection::ReportFailure(int code, const char* message, const char* source) {
     lastError = code;
-    CopyTextCut(lastMessage, sizeof(lastMessage), message);
+    CopyCutChars(lastMessage, sizeof(lastMessage), message);
     LogAppend("******************************\n");
     LogAppend("Error      [%08lx]\n", static_cast<unsigned long>(static_cast<unsigned>(code)));
     LogAppend("Message    [%s]\n", lastMessage);

@@ -11,6 +11,7 @@
 #include "db/utf16.h"
 #include "util/date_time.h"
 #include "util/log.h"
+#include "util/nu_string.h"
 
 namespace {
 
@@ -223,7 +224,7 @@ int CdDBDriverConnection::FieldName(char* out, int index) {
     if (!recordset || !out) return -1007;
     const char* name = recordset->FieldName(index);
     if (!name) return -1007;
-    CopyTextCut(out, 256, name);
+    CopyCutChars(out, 256, name);
     return 0;
 }
 

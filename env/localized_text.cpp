@@ -24,13 +24,6 @@ const char* const kEnglishFull[7] = {"Sunday",   "Monday", "Tuesday", "Wednesday
 // Longest text kept after a replaced weekday name.
 const size_t kMaxRestAfterName = 4095;
 
-// Copies text into out (size bytes), cut without splitting a character.
-void CopyCutChars(const char* text, char* out, int size) {
-    if (size <= 0) return;
-    CopyCut(out, static_cast<size_t>(size), text);
-    CutAtBytePosition(out, static_cast<size_t>(size - 1));
-}
-
 // The digits at [pos, pos+len) of text read as a number; -1 when any of
 // them is missing or not a digit, 0 when the text ends before pos.
 int Field(const std::string& text, size_t pos, size_t len) {
@@ -75,13 +68,13 @@ int LocalizedDateText(const char* stored, char* out, int size, const char* forma
     out[0] = '\0';
     if (!stored || !*stored) return 0;
     if (!format || !*format) {
-        CopyCutChars(stored, out, size);
+        CopyCutChars(out, static_cast<size_t>(size), stored);
         return 0;
     }
     Zi18nLang* lang = AppEnvironment() ? AppEnvironment()->CurrentLanguage() : nullptr;
     if (!lang || !lang->CommonCatalog()) {
         TraceError("[%s][%d]", kLocalTag, __LINE__);
-        CopyCutChars(stored, out, size);
+        CopyCutChars(out, static_cast<size_t>(size), stored);
         return 0;
     }
     std::string text(stored);
@@ -92,7 +85,7 @@ int LocalizedDateText(const char* stored, char* out, int size, const char* forma
         TraceError("[%s:%d]y[%d]m[%d]d[%d]h[%d]m[%d]s[%d]", kLocalTag, __LINE__, year, month, day,
                    hour, minute, second);
         TraceError("[%s:%d] ret[%d] date[%s]", kLocalTag, __LINE__, -70013, stored);
-        CopyCutChars(stored, out, size);
+        CopyCutChars(out, static_cast<size_t>(size), stored);
         return -70013;
     }
     struct tm fields = {};
@@ -133,6 +126,6 @@ int FillMessageTemplate(const char* const* values, const char* const* names, int
         out[0] = '\0';
         return -10;
     }
-    CopyCutChars(expander.OutputText(), out, size);
+    CopyCutChars(out, static_cast<size_t>(size), expander.OutputText());
     return 0;
 }

@@ -94,6 +94,13 @@ void CopyCut(char* out, size_t size, const char* text) {
     out[n] = '\0';
 }
 
+void CopyCutChars(char* out, size_t size, const char* text) {
+    if (size == 0) return;
+    text = OrEmpty(text);
+    CopyCut(out, size, text);
+    if (text[strlen(out)] != '\0') CutAtBytePosition(out, size - 1);
+}
+
 NUString::~NUString() { free(data); }
 
 const char* NUString::Get() const {

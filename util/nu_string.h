@@ -71,3 +71,6 @@ char* CopyBytes(const char* text, size_t maxBytes);
 // Copies text (null read as "") into the fixed buffer out of size bytes,
 // cut to size-1 bytes and terminated; size 0 writes nothing.
 void CopyCut(char* out, size_t size, const char* text);
+// As CopyCut, but a text that does not fit is cut before a character the cut
+// would split; a text that fits is copied whole.
+void CopyCutChars(char* out, size_t size, const char* text);

@@ -92,6 +92,16 @@ TEST(NUString, FormatCutsAtFormatLengthPlus8191) {
     EXPECT_STREQ(s.Get(), "7-z");
 }
 
+TEST(NUString, CopyCutCharsCutsOnlyWhatDoesNotFit) {
+    char out[6];
+    CopyCutChars(out, sizeof out, "abc\xE3\x81\x82");  // cut inside the character
+    EXPECT_STREQ(out, "abc");
+    CopyCutChars(out, sizeof out, "abc\xE3\x81");  // fits: copied as it is
+    EXPECT_STREQ(out, "abc\xE3\x81");
+    CopyCutChars(out, sizeof out, nullptr);
+    EXPECT_STREQ(out, "");
+}
+
 TEST(NUString, AppendAndNewlines) {
     NUString s;
     EXPECT_EQ(s.Append(nullptr), 0);
