@@ -10,6 +10,7 @@
 
 #include "db/driver.h"
 #include "db/sql_dialect.h"
+#include "util/date_time.h"
 
 namespace {
 
@@ -156,7 +157,7 @@ public:
         }
         sqlite3_extended_result_codes(db, 1);
         // A time-out of 0 does not wait for a locked file at open.
-        sqlite3_busy_timeout(db, connectTimeoutSeconds > 0 ? connectTimeoutSeconds * 1000 : 0);
+        sqlite3_busy_timeout(db, MillisFromSeconds(connectTimeoutSeconds));
         // Reading the schema proves that the file is a database and readable now.
         int result = Run("PRAGMA foreign_keys = ON; SELECT count(*) FROM sqlite_master;");
         if (result != 0) {
@@ -224,7 +225,7 @@ private:
         if (commandTimeout == 0) {
             millis = INT_MAX;
         } else if (commandTimeout > 0) {
-            millis = commandTimeout > INT_MAX / 1000 ? INT_MAX : commandTimeout * 1000;
+            millis = MillisFromSeconds(commandTimeout);
         }
         sqlite3_busy_timeout(db, millis);
     }

@@ -312,6 +312,11 @@ int AddDays(const char* date, char* out, int days) {
     return 0;
 }
 
+int MillisFromSeconds(int64_t seconds) {
+    if (seconds <= 0) return 0;
+    return seconds > INT_MAX / 1000 ? INT_MAX : static_cast<int>(seconds * 1000);
+}
+
 int SecondsBetween(const char* from, const char* to) {
     if (!from || !to) return 0;
     // Wall-clock difference by calendar arithmetic: a change of the server

@@ -35,6 +35,9 @@ int DateTimeToTime(const char* time, int64_t* value, const char* date);
 void LocalStampMs(char* out);
 // Milliseconds since 1970-01-01 UTC.
 int64_t NowMillis();
+// seconds as milliseconds for a wait or a time-out: 0 for 0 or less,
+// INT_MAX when the product would not fit an int.
+int MillisFromSeconds(int64_t seconds);
 
 bool IsLeapYear(int year);
 // 28 to 31.

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "util/date_time.h"
 #include "util/file_os.h"
 #include "util/log.h"
 
@@ -210,7 +211,7 @@ NUFileHandle OpenLockWithRetries(NULockMode mode, const char* path, int attempts
                        (!reading && systemError == kSysLockViolation);
         if (!retried) return kInvalidFileHandle;
         if (attempt == attempts) break;
-        os.sleepMilliseconds(seconds > 0 && seconds < 2000000 ? seconds * 1000 : 0);
+        os.sleepMilliseconds(MillisFromSeconds(seconds));
     }
 
     char report[kLockReportSize];

@@ -1,6 +1,7 @@
 // The driver connection against real SQLite database files.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -406,6 +407,20 @@ TEST(SqliteConnectionOpen, LockedFileIsRetriedWithWaits) {
     EXPECT_FALSE(connection.IsOpen());
     connection.connectAttempts = 1;
     EXPECT_EQ(connection.Open("vrnl", "pw", "srv", path.c_str(), -1), 0);
+}
+
+TEST(SqliteConnectionOpen, TheLongestWaitSettingsDoNotOverflow) {
+    // The waits in milliseconds are clamped (the sanitizer build stops at
+    // an overflow).
+    TempDir dir;
+    std::string path = dir.file("long.db");
+    ASSERT_EQ(MakeSqliteDb(path, kSchema), "");
+    CdDBDriverConnection connection(CreateDBDriver("sqlite", DBDriverSettings{}));
+    connection.connectAttempts = 1;
+    connection.connectWaitSeconds = INT_MAX;
+    ASSERT_EQ(connection.Open("vrnl", "pw", "srv", path.c_str(), INT_MAX), 0);
+    EXPECT_EQ(connection.Execute("update t set name = 'x' where id = 1", nullptr, 0, nullptr, 0),
+              0);
 }
 
 TEST(SqliteConnectionOpen, ArgumentsAndProvidersAreChecked) {

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <climits>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -548,6 +549,20 @@ TEST(FileLock, UnexpectedErrorsEndAtOnceWithErrnoKept) {
     EXPECT_EQ(OpenLockExclusive(d.lock.c_str(), 3, 1), kInvalidFileHandle);
     EXPECT_EQ(errno, EISDIR);
     EXPECT_TRUE(sleeps.empty());
+}
+
+TEST(FileLock, TheLongestRetryTimeWaitsAsLongAsAnIntHolds) {
+    RestoreFileOs restore;
+    LockDir d;
+    std::vector<int> sleeps;
+    sleepLog = &sleeps;
+    FileOs().sleepMilliseconds = [](int ms) { sleepLog->push_back(ms); };
+    FileOs().openLock = [](const char*, NULockMode, int* systemError) {
+        *systemError = kSysAccessDenied;
+        return kInvalidFileHandle;
+    };
+    EXPECT_EQ(OpenLockRead(2, d.lock.c_str(), INT_MAX), kInvalidFileHandle);
+    EXPECT_EQ(sleeps, std::vector<int>{INT_MAX});
 }
 
 TEST(FileLock, DeniedOpensAreRetriedLikeHeldLocks) {
