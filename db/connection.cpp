@@ -31,8 +31,12 @@ CdDBDriverConnection::~CdDBDriverConnection() { Close(); }
 
 namespace {
 
-// Native errors that mean the server could not be reached in time.
-bool IsRetryable(int error) { return error == 11 || error == kTimeoutError; }
+// A driver's report that the server could not be reached: an ODBC
+// connection failure (SQL state class "08", such as 08001 or 08S01), or
+// FreeTDS's "unable to connect" (native 20009).
+bool IsConnectionFailure(const DBDriverError& error) {
+    return error.sqlState.compare(0, 2, "08") == 0 || error.nativeError == 20009;
+}
 
 }  // namespace
 
@@ -60,14 +64,19 @@ int CdDBDriverConnection::Open(const char* user, const char* password, const cha
             return 0;
         }
         ReportError(result);
-        if (!IsRetryable(lastError)) break;
+        if (!Unreachable()) break;
         if (attempt + 1 < connectAttempts && waitSeconds) waitSeconds(connectWaitSeconds);
     }
     if (TraceOn()) {
         SetLogPath(tracePath, nullptr);
         LogAppend("%d \"DB open error\"\n", static_cast<int>(NowMillis() - start));
     }
-    return IsRetryable(lastError) ? -1002 : -1001;
+    return Unreachable() ? -1002 : -1001;
+}
+
+bool CdDBDriverConnection::Unreachable() const {
+    // Native error 11: a network error; -911: a time-out.
+    return lastError == 11 || lastError == kTimeoutError || connectionFailure;
 }
 
 int CdDBDriverConnection::Close() {
@@ -166,6 +175,7 @@ void CdDBDriverConnection::ReportError(int result) {
     }
     const std::vector<DBDriverError>& errors = driver->Errors();
     lastError = errors[0].nativeError;
+    connectionFailure = IsConnectionFailure(errors[0]);
     CopyCutChars(lastMessage, sizeof(lastMessage), errors[0].description.c_str());
     if (errors[0].sqlState == "HYT00") lastError = kTimeoutError;
     for (size_t i = 0; i < errors.size(); ++i) {
@@ -198,6 +208,7 @@ void CdDBDriverConnection::ReportLostTransaction() {
 
 void CdDBDriverConnection::ReportFailure(int code, const char* message, const char* source) {
     lastError = code;
+    connectionFailure = false;
     CopyCutChars(lastMessage, sizeof(lastMessage), message);
     LogAppend("******************************\n");
     LogAppend("Error      [%08lx]\n", static_cast<unsigned long>(static_cast<unsigned>(code)));

@@ -157,12 +157,17 @@ private:
     void ReportLostTransaction();
     void Notify(const char* what, int result, int detail, const char* message);
     bool TraceOn() const { return tracePath[0] != '\0'; }
+    // The last failure is worth another open attempt: a network failure
+    // or a time-out.
+    bool Unreachable() const;
     void TraceLine(const char* line);
     // The elapsed-time line of a statement (and, when slow, the warning).
     void TraceStatement(long long elapsed, const char* sql, bool failed);
 
     std::unique_ptr<DBDriver> driver;
     std::unique_ptr<DBRecordSet> recordset;
+    // The last failure said that the server could not be reached.
+    bool connectionFailure = false;
     bool transactionLost = false;
     // The failure after which the transaction was found gone.
     int lostError = 0;

@@ -153,7 +153,9 @@ public:
                                       : std::string(sqlite3_errstr(code)) + ": " + path;
             sqlite3_close(db);
             db = nullptr;
-            return FailWith(kDBDriverFailed, {code, Name(), message, "08001", code});
+            // Not a connection failure (class 08): a missing or unreadable
+            // file does not come back by trying again.
+            return FailWith(kDBDriverFailed, {code, Name(), message, "HY000", code});
         }
         sqlite3_extended_result_codes(db, 1);
         // A time-out of 0 does not wait for a locked file at open.

@@ -6,10 +6,12 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "db/connection.h"
 #include "db/driver.h"
 #include "db/platform.h"
+#include "support/closed_port.h"
 #include "support/db_value.h"
 #include "support/sqlite_db.h"
 #include "support/temp_dir.h"
@@ -19,22 +21,30 @@ namespace {
 
 const char kDriverName[] = "SQLite3 Test";
 
-// SQLite's ODBC driver library, wherever the system keeps it; "" when
-// it is not installed.
-std::string FindSqliteOdbcLibrary() {
+// An ODBC driver library (file name), wherever the system keeps it; ""
+// when it is not installed.
+std::string FindOdbcLibrary(const char* file) {
     namespace fs = std::filesystem;
     std::error_code ec;
     for (const char* root : {"/usr/lib", "/usr/lib64", "/usr/local/lib"}) {
         for (const char* sub : {"", "/odbc"}) {
-            fs::path direct = fs::path(root + std::string(sub)) / "libsqlite3odbc.so";
+            fs::path direct = fs::path(root + std::string(sub)) / file;
             if (fs::exists(direct, ec)) return direct.string();
         }
         for (fs::directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
-            fs::path candidate = it->path() / "odbc" / "libsqlite3odbc.so";
+            fs::path candidate = it->path() / "odbc" / file;
             if (fs::exists(candidate, ec)) return candidate.string();
         }
     }
     return "";
+}
+
+// Registers library under name in a driver list of dir for this process.
+void RegisterOdbcDriver(const TempDir& dir, const char* name, const std::string& library) {
+    ASSERT_TRUE(WriteWholeFile(dir.file("odbcinst.ini"),
+                               std::string("[") + name + "]\nDriver=" + library + "\n"));
+    ASSERT_EQ(DBSetEnvVar("ODBCSYSINI", dir.path().c_str()), 0);
+    ASSERT_EQ(DBSetEnvVar("ODBCINSTINI", "odbcinst.ini"), 0);
 }
 
 const char kSchema[] =
@@ -45,12 +55,9 @@ const char kSchema[] =
 class OdbcDriverTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string library = FindSqliteOdbcLibrary();
+        std::string library = FindOdbcLibrary("libsqlite3odbc.so");
         if (library.empty()) GTEST_SKIP() << "SQLite's ODBC driver is not installed";
-        ASSERT_TRUE(WriteWholeFile(dir.file("odbcinst.ini"), std::string("[") + kDriverName +
-                                                                 "]\nDriver=" + library + "\n"));
-        ASSERT_EQ(DBSetEnvVar("ODBCSYSINI", dir.path().c_str()), 0);
-        ASSERT_EQ(DBSetEnvVar("ODBCINSTINI", "odbcinst.ini"), 0);
+        RegisterOdbcDriver(dir, kDriverName, library);
         dbPath = dir.file("odbc.db");
         ASSERT_EQ(MakeSqliteDb(dbPath, kSchema), "");
         log = dir.file("log.txt");
@@ -167,6 +174,37 @@ TEST_F(OdbcDriverTest, SeparatorsInValuesKeepTheConnectionData) {
     ASSERT_EQ(connection->Execute("select count(*) from t", nullptr, 0, nullptr, 0), 0);
     EXPECT_EQ(Value(0), "2");
     EXPECT_FALSE(std::filesystem::exists(other));
+}
+
+std::vector<int> waits;
+void RecordWait(int seconds) { waits.push_back(seconds); }
+
+size_t Count(const std::string& text, const std::string& part) {
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
+TEST(OdbcUnreachableServer, IsRetriedAndReportedAsANetworkFailure) {
+    std::string library = FindOdbcLibrary("libtdsodbc.so");
+    if (library.empty()) GTEST_SKIP() << "FreeTDS's ODBC driver is not installed";
+    TempDir dir;
+    RegisterOdbcDriver(dir, "TDS Test", library);
+    std::string log = dir.file("log.txt");
+    SetLogPath(log.c_str(), nullptr);
+    DBDriverSettings settings;
+    settings.odbcDriver = "TDS Test";
+    CdDBDriverConnection connection(CreateDBDriver("odbc", settings));
+    connection.connectAttempts = 3;
+    connection.connectWaitSeconds = 1;
+    connection.waitSeconds = RecordWait;
+    int port = ClosedLocalPort();
+    ASSERT_NE(port, 0);
+    std::string server = "127.0.0.1," + std::to_string(port);
+    EXPECT_EQ(connection.Open("vrnl", "pw", server.c_str(), "vrnldb", 5), -1002);
+    EXPECT_EQ(waits, (std::vector<int>{1, 1}));
+    // One report per attempt, each led by the connection failure.
+    EXPECT_EQ(Count(ReadWholeFile(log), "******************************[0]\n"), 3u);
 }
 
 TEST(OdbcColumnTypes, WideAndDecimalTypesKeepTheirNumbers) {
