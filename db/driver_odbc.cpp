@@ -186,12 +186,23 @@ int OdbcDriver::Open(const DBConnectData& data, int connectTimeoutSeconds) {
                           reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(connectTimeoutSeconds)),
                           0);
     }
+    // The wide entry point on every platform: some driver managers (Wine's
+    // among them) implement only the wide connect.
     std::string text = BuildOdbcConnectionString(settings.odbcDriver, data);
-    SQLRETURN rc = SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()),
-                                    static_cast<SQLSMALLINT>(text.size()), nullptr, 0, nullptr,
-                                    SQL_DRIVER_NOPROMPT);
-    // The text holds the password: leave no copy of it behind.
+    std::u16string wide;
+    bool converted = Utf8ToUtf16(text, &wide);
     std::fill(text.begin(), text.end(), '\0');
+    if (!converted) {
+        std::fill(wide.begin(), wide.end(), u'\0');
+        SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+        dbc = SQL_NULL_HDBC;
+        return Fail(kDBDriverFailed, "connection data is not UTF-8");
+    }
+    SQLRETURN rc = SQLDriverConnectW(dbc, nullptr, reinterpret_cast<SQLWCHAR*>(wide.data()),
+                                     static_cast<SQLSMALLINT>(wide.size()), nullptr, 0, nullptr,
+                                     SQL_DRIVER_NOPROMPT);
+    // The text holds the password: leave no copy of it behind.
+    std::fill(wide.begin(), wide.end(), u'\0');
     if (!Succeeded(rc)) {
         int result = Diagnose(SQL_HANDLE_DBC, dbc, "connect");
         SQLFreeHandle(SQL_HANDLE_DBC, dbc);

@@ -9,6 +9,9 @@ KESTRUN_PACKAGES=(g++ cmake make pkg-config libgtest-dev libgmock-dev
 KESTRUN_PACKAGES+=(clang libclang-rt-14-dev)
 # The benchmark programs in bench/ build against Google Benchmark.
 KESTRUN_PACKAGES+=(libbenchmark-dev)
+# The Windows pass: mingw-w64 cross compilers, Wine, GoogleTest's sources and
+# libgcrypt for Windows.
+KESTRUN_PACKAGES+=(mingw-w64 wine64 googletest libgcrypt-mingw-w64-dev)
 
 # Installs the build's packages that are missing: one 'apt-get update', then
 # one 'apt-get install -y'. Nothing happens when all are present.

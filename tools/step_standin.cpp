@@ -25,6 +25,9 @@
 #include <map>
 #include <string>
 #include <thread>
+#include <vector>
+
+#include "util/program_arguments.h"
 
 namespace fs = std::filesystem;
 
@@ -32,7 +35,7 @@ namespace {
 
 std::map<std::string, std::string> ReadControl(const fs::path& file) {
     std::map<std::string, std::string> control;
-    std::ifstream in(file);
+    std::ifstream in(file, std::ios::binary);
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -49,7 +52,10 @@ std::string Get(const std::map<std::string, std::string>& control, const std::st
     return it == control.end() ? fallback : it->second;
 }
 
-void WaitFor(const std::string& path, int limitSeconds) {
+// A path from a UTF-8 text, on every platform.
+fs::path PathOf(const std::string& text) { return fs::path(std::u8string(text.begin(), text.end())); }
+
+void WaitFor(const fs::path& path, int limitSeconds) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limitSeconds);
     std::error_code ec;
     while (!fs::exists(path, ec) && std::chrono::steady_clock::now() < deadline) {
@@ -60,17 +66,18 @@ void WaitFor(const std::string& path, int limitSeconds) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    fs::path self = argc > 0 ? fs::path(argv[0]) : fs::path();
+    std::vector<std::string> args = ProgramArguments(argc, argv);
+    fs::path self = !args.empty() ? PathOf(args[0]) : fs::path();
     fs::path programDir = self.has_parent_path() ? self.parent_path() : fs::path(".");
     auto control = ReadControl(programDir / "updbatbookmarkv30.ctl");
 
     std::string argvFile = Get(control, "argvfile", "");
     if (!argvFile.empty()) {
-        std::ofstream out(argvFile, std::ios::binary | std::ios::trunc);
-        for (int i = 0; i < argc; ++i) out << argv[i] << '\n';
+        std::ofstream out(PathOf(argvFile), std::ios::binary | std::ios::trunc);
+        for (const std::string& arg : args) out << arg << '\n';
     }
     std::string startedFile = Get(control, "startedfile", "");
-    if (!startedFile.empty()) std::ofstream(startedFile, std::ios::trunc) << "started\n";
+    if (!startedFile.empty()) std::ofstream(PathOf(startedFile), std::ios::binary | std::ios::trunc) << "started\n";
     std::string activeFile = Get(control, "activefile", "");
     if (!activeFile.empty()) {
         // "x": fails when the file exists, so two steps never both own it.
@@ -82,14 +89,14 @@ int main(int argc, char** argv) {
         std::fclose(active);
     }
     std::string waitFile = Get(control, "waitfile", "");
-    if (!waitFile.empty()) WaitFor(waitFile, std::atoi(Get(control, "waitlimit", "30").c_str()));
+    if (!waitFile.empty()) WaitFor(PathOf(waitFile), std::atoi(Get(control, "waitlimit", "30").c_str()));
 
     int sleepMs = std::atoi(Get(control, "sleepms", "0").c_str());
     if (sleepMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(sleepMs));
 
     std::string mode = Get(control, "statusfile", "");
     if (mode != "none") {
-        fs::path logDir = (argc > 1 ? fs::path(argv[1]) : programDir) / "log";
+        fs::path logDir = (args.size() > 1 ? PathOf(args[1]) : programDir) / "log";
         std::error_code ec;
         fs::create_directories(logDir, ec);
         std::ofstream out(logDir / "bookmarkv30.sts", std::ios::binary | std::ios::trunc);

@@ -36,5 +36,17 @@ int BuildCommandLine(const char* const* arguments, char* line);
 // with one enclosing pair of double quotes removed.
 std::string ChildArgument(const char* argument);
 
+// An argument as it goes into a Windows command line, so the child's C
+// run-time parser hands exactly ChildArgument(argument) to its argv: a text
+// without blanks or quotes stays as it is; any other text is enclosed in
+// quotes, its inner quotes written as \" and the backslashes before a quote
+// (or before the closing quote) doubled. An argument given as "%s" with no
+// quote or trailing backslash inside comes out byte for byte as given.
+std::string WindowsCommandArgument(const char* argument);
+// Fills line (kCommandLineSize bytes) with every argument in its Windows
+// form, each followed by one space. 0, or -1 when it does not fit (line is
+// then empty).
+int BuildWindowsCommandLine(const char* const* arguments, char* line);
+
 // The id of the current process.
 int CurrentProcessId();

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "support/demo_home.h"
+#include "support/sqlite_db.h"
 #include "support/temp_dir.h"
 #include "support/trace_text.h"
 #include "util/file.h"
@@ -74,6 +75,7 @@ std::vector<std::string> Tree(const std::string& root) {
 class Kestrun : public ::testing::Test {
 protected:
     void SetUp() override {
+        SKIP_WITHOUT_SQLITE();
         home = tmp.path() + "/vrnl";
         ASSERT_TRUE(MakeDemoHome(home));
     }

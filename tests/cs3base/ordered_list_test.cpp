@@ -35,7 +35,10 @@ public:
 
 class OrderedListTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_EQ(OpenSessionDb(dir, kSchema), ""); }
+    void SetUp() override {
+        SKIP_WITHOUT_SQLITE();
+        ASSERT_EQ(OpenSessionDb(dir, kSchema), "");
+    }
     void TearDown() override { ReleaseEnvironment(); }
 
     int Move(std::vector<const char*> ids, const char* target, char direction) {

@@ -65,6 +65,7 @@ public:
 
 class RecordListDb : public ::testing::Test {
 protected:
+    void SetUp() override { SKIP_WITHOUT_SQLITE(); }
     void Open(int rows) { ASSERT_EQ(OpenSessionDb(dir, ItemsScript(rows)), ""); }
     void TearDown() override { ReleaseEnvironment(); }
     std::string Scalar(const std::string& sql) {

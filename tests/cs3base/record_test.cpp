@@ -130,6 +130,7 @@ public:
 class RecordDbTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        SKIP_WITHOUT_SQLITE();
         dbPath = dir.file("test.db");
         ASSERT_EQ("", MakeSqliteDb(dbPath, kSchema));
         ASSERT_EQ(0, CreateAppEnvironment());

@@ -33,7 +33,10 @@ int FakeDigest(const char* plain, NUString& out) {
 
 class UserDbTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_EQ("", OpenSessionDb(dir, SchemaScript())); }
+    void SetUp() override {
+        SKIP_WITHOUT_SQLITE();
+        ASSERT_EQ("", OpenSessionDb(dir, SchemaScript()));
+    }
     void TearDown() override {
         SetPasswordDigestRoutines(nullptr, nullptr);
         ReleaseEnvironment();

@@ -49,6 +49,7 @@ const char kSchema[] =
 class SqliteConnection : public ::testing::Test {
 protected:
     void SetUp() override {
+        SKIP_WITHOUT_SQLITE();
         events.clear();
         waits.clear();
         dbPath = dir.file("kestrun.db");
@@ -371,6 +372,7 @@ TEST_F(SqliteConnection, ProceduresAreNotAvailable) {
 }
 
 TEST(SqliteConnectionOpen, MissingFileFailsAndIsNotCreated) {
+    SKIP_WITHOUT_SQLITE();
     TempDir dir;
     DBDriverSettings settings;
     settings.dataDir = dir.path();
@@ -386,6 +388,7 @@ TEST(SqliteConnectionOpen, MissingFileFailsAndIsNotCreated) {
 }
 
 TEST(SqliteConnectionOpen, LockedFileIsRetriedWithWaits) {
+    SKIP_WITHOUT_SQLITE();
     TempDir dir;
     std::string path = dir.file("locked.db");
     ASSERT_EQ(MakeSqliteDb(path, kSchema), "");

@@ -55,6 +55,7 @@ const char kSchema[] =
 class OdbcDriverTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        SKIP_WITHOUT_SQLITE();
         std::string library = FindOdbcLibrary("libsqlite3odbc.so");
         if (library.empty()) GTEST_SKIP() << "SQLite's ODBC driver is not installed";
         RegisterOdbcDriver(dir, kDriverName, library);

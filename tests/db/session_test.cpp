@@ -54,6 +54,7 @@ bool TraceHas(const std::string& part) {
 class Session : public ::testing::Test {
 protected:
     void SetUp() override {
+        SKIP_WITHOUT_SQLITE();
         std::filesystem::create_directories(home.path() + "/data");
         dbPath = home.path() + "/data/kestrun.db";
         ASSERT_EQ(MakeSqliteDb(dbPath, kSchema), "");

@@ -14,6 +14,7 @@
 #include "db/connection.h"
 #include "db/driver.h"
 #include "support/app_home.h"
+#include "support/sqlite_db.h"
 #include "support/temp_dir.h"
 #include "support/trace_text.h"
 #include "util/log.h"
@@ -25,7 +26,7 @@ namespace {
 std::string TodayUtc9() {
     time_t t = time(nullptr) + 9 * 3600;
     tm parts{};
-    gmtime_r(&t, &parts);
+    parts = *gmtime(&t);
     char text[9];
     strftime(text, sizeof text, "%Y%m%d", &parts);
     return text;
@@ -132,6 +133,7 @@ TEST(Environment, HomeWithTrailingSeparatorKeepsItDoubled) {
 }
 
 TEST(ConfigKeys, TextKeysAreStoredAsGiven) {
+    SKIP_WITHOUT_SQLITE();
     TempDir home;
     CMSioObjApp* env = Configure(home,
                                  "dbs=db.example\ndbuser=u1\ndbpwd=p w#x\ndbname=base\n"
@@ -375,6 +377,7 @@ TEST(CheckNewKey, RefusesTheSameKeyTwiceInARow) {
 }
 
 TEST(Connection, CreatedWithTheConfiguredSettings) {
+    SKIP_WITHOUT_SQLITE();
     TempDir home;
     std::string err = home.file("err" + TodayUtc9() + "longtime.txt");
     CMSioObjApp* env =

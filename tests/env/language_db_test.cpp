@@ -20,6 +20,7 @@ namespace {
 
 class OfficeDbTest : public testing::Test {
 protected:
+    void SetUp() override { SKIP_WITHOUT_SQLITE(); }
     void TearDown() override { ReleaseEnvironment(); }
 
     // Opens a session on a schema database with extra SQL run first.

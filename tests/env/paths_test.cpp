@@ -19,7 +19,7 @@ namespace {
 std::string UtcDate() {
     time_t t = time(nullptr);
     tm parts{};
-    gmtime_r(&t, &parts);
+    parts = *gmtime(&t);
     char text[9];
     strftime(text, sizeof text, "%Y%m%d", &parts);
     return text;

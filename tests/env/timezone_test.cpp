@@ -35,6 +35,7 @@ const char kNames[] =
 class TimeZones : public ::testing::Test {
 protected:
     void SetUp() override {
+        SKIP_WITHOUT_SQLITE();
         ASSERT_EQ(OpenSessionDb(home, SchemaScript() + kZones), "");
         dbPath = SessionDbPath(home);
         env = AppEnvironment();

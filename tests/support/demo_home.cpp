@@ -13,7 +13,7 @@ bool WriteStandinControl(const std::string& home, const std::string& text) {
     return WriteWholeFile(home + "/kestv30r15/updbatbookmarkv30.ctl", text);
 }
 
-std::string KestrunPath() { return std::string(KESTRUN_BINARY_DIR) + "/kestrun"; }
+std::string KestrunPath() { return std::string(KESTRUN_BINARY_DIR) + "/kestrun" + KESTRUN_PROGRAM_SUFFIX; }
 
 ProgramResult RunKestrun(const std::vector<std::string>& args, int timeoutSeconds) {
     std::vector<std::string> argv{KestrunPath()};

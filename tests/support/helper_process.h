@@ -1,8 +1,10 @@
 // HelperProcess: a forked process that takes a resource (a lock, say) for a
-// test and holds it until the test releases or kills it.
+// test and holds it until the test releases or kills it. Windows cannot fork:
+// there the setup runs in the test's own process and the lock files it opens
+// are held as handles apart from the test's, which sharing modes treat
+// exactly like another process's; Kill closes them as the process's end
+// would.
 #pragma once
-
-#include <sys/types.h>
 
 #include <functional>
 
@@ -26,7 +28,7 @@ public:
     static constexpr int kNoAnswer = -1000000;
 
 private:
-    pid_t pid_ = -1;
+    struct Child;  // the platform's record of the holder
+    Child* child_ = nullptr;
     int result_ = kNoAnswer;
-    int releaseFd_ = -1;
 };

@@ -39,7 +39,13 @@ bool Reap(pid_t pid, int* status) {
 
 }  // namespace
 
-HelperProcess::HelperProcess(const std::function<int()>& setup) {
+struct HelperProcess::Child {
+    pid_t pid = -1;
+    int releaseFd = -1;
+};
+
+HelperProcess::HelperProcess(const std::function<int()>& setup) : child_(new Child) {
+    pid_t& pid = child_->pid;
     int answer[2];
     int release[2];
     if (pipe(answer) != 0) return;
@@ -48,8 +54,8 @@ HelperProcess::HelperProcess(const std::function<int()>& setup) {
         close(answer[1]);
         return;
     }
-    pid_ = fork();
-    if (pid_ == 0) {
+    pid = fork();
+    if (pid == 0) {
         close(answer[0]);
         close(release[1]);
         int r = setup();
@@ -61,38 +67,42 @@ HelperProcess::HelperProcess(const std::function<int()>& setup) {
     }
     close(answer[1]);
     close(release[0]);
-    releaseFd_ = release[1];
+    child_->releaseFd = release[1];
     int r = 0;
-    if (pid_ > 0 && ReadAll(answer[0], &r, sizeof r)) result_ = r;
+    if (pid > 0 && ReadAll(answer[0], &r, sizeof r)) result_ = r;
     close(answer[0]);
 }
 
 HelperProcess::~HelperProcess() {
-    if (pid_ > 0) Kill();
-    if (releaseFd_ >= 0) close(releaseFd_);
+    if (child_->pid > 0) Kill();
+    if (child_->releaseFd >= 0) close(child_->releaseFd);
+    delete child_;
 }
 
 bool HelperProcess::Release() {
-    if (pid_ <= 0) return false;
+    pid_t& pid = child_->pid;
+    int& releaseFd = child_->releaseFd;
+    if (pid <= 0) return false;
     // A byte, not just closing: a sibling helper may hold this pipe too.
-    (void)!write(releaseFd_, "x", 1);
-    close(releaseFd_);
-    releaseFd_ = -1;
+    (void)!write(releaseFd, "x", 1);
+    close(releaseFd);
+    releaseFd = -1;
     int status = 0;
-    bool reaped = Reap(pid_, &status);
+    bool reaped = Reap(pid, &status);
     if (!reaped) {
         Kill();
         return false;
     }
-    pid_ = -1;
+    pid = -1;
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 bool HelperProcess::Kill() {
-    if (pid_ <= 0) return false;
-    kill(pid_, SIGKILL);
+    pid_t& pid = child_->pid;
+    if (pid <= 0) return false;
+    kill(pid, SIGKILL);
     int status = 0;
-    bool reaped = Reap(pid_, &status);
-    pid_ = -1;
+    bool reaped = Reap(pid, &status);
+    pid = -1;
     return reaped && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
 }

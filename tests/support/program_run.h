@@ -1,5 +1,7 @@
 // Runs a built program as a child process for end-to-end tests: captured
-// standard output and error, exit status, and a bounded wait.
+// standard output and error, exit status, and a bounded wait. On Windows the
+// output goes to files, not pipes: a console the child starts may keep a
+// pipe open long after the child has ended.
 #pragma once
 
 #include <string>
@@ -21,7 +23,7 @@ public:
     RunningProgram(const RunningProgram&) = delete;
     RunningProgram& operator=(const RunningProgram&) = delete;
 
-    bool started() const { return pid_ > 0; }
+    bool started() const;
     // Waits at most timeoutSeconds for the child to end, collecting its
     // output; a child still running then is killed.
     ProgramResult Wait(int timeoutSeconds);
@@ -30,9 +32,8 @@ public:
     void Kill();
 
 private:
-    int pid_ = -1;
-    int outFd_ = -1;
-    int errFd_ = -1;
+    struct Child;  // the platform's record of the child and its output
+    Child* child_;
 };
 
 // Starts and waits in one step.

@@ -27,7 +27,18 @@ long long NowMs() {
 
 }  // namespace
 
-RunningProgram::RunningProgram(const std::vector<std::string>& argv) {
+struct RunningProgram::Child {
+    int pid = -1;
+    int outFd = -1;
+    int errFd = -1;
+};
+
+bool RunningProgram::started() const { return child_->pid > 0; }
+
+RunningProgram::RunningProgram(const std::vector<std::string>& argv) : child_(new Child) {
+    int& pid = child_->pid;
+    int& outFd = child_->outFd;
+    int& errFd = child_->errFd;
     int outPipe[2], errPipe[2];
     if (argv.empty() || pipe(outPipe) != 0) return;
     if (pipe(errPipe) != 0) {
@@ -45,23 +56,27 @@ RunningProgram::RunningProgram(const std::vector<std::string>& argv) {
     std::vector<char*> args;
     for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ) != 0) pid = -1;
+    pid_t spawned = -1;
+    if (posix_spawn(&spawned, args[0], &actions, nullptr, args.data(), environ) != 0) spawned = -1;
     posix_spawn_file_actions_destroy(&actions);
     close(outPipe[1]);
     close(errPipe[1]);
-    pid_ = pid;
-    outFd_ = outPipe[0];
-    errFd_ = errPipe[0];
+    pid = spawned;
+    outFd = outPipe[0];
+    errFd = errPipe[0];
 }
 
 RunningProgram::~RunningProgram() {
-    if (pid_ > 0) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
+    int& pid = child_->pid;
+    int& outFd = child_->outFd;
+    int& errFd = child_->errFd;
+    if (pid > 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
     }
-    if (outFd_ >= 0) close(outFd_);
-    if (errFd_ >= 0) close(errFd_);
+    if (outFd >= 0) close(outFd);
+    if (errFd >= 0) close(errFd);
+    delete child_;
 }
 
 void RunningProgram::Kill() {
@@ -73,14 +88,17 @@ void RunningProgram::Kill() {
 }
 
 ProgramResult RunningProgram::Wait(int timeoutSeconds) {
+    int& pid = child_->pid;
+    int& outFd = child_->outFd;
+    int& errFd = child_->errFd;
     ProgramResult result;
-    if (pid_ <= 0) return result;
+    if (pid <= 0) return result;
     long long deadline = NowMs() + timeoutSeconds * 1000LL;
     // Read both pipes until both are closed or the deadline passes.
-    while (outFd_ >= 0 || errFd_ >= 0) {
+    while (outFd >= 0 || errFd >= 0) {
         long long left = deadline - NowMs();
         if (left <= 0) break;
-        pollfd fds[2] = {{outFd_, POLLIN, 0}, {errFd_, POLLIN, 0}};
+        pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
         int n = poll(fds, 2, static_cast<int>(left));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
@@ -92,23 +110,23 @@ ProgramResult RunningProgram::Wait(int timeoutSeconds) {
                 (i == 0 ? result.out : result.err).append(buf, static_cast<size_t>(got));
             } else if (got == 0 || errno != EINTR) {
                 close(fds[i].fd);
-                (i == 0 ? outFd_ : errFd_) = -1;
+                (i == 0 ? outFd : errFd) = -1;
             }
         }
     }
     // The pipes are closed; the child may still be exiting.
     int status = 0;
     pid_t done = 0;
-    while ((done = waitpid(pid_, &status, WNOHANG)) == 0 && NowMs() < deadline) {
+    while ((done = waitpid(pid, &status, WNOHANG)) == 0 && NowMs() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    if (done != pid_) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, &status, 0);
-        pid_ = -1;
+    if (done != pid) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        pid = -1;
         return result;
     }
-    pid_ = -1;
+    pid = -1;
     result.finished = true;
     result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;

@@ -15,6 +15,8 @@ std::string ExecOn(sqlite3* db, const std::string& sql) {
 
 }  // namespace
 
+bool SqliteAvailable() { return true; }
+
 std::string MakeSqliteDb(const std::string& path, const std::string& script) {
     sqlite3* db = nullptr;
     if (sqlite3_open(path.c_str(), &db) != SQLITE_OK) {

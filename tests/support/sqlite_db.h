@@ -6,6 +6,15 @@
 
 struct sqlite3;
 
+// True when the build has the SQLite library (and the "sqlite" provider).
+bool SqliteAvailable();
+// Skips the current test (from its body or its fixture's SetUp) when the
+// build has no SQLite library.
+#define SKIP_WITHOUT_SQLITE()                                                  \
+    if (!SqliteAvailable())                                                    \
+    GTEST_SKIP() << "this build has no SQLite library: the embedded provider " \
+                    "and the test databases are left out"
+
 // Creates (or opens) the database file and runs script on it. "" on
 // success, else SQLite's message.
 std::string MakeSqliteDb(const std::string& path, const std::string& script);

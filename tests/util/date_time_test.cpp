@@ -9,16 +9,13 @@
 #include <ctime>
 #include <string>
 
+#include "support/test_platform.h"
+
 namespace {
 
 // A server zone without daylight saving, and one with it (no zone files needed).
 const char kUtc[] = "UTC0";
 const char kEastern[] = "EST5EDT,M3.2.0,M11.1.0";
-
-void UseServerZone(const char* tz) {
-    setenv("TZ", tz, 1);
-    tzset();
-}
 
 bool IsDigits(const std::string& text) {
     for (char c : text) {

@@ -16,6 +16,7 @@
 
 #include "support/helper_process.h"
 #include "support/temp_dir.h"
+#include "support/test_platform.h"
 #include "util/file_os.h"
 #include "util/log.h"
 
@@ -176,7 +177,9 @@ TEST(FileDirectories, CreateDirectoriesFailures) {
     ASSERT_TRUE(WriteWholeFile(dir.file("plain"), "x"));
     errno = 0;
     EXPECT_EQ(CreateDirectories(dir.file("plain/sub/x").c_str()), -1);
-    EXPECT_EQ(errno, ENOTDIR);
+    // Windows reports a file on the way as a missing path, then the file
+    // itself as existing when the parent is made.
+    EXPECT_EQ(errno, OnWindows() ? EEXIST : ENOTDIR);
 }
 
 TEST(FileDirectories, EnsureDirectory) {
@@ -239,7 +242,9 @@ TEST(FileRemoveTree, ASymbolicLinkIsRemovedNotFollowed) {
     fs::create_directories(dir.file("outside"));
     ASSERT_TRUE(WriteWholeFile(dir.file("outside/keep"), "k"));
     fs::create_directories(dir.file("t"));
-    fs::create_directory_symlink(dir.file("outside"), dir.file("t/link"));
+    std::error_code error;
+    fs::create_directory_symlink(dir.file("outside"), dir.file("t/link"), error);
+    if (error) GTEST_SKIP() << "the system cannot create symbolic links here: " << error.message();
     fs::create_directory_symlink(dir.file("outside"), dir.file("toplink"));
     fs::create_directory_symlink(dir.file("outside"), dir.file("slashlink"));
     EXPECT_EQ(RemoveTree(dir.file("t").c_str()), 0);
@@ -402,11 +407,16 @@ TEST(FileCopyReport, MapsTheSystemErrorOntoErrno) {
     struct Row {
         int systemError;
         int expected;
-    } rows[] = {{ENOENT, ENOENT}, {ENOTDIR, ENOENT}, {EACCES, EACCES},
-                {EEXIST, EEXIST}, {EROFS, ENOSPC},   {ENOSPC, ENOSPC}};
-    for (const Row& row : rows) {
+    };
+    const std::vector<Row> posixRows = {{ENOENT, ENOENT}, {ENOTDIR, ENOENT}, {EACCES, EACCES},
+                                        {EEXIST, EEXIST}, {EROFS, ENOSPC},   {ENOSPC, ENOSPC}};
+    // Windows system errors: file and path not found, access denied,
+    // sharing violation, file exists, disk full.
+    const std::vector<Row> windowsRows = {{2, ENOENT}, {3, ENOENT},  {5, EACCES},
+                                          {32, EACCES}, {80, EEXIST}, {112, ENOSPC}};
+    for (const Row& row : OnWindows() ? windowsRows : posixRows) {
         SCOPED_TRACE(row.systemError);
-        errno = row.systemError;
+        SetLastSystemError(row.systemError);
         EXPECT_EQ(ReportCopyFailure("a", "b"), 0);
         EXPECT_EQ(errno, row.expected);
     }
@@ -482,12 +492,11 @@ TEST(FileLock, HandlesAreCloseOnExec) {
     LockDir d;
     NUFileHandle h = OpenLockExclusive(d.lock.c_str(), 1, 0);
     ASSERT_NE(h, kInvalidFileHandle);
-    int flags = fcntl(static_cast<int>(h), F_GETFD);
-    EXPECT_TRUE(flags & FD_CLOEXEC);
+    EXPECT_FALSE(HandleIsInherited(h));
     CloseFileHandle(h);
     h = OpenLockRead(1, d.lock.c_str(), 0);
     ASSERT_NE(h, kInvalidFileHandle);
-    EXPECT_TRUE(fcntl(static_cast<int>(h), F_GETFD) & FD_CLOEXEC);
+    EXPECT_FALSE(HandleIsInherited(h));
     CloseFileHandle(h);
 }
 

@@ -19,6 +19,20 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
+// A file's text as the writer lays it out here: its lines end with the
+// platform's line end.
+std::string Written(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\n') {
+            out += FileOs().lineEnd;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 struct RestoreFileOs {
     NUFileOs saved = FileOs();
     ~RestoreFileOs() { FileOs() = saved; }
@@ -243,7 +257,7 @@ TEST(NVFileWrite, FormatAndRoundTrip) {
     EXPECT_EQ(io.Write(&obj, false), 0);
     EXPECT_FALSE(io.HasLock());
     EXPECT_EQ(ReadWholeFile(dir.file("out.sts")),
-              "x=1\nm=a\n\tb\n\t\nn=\ns=trailing   \nc=v\t# kept\nr=a\rb\n");
+              Written("x=1\nm=a\n\tb\n\t\nn=\ns=trailing   \nc=v\t# kept\nr=a\rb\n"));
     EXPECT_TRUE(fs::exists(dir.file("out.sts.lk")));
     EXPECT_FALSE(fs::exists(dir.file("out.sts.bk")));
 
@@ -307,7 +321,7 @@ TEST(NVFileWrite, SkipsNullNamesAndUsesTheSeparator) {
     NUFileIO io;
     io.SetSeparator(':');
     EXPECT_EQ(io.Write(&obj, false), 0);
-    EXPECT_EQ(ReadWholeFile(dir.file("f")), "a:1\n");
+    EXPECT_EQ(ReadWholeFile(dir.file("f")), Written("a:1\n"));
 }
 
 TEST(NVFileWrite, CreatesMissingDirectoriesAndReplacesTheOldFile) {
@@ -319,7 +333,7 @@ TEST(NVFileWrite, CreatesMissingDirectoriesAndReplacesTheOldFile) {
     EXPECT_EQ(io.Write(&obj, false), 0);
     obj.Add("k", "2", nullptr);
     EXPECT_EQ(io.Write(&obj, false), 0);
-    EXPECT_EQ(ReadWholeFile(dir.file("new/sub/s.sts")), "k=1\nk=2\n");
+    EXPECT_EQ(ReadWholeFile(dir.file("new/sub/s.sts")), Written("k=1\nk=2\n"));
 }
 
 TEST(NVFileWrite, PathIsADirectoryOrMissing) {

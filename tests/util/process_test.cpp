@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "support/temp_dir.h"
+#include "support/test_platform.h"
 
 namespace {
 
@@ -71,7 +72,42 @@ TEST(ProcessCommandLine, ChildArgumentRemovesOneEnclosingQuotePair) {
     EXPECT_EQ(ChildArgument(nullptr), "");
 }
 
+TEST(ProcessCommandLine, WindowsFormKeepsEveryArgumentIntact) {
+    // Ordinary values keep the caller's "%s" form byte for byte.
+    EXPECT_EQ(WindowsCommandArgument("\"/opt/x y/prog\""), "\"/opt/x y/prog\"");
+    EXPECT_EQ(WindowsCommandArgument("\"C:\\vrn\\data\""), "\"C:\\vrn\\data\"");
+    EXPECT_EQ(WindowsCommandArgument("0"), "0");
+    EXPECT_EQ(WindowsCommandArgument("\"\""), "\"\"");
+    // A trailing backslash would escape the closing quote; inner quotes
+    // would end the argument.
+    EXPECT_EQ(WindowsCommandArgument("\"C:\\vrn\\\""), "\"C:\\vrn\\\\\"");
+    EXPECT_EQ(WindowsCommandArgument("\"p a\"ss\""), "\"p a\\\"ss\"");
+    EXPECT_EQ(WindowsCommandArgument("\"a\\\"b\""), "\"a\\\\\\\"b\"");
+    EXPECT_EQ(WindowsCommandArgument("two words"), "\"two words\"");
+    char line[kCommandLineSize];
+    const char* arguments[] = {"\"C:\\vrn\\\"", "1", nullptr};
+    EXPECT_EQ(BuildWindowsCommandLine(arguments, line), 0);
+    EXPECT_STREQ(line, "\"C:\\vrn\\\\\" 1 ");
+}
+
+TEST(ProcessRun, ArgumentsReachTheStepStandInIntact) {
+    TempDir dir;
+    std::filesystem::create_directory(dir.file("step dir"));
+    std::string program = dir.file("step dir/updbatbookmarkv30.exe");
+    std::filesystem::copy_file(std::string(KESTRUN_BINARY_DIR) + "/tools/updbatbookmarkv30.exe", program);
+    std::string out = dir.file("argv.txt");
+    ASSERT_TRUE(WriteWholeFile(dir.file("step dir/updbatbookmarkv30.ctl"),
+                               "argvfile=" + out + "\nstatusfile=none\n"));
+    Outcome outcome = RunChild({Quoted(program), Quoted("he said \"hi\" there"), Quoted("C:\\vrn\\"),
+                                Quoted("a\\\"b"), "plain", "\"\"", Quoted("日本 語"), "0"});
+    ASSERT_EQ(outcome.code, 0);
+    std::string argv = ReadWholeFile(out);
+    EXPECT_EQ(argv.substr(argv.find('\n') + 1),
+              "he said \"hi\" there\nC:\\vrn\\\na\\\"b\nplain\n\n日本 語\n0\n");
+}
+
 TEST(ProcessRun, ExitCodes) {
+    if (OnWindows()) GTEST_SKIP() << "the child is a POSIX shell";
     Outcome ok = RunChild({"/bin/sh", "-c", "exit 0"});
     EXPECT_EQ(ok.code, 0);
     EXPECT_EQ(ok.dret, 0);
@@ -85,6 +121,7 @@ TEST(ProcessRun, ExitCodes) {
 }
 
 TEST(ProcessRun, SignalGivesExitCodeAbove128) {
+    if (OnWindows()) GTEST_SKIP() << "the child is a POSIX shell";
     Outcome killed = RunChild({"/bin/sh", "-c", "kill -9 $$"});
     EXPECT_EQ(killed.code, -2);
     EXPECT_EQ(killed.dret, 128 + 9);
@@ -115,6 +152,7 @@ TEST(ProcessRun, RefusesEmptyAndOverlongLists) {
 }
 
 TEST(ProcessRun, QuotedArgumentsArriveIntact) {
+    if (OnWindows()) GTEST_SKIP() << "the child is a POSIX shell";
     TempDir dir;
     std::filesystem::create_directory(dir.file("step dir"));
     std::string script = dir.file("step dir/args.sh");
@@ -133,8 +171,9 @@ TEST(ProcessRun, QuotedArgumentsArriveIntact) {
 }
 
 TEST(ProcessRun, ChildInheritsEnvironmentAndDirectory) {
+    if (OnWindows()) GTEST_SKIP() << "the child is a POSIX shell";
     TempDir dir;
-    ASSERT_EQ(setenv("KESTRUN_PROCESS_PROBE", "v a l", 1), 0);
+    ASSERT_TRUE(SetTestEnvironment("KESTRUN_PROCESS_PROBE", "v a l"));
     std::string cwd = std::filesystem::current_path().string();
     Outcome outcome = RunChild({"/bin/sh", "-c",
                            "test \"$KESTRUN_PROCESS_PROBE\" = 'v a l' && test \"$(pwd)\" = \"$1\"",
@@ -143,6 +182,7 @@ TEST(ProcessRun, ChildInheritsEnvironmentAndDirectory) {
 }
 
 TEST(ProcessRun, ChildGetsOnlyStandardDescriptors) {
+    if (OnWindows()) GTEST_SKIP() << "the child is a POSIX shell";
     TempDir dir;
     ASSERT_TRUE(WriteWholeFile(dir.file("open.txt"), "x"));
     int fd = open(dir.file("open.txt").c_str(), O_RDONLY);  // inheritable

@@ -1,0 +1,23 @@
+// Test platform services on POSIX.
+#include <errno.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <time.h>
+
+#include "support/test_platform.h"
+
+bool OnWindows() { return false; }
+
+bool SetTestEnvironment(const char* name, const char* value) { return setenv(name, value, 1) == 0; }
+
+void UseServerZone(const char* tz) {
+    setenv("TZ", tz, 1);
+    tzset();
+}
+
+void SetLastSystemError(int error) { errno = error; }
+
+bool HandleIsInherited(NUFileHandle handle) {
+    int flags = fcntl(static_cast<int>(handle), F_GETFD);
+    return flags >= 0 && !(flags & FD_CLOEXEC);
+}

@@ -1,0 +1,270 @@
+// Windows side of the file units: the OS call table over the wide file
+// functions, lock files as sharing modes, directory listings, durable
+// replacing moves.
+#include <windows.h>
+
+#include <cerrno>
+#include <string>
+
+#include "util/file_os.h"
+#include "util/system_errno.h"
+#include "util/wide_text.h"
+
+namespace {
+
+HANDLE ToHandle(NUFileHandle handle) { return reinterpret_cast<HANDLE>(handle); }
+NUFileHandle FromHandle(HANDLE handle) { return reinterpret_cast<NUFileHandle>(handle); }
+
+// Sets errno from the last system error and gives -1, for failed calls.
+int Failed() {
+    errno = ErrnoOfSystemError(GetLastError());
+    return -1;
+}
+
+DWORD Attributes(const char* path) { return GetFileAttributesW(WideFromUtf8(path).c_str()); }
+
+bool IsLinkDirectory(DWORD attributes) {
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// A link to a directory is removed as a link, never its target.
+int WinRemoveFile(const char* path) {
+    std::wstring wide = WideFromUtf8(path);
+    if (DeleteFileW(wide.c_str())) return 0;
+    DWORD error = GetLastError();
+    if (error == ERROR_ACCESS_DENIED && IsLinkDirectory(GetFileAttributesW(wide.c_str())) &&
+        RemoveDirectoryW(wide.c_str())) {
+        return 0;
+    }
+    SetLastError(error);
+    return Failed();
+}
+
+int WinRemoveDirectory(const char* path) {
+    return RemoveDirectoryW(WideFromUtf8(path).c_str()) ? 0 : Failed();
+}
+
+int WinMakeDirectory(const char* path) {
+    return CreateDirectoryW(WideFromUtf8(path).c_str(), nullptr) ? 0 : Failed();
+}
+
+// Replaces an existing target in one step and reaches the disk before it
+// returns; the target is never deleted first. A directory in the way fails
+// with EISDIR, as a rename onto a directory does on POSIX.
+int WinRename(const char* from, const char* to) {
+    std::wstring target = WideFromUtf8(to);
+    if (MoveFileExW(WideFromUtf8(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return 0;
+    }
+    DWORD error = GetLastError();
+    DWORD attributes = GetFileAttributesW(target.c_str());
+    if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        errno = EISDIR;
+        return -1;
+    }
+    SetLastError(error);
+    return Failed();
+}
+
+int WinExists(const char* path) { return Attributes(path) != INVALID_FILE_ATTRIBUTES ? 1 : 0; }
+
+int WinIsDirectory(const char* path) {
+    DWORD attributes = Attributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;
+}
+
+struct Listing {
+    HANDLE find;
+    WIN32_FIND_DATAW data;
+    bool pending;  // data holds an entry not yet handed out
+    std::string name;
+};
+
+void* WinOpenListing(const char* path, int* systemError) {
+    // Nothing there, a file, or a link to a directory (listed as what it is,
+    // a link: not followed) are told apart before listing.
+    DWORD attributes = Attributes(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        *systemError = kSysPathNotFound;
+        errno = ENOENT;
+        return nullptr;
+    }
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || IsLinkDirectory(attributes)) {
+        *systemError = kSysNotDirectory;
+        errno = ENOTDIR;
+        return nullptr;
+    }
+    std::wstring pattern = WideFromUtf8(path) + L"\\*.*";
+    Listing* listing = new Listing{};
+    listing->find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &listing->data, FindExSearchNameMatch,
+                                     nullptr, 0);
+    if (listing->find == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        delete listing;
+        *systemError = static_cast<int>(error);
+        errno = ErrnoOfSystemError(error);
+        return nullptr;
+    }
+    listing->pending = true;
+    *systemError = kSysNone;
+    return listing;
+}
+
+// Seconds since 1970-01-01 UTC of a file time.
+long long UnixSeconds(const FILETIME& time) {
+    ULARGE_INTEGER value;
+    value.LowPart = time.dwLowDateTime;
+    value.HighPart = time.dwHighDateTime;
+    const unsigned long long kEpochDifference = 116444736000000000ull;  // 1601 -> 1970 in 100 ns
+    if (value.QuadPart < kEpochDifference) return 0;
+    return static_cast<long long>((value.QuadPart - kEpochDifference) / 10000000ull);
+}
+
+int WinNextEntry(void* opaque, const char** name, int* isFile, NUFindData* data) {
+    Listing* listing = static_cast<Listing*>(opaque);
+    if (!listing->pending && !FindNextFileW(listing->find, &listing->data)) return 0;
+    listing->pending = false;
+    const WIN32_FIND_DATAW& found = listing->data;
+    listing->name = Utf8FromWide(found.cFileName);
+    *name = listing->name.c_str();
+    // A link is an entry to delete, not a directory to descend into.
+    bool directory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                     !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    *isFile = directory ? 0 : 1;
+    data->size = directory ? 0 : static_cast<long long>((static_cast<unsigned long long>(found.nFileSizeHigh) << 32) |
+                                                        found.nFileSizeLow);
+    data->modifiedTime = UnixSeconds(found.ftLastWriteTime);
+    return 1;
+}
+
+void WinCloseListing(void* opaque) {
+    Listing* listing = static_cast<Listing*>(opaque);
+    FindClose(listing->find);
+    delete listing;
+}
+
+// Sharing modes: a reader shares with readers and with writers that let
+// readers in; an exclusive writer shares nothing; a shared writer lets
+// readers in but no other writer.
+NUFileHandle WinOpenLock(const char* path, NULockMode mode, int* systemError) {
+    DWORD access = GENERIC_READ;
+    DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    DWORD creation = OPEN_EXISTING;
+    if (mode != kLockModeRead) {
+        access = GENERIC_READ | GENERIC_WRITE;
+        sharing = mode == kLockModeShared ? FILE_SHARE_READ : 0;
+        creation = OPEN_ALWAYS;
+    }
+    HANDLE handle = CreateFileW(WideFromUtf8(path).c_str(), access, sharing, nullptr, creation,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        DWORD attributes = Attributes(path);
+        if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+            (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            // A directory is no lock file: not a lock held by someone else.
+            *systemError = kSysOther;
+            errno = EISDIR;
+        } else {
+            *systemError = static_cast<int>(error);
+            errno = ErrnoOfSystemError(error);
+        }
+        SetLastError(error);
+        return kInvalidFileHandle;
+    }
+    *systemError = kSysNone;
+    return FromHandle(handle);
+}
+
+void WinCloseHandle(NUFileHandle handle) {
+    if (handle != kInvalidFileHandle) CloseHandle(ToHandle(handle));
+}
+
+void WinSleepMilliseconds(int milliseconds) {
+    if (milliseconds > 0) Sleep(static_cast<DWORD>(milliseconds));
+}
+
+NUFileHandle WinOpenRead(const char* path) {
+    std::wstring wide = WideFromUtf8(path);
+    DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        errno = EISDIR;
+        return kInvalidFileHandle;
+    }
+    HANDLE handle = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        Failed();
+        return kInvalidFileHandle;
+    }
+    return FromHandle(handle);
+}
+
+NUFileHandle WinCreateWrite(const char* path) {
+    HANDLE handle = CreateFileW(WideFromUtf8(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        Failed();
+        return kInvalidFileHandle;
+    }
+    return FromHandle(handle);
+}
+
+long long WinRead(NUFileHandle handle, void* buffer, size_t size) {
+    DWORD got = 0;
+    DWORD want = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
+    if (!ReadFile(ToHandle(handle), buffer, want, &got, nullptr)) return Failed();
+    return static_cast<long long>(got);
+}
+
+int WinWrite(NUFileHandle handle, const void* buffer, size_t size) {
+    const char* bytes = static_cast<const char*>(buffer);
+    while (size > 0) {
+        DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
+        DWORD written = 0;
+        if (!WriteFile(ToHandle(handle), bytes, chunk, &written, nullptr)) return Failed();
+        bytes += written;
+        size -= written;
+    }
+    return 0;
+}
+
+int WinSync(NUFileHandle handle) { return FlushFileBuffers(ToHandle(handle)) ? 0 : Failed(); }
+
+int WinClose(NUFileHandle handle) { return CloseHandle(ToHandle(handle)) ? 0 : Failed(); }
+
+// A directory entry reaches the disk with the write-through move itself.
+int WinSyncDirectory(const char*) { return 0; }
+
+// The system error of a failed copy, mapped as the copy report wants it.
+int WinCopyErrorToErrno(int* systemError) {
+    DWORD error = GetLastError();
+    *systemError = static_cast<int>(error);
+    switch (error) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+            return ENOENT;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+            return EACCES;
+        case ERROR_FILE_EXISTS:
+            return EEXIST;
+        default:
+            return ENOSPC;
+    }
+}
+
+}  // namespace
+
+NUFileOs& FileOs() {
+    static NUFileOs table = {
+        WinRemoveFile,  WinRemoveDirectory, WinMakeDirectory, WinRename,        WinExists,
+        WinIsDirectory, WinOpenListing,     WinNextEntry,     WinCloseListing,  WinOpenLock,
+        WinCloseHandle, WinSleepMilliseconds, WinOpenRead,    WinCreateWrite,   WinRead,
+        WinWrite,       WinSync,            WinClose,         WinSyncDirectory, WinCopyErrorToErrno,
+        "\r\n",
+    };
+    return table;
+}
