@@ -21,13 +21,14 @@ void Fill(const SYSTEMTIME& time, ClockTime* out) {
 
 }  // namespace
 
-// Local time through the run-time library, as LocalTimeOf converts it, so
+// Local time through the run-time library, as TimeOfLocal converts it, so
 // every local reading follows the same zone (TZ when it is set).
 void LocalClockNow(ClockTime* out) {
     if (!out) return;
     int64_t millis = NowMillis();
+    __time64_t seconds = static_cast<__time64_t>(millis / 1000);
     std::tm fields{};
-    if (!LocalTimeOf(millis / 1000, &fields)) {
+    if (_localtime64_s(&fields, &seconds) != 0) {
         *out = ClockTime{};
         return;
     }
@@ -59,13 +60,13 @@ int64_t NowMillis() {
     return (static_cast<int64_t>(value.QuadPart) - kEpochDifference) / 10000;
 }
 
-bool LocalTimeOf(int64_t t, std::tm* out) {
-    if (!out) return false;
-    __time64_t value = static_cast<__time64_t>(t);
-    return _localtime64_s(out, &value) == 0;
-}
-
-int64_t TimeOfLocal(std::tm* fields) {
-    if (!fields) return -1;
-    return static_cast<int64_t>(_mktime64(fields));
+bool TimeOfLocal(std::tm* fields, int64_t* value) {
+    if (!fields || !value) return false;
+    // -1 is also a valid time; only a failed call leaves the day of the
+    // week untouched.
+    fields->tm_wday = -1;
+    __time64_t t = _mktime64(fields);
+    if (t == static_cast<__time64_t>(-1) && fields->tm_wday == -1) return false;
+    *value = static_cast<int64_t>(t);
+    return true;
 }

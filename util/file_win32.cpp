@@ -145,6 +145,21 @@ void WinCloseListing(void* opaque) {
     delete listing;
 }
 
+// CreateFileW that opens a symbolic link itself rather than its target and
+// then refuses it, so nothing is ever reached through a planted link.
+HANDLE OpenNoFollow(const char* path, DWORD access, DWORD sharing, DWORD creation) {
+    HANDLE handle = CreateFileW(WideFromUtf8(path).c_str(), access, sharing, nullptr, creation,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return handle;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileInformationByHandle(handle, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        CloseHandle(handle);
+        SetLastError(ERROR_CANT_ACCESS_FILE);
+        return INVALID_HANDLE_VALUE;
+    }
+    return handle;
+}
+
 // Sharing modes: a reader shares with readers and with writers that let
 // readers in; an exclusive writer shares nothing; a shared writer lets
 // readers in but no other writer.
@@ -157,8 +172,7 @@ NUFileHandle WinOpenLock(const char* path, NULockMode mode, int* systemError) {
         sharing = mode == kLockModeShared ? FILE_SHARE_READ : 0;
         creation = OPEN_ALWAYS;
     }
-    HANDLE handle = CreateFileW(WideFromUtf8(path).c_str(), access, sharing, nullptr, creation,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle = OpenNoFollow(path, access, sharing, creation);
     if (handle == INVALID_HANDLE_VALUE) {
         DWORD error = GetLastError();
         DWORD attributes = Attributes(path);
@@ -202,9 +216,11 @@ NUFileHandle WinOpenRead(const char* path) {
     return FromHandle(handle);
 }
 
+// A new file only: anything with that name already, a link included,
+// fails with EEXIST.
 NUFileHandle WinCreateWrite(const char* path) {
-    HANDLE handle = CreateFileW(WideFromUtf8(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle = CreateFileW(WideFromUtf8(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         Failed();
         return kInvalidFileHandle;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "util/process.h"
 #include "util/wide_text.h"
@@ -10,7 +11,50 @@
 const int kProcessErrorTooLong = ERROR_FILENAME_EXCED_RANGE;
 const int kProcessErrorNotFound = ERROR_FILE_NOT_FOUND;
 
-int RunProcess(const char* const* arguments, int* dret, int* derr) {
+namespace {
+
+// Marks handle inheritable for one start and names it as the only handle
+// the child inherits; undone by the destructor.
+class InheritOnly {
+public:
+    explicit InheritOnly(NUFileHandle inherited) : handle(reinterpret_cast<HANDLE>(inherited)) {
+        if (inherited == kInvalidFileHandle) return;
+        SIZE_T size = 0;
+        InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+        buffer.resize(size);
+        list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(buffer.data());
+        if (!InitializeProcThreadAttributeList(list, 1, 0, &size)) {
+            list = nullptr;
+            return;
+        }
+        if (!SetHandleInformation(handle, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT) ||
+            !UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &handle, sizeof handle, nullptr,
+                                       nullptr)) {
+            SetHandleInformation(handle, HANDLE_FLAG_INHERIT, 0);
+            DeleteProcThreadAttributeList(list);
+            list = nullptr;
+        }
+    }
+    ~InheritOnly() {
+        if (!list) return;
+        SetHandleInformation(handle, HANDLE_FLAG_INHERIT, 0);
+        DeleteProcThreadAttributeList(list);
+    }
+    InheritOnly(const InheritOnly&) = delete;
+    InheritOnly& operator=(const InheritOnly&) = delete;
+
+    // The attribute list for the start, or null when nothing is inherited.
+    LPPROC_THREAD_ATTRIBUTE_LIST Attributes() const { return list; }
+
+private:
+    HANDLE handle;
+    std::vector<char> buffer;
+    LPPROC_THREAD_ATTRIBUTE_LIST list = nullptr;
+};
+
+}  // namespace
+
+int RunProcess(const char* const* arguments, int* dret, int* derr, NUFileHandle inherited) {
     int exitCode = 0;
     int error = 0;
     auto finish = [&](int code) {
@@ -31,14 +75,19 @@ int RunProcess(const char* const* arguments, int* dret, int* derr) {
 
     // Wide throughout, so texts reach the child intact whatever the ANSI
     // code page is. The program is the first word of the command line,
-    // found by the system's search rules; no handle is inherited.
+    // found by the system's search rules. The child inherits inherited
+    // alone (every other handle here is created non-inheritable).
     std::wstring command = WideFromUtf8(line);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
+    InheritOnly inheritance(inherited);
+    STARTUPINFOEXW startup{};
+    startup.StartupInfo.cb = sizeof startup;
+    startup.lpAttributeList = inheritance.Attributes();
     PROCESS_INFORMATION process{};
-    const DWORD flags = CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS | CREATE_UNICODE_ENVIRONMENT;
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr, &startup,
-                        &process)) {
+    DWORD flags = CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS | CREATE_UNICODE_ENVIRONMENT;
+    if (startup.lpAttributeList) flags |= EXTENDED_STARTUPINFO_PRESENT;
+    BOOL inherit = startup.lpAttributeList ? TRUE : FALSE;
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, inherit, flags, nullptr, nullptr,
+                        &startup.StartupInfo, &process)) {
         error = static_cast<int>(GetLastError());
         return finish(-1);
     }

@@ -7,6 +7,7 @@
 
 #include "app/kestrun_app.h"
 #include "support/demo_home.h"
+#include "support/sqlite_db.h"
 #include "support/temp_dir.h"
 #include "support/trace_text.h"
 #include "util/file_os.h"
@@ -57,6 +58,7 @@ int FailingRename(const char* from, const char* to) {
 }  // namespace
 
 TEST(KestrunFaults, FailedFinalStatusWriteFailsTheRun) {
+    SKIP_WITHOUT_SQLITE();
     const struct {
         Fault fault;
         const char* record;  // the failure's trace record

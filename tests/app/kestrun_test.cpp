@@ -128,7 +128,7 @@ TEST_F(Kestrun, FinishTimeLogLineCarriesTheRunDuration) {
     ASSERT_EQ(Run().out, kSuccess);
     std::string log;
     for (const auto& entry : fs::directory_iterator(tmp.path())) {
-        if (entry.path().filename().string().rfind("time", 0) == 0) log = ReadWholeFile(entry.path());
+        if (entry.path().filename().string().rfind("time", 0) == 0) log = ReadWholeFile(entry.path().string());
     }
     std::vector<std::string> lines = Lines(log);
     ASSERT_FALSE(lines.empty()) << log;

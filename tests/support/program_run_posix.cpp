@@ -80,10 +80,11 @@ RunningProgram::~RunningProgram() {
 }
 
 void RunningProgram::Kill() {
-    if (pid_ > 0) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-        pid_ = -1;
+    int& pid = child_->pid;
+    if (pid > 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        pid = -1;
     }
 }
 

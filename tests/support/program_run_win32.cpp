@@ -88,6 +88,13 @@ RunningProgram::~RunningProgram() {
     delete child_;
 }
 
+void RunningProgram::Kill() {
+    if (child_->process == INVALID_HANDLE_VALUE) return;
+    TerminateProcess(child_->process, 1);
+    WaitForSingleObject(child_->process, INFINITE);
+    CloseIfOpen(child_->process);
+}
+
 ProgramResult RunningProgram::Wait(int timeoutSeconds) {
     ProgramResult result;
     if (child_->process == INVALID_HANDLE_VALUE) return result;

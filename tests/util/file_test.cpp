@@ -504,7 +504,9 @@ TEST(FileLock, NeverOpensThroughASymbolicLink) {
     LockDir d;
     std::string victim = d.dir.file("victim");
     ASSERT_TRUE(WriteWholeFile(victim, "v"));
-    fs::create_symlink(victim, d.lock);
+    std::error_code error;
+    fs::create_symlink(victim, d.lock, error);
+    if (error) GTEST_SKIP() << "the system cannot create symbolic links here: " << error.message();
     EXPECT_EQ(OpenLockExclusive(d.lock.c_str(), 1, 0), kInvalidFileHandle);
     EXPECT_EQ(OpenLockShared(d.lock.c_str(), 1, 0), kInvalidFileHandle);
     EXPECT_EQ(OpenLockRead(1, d.lock.c_str(), 0), kInvalidFileHandle);

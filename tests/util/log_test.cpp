@@ -95,7 +95,9 @@ TEST(LogAppend, UnwritablePathIsSkippedSilently) {
 TEST(LogAppend, NeverWritesThroughASymbolicLink) {
     TempDir dir;
     ASSERT_TRUE(WriteWholeFile(dir.file("victim"), "v"));
-    std::filesystem::create_symlink(dir.file("victim"), dir.file("log.txt"));
+    std::error_code error;
+    std::filesystem::create_symlink(dir.file("victim"), dir.file("log.txt"), error);
+    if (error) GTEST_SKIP() << "the system cannot create symbolic links here: " << error.message();
     SetLogPath(dir.file("log.txt").c_str(), nullptr);
     LogAppend("x\n");
     EXPECT_EQ(ReadWholeFile(dir.file("victim")), "v");

@@ -413,14 +413,14 @@ TEST(NVFileWrite, FailuresLeaveTheOldFileIntact) {
         bool replacing = c.expected == -13 || c.expected == -18;
         EXPECT_EQ(file.TemporaryLeft(), replacing);
         if (replacing) {
-            EXPECT_EQ(ReadWholeFile(file.dir.file("s.sts.bk")), "new=2\n");
+            EXPECT_EQ(ReadWholeFile(file.dir.file("s.sts.bk")), Written("new=2\n"));
         }
         EXPECT_FALSE(file.io.HasLock());
     }
 }
 
 TEST(NVFileWrite, NeverWritesThroughALinkPlantedAtTheTemporaryName) {
-    for (bool stale : {false, true}) {
+    for (bool stale : {true, false}) {
         SCOPED_TRACE(stale);
         OldFile file;
         std::string victim = file.dir.file("victim");
@@ -429,11 +429,13 @@ TEST(NVFileWrite, NeverWritesThroughALinkPlantedAtTheTemporaryName) {
         if (stale) {
             ASSERT_TRUE(WriteWholeFile(temporary, "stale"));
         } else {
-            fs::create_symlink(victim, temporary);
+            std::error_code error;
+            fs::create_symlink(victim, temporary, error);
+            if (error) GTEST_SKIP() << "the system cannot create symbolic links here: " << error.message();
         }
         EXPECT_EQ(file.io.Write(&file.obj, false), 0);
         EXPECT_EQ(ReadWholeFile(victim), "victim");
-        EXPECT_EQ(file.Contents(), "new=2\n");
+        EXPECT_EQ(file.Contents(), Written("new=2\n"));
         EXPECT_FALSE(file.TemporaryLeft());
     }
 }
