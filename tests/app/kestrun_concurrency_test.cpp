@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "support/demo_home.h"
+#include "support/sqlite_db.h"
 #include "support/temp_dir.h"
 #include "util/nv_file.h"
 #include "util/nv_io.h"
@@ -57,6 +58,7 @@ std::string Value(NUioObjList& status, const char* key) {
 // the test writes the bytes; the first to take the batch lock runs the
 // step, which waits until every other run has ended.
 TEST(KestrunConcurrency, RunsReleasedAtOnceLeaveExactlyOneWinner) {
+    SKIP_WITHOUT_SQLITE();
     TempDir tmp;
     std::string home = tmp.path() + "/vrnl";
     ASSERT_TRUE(MakeDemoHome(home));
@@ -119,6 +121,7 @@ TEST(KestrunConcurrency, RunsReleasedAtOnceLeaveExactlyOneWinner) {
 
 // Each installation has its own batch lock: both steps run at the same time.
 TEST(KestrunConcurrency, TwoInstallationsDoNotBlockEachOther) {
+    SKIP_WITHOUT_SQLITE();
     TempDir tmp;
     std::string release = tmp.file("release");
     std::vector<std::string> homes{tmp.path() + "/a", tmp.path() + "/b"};

@@ -74,6 +74,7 @@ class KestrunCrash : public ::testing::TestWithParam<int> {};
 }  // namespace
 
 TEST_P(KestrunCrash, KilledRunsLeaveWholeFilesAndOneStepAtATime) {
+    SKIP_WITHOUT_SQLITE();
     const int kills = std::max(1, EnvNumber("KESTRUN_CRASH_KILLS", 100) / kBatches);
     const unsigned seed = BaseSeed() + static_cast<unsigned>(GetParam());
     std::cout << "crash seed " << BaseSeed() << " batch " << GetParam()

@@ -10,6 +10,7 @@
 
 #include "app/kestrun_app.h"
 #include "support/demo_home.h"
+#include "support/sqlite_db.h"
 #include "support/temp_dir.h"
 #include "support/trace_text.h"
 #include "util/file_os.h"
@@ -142,6 +143,7 @@ bool HoldsSystemError(const std::string& records, int error) {
 }  // namespace
 
 TEST(KestrunFaultSweep, EveryFailedFileCallIsToldTruthfully) {
+    SKIP_WITHOUT_SQLITE();
     TempDir tmp;
     std::string pristine = tmp.path() + "/pristine";
     ASSERT_TRUE(MakeDemoHome(pristine));

@@ -9,6 +9,7 @@
 
 #include "env/environment.h"
 #include "support/session_db.h"
+#include "support/sqlite_db.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -223,6 +224,7 @@ TEST(OfficeRead, TrimsLanguageAndZoneAndFillsTheirDefaults) {
 }
 
 TEST(OfficeRead, DeliveryIntervalIsReadAsAnInteger) {
+    SKIP_WITHOUT_SQLITE();
     TempDir dir;
     ASSERT_EQ(OpenSessionDb(dir, "CREATE TABLE TM_OFFICE (SID_CORPORATE INT, Name NVARCHAR(255),"
                                  " deliinterval REAL); INSERT INTO TM_OFFICE VALUES (1, 'x', 15.0);"),
