@@ -137,6 +137,7 @@ public:
     int BeginTrans() override;
     int CommitTrans() override;
     int RollbackTrans() override;
+    int TransactionOpen() override;
 
 private:
     // Records a failed call: the connection's error list, or, when it is
@@ -148,6 +149,7 @@ private:
 
     DBDriverSettings settings;
     ComRef<ado::Connection> connection;
+    bool transactionBegun = false;
 };
 
 int AdoDriver::Report(HRESULT hr) {
@@ -189,6 +191,7 @@ int AdoDriver::Report(HRESULT hr) {
 int AdoDriver::Open(const DBConnectData& data, int connectTimeoutSeconds) {
     ClearErrors();
     connection.Reset();
+    transactionBegun = false;
     HRESULT hr = CoInitialize(nullptr);
     if (FAILED(hr)) return Report(hr);
     hr = CreateAdoObject(ado::kConnectionClass, ado::kConnectionInterface, &connection);
@@ -228,6 +231,7 @@ int AdoDriver::Close() {
         if (FAILED(hr)) result = Report(hr);
     }
     connection.Reset();
+    transactionBegun = false;
     return result;
 }
 
@@ -236,21 +240,58 @@ int AdoDriver::BeginTrans() {
     if (!connection.Get()) return Fail(kDBDriverFailed, "no connection");
     long level = 0;
     HRESULT hr = connection->BeginTrans(&level);
-    return FAILED(hr) ? Report(hr) : 0;
+    if (FAILED(hr)) return Report(hr);
+    transactionBegun = true;
+    return 0;
 }
 
 int AdoDriver::CommitTrans() {
     ClearErrors();
     if (!connection.Get()) return Fail(kDBDriverFailed, "no connection");
     HRESULT hr = connection->CommitTrans();
-    return FAILED(hr) ? Report(hr) : 0;
+    if (FAILED(hr)) return Report(hr);
+    transactionBegun = false;
+    return 0;
 }
 
 int AdoDriver::RollbackTrans() {
     ClearErrors();
     if (!connection.Get()) return Fail(kDBDriverFailed, "no connection");
     HRESULT hr = connection->RollbackTrans();
-    return FAILED(hr) ? Report(hr) : 0;
+    if (FAILED(hr)) return Report(hr);
+    transactionBegun = false;
+    return 0;
+}
+
+// SQL Server ends a transaction by itself after a deadlock or an error
+// under XACT_ABORT; its count of open transactions tells. Runs through the
+// connection so the driver's recorded errors stay those of the failed call.
+int AdoDriver::TransactionOpen() {
+    if (!connection.Get() || !transactionBegun) return 0;
+    Bstr query(u"SELECT @@TRANCOUNT");
+    Variant affected;
+    ComRef<ado::Recordset> recordset;
+    if (FAILED(connection->Execute(query.Get(), &affected.value, ado::kExecuteText,
+                                   recordset.Out())) ||
+        !recordset.Get()) {
+        return -1;
+    }
+    VARIANT_BOOL eof = VARIANT_TRUE;
+    ComRef<ado::Fields> fields;
+    ComRef<ado::Field> field;
+    Variant index, value, count;
+    index.value.vt = VT_I4;
+    index.value.lVal = 0;
+    int open = -1;
+    if (SUCCEEDED(recordset->get_EOF(&eof)) && eof == VARIANT_FALSE &&
+        SUCCEEDED(recordset->get_Fields(fields.Out())) && fields.Get() &&
+        SUCCEEDED(fields->get_Item(index.value, field.Out())) && field.Get() &&
+        SUCCEEDED(field->get_Value(&value.value)) &&
+        SUCCEEDED(VariantChangeType(&count.value, &value.value, 0, VT_I4))) {
+        open = count.value.lVal > 0 ? 1 : 0;
+    }
+    recordset->Close();
+    return open;
 }
 
 int AdoDriver::AddParameters(ado::Command* command, bool procedure,
