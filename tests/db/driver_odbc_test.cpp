@@ -15,6 +15,7 @@
 #include "support/db_value.h"
 #include "support/sqlite_db.h"
 #include "support/temp_dir.h"
+#include "support/test_platform.h"
 #include "util/log.h"
 
 namespace {
@@ -189,6 +190,10 @@ size_t Count(const std::string& text, const std::string& part) {
 TEST(OdbcUnreachableServer, IsRetriedAndReportedAsANetworkFailure) {
     std::string library = FindOdbcLibrary("libtdsodbc.so");
     if (library.empty()) GTEST_SKIP() << "FreeTDS's ODBC driver is not installed";
+    if (OnWindows()) {
+        GTEST_SKIP() << "a driver list set in the process environment does not reach the "
+                        "host's ODBC driver manager under Wine";
+    }
     TempDir dir;
     RegisterOdbcDriver(dir, "TDS Test", library);
     std::string log = dir.file("log.txt");
