@@ -413,6 +413,7 @@ TEST(SqliteConnectionOpen, LockedFileIsRetriedWithWaits) {
 }
 
 TEST(SqliteConnectionOpen, TheLongestWaitSettingsDoNotOverflow) {
+    SKIP_WITHOUT_SQLITE();
     // The waits in milliseconds are clamped (the sanitizer build stops at
     // an overflow).
     TempDir dir;
