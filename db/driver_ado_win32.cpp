@@ -140,6 +140,17 @@ public:
     int TransactionOpen() override;
 
 private:
+    // Runs one transaction call; on success the transaction is begun or not
+    // as begunAfter says.
+    template <typename Step>
+    int TransactionStep(Step step, bool begunAfter) {
+        ClearErrors();
+        if (!connection.Get()) return Fail(kDBDriverFailed, "no connection");
+        HRESULT hr = step(connection.Get());
+        if (FAILED(hr)) return Report(hr);
+        transactionBegun = begunAfter;
+        return 0;
+    }
     // Records a failed call: the connection's error list, or, when it is
     // empty, hr with the system's text for it. Returns hr.
     int Report(HRESULT hr);
@@ -236,31 +247,20 @@ int AdoDriver::Close() {
 }
 
 int AdoDriver::BeginTrans() {
-    ClearErrors();
-    if (!connection.Get()) return Fail(kDBDriverFailed, "no connection");
-    long level = 0;
-    HRESULT hr = connection->BeginTrans(&level);
-    if (FAILED(hr)) return Report(hr);
-    transactionBegun = true;
-    return 0;
+    return TransactionStep(
+        [](ado::Connection* c) {
+            long level = 0;
+            return c->BeginTrans(&level);
+        },
+        true);
 }
 
 int AdoDriver::CommitTrans() {
-    ClearErrors();
-    if (!connection.Get()) return Fail(kDBDriverFailed, "no connection");
-    HRESULT hr = connection->CommitTrans();
-    if (FAILED(hr)) return Report(hr);
-    transactionBegun = false;
-    return 0;
+    return TransactionStep([](ado::Connection* c) { return c->CommitTrans(); }, false);
 }
 
 int AdoDriver::RollbackTrans() {
-    ClearErrors();
-    if (!connection.Get()) return Fail(kDBDriverFailed, "no connection");
-    HRESULT hr = connection->RollbackTrans();
-    if (FAILED(hr)) return Report(hr);
-    transactionBegun = false;
-    return 0;
+    return TransactionStep([](ado::Connection* c) { return c->RollbackTrans(); }, false);
 }
 
 // SQL Server ends a transaction by itself after a deadlock or an error

@@ -233,6 +233,49 @@ int NUTemplateToOutput::WriteOut(const char* out) {
     return 0;
 }
 
+// Reads the whole file through the platform's open; the size is counted by
+// reading, so a file that is no regular file still reads what it gives.
+int TemplateReadWholeFile(const char* path, char** out) {
+    FILE* file = TemplateOpenForReading(path);
+    if (!file) return -53;
+    long long size = 0;
+    char block[512];
+    for (;;) {
+        size_t got = fread(block, 1, sizeof block, file);
+        size += static_cast<long long>(got);
+        if (size > INT_MAX - 1) {
+            fclose(file);
+            return -55;
+        }
+        if (got < sizeof block) {
+            if (ferror(file)) {
+                fclose(file);
+                return -54;
+            }
+            break;
+        }
+    }
+    if (fseek(file, 0, SEEK_SET) != 0) {
+        fclose(file);
+        return -54;
+    }
+    char* buf = static_cast<char*>(malloc(static_cast<size_t>(size) + 1));
+    if (!buf) {
+        fclose(file);
+        return -51;
+    }
+    size_t got = fread(buf, 1, static_cast<size_t>(size), file);
+    bool failed = ferror(file) != 0;
+    fclose(file);
+    if (failed) {
+        free(buf);
+        return -54;
+    }
+    buf[got] = '\0';
+    *out = buf;
+    return static_cast<int>(got);
+}
+
 int NUTemplateToOutput::ReadTemplateFile(const char* path, char** out) {
     if (!path || !*path || !out) return -50;
     return TemplateReadWholeFile(path, out);

@@ -2,6 +2,8 @@
 // HTML escaping and form filling, written to standard output or a buffer.
 #pragma once
 
+#include <cstdio>
+
 class NUNVList;
 
 // Abstract output: set named variables, then produce the output.
@@ -145,7 +147,9 @@ private:
     int appendLength = 0;
 };
 
-// Platform side: reads a whole file (codes as ReadTemplateFile) and puts
-// standard output into binary mode.
+// Reads a whole file (codes as ReadTemplateFile).
 int TemplateReadWholeFile(const char* path, char** out);
+// Platform side: opens a file (a UTF-8 path) for binary reading, null when
+// it cannot be opened; puts standard output into binary mode.
+std::FILE* TemplateOpenForReading(const char* path);
 void TemplateStdoutBinary();
