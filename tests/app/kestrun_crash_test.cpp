@@ -17,6 +17,7 @@
 #include "support/demo_home.h"
 #include "support/sqlite_db.h"
 #include "support/temp_dir.h"
+#include "support/test_platform.h"
 
 namespace fs = std::filesystem;
 
@@ -74,7 +75,14 @@ class KestrunCrash : public ::testing::TestWithParam<int> {};
 }  // namespace
 
 TEST_P(KestrunCrash, KilledRunsLeaveWholeFilesAndOneStepAtATime) {
-    SKIP_WITHOUT_SQLITE();
+    SKIP_WITHOUT_SQLITE_FILES();
+    if (OnWindows()) {
+        // (Kestrun.KilledDriverLeavesTheLockWithItsRunningStep kills the
+        // driver during its step, which is safe there.)
+        GTEST_SKIP() << "under Wine a process killed while it starts a child leaves that child stuck in "
+                        "Wine's loader for good, holding the handles it inherited (the batch lock): "
+                        "random kill moments cannot be tested there";
+    }
     const int kills = std::max(1, EnvNumber("KESTRUN_CRASH_KILLS", 100) / kBatches);
     const unsigned seed = BaseSeed() + static_cast<unsigned>(GetParam());
     std::cout << "crash seed " << BaseSeed() << " batch " << GetParam()
@@ -83,7 +91,7 @@ TEST_P(KestrunCrash, KilledRunsLeaveWholeFilesAndOneStepAtATime) {
 
     TempDir tmp;
     std::string home = tmp.path() + "/vrnl";
-    ASSERT_TRUE(MakeDemoHome(home));
+    ASSERT_EQ(MakeDemoHome(home), "");
     std::string active = tmp.file("step-active");
     ASSERT_TRUE(WriteStandinControl(home, "activefile=" + active + "\nsleepms=30\n"));
     std::string status = home + "/kestv30r15/log/kestrun.sts";

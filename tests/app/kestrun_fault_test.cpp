@@ -9,6 +9,7 @@
 #include "support/demo_home.h"
 #include "support/sqlite_db.h"
 #include "support/temp_dir.h"
+#include "support/test_platform.h"
 #include "support/trace_text.h"
 #include "util/file_os.h"
 
@@ -29,16 +30,20 @@ NUFileHandle CountingCreate(const char* path) {
     if (IsStatusTemporary(path) && ++statusWrites == 2) finalHandle = h;
     return h;
 }
+// The disk is full; the disk fails (Windows: ERROR_DISK_FULL, ERROR_WRITE_FAULT).
+const SystemErrorCase kDiskFull{ENOSPC, 112};
+const SystemErrorCase kDiskFault{EIO, 29};
+
 int FailingWrite(NUFileHandle h, const void* data, size_t size) {
     if (fault == Fault::kWrite && h == finalHandle) {
-        errno = ENOSPC;
+        InjectSystemError(kDiskFull);
         return -1;
     }
     return original.write(h, data, size);
 }
 int FailingSync(NUFileHandle h) {
     if (fault == Fault::kSync && h == finalHandle) {
-        errno = EIO;
+        InjectSystemError(kDiskFault);
         return -1;
     }
     return original.sync(h);
@@ -49,7 +54,7 @@ int ForgettingClose(NUFileHandle h) {
 }
 int FailingRename(const char* from, const char* to) {
     if (fault == Fault::kRename && IsStatusTemporary(from) && statusWrites == 2) {
-        errno = EIO;
+        InjectSystemError(kDiskFault);
         return -1;
     }
     return original.rename(from, to);
@@ -58,18 +63,18 @@ int FailingRename(const char* from, const char* to) {
 }  // namespace
 
 TEST(KestrunFaults, FailedFinalStatusWriteFailsTheRun) {
-    SKIP_WITHOUT_SQLITE();
+    SKIP_WITHOUT_SQLITE_FILES();
     const struct {
         Fault fault;
-        const char* record;  // the failure's trace record
-    } cases[] = {{Fault::kWrite, "ret=[-12] errno=[28]"},
-                 {Fault::kSync, "ret=[-12] errno=[5]"},
-                 {Fault::kRename, "ret=[-13] errno=[5]"}};
+        std::string record;  // the failure's trace record
+    } cases[] = {{Fault::kWrite, "ret=[-12] errno=[" + std::to_string(ReportedSystemError(kDiskFull)) + "]"},
+                 {Fault::kSync, "ret=[-12] errno=[" + std::to_string(ReportedSystemError(kDiskFault)) + "]"},
+                 {Fault::kRename, "ret=[-13] errno=[" + std::to_string(ReportedSystemError(kDiskFault)) + "]"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.fault));
         TempDir tmp;
         std::string home = tmp.path() + "/vrnl";
-        ASSERT_TRUE(MakeDemoHome(home));
+        ASSERT_EQ(MakeDemoHome(home), "");
         std::string log = home + "/kestv30r15/log";
         fault = c.fault;
         statusWrites = 0;

@@ -1,12 +1,35 @@
 // Demo installations and kestrun runs for end-to-end tests.
 #include "support/demo_home.h"
 
+#include <filesystem>
+
+#include "support/schema_db.h"
+#include "support/sqlite_db.h"
 #include "support/temp_dir.h"
 
-bool MakeDemoHome(const std::string& home) {
-    ProgramResult r = RunProgram(
-        {std::string(KESTRUN_SOURCE_DIR) + "/scripts/make-demo-home", home, KESTRUN_BINARY_DIR}, 60);
-    return r.finished && r.exitStatus == 0;
+namespace fs = std::filesystem;
+
+std::string MakeDemoHome(const std::string& home) {
+    const std::string source = KESTRUN_SOURCE_DIR;
+    std::error_code ec;
+    fs::create_directories(home + "/kestv30r15", ec);
+    if (ec) return "cannot create " + home + ": " + ec.message();
+    fs::copy(source + "/data/demo", home, fs::copy_options::recursive | fs::copy_options::overwrite_existing,
+             ec);
+    if (ec) return "cannot copy data/demo: " + ec.message();
+    fs::copy_file(std::string(KESTRUN_BINARY_DIR) + "/tools/updbatbookmarkv30.exe",
+                  home + "/kestv30r15/updbatbookmarkv30.exe", fs::copy_options::overwrite_existing, ec);
+    if (ec) return "cannot copy the step stand-in: " + ec.message();
+    std::string office = ReadWholeFile(source + "/data/schema/demo-office.sql");
+    std::string schema = SchemaScript();
+    if (office.empty() || schema.empty()) return "cannot read data/schema";
+    std::string database = home + "/data/vrnldb.sqlite";
+    std::string made = MakeSqliteDb(database, schema + office);
+    if (!made.empty()) return "cannot make the database: " + made;
+    // Without the embedded provider the programs reach the file over ODBC.
+    if (SqliteAvailable()) return "";
+    std::string config = home + "/data/app";
+    return WriteWholeFile(config, ReadWholeFile(config) + SqliteSettings(database)) ? "" : "cannot write " + config;
 }
 
 bool WriteStandinControl(const std::string& home, const std::string& text) {

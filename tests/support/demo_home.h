@@ -1,5 +1,6 @@
-// Demo installations for end-to-end tests, laid out by scripts/make-demo-home
-// (the same script the demo uses), and runs of the built kestrun on them.
+// Demo installations for end-to-end tests, laid out from the same files as
+// scripts/make-demo-home lays out the demo, and runs of the built kestrun on
+// them.
 #pragma once
 
 #include <string>
@@ -7,8 +8,11 @@
 
 #include "support/program_run.h"
 
-// Lays out a demo installation in home (created); false when the script failed.
-bool MakeDemoHome(const std::string& home);
+// Lays out a demo installation in home (created): the template data/demo,
+// its database and the step stand-in. Where the build has no SQLite library
+// the configuration reaches the database over ODBC. "" on success, else
+// what failed.
+std::string MakeDemoHome(const std::string& home);
 // Writes the step stand-in's control file in home's kestv30r15 directory.
 bool WriteStandinControl(const std::string& home, const std::string& text);
 // Runs the built kestrun with these arguments (argv[0] is added) and waits at

@@ -1,7 +1,8 @@
 // Runs a built program as a child process for end-to-end tests: captured
 // standard output and error, exit status, and a bounded wait. On Windows the
-// output goes to files, not pipes: a console the child starts may keep a
-// pipe open long after the child has ended.
+// output goes to files, not pipes (a console the child starts may keep a
+// pipe open long after the child has ended), and is read as text: CR LF
+// line ends come back as LF.
 #pragma once
 
 #include <string>

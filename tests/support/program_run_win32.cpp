@@ -23,15 +23,20 @@ HANDLE OutputFile() {
                        &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
 }
 
-// Everything in the file from its start.
+// Everything in the file from its start, read as text: the C run-time's
+// console output ends its lines with CR LF, which become LF.
 std::string ReadAll(HANDLE file) {
-    std::string text;
+    std::string bytes;
     if (file == INVALID_HANDLE_VALUE || SetFilePointer(file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) {
-        return text;
+        return bytes;
     }
     char buffer[4096];
     DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+    std::string text;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != '\r' || i + 1 == bytes.size() || bytes[i + 1] != '\n') text += bytes[i];
+    }
     return text;
 }
 

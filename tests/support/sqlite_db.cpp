@@ -17,6 +17,10 @@ std::string ExecOn(sqlite3* db, const std::string& sql) {
 
 bool SqliteAvailable() { return true; }
 
+bool SqliteFilesAvailable() { return true; }
+
+std::string SqliteSettings(const std::string& path) { return "dbprovider=sqlite\ndbname=" + path + "\n"; }
+
 std::string MakeSqliteDb(const std::string& path, const std::string& script) {
     sqlite3* db = nullptr;
     if (sqlite3_open(path.c_str(), &db) != SQLITE_OK) {

@@ -15,6 +15,18 @@ bool SqliteAvailable();
     GTEST_SKIP() << "this build has no SQLite library: the embedded provider " \
                     "and the test databases are left out"
 
+// True when tests can make and read SQLite database files: with the SQLite
+// library, or else over SQLite's ODBC driver on the host (the Windows build
+// under Wine).
+bool SqliteFilesAvailable();
+#define SKIP_WITHOUT_SQLITE_FILES()                                             \
+    if (!SqliteFilesAvailable())                                               \
+    GTEST_SKIP() << "this build has no SQLite library and no SQLite ODBC "     \
+                    "driver is named in KESTRUN_SQLITE_ODBC_DRIVER"
+// Configuration lines that make the built programs open the database file
+// at path: the embedded provider where the build has it, else ODBC.
+std::string SqliteSettings(const std::string& path);
+
 // Creates (or opens) the database file and runs script on it. "" on
 // success, else SQLite's message.
 std::string MakeSqliteDb(const std::string& path, const std::string& script);

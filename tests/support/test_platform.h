@@ -3,6 +3,8 @@
 // inheritance.
 #pragma once
 
+#include <string>
+
 #include "util/file.h"
 
 // True when the tests run as Windows programs.
@@ -14,5 +16,21 @@ bool SetTestEnvironment(const char* name, const char* value);
 void UseServerZone(const char* tz);
 // Sets the system's last error (errno on POSIX, SetLastError on Windows).
 void SetLastSystemError(int error);
+// A failure's system error as each platform gives it: errno, and the
+// Windows code that the system reports beside the run-time's errno.
+struct SystemErrorCase {
+    int posix;
+    int windows;
+};
+// Sets errno to error.posix and, on Windows, the system's last error to
+// error.windows, as a failed call leaves them.
+void InjectSystemError(SystemErrorCase error);
+// The code a record of the failure carries on this platform (the system's
+// last error).
+int ReportedSystemError(SystemErrorCase error);
 // True when a child process would inherit the handle.
 bool HandleIsInherited(NUFileHandle handle);
+// The path by which the host system names the file at path: under Wine the
+// Unix path of a Windows one, for programs that run on the host (such as
+// an ODBC driver); elsewhere path itself.
+std::string HostFilePath(const std::string& path);

@@ -21,3 +21,9 @@ bool HandleIsInherited(NUFileHandle handle) {
     int flags = fcntl(static_cast<int>(handle), F_GETFD);
     return flags >= 0 && !(flags & FD_CLOEXEC);
 }
+
+std::string HostFilePath(const std::string& path) { return path; }
+
+void InjectSystemError(SystemErrorCase error) { errno = error.posix; }
+
+int ReportedSystemError(SystemErrorCase error) { return error.posix; }

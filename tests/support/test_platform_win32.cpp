@@ -1,6 +1,7 @@
 // Test platform services on Windows.
 #include <windows.h>
 
+#include <errno.h>
 #include <stdlib.h>
 #include <time.h>
 
@@ -31,3 +32,26 @@ bool HandleIsInherited(NUFileHandle handle) {
     DWORD flags = 0;
     return GetHandleInformation(reinterpret_cast<HANDLE>(handle), &flags) && (flags & HANDLE_FLAG_INHERIT);
 }
+
+std::string HostFilePath(const std::string& path) {
+    // Wine's kernel32 exports the conversion; on Windows itself there is no
+    // other host and the path stays as it is.
+    using Convert = char*(__cdecl*)(const wchar_t*);
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    auto convert = kernel ? reinterpret_cast<Convert>(
+                                reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_unix_file_name")))
+                          : nullptr;
+    if (!convert) return path;
+    char* unixPath = convert(WideFromUtf8(path.c_str()).c_str());
+    if (!unixPath) return path;
+    std::string result = unixPath;
+    HeapFree(GetProcessHeap(), 0, unixPath);
+    return result;
+}
+
+void InjectSystemError(SystemErrorCase error) {
+    SetLastError(static_cast<DWORD>(error.windows));
+    errno = error.posix;
+}
+
+int ReportedSystemError(SystemErrorCase error) { return error.windows; }
