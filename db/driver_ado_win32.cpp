@@ -108,6 +108,14 @@ bool IsWideType(long type) {
     return type == kDBTypeWChar || type == kDBTypeVarWChar || type == kDBTypeLongVarWChar;
 }
 
+// The field at a column index of a record set's Fields collection.
+HRESULT FieldAt(ado::Fields* fields, long index, ComRef<ado::Field>* field) {
+    Variant at;
+    at.value.vt = VT_I4;
+    at.value.lVal = index;
+    return fields->get_Item(at.value, field->Out());
+}
+
 // Creates an ADO object: all class contexts for IUnknown, run it, then ask
 // for the working interface.
 template <typename T>
@@ -279,13 +287,11 @@ int AdoDriver::TransactionOpen() {
     VARIANT_BOOL eof = VARIANT_TRUE;
     ComRef<ado::Fields> fields;
     ComRef<ado::Field> field;
-    Variant index, value, count;
-    index.value.vt = VT_I4;
-    index.value.lVal = 0;
+    Variant value, count;
     int open = -1;
     if (SUCCEEDED(recordset->get_EOF(&eof)) && eof == VARIANT_FALSE &&
         SUCCEEDED(recordset->get_Fields(fields.Out())) && fields.Get() &&
-        SUCCEEDED(fields->get_Item(index.value, field.Out())) && field.Get() &&
+        SUCCEEDED(FieldAt(fields.Get(), 0, &field)) && field.Get() &&
         SUCCEEDED(field->get_Value(&value.value)) &&
         SUCCEEDED(VariantChangeType(&count.value, &value.value, 0, VT_I4))) {
         open = count.value.lVal > 0 ? 1 : 0;
@@ -382,11 +388,8 @@ int AdoDriver::ReadRecordset(ado::Recordset* recordset, std::unique_ptr<DBRecord
     auto set = std::make_unique<DBRecordSet>();
     std::vector<long> types(static_cast<size_t>(count > 0 ? count : 0));
     for (long i = 0; i < count; ++i) {
-        Variant index;
-        index.value.vt = VT_I4;
-        index.value.lVal = i;
         ComRef<ado::Field> field;
-        hr = fields->get_Item(index.value, field.Out());
+        hr = FieldAt(fields.Get(), i, &field);
         if (FAILED(hr)) return Report(hr);
         Bstr name;
         field->get_Name(name.Out());
@@ -400,11 +403,8 @@ int AdoDriver::ReadRecordset(ado::Recordset* recordset, std::unique_ptr<DBRecord
         if (eof != VARIANT_FALSE) break;
         DBRecordSet::Row row(static_cast<size_t>(count));
         for (long i = 0; i < count; ++i) {
-            Variant index;
-            index.value.vt = VT_I4;
-            index.value.lVal = i;
             ComRef<ado::Field> field;
-            hr = fields->get_Item(index.value, field.Out());
+            hr = FieldAt(fields.Get(), i, &field);
             if (FAILED(hr)) return Report(hr);
             int result = ReadValue(field.Get(), types[static_cast<size_t>(i)],
                                    &row[static_cast<size_t>(i)]);
