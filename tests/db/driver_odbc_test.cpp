@@ -199,14 +199,16 @@ size_t Count(const std::string& text, const std::string& part) {
 }
 
 TEST(OdbcUnreachableServer, IsRetriedAndReportedAsANetworkFailure) {
-    std::string library = FindOdbcLibrary("libtdsodbc.so");
-    if (library.empty()) GTEST_SKIP() << "FreeTDS's ODBC driver is not installed";
-    if (OnWindows()) {
-        GTEST_SKIP() << "a driver list set in the process environment does not reach the "
-                        "host's ODBC driver manager under Wine";
-    }
     TempDir dir;
-    RegisterOdbcDriver(dir, "TDS Test", library);
+    if (OnWindows()) {
+        // The driver list of the environment Wine started with names it.
+        const char* named = std::getenv("KESTRUN_TDS_ODBC_DRIVER");
+        if (!named || std::string(named) != "TDS Test") GTEST_SKIP() << "FreeTDS's ODBC driver is not named";
+    } else {
+        std::string library = FindOdbcLibrary("libtdsodbc.so");
+        if (library.empty()) GTEST_SKIP() << "FreeTDS's ODBC driver is not installed";
+        RegisterOdbcDriver(dir, "TDS Test", library);
+    }
     std::string log = dir.file("log.txt");
     SetLogPath(log.c_str(), nullptr);
     DBDriverSettings settings;
