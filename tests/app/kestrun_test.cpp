@@ -76,6 +76,21 @@ std::vector<std::string> Tree(const std::string& root) {
     return entries;
 }
 
+// Waits at most timeoutSeconds until nobody holds the lock file at path;
+// true once it is free.
+bool WaitForFreeLock(const std::string& path, int timeoutSeconds) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+    for (;;) {
+        NUFileHandle held = OpenLockExclusive(path.c_str(), 1, 0);
+        if (held != kInvalidFileHandle) {
+            CloseFileHandle(held);
+            return true;
+        }
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
 class Kestrun : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -89,7 +104,18 @@ protected:
     std::string DatabaseSettings() const { return SqliteSettings(home + "/data/vrnldb.sqlite"); }
     std::string StatusFile() const { return LogDir() + "/kestrun.sts"; }
     std::string DriverLog() const { return LogDir() + "/kestrun.log"; }
-    ProgramResult Run() { return RunKestrun({"-h", home}); }
+    // One run on home. Under Wine the console host of the step may hold the
+    // batch lock it inherited for a moment after the run: a run that did not
+    // fail on the lock waits until it is free, so that the next run finds it
+    // so.
+    ProgramResult Run() {
+        ProgramResult r = RunKestrun({"-h", home});
+        std::string lock = StatusFile() + ".lk";
+        if (r.out.find("Failed to lock the file.") == std::string::npos && fs::exists(lock)) {
+            EXPECT_TRUE(WaitForFreeLock(lock, 10));
+        }
+        return r;
+    }
     // The step program's arguments as it received them.
     std::vector<std::string> RecordChildArgv() {
         std::string file = tmp.file("argv.txt");
@@ -430,15 +456,7 @@ TEST_F(Kestrun, KilledDriverLeavesTheLockWithItsRunningStep) {
 
     // The orphaned step ends, and the lock with it.
     ASSERT_TRUE(WriteWholeFile(release, "go\n"));
-    std::string lock = StatusFile() + ".lk";
-    bool freed = false;
-    for (int i = 0; i < 3000 && !freed; ++i) {
-        NUFileHandle h = OpenLockExclusive(lock.c_str(), 1, 0);
-        freed = h != kInvalidFileHandle;
-        CloseFileHandle(h);
-        if (!freed) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    ASSERT_TRUE(freed);
+    ASSERT_TRUE(WaitForFreeLock(StatusFile() + ".lk", 30));
     EXPECT_EQ(Run().out, kSuccess);
 }
 
