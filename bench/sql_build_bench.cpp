@@ -53,15 +53,16 @@ void FillRow(CS3DataDB& b) {
     b.SetColumn("updtime", "20261207120000", false, kItemFixed2);
 }
 
-void SqlBuild_Insert(benchmark::State& state) {
+// One statement built from a filled row by build (BuildInsert, BuildUpdate).
+void BuildFromRow(benchmark::State& state, int (*build)(CS3DataDB&), const char* failure) {
     if (!Ready(state)) return;
     for (auto _ : state) {
         CS3DataDB b;
         FillRow(b);
         AppendItem(b.EqList(), "SID_CORPORATE", "1", kItemNumber);
         AppendItem(b.EqList(), "ID", "1234", kItemNumber);
-        if (BuildInsert(b) != 0) {
-            state.SkipWithError("insert failed");
+        if (build(b) != 0) {
+            state.SkipWithError(failure);
             break;
         }
         benchmark::DoNotOptimize(b.Statement().data());
@@ -69,21 +70,9 @@ void SqlBuild_Insert(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 
-void SqlBuild_Update(benchmark::State& state) {
-    if (!Ready(state)) return;
-    for (auto _ : state) {
-        CS3DataDB b;
-        FillRow(b);
-        AppendItem(b.EqList(), "SID_CORPORATE", "1", kItemNumber);
-        AppendItem(b.EqList(), "ID", "1234", kItemNumber);
-        if (BuildUpdate(b) != 0) {
-            state.SkipWithError("update failed");
-            break;
-        }
-        benchmark::DoNotOptimize(b.Statement().data());
-    }
-    state.SetItemsProcessed(state.iterations());
-}
+void SqlBuild_Insert(benchmark::State& state) { BuildFromRow(state, BuildInsert, "insert failed"); }
+
+void SqlBuild_Update(benchmark::State& state) { BuildFromRow(state, BuildUpdate, "update failed"); }
 
 }  // namespace
 

@@ -219,6 +219,17 @@ int ConvertZone(const char* offset, const char* date, const char* time,
     return 0;
 }
 
+bool TimeOfLocal(std::tm* fields, int64_t* value) {
+    if (!fields || !value) return false;
+    // -1 is also the time of 1969-12-31 23:59:59 UTC; only a failed call
+    // leaves the day of the week untouched.
+    fields->tm_wday = -1;
+    int64_t t = PlatformMakeTime(fields);
+    if (t == -1 && fields->tm_wday == -1) return false;
+    *value = t;
+    return true;
+}
+
 int DateTimeToTime(const char* time, int64_t* value, const char* date) {
     if (!time || !value || !date) return -1;
     std::tm fields{};

@@ -82,7 +82,10 @@ void UtcClockNow(ClockTime* out);
 // Milliseconds of a monotonic clock (wraps around every 49.7 days).
 uint32_t TickCountMs();
 
-// Run-time library calendar conversion on local time: mktime normalises
-// *fields and *value receives the time; false when it cannot be converted
-// (a valid time of -1 is not a failure).
+// Calendar conversion on local time: mktime normalises *fields and *value
+// receives the time; false when it cannot be converted (a valid time of -1
+// is not a failure).
 bool TimeOfLocal(std::tm* fields, int64_t* value);
+// The run-time library's mktime on this platform: the time of the local
+// *fields, normalising them, or -1.
+int64_t PlatformMakeTime(std::tm* fields);

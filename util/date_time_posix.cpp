@@ -51,13 +51,4 @@ int64_t NowMillis() {
     return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
 
-bool TimeOfLocal(std::tm* fields, int64_t* value) {
-    if (!fields || !value) return false;
-    // -1 is also the time of 1969-12-31 23:59:59 UTC; only a failed call
-    // leaves the day of the week untouched.
-    fields->tm_wday = -1;
-    time_t t = mktime(fields);
-    if (t == static_cast<time_t>(-1) && fields->tm_wday == -1) return false;
-    *value = static_cast<int64_t>(t);
-    return true;
-}
+int64_t PlatformMakeTime(std::tm* fields) { return static_cast<int64_t>(mktime(fields)); }

@@ -21,7 +21,7 @@ void Fill(const SYSTEMTIME& time, ClockTime* out) {
 
 }  // namespace
 
-// Local time through the run-time library, as TimeOfLocal converts it, so
+// Local time through the run-time library, as PlatformMakeTime converts it, so
 // every local reading follows the same zone (TZ when it is set).
 void LocalClockNow(ClockTime* out) {
     if (!out) return;
@@ -60,13 +60,4 @@ int64_t NowMillis() {
     return (static_cast<int64_t>(value.QuadPart) - kEpochDifference) / 10000;
 }
 
-bool TimeOfLocal(std::tm* fields, int64_t* value) {
-    if (!fields || !value) return false;
-    // -1 is also a valid time; only a failed call leaves the day of the
-    // week untouched.
-    fields->tm_wday = -1;
-    __time64_t t = _mktime64(fields);
-    if (t == static_cast<__time64_t>(-1) && fields->tm_wday == -1) return false;
-    *value = static_cast<int64_t>(t);
-    return true;
-}
+int64_t PlatformMakeTime(std::tm* fields) { return static_cast<int64_t>(_mktime64(fields)); }

@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <thread>
 
@@ -106,20 +105,9 @@ RunOutcome RunCounted(const std::string& home) {
     return outcome;
 }
 
-// True when text is a whole status file: lines of known keys, startdate first.
+// A whole status file that begins with its start date.
 bool IsCompleteStatus(const std::string& text) {
-    if (text.empty() || text.back() != '\n' || !text.starts_with("startdate=")) return false;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) {
-        std::string key = line.substr(0, line.find('='));
-        if (line.find('=') == std::string::npos) return false;
-        if (key != "startdate" && key != "status" && key != "msg" && key != "enddate") {
-            // A "msg" value may run over several lines, each after a TAB.
-            if (!line.starts_with("\t")) return false;
-        }
-    }
-    return true;
+    return text.starts_with("startdate=") && IsWholeStatusText(text);
 }
 
 // Everything the run may have recorded: console, driver log, error records.

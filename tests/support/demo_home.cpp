@@ -2,6 +2,7 @@
 #include "support/demo_home.h"
 
 #include <filesystem>
+#include <sstream>
 
 #include "support/schema_db.h"
 #include "support/sqlite_db.h"
@@ -34,6 +35,21 @@ std::string MakeDemoHome(const std::string& home) {
 
 bool WriteStandinControl(const std::string& home, const std::string& text) {
     return WriteWholeFile(home + "/kestv30r15/updbatbookmarkv30.ctl", text);
+}
+
+bool IsWholeStatusText(const std::string& text) {
+    if (text.empty() || text.back() != '\n') return false;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.starts_with("\t")) continue;
+        std::string key = line.substr(0, line.find('='));
+        if (line.find('=') == std::string::npos ||
+            (key != "startdate" && key != "status" && key != "msg" && key != "enddate")) {
+            return false;
+        }
+    }
+    return true;
 }
 
 std::string KestrunPath() { return std::string(KESTRUN_BINARY_DIR) + "/kestrun" + KESTRUN_PROGRAM_SUFFIX; }

@@ -18,5 +18,9 @@ bool WriteStandinControl(const std::string& home, const std::string& text);
 // Runs the built kestrun with these arguments (argv[0] is added) and waits at
 // most timeoutSeconds.
 ProgramResult RunKestrun(const std::vector<std::string>& args, int timeoutSeconds = 60);
+// True when text is a whole status file: ended by a line end, every line a
+// key=value of the status file's keys ("startdate", "status", "msg",
+// "enddate") or a TAB-led further line of a value.
+bool IsWholeStatusText(const std::string& text);
 // Path of the built kestrun.
 std::string KestrunPath();
