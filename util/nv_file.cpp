@@ -269,7 +269,9 @@ int NUFileIO::WriteReplacing(NUioObj* obj, const char* path) {
     // A failed replacement keeps the old file, and the temporary file
     // beside it keeps the new contents.
     if (RenameReplace(temporary.c_str(), path) != 0) return errno == EEXIST ? -18 : -13;
-    os.syncDirectory(DirectoryToSync(path).c_str());
+    // Until the directory entry is on disk a power cut may bring the old
+    // file back: a failed flush of it is a failed write.
+    if (os.syncDirectory(DirectoryToSync(path).c_str()) != 0) return -12;
     return 0;
 }
 

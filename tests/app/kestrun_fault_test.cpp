@@ -16,7 +16,7 @@
 namespace {
 
 // Which step of the status file's second write (the final one) fails.
-enum class Fault { kWrite, kSync, kRename };
+enum class Fault { kWrite, kSync, kRename, kSyncDirectory };
 
 NUFileOs original;
 Fault fault;
@@ -52,6 +52,13 @@ int ForgettingClose(NUFileHandle h) {
     if (h == finalHandle) finalHandle = kInvalidFileHandle;
     return original.close(h);
 }
+int FailingSyncDirectory(const char* dir) {
+    if (fault == Fault::kSyncDirectory && statusWrites == 2) {
+        InjectSystemError(kDiskFault);
+        return -1;
+    }
+    return original.syncDirectory(dir);
+}
 int FailingRename(const char* from, const char* to) {
     if (fault == Fault::kRename && IsStatusTemporary(from) && statusWrites == 2) {
         InjectSystemError(kDiskFault);
@@ -64,12 +71,19 @@ int FailingRename(const char* from, const char* to) {
 
 TEST(KestrunFaults, FailedFinalStatusWriteFailsTheRun) {
     SKIP_WITHOUT_SQLITE_FILES();
+    // The failure's trace record: the write's code and the system error.
+    auto record = [](int code, SystemErrorCase error) {
+        return "ret=[" + std::to_string(code) + "] errno=[" +
+               std::to_string(ReportedSystemError(error)) + "]";
+    };
     const struct {
         Fault fault;
-        std::string record;  // the failure's trace record
-    } cases[] = {{Fault::kWrite, "ret=[-12] errno=[" + std::to_string(ReportedSystemError(kDiskFull)) + "]"},
-                 {Fault::kSync, "ret=[-12] errno=[" + std::to_string(ReportedSystemError(kDiskFault)) + "]"},
-                 {Fault::kRename, "ret=[-13] errno=[" + std::to_string(ReportedSystemError(kDiskFault)) + "]"}};
+        std::string record;
+        bool replaced;  // the new status file is in place (if not yet on disk)
+    } cases[] = {{Fault::kWrite, record(-12, kDiskFull), false},
+                 {Fault::kSync, record(-12, kDiskFault), false},
+                 {Fault::kRename, record(-13, kDiskFault), false},
+                 {Fault::kSyncDirectory, record(-12, kDiskFault), true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.fault));
         TempDir tmp;
@@ -85,6 +99,7 @@ TEST(KestrunFaults, FailedFinalStatusWriteFailsTheRun) {
         os.sync = FailingSync;
         os.close = ForgettingClose;
         os.rename = FailingRename;
+        os.syncDirectory = FailingSyncDirectory;
 
         int exitCode = 0;
         testing::internal::CaptureStdout();
@@ -98,7 +113,8 @@ TEST(KestrunFaults, FailedFinalStatusWriteFailsTheRun) {
 
         EXPECT_EQ(out, "Result: [Error] The process has failed.\n");
         EXPECT_NE(exitCode, 0);
-        EXPECT_EQ(ReadWholeFile(log + "/kestrun.sts").find("status="), std::string::npos);
+        std::string status = ReadWholeFile(log + "/kestrun.sts");
+        EXPECT_EQ(status.find("status=") != std::string::npos, c.replaced) << status;
         std::string trace = DecodeTrace(ReadWholeFile(log + "/kestrun.log"));
         EXPECT_NE(trace.find(c.record), std::string::npos) << trace;
     }
