@@ -262,11 +262,18 @@ int ZAppKestrun::ReportError(int code) {
 
 int ZAppKestrun::WriteDriverLog(int code, const char* text) {
     if (statusDir.IsEmpty()) return 0;
-    EnsureDirectory(statusDir.Get());
     NUString path;
     path.Format("%s/%s", statusDir.Get(), kDriverLog);
-    // The file holds only the latest failure.
-    RemoveTree(path.Get());
+    // The result line on standard output stays the last line there.
+    auto reportUnwritten = [&path](int error) {
+        std::fprintf(stderr, "Failed to write the log file. path[%s] errno[%d]\n", path.Get(), error);
+        return 0;
+    };
+    // The file holds only the latest failure: an earlier run's log that
+    // cannot be removed gets nothing added to it.
+    if (EnsureDirectory(statusDir.Get()) != 0 || RemoveTree(path.Get()) != 0) {
+        return reportUnwritten(errno);
+    }
     char previous[512] = "";
     SetLogPath(path.Get(), previous);
     // The code is always recorded; its message when there is one.
@@ -275,11 +282,7 @@ int ZAppKestrun::WriteDriverLog(int code, const char* text) {
     written = LogAppendChecked("%s\n", env ? env->ErrorTrace().Get() : "") && written;
     int error = errno;
     SetLogPath(previous, nullptr);
-    if (!written) {
-        // The result line on standard output stays the last line there.
-        std::fprintf(stderr, "Failed to write the log file. path[%s] errno[%d]\n", path.Get(), error);
-        return 0;
-    }
+    if (!written) return reportUnwritten(error);
     if (env) env->ErrorTrace().Clear();
     return 0;
 }

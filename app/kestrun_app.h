@@ -32,7 +32,8 @@ public:
 
     // Recreates "kestrun.log" in statusDir with the line "code:text" (text
     // empty when unknown) and the error trace, which is then cleared. When
-    // the log cannot be written, says so on standard error and keeps the
+    // the log cannot be written, or an earlier run's log cannot be removed
+    // (it is then left as it is), says so on standard error and keeps the
     // trace. Always 0.
     virtual int WriteDriverLog(int code, const char* text);
     // Fills array (64 entries) with the eleven child arguments and a null

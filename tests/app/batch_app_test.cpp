@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "env/environment.h"
 #include "support/app_home.h"
 #include "support/temp_dir.h"
+#include "util/file_os.h"
 #include "util/log.h"
 
 namespace {
@@ -157,21 +159,41 @@ TEST(ZAppKestrunCheckStepStatus, JudgesTheStatusKey) {
 }
 
 TEST(ZAppKestrunDriverLog, LogThatCannotBeWrittenKeepsTheTraceAndSaysSo) {
-    TempDir dir;
-    CreateAppEnvironment();
-    TestKestrun app;
-    // The log's path does not fit the log path buffer.
-    std::string statusDir = dir.path();
-    while (statusDir.size() < 500) statusDir += "/" + std::string(100, 's');
-    app.statusDir.Set(statusDir.c_str());
-    TraceError("[T:%d] ret[%d]", 1, -5);
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(app.WriteDriverLog(-5, "text"), 0);
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("Failed to write the log file. path[" +
-                                                          statusDir + "/kestrun.log]"),
-              std::string::npos);
-    EXPECT_FALSE(AppEnvironment()->ErrorTrace().IsEmpty());
-    ReleaseEnvironment();
+    NUFileOs saved = FileOs();
+    const struct {
+        const char* what;
+        bool longPath;     // the log's path does not fit the log path buffer
+        bool oldLogStays;  // an earlier run's log cannot be removed
+    } cases[] = {{"path too long", true, false}, {"old log stays", false, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        CreateAppEnvironment();
+        TestKestrun app;
+        std::string statusDir = dir.path();
+        while (c.longPath && statusDir.size() < 500) statusDir += "/" + std::string(100, 's');
+        app.statusDir.Set(statusDir.c_str());
+        std::string log = statusDir + "/kestrun.log";
+        if (c.oldLogStays) {
+            ASSERT_TRUE(WriteWholeFile(log, "earlier run\n"));
+            FileOs().removeFile = [](const char*) {
+                errno = EACCES;
+                return -1;
+            };
+        }
+        TraceError("[T:%d] ret[%d]", 1, -5);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(app.WriteDriverLog(-5, "text"), 0);
+        FileOs() = saved;
+        EXPECT_NE(testing::internal::GetCapturedStderr().find("Failed to write the log file. path[" +
+                                                              log + "]"),
+                  std::string::npos);
+        EXPECT_FALSE(AppEnvironment()->ErrorTrace().IsEmpty());
+        if (c.oldLogStays) {
+            EXPECT_EQ(ReadWholeFile(log), "earlier run\n");
+        }
+        ReleaseEnvironment();
+    }
 }
 
 TEST(ZioBatchObjTest, SetDirectoryPlacesTheFile) {
