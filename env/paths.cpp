@@ -33,6 +33,23 @@ int UserDir(const char* base, const char* userNumber, NUString* out, bool traili
     return out->Set(dir.c_str());
 }
 
+// The four characters ".NNN" before the last tailLength bytes of name
+// become ".001", ".002" ... while a file of that name exists. 0; -114
+// (after a trace record) when ".100" exists too.
+int FirstFreeName(char* name, size_t tailLength) {
+    size_t len = strlen(name);
+    std::string tail(name + len - tailLength);
+    char* counter = name + len - tailLength - 4;
+    for (int suffix = 1; PathExists(name) == 1; ++suffix) {
+        if (suffix > 100) {
+            TraceError("[%s][%d]ret[%d]path[%s]", kUnit, __LINE__, -114, name);
+            return -114;
+        }
+        snprintf(counter, 4 + tail.size() + 1, ".%03d%s", suffix, tail.c_str());
+    }
+    return 0;
+}
+
 }  // namespace
 
 int CMSioObjApp::SetHomeDirectories(const char* home) {
@@ -77,9 +94,10 @@ int UserMailDir(const char* userNumber, NUString* out) {
     return UserDir(env ? env->MailDataDir() : "", userNumber, out, false);
 }
 
-int TempFileName(const char* hint, char* out) {
+int TempFileName(const char* hint, char* out, const char* extension) {
     if (!out) return -99;
     out[0] = '\0';
+    if (!extension) extension = "";
     char stamp[17];
     LocalStampMs(stamp);
     char namePart[1024] = "";
@@ -91,26 +109,19 @@ int TempFileName(const char* hint, char* out) {
         env->GetTempDir(&dir, true);
         sequence = env->NextTempSequence();
     }
-    int n = snprintf(out, 1024, "%stemp%s%d%s.%d.000", dir.Get(), namePart, CurrentProcessId(),
-                     stamp, sequence);
+    int n = snprintf(out, 1024, "%stemp%s%d%s.%d.000%s", dir.Get(), namePart, CurrentProcessId(),
+                     stamp, sequence, extension);
     if (n < 0 || n >= 1024) {
         TraceError("[%s][%d]ret[%d]path[%s]", kUnit, __LINE__, -114, out);
         out[0] = '\0';
         return -114;
     }
-    return UniqueTempName(out);
+    // The name is free as it will be used: with its extension.
+    return FirstFreeName(out, strlen(extension));
 }
 
 int UniqueTempName(char* name) {
     if (!name) return -99;
-    size_t len = strlen(name);
-    if (len < 4) return -114;
-    for (int suffix = 1; PathExists(name) == 1; ++suffix) {
-        if (suffix > 100) {
-            TraceError("[%s][%d]ret[%d]path[%s]", kUnit, __LINE__, -114, name);
-            return -114;
-        }
-        snprintf(name + len - 4, 5, ".%03d", suffix);
-    }
-    return 0;
+    if (strlen(name) < 4) return -114;
+    return FirstFreeName(name, 0);
 }

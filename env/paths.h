@@ -20,8 +20,9 @@ int UserMailDir(const char* userNumber, NUString* out);
 // (after a trace record) when ".100" exists too.
 int UniqueTempName(char* name);
 // Builds "<tmpdir>temp<hint's last component><pid><MMDDhhmmss+ms6>.<seq>.000"
-// into out (1024 bytes) and, while a file of that name exists, replaces
-// the last four characters by ".001", ".002" ... up to ".100". 0 with a
-// name that did not exist; -114 (after a trace record) when none is free
-// (UniqueTempName) or the name does not fit. The file is not created.
-int TempFileName(const char* hint, char* out);
+// followed by extension (none when null) into out (1024 bytes) and, while a
+// file of that whole name exists, replaces the ".000" by ".001", ".002" ...
+// up to ".100". 0 with a name that did not exist; -114 (after a trace
+// record) when none is free or the name does not fit. The file is not
+// created.
+int TempFileName(const char* hint, char* out, const char* extension = nullptr);

@@ -238,8 +238,7 @@ bool WriteErrorLog(CMSApp* application, const char* secondName, int code, const 
         else
             tag.Format("_%s_", program);
         char path[1024];
-        if (TempFileName(tag.Get(), path) == 0 && strlen(path) + 4 < sizeof path) {
-            strcat(path, ".txt");
+        if (TempFileName(tag.Get(), path, ".txt") == 0) {
             SetLogPath(path, saved);
             switched = true;
         }

@@ -15,6 +15,7 @@
 #include "support/app_home.h"
 #include "support/temp_dir.h"
 #include "support/trace_text.h"
+#include "util/file_os.h"
 #include "util/process.h"
 
 namespace {
@@ -257,6 +258,27 @@ TEST(WriteErrorLog, WritesMessageAndTraceToAUniqueTemporaryFile) {
     EXPECT_EQ(ReadWholeFile(current), "");
     LogAppend("restored\n");
     EXPECT_NE(ReadWholeFile(current).find("restored"), std::string::npos);
+}
+
+TEST(WriteErrorLog, NameIsFreeWithItsExtension) {
+    TempDir home;
+    CMSioObjApp* env = OpenAppEnvironment(home);
+    TestApp app;
+    // The first candidate is taken (as by a process of the same id earlier).
+    static NUFileOs real;
+    real = FileOs();
+    FileOs().exists = [](const char* path) {
+        return std::string(path).ends_with(".000.txt") ? 1 : real.exists(path);
+    };
+    WriteErrorLog(&app, nullptr, -7, "Failed", 'E');
+    FileOs() = real;
+    NUString tmp;
+    env->GetTempDir(&tmp, false);
+    std::vector<std::string> files;
+    for (auto& entry : std::filesystem::directory_iterator(tmp.Get()))
+        files.push_back(entry.path().filename().string());
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_TRUE(files[0].ends_with(".1.001.txt")) << files[0];
 }
 
 TEST(WriteErrorLog, WithoutEnvironmentWritesToTheCurrentLogFile) {
