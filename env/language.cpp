@@ -7,6 +7,7 @@
 #include <new>
 
 #include "cxiocom/office.h"
+#include "db/connection.h"
 #include "env/catalog.h"
 #include "util/log.h"
 #include "util/nv_file.h"
@@ -34,6 +35,10 @@ Zi18nLang* CurrentLang() {
 
 Zi18nLang* CMSioObjApp::CurrentLanguage() {
     if (currentLang) return currentLang;
+    // Before the database is open (the home check runs then) no language
+    // can be established: an office read could only fail, and that is no
+    // failure to record.
+    if (!connection || !connection->IsOpen()) return nullptr;
     // The current user's language would come first; without a user the
     // office decides.
     if (!currentUser) TraceError("[%s][%d][%d]", kLocalTag, __LINE__, kNoCurrentUser);
