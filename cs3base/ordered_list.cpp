@@ -8,6 +8,7 @@
 #include "db/session.h"
 #include "env/environment.h"
 #include "util/log.h"
+#include "util/nu_string.h"
 
 namespace {
 
@@ -144,11 +145,14 @@ int CS3DBIndex::MoveItems(const char* const* identifiers, int count, const char*
     DBCloseRecordset();
     if (rc != 0 && rc != -110) return rc;
 
-    if (target == nullptr || *target == '\0' || std::strlen(target) > kTargetMax) {
+    // Identifiers are whole decimal ints: "1x" or "4294967297" would name
+    // another row.
+    int targetId = 0;
+    if (target == nullptr || std::strlen(target) > kTargetMax ||
+        !ParseDecimalInt(target, &targetId)) {
         TraceError("[%s][%d]", kUnit, __LINE__);
         return -99;
     }
-    const int targetId = std::atoi(target);
     rc = RunMoveStatement(TargetSeqnoStatement(names, targetId), __LINE__);
     if (rc == 0) rc = DBCheckRow();
     NUString text;
@@ -167,7 +171,11 @@ int CS3DBIndex::MoveItems(const char* const* identifiers, int count, const char*
     std::vector<int> ids;
     for (int i = 0; i < count; ++i) {
         if (identifiers[i] == nullptr) continue;
-        int value = std::atoi(identifiers[i]);
+        int value = 0;
+        if (!ParseDecimalInt(identifiers[i], &value)) {
+            TraceError("[%s][%d]id[%s]", kUnit, __LINE__, identifiers[i]);
+            return -99;
+        }
         if (value != targetId) ids.push_back(value);
     }
     if (ids.empty()) return kMoveNothingToMove;

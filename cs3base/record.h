@@ -23,7 +23,8 @@ constexpr int kRecNoRow = -110;
 constexpr int kRecNoColumn = -111;
 constexpr int kRecNoBuffer = -121;
 constexpr int kRecKeyRepeated = -6100001;
-// The ID counter is at the largest identifier; nothing was allocated.
+// The ID counter is at the largest identifier, or damaged (below 0, not a
+// number); nothing was allocated.
 constexpr int kRecIdsExhausted = -6100002;
 constexpr int kRecBadOrder = -6100401;
 constexpr int kRecUnsupported = -6100402;

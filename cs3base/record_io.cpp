@@ -332,14 +332,17 @@ int CS3DataIO::NextId(CS3Object& record) {
             NUString last;
             rc = DBGetFirstColumn(&last, nullptr);
             if (rc != 0) return Fail(record, rc);
-            long long lastId = std::strtoll(last.Get(), nullptr, 10);
-            if (lastId >= INT_MAX) {
-                // No identifier beyond the largest: the counter row stays.
+            // A NULL counter reads as 0. No identifier beyond the largest,
+            // and a counter below 0 or not a number is damaged: either way
+            // the counter row stays as it is.
+            int lastId = 0;
+            if (!last.IsEmpty() && (!ParseDecimalInt(last.Get(), &lastId) || lastId < 0 ||
+                                    lastId == INT_MAX)) {
                 TraceError("[%s:%d]lastid[%s]", kUnit, __LINE__, last.Get());
                 DBCloseRecordset();
                 return Fail(record, kRecIdsExhausted);
             }
-            value = static_cast<int>(lastId) + 1;
+            value = lastId + 1;
             operation = kOpUpdate;
         } else if (rc != kRecNoRow) {
             TraceError("[%s:%d]ret[%d]", kUnit, __LINE__, rc);

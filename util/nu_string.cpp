@@ -1,6 +1,7 @@
 // NUString: owned byte strings with UTF-8-aware cutting.
 #include "util/nu_string.h"
 
+#include <charconv>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
@@ -16,6 +17,16 @@ const char* OrEmpty(const char* text) { return text ? text : ""; }
 }  // namespace
 
 bool IsContinuationByte(unsigned char c) { return c >= 0x80 && c <= 0xBF; }
+
+bool ParseDecimalInt(const char* text, int* out) {
+    if (text == nullptr || *text == '\0') return false;
+    const char* end = text + std::strlen(text);
+    int value = 0;
+    auto [at, error] = std::from_chars(text, end, value);
+    if (error != std::errc() || at != end) return false;
+    *out = value;
+    return true;
+}
 
 bool PointsInto(const char* text, const char* buffer) {
     if (text == nullptr || buffer == nullptr) return false;

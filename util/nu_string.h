@@ -74,3 +74,7 @@ void CopyCut(char* out, size_t size, const char* text);
 // As CopyCut, but a text that does not fit is cut before a character the cut
 // would split; a text that fits is copied whole.
 void CopyCutChars(char* out, size_t size, const char* text);
+
+// Reads text as a decimal int: an optional "-" and digits, the whole text,
+// within int. True and *out set; false (out untouched) for anything else.
+bool ParseDecimalInt(const char* text, int* out);

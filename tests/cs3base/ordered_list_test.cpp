@@ -132,6 +132,21 @@ TEST_F(OrderedListTest, RefusedMoves) {
     EXPECT_EQ(Order(), "A1 B2 C3 D4 E5 F6");
 }
 
+TEST_F(OrderedListTest, IdentifiersThatAreNotWholeIntsAreRefused) {
+    struct Row {
+        const char* id;
+        const char* target;
+    };
+    // Read loosely, each of these would name rows 1, 2 or 5.
+    const Row rows[] = {{"4294967297", "5"}, {"1x", "5"}, {" 1", "5"}, {"5", "4294967298"},
+                        {"5", "2x"},         {"5", "+2"}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.id) + " " + row.target);
+        EXPECT_EQ(Move({row.id}, row.target, '+'), -99);
+    }
+    EXPECT_EQ(Order(), "A1 B2 C3 D4 E5 F6");
+}
+
 TEST_F(OrderedListTest, StatementsAsIssued) {
     ASSERT_EQ(Move({"5"}, "2", '+'), 0);
     std::vector<std::string> expected = {

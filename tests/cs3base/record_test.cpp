@@ -328,15 +328,22 @@ TEST_F(RecordDbTest, SaveWithoutIdentifierNeverUpdatesTheCompany) {
     EXPECT_EQ("old", Scalar("SELECT Name FROM T_NAMED"));
 }
 
-TEST_F(RecordDbTest, NextIdStopsAtTheLargestIdentifier) {
+TEST_F(RecordDbTest, NextIdStopsAtTheLargestIdentifierAndAtADamagedCounter) {
+    // Below 0 the next value would be 0 or negative, which callers read as
+    // success without an identifier or as an error code.
     ASSERT_EQ(0, DBExecute(nullptr, "INSERT INTO T_RECID (SID_CORPORATE, TABLENAME, LASTID) "
-                                    "VALUES (1, 'T_REC', 2147483647)", 0, 0));
-    TestCounter counter;
-    {
-        CS3DataIO io;
-        EXPECT_EQ(-6100002, io.NextId(counter));
+                                    "VALUES (1, 'T_REC', 0)", 0, 0));
+    for (const char* lastId : {"2147483647", "-1", "-5", "'7x'"}) {
+        SCOPED_TRACE(lastId);
+        ASSERT_EQ(0, DBExecute(nullptr, (std::string("UPDATE T_RECID SET LASTID=") + lastId).c_str(),
+                               0, 0));
+        TestCounter counter;
+        {
+            CS3DataIO io;
+            EXPECT_EQ(-6100002, io.NextId(counter));
+        }
+        EXPECT_EQ("1", Scalar(std::string("SELECT count(*) FROM T_RECID WHERE LASTID=") + lastId));
     }
-    EXPECT_EQ("2147483647", Scalar("SELECT LASTID FROM T_RECID"));
 }
 
 TEST_F(RecordDbTest, NextIdWithAnEmptyTextKeyCountsOn) {
