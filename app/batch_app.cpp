@@ -199,8 +199,10 @@ int ZAppBat::SaveStatus(bool final) {
     return r;
 }
 
+int ZAppBat::EndDatabase(int code) { return CMSApp::End(code); }
+
 int ZAppBat::End(int code) {
-    int r = CMSApp::End(code);
+    int r = EndDatabase(code);
     if (r != 0 && code == 0) code = r;
     int w = WriteFinalStatus(code);
     if (w != 0) {
@@ -296,11 +298,25 @@ int ZAppBatObj::CreateCompanion() {
     return 0;
 }
 
-void ZAppBatObj::ReleaseCompanion() {
-    if (!companion) return;
-    companion->End(companionEndCode);
+int ZAppBatObj::ReleaseCompanion() {
+    if (!companion) return 0;
+    int r = companion->End(companionEndCode);
     delete companion;
     companion = nullptr;
+    return r;
+}
+
+int ZAppBatObj::EndDatabase(int code) {
+    int r = ZAppBat::EndDatabase(code);
+    // The companion ends with the run's outcome: after a failed run or
+    // commit its End rolls back instead of committing what the run left.
+    companionEndCode = code != 0 ? code : r;
+    int c = ReleaseCompanion();
+    if (c != 0 && r == 0) {
+        TraceError("[%s:%d] ret[%d]", kUnitObj, 5, c);
+        r = c;
+    }
+    return r;
 }
 
 int ZAppBatObj::End(int code) {
@@ -310,7 +326,6 @@ int ZAppBatObj::End(int code) {
     }
     int r = ZAppBat::End(code);
     if (r != 0) TraceError("[%s:%d] ret[%d]", kUnitObj, 4, r);
-    ReleaseCompanion();
     return r;
 }
 

@@ -27,8 +27,9 @@ public:
     int GetHomeArgument(int argc, const char* const* argv, char* out, int size) override;
     // Program name from argv[0], then the database.
     int OpenDB(int argc, const char* const* argv) override;
-    // Database end, final status, error record; returns the database end's
-    // result, or the final status write's failure code when that failed.
+    // Database end (EndDatabase), final status, error record; returns the
+    // database end's result, or the final status write's failure code when
+    // that failed.
     int End(int code) override;
 
     // The error record of a failed run (code non-zero); always 0.
@@ -65,6 +66,9 @@ public:
     CMSioObj* StatusObject() const { return statusObject; }
 
 protected:
+    // Commits or rolls back (CMSApp's End); its result.
+    virtual int EndDatabase(int code);
+
     NUNVList argList{128};
     NUFileIO statusIO;
     CMSioObj* statusObject = nullptr;
@@ -86,16 +90,22 @@ public:
 
     // ZAppBat's OpenDB, then the companion. 0, or the failing step's code.
     int OpenDB(int argc, const char* const* argv) override;
-    // Companion message, database end, final status, error record, then
-    // the companion's End; returns the database end's result.
+    // Companion message, database end with the companion's End, final
+    // status, error record; returns the database end's result.
     int End(int code) override;
 
     // 0; -10 when the companion cannot be made.
     virtual int CreateCompanion();
-    // Ends the companion with companionEndCode and deletes it.
-    virtual void ReleaseCompanion();
+    // Ends the companion with companionEndCode and deletes it; the
+    // companion's End result, 0 without a companion.
+    virtual int ReleaseCompanion();
 
 protected:
+    // The database end, then the companion's End with the run's code (the
+    // code, or the database end's failure); the companion's failure
+    // becomes the result when the database end succeeded.
+    int EndDatabase(int code) override;
+
     ZAppCgiBat* companion = nullptr;
     int companionEndCode = 0;
 };

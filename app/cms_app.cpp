@@ -86,6 +86,9 @@ int CMSApp::End(int code) {
         int c = DBCommit();
         if (c != 0) {
             TraceError("[%s:%d] ret=[%d]", kUnit, 20, c);
+            // A failed commit leaves the transaction open: undone here, no
+            // later commit can write what the run reports as not written.
+            DBRollback(-1000004);
             return -1000004;
         }
     }

@@ -30,7 +30,8 @@ public:
     // Opens the database session and writes the "DB open" time-log line.
     virtual int OpenDB(int argc, const char* const* argv);
     // Commits (code 0) or rolls back, then flushes the operation log.
-    // 0, -1000004 when the commit fails, or the flush's code.
+    // 0, -1000004 when the commit fails (the transaction is then rolled
+    // back), or the flush's code.
     virtual int End(int code);
     virtual int FlushOperationLog();
     // Writes the value for the "number" parameter of a code's message into

@@ -13,8 +13,12 @@
 #include "app/batch_status.h"
 #include "app/cgi_batch.h"
 #include "app/kestrun_app.h"
+#include "db/connection.h"
+#include "db/session.h"
 #include "env/environment.h"
 #include "support/app_home.h"
+#include "support/session_db.h"
+#include "support/sqlite_db.h"
 #include "support/temp_dir.h"
 #include "util/file_os.h"
 #include "util/log.h"
@@ -230,4 +234,33 @@ TEST(ZAppBatSaveCheckFile, WritesAndRemovesTheFileAndItsLock) {
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Argument error.\n");
     EXPECT_FALSE(std::filesystem::exists(path));
     EXPECT_FALSE(std::filesystem::exists(path + ".lk"));
+}
+
+namespace {
+
+// A reader that keeps the run's commit waiting, and lets go once the
+// commit has failed: the failure is transient.
+SqliteHolder* reader = nullptr;
+int ReleaseReaderAfterFailedCommit(const char* what, int result, int, const char*) {
+    if (reader && std::string(what) == "commit" && result != 0) reader->Exec("COMMIT");
+    return 0;
+}
+
+}  // namespace
+
+TEST(ZAppBatObjEnd, FailedCommitIsRolledBackNotCommittedByTheCompanion) {
+    SKIP_WITHOUT_SQLITE();
+    TempDir dir;
+    ASSERT_EQ(OpenSessionDb(dir, "CREATE TABLE T_RUN (N INT);", "dbtimeout=1\n"), "");
+    SqliteHolder holder(SessionDbPath(dir));
+    TestKestrun app;
+    ASSERT_EQ(app.CreateCompanion(), 0);
+    ASSERT_EQ(DBExecute(nullptr, "INSERT INTO T_RUN VALUES (1)", 0, 0), 0);
+    ASSERT_EQ(holder.Exec("BEGIN; SELECT count(*) FROM T_RUN;"), "");
+    reader = &holder;
+    AppEnvironment()->Connection()->callback = ReleaseReaderAfterFailedCommit;
+    EXPECT_EQ(app.End(0), -1000004);
+    reader = nullptr;
+    ReleaseEnvironment();
+    EXPECT_EQ(SqliteScalar(SessionDbPath(dir), "SELECT count(*) FROM T_RUN"), "0");
 }
