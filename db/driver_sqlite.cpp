@@ -286,6 +286,12 @@ int SqliteDriver::Execute(const std::string& sql, bool procedure,
                                                     : "empty statement",
                                           "42000", 170});
     }
+    // A statement text (ROLLBACK, COMMIT) may have ended our transaction:
+    // a change now would commit on its own, beyond the caller's rollback.
+    if (begun && sqlite3_get_autocommit(db) && !sqlite3_stmt_readonly(statement)) {
+        sqlite3_finalize(statement);
+        return Fail(kDBDriverFailed, "the transaction was ended by an earlier statement");
+    }
     int result = Bind(statement, params);
     if (result == 0) result = ReadRows(statement, recordSet);
     if (result == 0 && !sqlite3_stmt_readonly(statement)) *recordsAffected = sqlite3_changes64(db);

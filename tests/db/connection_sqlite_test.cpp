@@ -186,6 +186,25 @@ TEST_F(SqliteConnection, TheDriverDoesNotCommitATransactionTheDatabaseEnded) {
     EXPECT_NE(driver->CommitTrans(), 0);
 }
 
+TEST_F(SqliteConnection, ChangesAfterAStatementThatEndedTheTransactionAreRefused) {
+    for (const char* end : {"ROLLBACK", "commit transaction"}) {
+        SCOPED_TRACE(end);
+        ASSERT_EQ(connection->Execute("update t set name = 'uno' where id = 1", nullptr, 0,
+                                      nullptr, 0),
+                  0);
+        ASSERT_EQ(connection->Execute(end, nullptr, 0, nullptr, 0), 0);
+        // Alone in autocommit, this insert would stay whatever the caller's
+        // rollback says.
+        EXPECT_NE(connection->Execute("insert into t (id, name) values (3, 'three')", nullptr, 0,
+                                      nullptr, 0),
+                  0);
+        EXPECT_TRUE(connection->TransactionLost());
+        EXPECT_NE(connection->Commit(), 0);
+        EXPECT_EQ(connection->Rollback(0), 0);
+        EXPECT_EQ(Scalar("select count(*) from t where id = 3"), "0");
+    }
+}
+
 TEST_F(SqliteConnection, UpdateOfNoRowGivesNoRowAndKeepsTheTransaction) {
     const char* sql = "UPDATE t SET name = 'x' WHERE 1=0";
     EXPECT_EQ(connection->Execute(sql, nullptr, 0, nullptr, 0), -1110);
