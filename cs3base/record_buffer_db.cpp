@@ -120,9 +120,7 @@ int CS3DataDB::CurrentColumn(NUString* nameOut, CS3String& field) {
 }
 
 int CS3DataDB::SetColumn(const char* name, const char* value, bool, int kind) {
-    std::string text = value ? value : "";
-    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
-    return CS3Data::SetColumn(name, text.c_str(), false, kind);
+    return CS3Data::SetColumn(name, WithoutCarriageReturns(value ? value : "").c_str(), false, kind);
 }
 
 int CS3DataDB::ClearStatement() {

@@ -2,6 +2,7 @@
 // DELETE and the WHERE text, with quoting, escaping and qualification.
 #include "cs3base/sql_builder.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -88,14 +89,21 @@ public:
     std::string text;
 };
 
+// The value a condition compares with: a stored value has no CR bytes, so
+// a search with them would never find it. Numbers and SQL expressions
+// (kind 1) are written as they are.
+std::string ConditionValue(const CS3Item& item) {
+    return item.kind == kItemNumber ? item.value : WithoutCarriageReturns(item.value);
+}
+
 // A comparison of kind-dependent value form: "name<op>value".
 bool Comparison(const CS3Item& item, const char* op, std::string& term) {
-    if (item.kind != kItemNumber && !IsFixed(item.kind) &&
-        item.value.size() > kConditionValueMax) {
-        TraceError("[%s:%d]len[%d]", kUnit, __LINE__, static_cast<int>(item.value.size()));
+    std::string value = ConditionValue(item);
+    if (item.kind != kItemNumber && !IsFixed(item.kind) && value.size() > kConditionValueMax) {
+        TraceError("[%s:%d]len[%d]", kUnit, __LINE__, static_cast<int>(value.size()));
         return false;
     }
-    term = item.name + op + ValueLiteral(item.value, item.kind);
+    term = item.name + op + ValueLiteral(value, item.kind);
     return true;
 }
 
@@ -111,7 +119,7 @@ bool RangeTerms(const CS3ItemList& list, const char* op, ConditionWriter& w) {
 // The single form of an equal item: an empty text or number (both written
 // as NULL) is IS NULL.
 bool EqualForm(const CS3Item& item, std::string& term) {
-    if (!IsFixed(item.kind) && item.value.empty()) {
+    if (!IsFixed(item.kind) && ConditionValue(item).empty()) {
         term = item.name + " IS NULL";
         return true;
     }
@@ -175,17 +183,18 @@ bool EqualTerms(const CS3ItemList& list, ConditionWriter& w) {
 // leading and one trailing "%" as wildcards and has the rest escaped; any
 // other kind searches for the escaped text anywhere.
 bool LikeForm(const CS3Item& item, std::string& term) {
+    std::string value = ConditionValue(item);
     if (!IsPatternKind(item.kind)) {
         std::string escaped;
-        if (!EscapeCondition(item.value, kLikeEscapeSet, escaped)) return false;
+        if (!EscapeCondition(value, kLikeEscapeSet, escaped)) return false;
         term = item.name + " LIKE N'%" + escaped + "%'";
         return true;
     }
-    if (item.value.size() > kConditionValueMax) {
-        TraceError("[%s:%d]len[%d]", kUnit, __LINE__, static_cast<int>(item.value.size()));
+    if (value.size() > kConditionValueMax) {
+        TraceError("[%s:%d]len[%d]", kUnit, __LINE__, static_cast<int>(value.size()));
         return false;
     }
-    std::string inner = item.value;
+    std::string inner = value;
     bool lead = !inner.empty() && inner.front() == '%';
     if (lead) inner.erase(0, 1);
     bool trail = !inner.empty() && inner.back() == '%';
@@ -323,6 +332,12 @@ bool IsJoinExpression(const char* text) {
 }
 
 }  // namespace
+
+std::string WithoutCarriageReturns(const std::string& value) {
+    std::string text = value;
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return text;
+}
 
 std::string ValueLiteral(const std::string& value, int kind) {
     if (kind == kItemNumber) return value.empty() ? "NULL" : value;

@@ -56,6 +56,9 @@ int BuildConditions(const CS3ItemList& geList, const CS3ItemList& leList,
 // BuildConditions over a buffer's six lists.
 int BuildConditions(const CS3DataDB& buffer, std::string& out);
 
+// value without its CR bytes: the form SetColumn stores, and the form
+// conditions compare with (kind 1, numbers and expressions, aside).
+std::string WithoutCarriageReturns(const std::string& value);
 // A value written as a literal of its kind: a number as it is (empty:
 // NULL), a fixed text (kinds 2, 3) as '...', any other kind as N'...',
 // both escaped as EscapeValue does.

@@ -1,7 +1,7 @@
 // The SQL builder's escaping: a value in an equality condition of each text
-// kind finds exactly the row that holds it, and a LIKE pattern built from a
-// value matches that value, on a real SQLite database after the statement
-// went through the SQLite rewrite.
+// kind finds exactly the row that holds it as stored, and a LIKE pattern
+// built from a value matches that value, on a real SQLite database after
+// the statement went through the SQLite rewrite.
 #include <sqlite3.h>
 
 #include <cstring>
@@ -55,11 +55,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string value(reinterpret_cast<const char*>(data), size);
     value.resize(strlen(value.c_str()));
     if (value.empty() || value.size() > kConditionValueMax) return 0;
+    // The row holds the value as records store it, without CR bytes; the
+    // conditions drop them too. A value of CR bytes alone is stored as NULL.
+    std::string stored = WithoutCarriageReturns(value);
+    if (stored.empty()) return 0;
 
     sqlite3_exec(Database(), "DELETE FROM t", nullptr, nullptr, nullptr);
     sqlite3_stmt* insert = nullptr;
     sqlite3_prepare_v2(Database(), "INSERT INTO t VALUES (?)", -1, &insert, nullptr);
-    sqlite3_bind_text(insert, 1, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text(insert, 1, stored.data(), static_cast<int>(stored.size()), SQLITE_TRANSIENT);
     sqlite3_step(insert);
     sqlite3_finalize(insert);
 
