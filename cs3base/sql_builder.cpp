@@ -324,12 +324,22 @@ bool IsCompanyColumn(const std::string& name) {
     return name.compare(at, std::string::npos, kCompany) == 0 && (at == 0 || name[at - 1] == '.');
 }
 
+// The words that make a table expression a join.
+const char* const kJoinWords[] = {" LEFT OUTER ", " RIGHT OUTER ", " INNER JOIN "};
+
+// Where the first join word of text starts (case-insensitive), or null.
+const char* FindJoin(const char* text) {
+    const char* first = nullptr;
+    for (const char* word : kJoinWords) {
+        const char* at = FindTextNoCase(text, word);
+        if (at != nullptr && (first == nullptr || at < first)) first = at;
+    }
+    return first;
+}
+
 // True when a table expression joins tables, so its columns are qualified
 // by the alias "a".
-bool IsJoinExpression(const char* text) {
-    return FindTextNoCase(text, " LEFT OUTER ") || FindTextNoCase(text, " RIGHT OUTER ") ||
-           FindTextNoCase(text, " INNER JOIN ");
-}
+bool IsJoinExpression(const char* text) { return FindJoin(text) != nullptr; }
 
 }  // namespace
 
@@ -418,11 +428,35 @@ int BuildSelect(const char* table, const CS3ItemList& selectList, const std::str
     return 0;
 }
 
+namespace {
+
+// Where the main (first) table of a table expression ends: before the
+// first join or the first comma of a table list; the end otherwise.
+size_t MainTableEnd(const std::string& expression) {
+    const char* join = FindJoin(expression.c_str());
+    size_t end = join ? static_cast<size_t>(join - expression.c_str()) : expression.size();
+    if (expression.empty() || expression[0] != '(') end = std::min(end, expression.find(','));
+    return end;
+}
+
+// The alias that qualifies the main table's columns ("a" for a join), or
+// "" for a single table.
+std::string MainAlias(const char* table) {
+    std::string qualifier = QualifyColumn(table, nullptr, "");
+    if (!qualifier.empty()) qualifier.pop_back();
+    return qualifier;
+}
+
+}  // namespace
+
 int BuildSelectForUpdate(CS3DataDB& buffer) {
     std::string conditions;
     int rc = StartStatement(buffer, conditions);
     if (rc != 0) return rc;
-    std::string table = std::string(buffer.Table()) + " with(updlock)";
+    // The hint belongs to the main table, the one the rows are locked in;
+    // after a join condition it would not be valid.
+    std::string table = buffer.Table();
+    table.insert(MainTableEnd(table), " with(updlock)");
     std::string out;
     rc = BuildSelect(table.c_str(), buffer.SelectList(), conditions, buffer.OrderList(), false, out);
     if (rc == 0) buffer.SetStatement(std::move(out));
@@ -466,7 +500,9 @@ int BuildCount(CS3DataDB& buffer, const char* column) {
     if (rc != 0) return rc;
     CS3ItemList select;
     std::string expression = "count(";
-    expression += (column != nullptr && *column != '\0') ? column : "SID_CORPORATE";
+    expression += (column != nullptr && *column != '\0') ? column
+                                                           : QualifyColumn(buffer, nullptr,
+                                                                           "SID_CORPORATE");
     expression += ")";
     select.Push(expression.c_str(), "", kItemText);
     std::string out;
@@ -479,8 +515,8 @@ int BuildMaxSeqno(CS3DataDB& buffer) {
     std::string conditions;
     int rc = StartStatement(buffer, conditions);
     if (rc != 0) return rc;
-    buffer.SetStatement(std::string("select max(SEQNO) from ") + buffer.Table() + " where " +
-                        conditions);
+    buffer.SetStatement("select max(" + QualifyColumn(buffer, nullptr, "SEQNO") + ") from " +
+                        buffer.Table() + " where " + conditions);
     return 0;
 }
 
@@ -551,7 +587,11 @@ int BuildDelete(CS3DataDB& buffer) {
     std::string conditions;
     int rc = StartStatement(buffer, conditions);
     if (rc != 0) return rc;
-    buffer.SetStatement(std::string("DELETE FROM ") + buffer.Table() + WhereClause(conditions));
+    // Over a join or a table list, the rows go from the main table, named
+    // by its alias: "DELETE a FROM ...".
+    std::string alias = MainAlias(buffer.Table());
+    if (!alias.empty()) alias += " ";
+    buffer.SetStatement("DELETE " + alias + "FROM " + buffer.Table() + WhereClause(conditions));
     return 0;
 }
 

@@ -396,6 +396,37 @@ void RewriteDerivedTableUpdate(std::vector<SqlToken>* tokens) {
     *tokens = TokenizeSql(sql);
 }
 
+void RewriteAliasedDelete(std::vector<SqlToken>* tokens) {
+    const std::vector<SqlToken>& t = *tokens;
+    size_t verb = NextSignificant(t, 0);
+    if (verb >= t.size() || !IsSqlWord(t[verb], "delete")) return;
+    size_t alias = NextSignificant(t, verb + 1);
+    if (alias >= t.size() || t[alias].kind != SqlTokenKind::Word || IsSqlWord(t[alias], "from")) {
+        return;
+    }
+    size_t from = NextSignificant(t, alias + 1);
+    if (from >= t.size() || !IsSqlWord(t[from], "from")) return;
+    size_t table = NextSignificant(t, from + 1);
+    if (table >= t.size() || t[table].kind != SqlTokenKind::Word) return;
+    // The statement ends at a top-level ";" or the end; a comment after
+    // FROM could swallow the closing parenthesis.
+    size_t end = t.size();
+    int depth = 0;
+    for (size_t i = from + 1; i < t.size(); ++i) {
+        if (t[i].kind == SqlTokenKind::Comment) return;
+        if (IsSymbol(t[i], '(')) ++depth;
+        if (IsSymbol(t[i], ')')) --depth;
+        if (depth == 0 && IsSymbol(t[i], ';')) {
+            end = i;
+            break;
+        }
+    }
+    std::string sql = JoinRange(t, 0, verb) + "DELETE FROM " + t[table].text +
+                      " WHERE rowid IN (SELECT " + t[alias].text + ".rowid FROM" +
+                      JoinRange(t, from + 1, end) + ")" + JoinRange(t, end, t.size());
+    *tokens = TokenizeSql(sql);
+}
+
 std::string RewriteForSqlite(std::string_view sql) {
     std::vector<SqlToken> tokens = TokenizeSql(sql);
     JoinLineContinuations(&tokens);
@@ -404,5 +435,6 @@ std::string RewriteForSqlite(std::string_view sql) {
     MoveTopToLimit(&tokens);
     RewriteLikeBrackets(&tokens);
     RewriteDerivedTableUpdate(&tokens);
+    RewriteAliasedDelete(&tokens);
     return JoinSql(tokens);
 }

@@ -56,5 +56,12 @@ void RewriteLikeBrackets(std::vector<SqlToken>* tokens);
 // other forms are left as they are.
 void RewriteDerivedTableUpdate(std::vector<SqlToken>* tokens);
 
+// "DELETE <alias> FROM <table> <rest>", which deletes the rows of the
+// table named by alias in a join or table list, becomes "DELETE FROM
+// <table> WHERE rowid IN (SELECT <alias>.rowid FROM <table> <rest>)". Only
+// the first table may be the one named by alias; statements with comments
+// after FROM are left as they are.
+void RewriteAliasedDelete(std::vector<SqlToken>* tokens);
+
 // Applies every rewrite to sql.
 std::string RewriteForSqlite(std::string_view sql);

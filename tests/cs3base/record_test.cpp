@@ -321,6 +321,38 @@ TEST_F(RecordDbTest, AValueWithCarriageReturnsFindsItsOwnRow) {
     }
 }
 
+TEST_F(RecordDbTest, StatementsOverAJoinWorkOnTheMainTable) {
+    // Both tables have SID_CORPORATE and SEQNO: bare names are ambiguous.
+    for (const char* sql : {"CREATE TABLE T_JA (SID_CORPORATE INT, ID INT, SEQNO INT, BID INT)",
+                            "CREATE TABLE T_JB (SID_CORPORATE INT, ID INT, SEQNO INT)",
+                            "INSERT INTO T_JA VALUES (1, 1, 5, 1), (1, 2, 7, 9), (2, 3, 9, 1)",
+                            "INSERT INTO T_JB VALUES (1, 1, 50)"}) {
+        ASSERT_EQ(0, DBExecute(nullptr, sql, 0, 0)) << sql;
+    }
+    const std::string join =
+        "T_JA AS a LEFT OUTER JOIN T_JB AS b ON a.SID_CORPORATE=b.SID_CORPORATE AND a.BID=b.ID";
+    CS3DataDB b;
+    b.SetTable(join.c_str());
+    AppendItem(b.EqList(), QualifyColumn(b, nullptr, "SID_CORPORATE").c_str(), "1", kItemNumber);
+    ASSERT_EQ(0, BuildCount(b, nullptr));
+    EXPECT_EQ(2, ExecuteCount(b.Statement().c_str())) << b.Statement();
+    ASSERT_EQ(0, BuildMaxSeqno(b));
+    EXPECT_EQ(7, ExecuteCount(b.Statement().c_str())) << b.Statement();
+    // SQL Server takes the hint after the table it locks, not after the
+    // join condition; SQLite has no hints.
+    ASSERT_EQ(0, BuildSelectForUpdate(b));
+    EXPECT_EQ("SELECT * FROM T_JA AS a with(updlock) LEFT OUTER JOIN T_JB AS b ON "
+              "a.SID_CORPORATE=b.SID_CORPORATE AND a.BID=b.ID WHERE a.SID_CORPORATE=1",
+              b.Statement());
+    EXPECT_EQ(0, DBExecute(nullptr, b.Statement().c_str(), 0, 0));
+    AppendItem(b.EqList(), "b.SEQNO", "50", kItemNumber);
+    ASSERT_EQ(0, BuildDelete(b));
+    EXPECT_EQ("DELETE a FROM " + join + " WHERE a.SID_CORPORATE=1 AND b.SEQNO=50", b.Statement());
+    EXPECT_EQ(0, DBExecute(nullptr, b.Statement().c_str(), 0, 0));
+    EXPECT_EQ("2,3", Scalar("SELECT group_concat(ID) FROM (SELECT ID FROM T_JA ORDER BY ID)"));
+    EXPECT_EQ("1", Scalar("SELECT count(*) FROM T_JB"));
+}
+
 TEST_F(RecordDbTest, NextIdStartsAtOneAndCountsOn) {
     TestCounter counter;
     {
