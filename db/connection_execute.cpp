@@ -25,14 +25,14 @@ bool StartsWith(const char* text, const char* prefix) {
 }
 
 // True when sql holds the row-lock hint " with(updlock)" followed by a
-// blank or the end of the text. A locking SELECT without WHERE or ORDER BY
-// ends with the hint; it must open the transaction too, or its lock would
-// end with the statement.
+// blank, a comma (the first table of a table list) or the end of the text.
+// A locking SELECT without WHERE or ORDER BY ends with the hint; it must
+// open the transaction too, or its lock would end with the statement.
 bool HasUpdateLock(const char* sql) {
     static const char kHint[] = " with(updlock)";
     for (const char* at = strstr(sql, kHint); at; at = strstr(at + 1, kHint)) {
         char next = at[sizeof(kHint) - 1];
-        if (next == ' ' || next == '\0') return true;
+        if (next == ' ' || next == ',' || next == '\0') return true;
     }
     return false;
 }

@@ -75,6 +75,22 @@ TEST(SqlBuilderSelect, LockingCountAndMaximum) {
     EXPECT_EQ("select max(SEQNO) from TM_GROUP where SID_CORPORATE=1", b.Statement());
 }
 
+TEST(SqlBuilderSelect, TableListStatementsWorkOnTheFirstTable) {
+    CS3DataDB b;
+    b.SetTable("TM_USER a,TM_GROUP b");
+    AppendItem(b.EqList(), "a.DEFGROUP", "b.ID", kItemNumber);
+    ASSERT_EQ(0, BuildSelectForUpdate(b));
+    EXPECT_EQ("SELECT * FROM TM_USER a with(updlock),TM_GROUP b WHERE a.DEFGROUP=b.ID",
+              b.Statement());
+    ASSERT_EQ(0, BuildCount(b, nullptr));
+    EXPECT_EQ("SELECT count(a.SID_CORPORATE) FROM TM_USER a,TM_GROUP b WHERE a.DEFGROUP=b.ID",
+              b.Statement());
+    ASSERT_EQ(0, BuildMaxSeqno(b));
+    EXPECT_EQ("select max(a.SEQNO) from TM_USER a,TM_GROUP b where a.DEFGROUP=b.ID", b.Statement());
+    ASSERT_EQ(0, BuildDelete(b));
+    EXPECT_EQ("DELETE a FROM TM_USER a,TM_GROUP b WHERE a.DEFGROUP=b.ID", b.Statement());
+}
+
 TEST(SqlBuilderConditions, ListsInFixedOrderWithKinds) {
     CS3DataDB b;
     AppendItem(b.InList(), "ID", "1,2", kItemNumber);

@@ -104,10 +104,16 @@ TEST_F(SqliteConnection, LockingAndIndentedSelectsBeginATransaction) {
     SqliteHolder other(dbPath);
     EXPECT_NE(other.Exec("BEGIN IMMEDIATE"), "");
     EXPECT_EQ(connection->Commit(), 0);
+    // In a table list the hint follows the first table, before its comma.
+    EXPECT_EQ(connection->Execute("SELECT a.id FROM t a with(updlock),child c", nullptr, 0, nullptr,
+                                  0),
+              0);
+    EXPECT_TRUE(connection->InTransaction());
+    EXPECT_EQ(connection->Commit(), 0);
     // The hint must stand as a word of its own.
     EXPECT_EQ(connection->Execute("select ' with(updlock)x' from t", nullptr, 0, nullptr, 0), 0);
     EXPECT_FALSE(connection->InTransaction());
-    EXPECT_EQ(CountEvents("BeginTransaction"), 3);
+    EXPECT_EQ(CountEvents("BeginTransaction"), 4);
 }
 
 TEST_F(SqliteConnection, ChangingStatementsShareOneTransactionUntilCommit) {
