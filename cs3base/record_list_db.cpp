@@ -11,6 +11,7 @@
 #include "db/session.h"
 #include "env/environment.h"
 #include "util/log.h"
+#include "util/nu_string.h"
 
 namespace {
 
@@ -277,9 +278,14 @@ int CS3DBIndex::ForEachIdRange(const char* statement, const char* table, const c
     // No row of the company: MAX and MIN are NULL and there is nothing to do.
     if (maxText.IsEmpty() || minText.IsEmpty()) return 0;
 
+    // Bounds beyond int would wrap and leave rows unprocessed without a word.
+    int minId = 0, maxId = 0;
+    if (!ParseDecimalInt(minText.Get(), &minId) || !ParseDecimalInt(maxText.Get(), &maxId)) {
+        TraceError("[%s:%d]min[%s]max[%s]", kUnit, __LINE__, minText.Get(), maxText.Get());
+        return -99;
+    }
     CMSioObjApp* env = AppEnvironment();
-    std::vector<IdRange> ranges =
-        SplitIdRange(std::atoi(minText.Get()), std::atoi(maxText.Get()), env ? env->MaxDir() : 0);
+    std::vector<IdRange> ranges = SplitIdRange(minId, maxId, env ? env->MaxDir() : 0);
     for (const IdRange& range : ranges) {
         std::string step = std::string(statement) + " AND " + column +
                            " >= " + std::to_string(range.low) + " AND " + column +

@@ -351,6 +351,16 @@ TEST_F(RecordListDb, OneRowIsOneRangeAndAFailedStatementIsRolledBack) {
     EXPECT_TRUE(list.ranges.empty());
 }
 
+TEST_F(RecordListDb, IdentifierBoundsBeyondIntAreRefusedNotSkipped) {
+    Open(3);
+    // Read loosely, 3000000000 wrapped below MINID and no range ran.
+    ASSERT_EQ(DBExecute(nullptr, "INSERT INTO TM_ITEM (SID_CORPORATE, ID) VALUES (1, 3000000000)",
+                        0, 0),
+              0);
+    EXPECT_EQ(list.ForEachIdRange("update TM_ITEM set HITS=HITS+1 where 1=1", "TM_ITEM", "ID"), -99);
+    EXPECT_TRUE(list.ranges.empty());
+}
+
 TEST_F(RecordListDb, DeleteAllKeepsToTheCompanyAndTheCondition) {
     Open(45);
     list.deleteCondition = "ID>40";
