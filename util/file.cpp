@@ -34,6 +34,9 @@ std::string JoinPath(const char* dir, const char* name) {
 }
 
 constexpr int kLockReportSize = 2048;
+// Opens of a lock file that changed under the opener, beyond which it counts
+// as held by someone else.
+constexpr int kLockReopens = 10;
 
 // The directory part of path (DirectoryPart without a length limit).
 std::string DirectoryOf(const char* path) {
@@ -193,10 +196,21 @@ NUFileHandle OpenLockWithRetries(NULockMode mode, const char* path, int attempts
     NUFileOs& os = FileOs();
     const bool reading = mode == kLockModeRead;
     int lastError = kSysNone;
+    int reopens = 0;
     for (int attempt = 1; attempt <= attempts; ++attempt) {
         int systemError = kSysNone;
         NUFileHandle handle = os.openLock(path, mode, &systemError);
-        if (handle != kInvalidFileHandle) return handle;
+        if (handle != kInvalidFileHandle) {
+            // A lock on a file deleted (or replaced) between the open and the
+            // lock excludes nobody: the lock belongs to the file at the path.
+            if (os.sameFileAtPath(handle, path) == 1) return handle;
+            os.closeHandle(handle);
+            if (++reopens <= kLockReopens) {
+                --attempt;  // nobody held the lock: not an attempt
+                continue;
+            }
+            systemError = kSysSharingViolation;
+        }
         lastError = systemError;
         if (reading && (systemError == kSysFileNotFound || systemError == kSysPathNotFound)) {
             errno = ENOENT;

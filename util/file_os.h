@@ -44,6 +44,9 @@ struct NUFileOs {
     // symbolic link; kInvalidFileHandle with *systemError (and errno) set
     // on failure.
     NUFileHandle (*openLock)(const char* path, NULockMode mode, int* systemError);
+    // 1 when path (a link there not followed) names the file open as
+    // handle, 0 when it names another file or nothing.
+    int (*sameFileAtPath)(NUFileHandle handle, const char* path);
     void (*closeHandle)(NUFileHandle handle);
     void (*sleepMilliseconds)(int milliseconds);
 
@@ -65,6 +68,9 @@ struct NUFileOs {
     int (*copyErrorToErrno)(int* systemError);
 
     const char* lineEnd;  // line end of text files written here
+    // Whether a file can be deleted while a lock holds it open (POSIX); on
+    // Windows the lock's sharing mode keeps everyone from deleting it.
+    bool heldFilesDeletable;
 };
 
 // The table in use. Tests may change entries; each test runs in a process of

@@ -127,6 +127,13 @@ NUFileHandle PosixOpenLock(const char* path, NULockMode mode, int* systemError) 
     return fd;
 }
 
+int PosixSameFileAtPath(NUFileHandle handle, const char* path) {
+    struct stat held;
+    struct stat named;
+    if (fstat(ToDescriptor(handle), &held) != 0 || lstat(path, &named) != 0) return 0;
+    return held.st_dev == named.st_dev && held.st_ino == named.st_ino ? 1 : 0;
+}
+
 void PosixCloseHandle(NUFileHandle handle) {
     if (handle != kInvalidFileHandle) close(ToDescriptor(handle));
 }
@@ -218,10 +225,10 @@ NUFileOs& FileOs() {
     static NUFileOs table = {
         PosixRemoveFile,  PosixRemoveDirectory,   PosixMakeDirectory, PosixRename,
         PosixExists,      PosixIsDirectory,       PosixOpenListing,   PosixNextEntry,
-        PosixCloseListing, PosixOpenLock,         PosixCloseHandle,   PosixSleepMilliseconds,
-        PosixOpenRead,    PosixCreateWrite,       PosixRead,          PosixWrite,
-        PosixSync,        PosixClose,             PosixSyncDirectory, PosixCopyErrorToErrno,
-        "\n",
+        PosixCloseListing, PosixOpenLock,         PosixSameFileAtPath, PosixCloseHandle,
+        PosixSleepMilliseconds, PosixOpenRead,    PosixCreateWrite,   PosixRead,
+        PosixWrite,       PosixSync,              PosixClose,         PosixSyncDirectory,
+        PosixCopyErrorToErrno, "\n",             true,
     };
     return table;
 }

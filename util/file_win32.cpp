@@ -192,6 +192,25 @@ NUFileHandle WinOpenLock(const char* path, NULockMode mode, int* systemError) {
     return FromHandle(handle);
 }
 
+// Same volume and file index. The path is opened without access to the
+// file's data, which no sharing mode refuses.
+int WinSameFileAtPath(NUFileHandle handle, const char* path) {
+    BY_HANDLE_FILE_INFORMATION held;
+    BY_HANDLE_FILE_INFORMATION named;
+    if (!GetFileInformationByHandle(ToHandle(handle), &held)) return 0;
+    const DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    const DWORD flags = FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS;
+    HANDLE other = CreateFileW(WideFromUtf8(path).c_str(), 0, shareAll, nullptr, OPEN_EXISTING,
+                               flags, nullptr);
+    if (other == INVALID_HANDLE_VALUE) return 0;
+    bool same = GetFileInformationByHandle(other, &named) &&
+                held.dwVolumeSerialNumber == named.dwVolumeSerialNumber &&
+                held.nFileIndexHigh == named.nFileIndexHigh &&
+                held.nFileIndexLow == named.nFileIndexLow;
+    CloseHandle(other);
+    return same ? 1 : 0;
+}
+
 void WinCloseHandle(NUFileHandle handle) {
     if (handle != kInvalidFileHandle) CloseHandle(ToHandle(handle));
 }
@@ -278,9 +297,9 @@ NUFileOs& FileOs() {
     static NUFileOs table = {
         WinRemoveFile,  WinRemoveDirectory, WinMakeDirectory, WinRename,        WinExists,
         WinIsDirectory, WinOpenListing,     WinNextEntry,     WinCloseListing,  WinOpenLock,
-        WinCloseHandle, WinSleepMilliseconds, WinOpenRead,    WinCreateWrite,   WinRead,
-        WinWrite,       WinSync,            WinClose,         WinSyncDirectory, WinCopyErrorToErrno,
-        "\r\n",
+        WinSameFileAtPath, WinCloseHandle,  WinSleepMilliseconds, WinOpenRead,  WinCreateWrite,
+        WinRead,        WinWrite,           WinSync,          WinClose,         WinSyncDirectory,
+        WinCopyErrorToErrno, "\r\n",        false,
     };
     return table;
 }

@@ -293,9 +293,21 @@ int NUFileIO::Remove(NUioObj* obj, bool keepLock, bool removeLockFile) {
         if (r != 0) return r;
     }
     NUFileOs& os = FileOs();
-    os.removeFile(path);
-    if (keepLock) return 0;
+    r = os.removeFile(path) == 0 || errno == ENOENT ? 0 : -18;
+    if (keepLock) return r;
+    if (!removeLockFile) {
+        Unlock();
+        return r;
+    }
+    // A lock file is deleted only while nobody else can hold it, so that no
+    // one waits on, or locks, a file that is gone: where a held file can be
+    // deleted, before the lock is released; elsewhere after, and a lock
+    // taken in between keeps the file from deletion (it then stays).
+    std::string lockPath = LockPath(path);
+    if (os.heldFilesDeletable && os.sameFileAtPath(lockHandle, lockPath.c_str()) == 1) {
+        os.removeFile(lockPath.c_str());
+    }
     Unlock();
-    if (removeLockFile) os.removeFile(LockPath(path).c_str());
-    return 0;
+    if (!os.heldFilesDeletable) os.removeFile(lockPath.c_str());
+    return r;
 }

@@ -10,8 +10,9 @@
 // their directory entry did not reach stable storage); -13 replacing the file
 // failed; -14 / -15 lock file cannot be opened for reading / writing; -16
 // file (or, when locking, its lock file) not found; -17 locked by someone
-// else; -18 replacing failed because the target still exists; -19 read
-// without its lock (tryOnce); or a result of the NUioObj.
+// else; -18 replacing failed because the target still exists (Remove: the
+// file stays); -19 read without its lock (tryOnce); or a result of the
+// NUioObj.
 class NUFileIO {
 public:
     NUFileIO() = default;
@@ -32,8 +33,10 @@ public:
     virtual int Write(NUioObj* obj, bool keepLock);
     // Takes the write lock on obj's path and keeps it.
     virtual int Lock(NUioObj* obj);
-    // Deletes obj's file under the write lock; removeLockFile also deletes the
-    // lock file once the lock is released.
+    // Deletes obj's file under the write lock: 0 (also when there was no
+    // file), -18 when the file stays, or the lock's code. removeLockFile also
+    // deletes the lock file, never one that another holder has taken (it
+    // then stays, as lock files normally do).
     virtual int Remove(NUioObj* obj, bool keepLock, bool removeLockFile);
     virtual void SetSeparator(char c);
     // Removes trailing TAB, LF, CR and space bytes in place.

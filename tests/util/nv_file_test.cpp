@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -508,6 +509,12 @@ TEST(NVFileLock, RemoveDeletesTheFileAndOptionallyTheLockFile) {
     EXPECT_EQ(io.Remove(&obj, false, true), 0);
     EXPECT_FALSE(fs::exists(dir.file("s.sts.lk")));
     EXPECT_EQ(io.Remove(nullptr, false, false), -1);
+    // A file that cannot be deleted (a directory in its place) stays: -18.
+    fs::create_directories(dir.file("d.sts"));
+    obj.SetPath("d.sts", dir.path().c_str());
+    EXPECT_EQ(io.Remove(&obj, false, false), -18);
+    EXPECT_TRUE(fs::is_directory(dir.file("d.sts")));
+    EXPECT_FALSE(io.HasLock());
 }
 
 TEST(NVFileLockProcesses, TryOnceReadsAFileAnotherProcessIsWriting) {
@@ -538,4 +545,77 @@ TEST(NVFileLockProcesses, TryOnceReadsAFileAnotherProcessIsWriting) {
 
     EXPECT_TRUE(writer.Kill());
     EXPECT_EQ(blocked.Write(&obj, false), 0);
+}
+
+namespace {
+
+// The table the wrappers below call on, and their switches.
+NUFileOs unwrapped;
+bool deleteOnNextLock = false;
+bool startHolderOnClose = false;
+std::string lockedPath;
+std::unique_ptr<HelperProcess> holder;
+
+// A lock taken, as by another holder, in a process of its own: its result.
+int TakeLockAndHold() {
+    NUFileIO* held = new NUFileIO;  // kept open until the helper ends
+    held->retries = 1;
+    held->waitSeconds = 0;
+    return held->LockExclusive(lockedPath.c_str());
+}
+
+}  // namespace
+
+// A lock file deleted around the moment a lock on it is taken: however it
+// goes, one process holds the lock and the next one is refused.
+TEST(NVFileLockProcesses, LockFileDeletedAroundALockLeavesOneHolder) {
+    const char* const cases[] = {"deleted between a waiter's open and its lock",
+                                 "deleted by its remover while a waiter takes it"};
+    for (const char* what : cases) {
+        SCOPED_TRACE(what);
+        TempDir dir;
+        NUioObjList obj;
+        obj.SetPath("s.sts", dir.path().c_str());
+        lockedPath = dir.file("s.sts");
+        unwrapped = FileOs();
+        if (what == cases[0]) {
+            holder = std::make_unique<HelperProcess>([] {
+                NUFileOs before = FileOs();
+                // Where a held file can be deleted, it goes right after
+                // this open, as a remover that held the lock deletes it.
+                deleteOnNextLock = true;
+                FileOs().openLock = [](const char* path, NULockMode mode, int* error) {
+                    NUFileHandle handle = unwrapped.openLock(path, mode, error);
+                    if (handle != kInvalidFileHandle && deleteOnNextLock) {
+                        deleteOnNextLock = false;
+                        unwrapped.removeFile(path);
+                    }
+                    return handle;
+                };
+                unwrapped.openLock = before.openLock;
+                int r = TakeLockAndHold();
+                FileOs().openLock = before.openLock;
+                return r;
+            });
+        } else {
+            NUFileIO remover;
+            // The waiter takes the lock the moment the remover releases it.
+            startHolderOnClose = true;
+            FileOs().closeHandle = [](NUFileHandle handle) {
+                unwrapped.closeHandle(handle);
+                if (!startHolderOnClose) return;
+                startHolderOnClose = false;
+                holder = std::make_unique<HelperProcess>(TakeLockAndHold);
+            };
+            EXPECT_EQ(remover.Remove(&obj, false, true), 0);
+            FileOs() = unwrapped;
+        }
+        ASSERT_TRUE(holder);
+        EXPECT_EQ(holder->result(), 0);
+        NUFileIO next;
+        next.retries = 1;
+        next.waitSeconds = 0;
+        EXPECT_EQ(next.LockExclusive(lockedPath.c_str()), -17);
+        holder.reset();
+    }
 }
