@@ -168,8 +168,9 @@ struct Command : public Base {
     KESTRUN_ADO_UNUSED(PutPrepared);
     virtual HRESULT STDMETHODCALLTYPE Execute(VARIANT* recordsAffected, VARIANT* parameters,
                                               long options, Recordset** recordset) = 0;
+    // size is pointer-wide, as ADO declares it (ADO_LONGPTR).
     virtual HRESULT STDMETHODCALLTYPE CreateParameter(BSTR name, long type, long direction,
-                                                      long size, VARIANT value,
+                                                      LONG_PTR size, VARIANT value,
                                                       Parameter** parameter) = 0;
     virtual HRESULT STDMETHODCALLTYPE get_Parameters(Parameters** parameters) = 0;
     virtual HRESULT STDMETHODCALLTYPE put_CommandType(long type) = 0;

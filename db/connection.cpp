@@ -29,17 +29,6 @@ CdDBDriverConnection::CdDBDriverConnection(std::unique_ptr<DBDriver> d)
 
 CdDBDriverConnection::~CdDBDriverConnection() { Close(); }
 
-namespace {
-
-// A driver's report that the server could not be reached: an ODBC
-// connection failure (SQL state class "08", such as 08001 or 08S01), or
-// FreeTDS's "unable to connect" (native 20009).
-bool IsConnectionFailure(const DBDriverError& error) {
-    return error.sqlState.compare(0, 2, "08") == 0 || error.nativeError == 20009;
-}
-
-}  // namespace
-
 int CdDBDriverConnection::Open(const char* user, const char* password, const char* server,
                                const char* database, int timeout) {
     if (!user || !password || !server || !database) return -1099;
@@ -170,12 +159,16 @@ void CdDBDriverConnection::ReportError(int result) {
         return;
     }
     if (driver->Errors().empty()) {
-        ReportFailure(result, driver->FailureMessage().c_str(), driver->Name());
+        const std::string& source = driver->FailureSource();
+        const std::string& description = driver->FailureDescription();
+        ReportFailure(result, driver->FailureMessage().c_str(),
+                      source.empty() ? driver->Name() : source.c_str(),
+                      description.empty() ? nullptr : description.c_str());
         return;
     }
     const std::vector<DBDriverError>& errors = driver->Errors();
     lastError = errors[0].nativeError;
-    connectionFailure = IsConnectionFailure(errors[0]);
+    connectionFailure = driver->ConnectionFailure(errors[0]);
     CopyCutChars(lastMessage, sizeof(lastMessage), errors[0].description.c_str());
     if (errors[0].sqlState == "HYT00") lastError = kTimeoutError;
     for (size_t i = 0; i < errors.size(); ++i) {
@@ -206,7 +199,8 @@ void CdDBDriverConnection::ReportLostTransaction() {
     ReportFailure(lostError, message.c_str(), driver ? driver->Name() : "");
 }
 
-void CdDBDriverConnection::ReportFailure(int code, const char* message, const char* source) {
+void CdDBDriverConnection::ReportFailure(int code, const char* message, const char* source,
+                                         const char* description) {
     lastError = code;
     connectionFailure = false;
     CopyCutChars(lastMessage, sizeof(lastMessage), message);
@@ -214,7 +208,7 @@ void CdDBDriverConnection::ReportFailure(int code, const char* message, const ch
     LogAppend("Error      [%08lx]\n", static_cast<unsigned long>(static_cast<unsigned>(code)));
     LogAppend("Message    [%s]\n", lastMessage);
     LogAppend("Source     [%s]\n", source ? source : "");
-    LogAppend("Description[%s]\n", lastMessage);
+    LogAppend("Description[%s]\n", description ? description : lastMessage);
     LogAppend("******************************\n");
 }
 

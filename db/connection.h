@@ -149,7 +149,10 @@ private:
     // Fills lastError / lastMessage from the driver's error list (or its
     // failure code) and writes the error report.
     void ReportError(int result);
-    void ReportFailure(int code, const char* message, const char* source);
+    // The report of a failure without an error list; description null:
+    // the message.
+    void ReportFailure(int code, const char* message, const char* source,
+                       const char* description = nullptr);
     // After a failed call inside a transaction: asks the driver whether the
     // transaction still exists and remembers when it does not.
     void CheckTransaction();

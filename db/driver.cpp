@@ -36,6 +36,8 @@ void DBDriver::ClearErrors() {
     errors.clear();
     failureCode = 0;
     failureMessage.clear();
+    failureSource.clear();
+    failureDescription.clear();
 }
 
 int DBDriver::FailWith(int code, DBDriverError error) {
@@ -48,6 +50,12 @@ int DBDriver::Fail(int code, std::string message) {
     failureCode = code;
     failureMessage = std::move(message);
     return code;
+}
+
+int DBDriver::Fail(int code, std::string message, std::string source, std::string description) {
+    failureSource = std::move(source);
+    failureDescription = std::move(description);
+    return Fail(code, std::move(message));
 }
 
 void DBRecordSet::AddColumn(std::string name, int type) {

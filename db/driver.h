@@ -120,10 +120,18 @@ public:
     // deadlock failure), negative when the driver cannot tell. Keeps the
     // errors of the previous call.
     virtual int TransactionOpen() { return -1; }
+    // Whether error says, in this driver's own terms, that the server could
+    // not be reached, so that opening is tried again (native error 11 and a
+    // time-out are retried with every driver).
+    virtual bool ConnectionFailure(const DBDriverError&) const { return false; }
 
     const std::vector<DBDriverError>& Errors() const { return errors; }
     int FailureCode() const { return failureCode; }
     const std::string& FailureMessage() const { return failureMessage; }
+    // Where the failure without an error list came from and what it said,
+    // when the database's interface told ("" when not).
+    const std::string& FailureSource() const { return failureSource; }
+    const std::string& FailureDescription() const { return failureDescription; }
 
 protected:
     // Starts a call: forgets the errors of the previous one.
@@ -132,10 +140,14 @@ protected:
     int FailWith(int code, DBDriverError error);
     // Records a failure without an error list; returns code.
     int Fail(int code, std::string message);
+    // As Fail, with the source and description the interface gave.
+    int Fail(int code, std::string message, std::string source, std::string description);
 
     std::vector<DBDriverError> errors;
     int failureCode = 0;
     std::string failureMessage;
+    std::string failureSource;
+    std::string failureDescription;
 };
 
 // Settings every driver may read at creation.

@@ -94,13 +94,14 @@ std::string ToCodePage(const std::u16string& text) {
     return out;
 }
 
-// The system's message text for a COM result, in the system code page.
+// The system's message text for a COM result, in the system code page, or
+// "" when the system has none.
 std::string SystemMessage(HRESULT hr) {
     wchar_t buffer[512];
     DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                              static_cast<DWORD>(hr), 0, buffer, 512, nullptr);
     while (n > 0 && (buffer[n - 1] == L'\n' || buffer[n - 1] == L'\r' || buffer[n - 1] == L' ')) --n;
-    if (n == 0) return "unknown error";
+    if (n == 0) return {};
     return ToCodePage(std::u16string(reinterpret_cast<const char16_t*>(buffer), n));
 }
 
@@ -202,9 +203,26 @@ int AdoDriver::Report(HRESULT hr) {
         }
         list->Clear();
     }
-    if (errors.empty()) return Fail(static_cast<int>(hr), SystemMessage(hr));
-    failureCode = static_cast<int>(hr);
-    return static_cast<int>(hr);
+    if (!errors.empty()) {
+        failureCode = static_cast<int>(hr);
+        return static_cast<int>(hr);
+    }
+    // No error list: the error information of the failed call, when its
+    // object left one, names the source and says what went wrong.
+    std::string source, description;
+    IErrorInfo* info = nullptr;
+    if (GetErrorInfo(0, &info) == S_OK && info) {
+        Bstr infoSource, infoDescription;
+        info->GetSource(infoSource.Out());
+        info->GetDescription(infoDescription.Out());
+        info->Release();
+        source = ToCodePage(infoSource.Text());
+        if (!Utf16ToUtf8(infoDescription.Text(), &description)) description.clear();
+    }
+    std::string message = SystemMessage(hr);
+    if (message.empty()) message = description.empty() ? "unknown error" : description;
+    return Fail(static_cast<int>(hr), std::move(message), std::move(source),
+                std::move(description));
 }
 
 int AdoDriver::Open(const DBConnectData& data, int connectTimeoutSeconds) {
@@ -218,7 +236,13 @@ int AdoDriver::Open(const DBConnectData& data, int connectTimeoutSeconds) {
         connection.Reset();
         return Report(hr);
     }
-    connection->put_ConnectionTimeout(connectTimeoutSeconds);
+    // An ADO without the setting (Wine's) opens with its own time-out.
+    hr = connection->put_ConnectionTimeout(connectTimeoutSeconds);
+    if (FAILED(hr) && hr != E_NOTIMPL) {
+        int result = Report(hr);
+        connection.Reset();
+        return result;
+    }
     std::string text = BuildAdoConnectionString(
         settings.adoProvider.empty() ? "SQLOLEDB" : settings.adoProvider, data);
     Bstr connect(FromCodePage(text));
@@ -318,7 +342,7 @@ int AdoDriver::AddParameters(ado::Command* command, bool procedure,
             none.value.vt = VT_ERROR;
             none.value.scode = DISP_E_PARAMNOTFOUND;
             hr = command->CreateParameter(name.Get(), ado::kTypeLongWText, ado::kParamInput,
-                                          static_cast<long>(units + 1), none.value,
+                                          static_cast<LONG_PTR>(units + 1), none.value,
                                           parameter.Out());
             if (FAILED(hr)) return Report(hr);
             for (const std::u16string& chunk : param.chunks) {
@@ -333,7 +357,7 @@ int AdoDriver::AddParameters(ado::Command* command, bool procedure,
             }
         } else {
             bool integer = param.type == DBParam::Type::Integer;
-            long size = procedure ? -1 : static_cast<long>(param.text.size());
+            LONG_PTR size = procedure ? -1 : static_cast<LONG_PTR>(param.text.size());
             std::u16string units = FromCodePage(param.text);
             Variant value;
             value.value.vt = VT_BSTR;
@@ -378,9 +402,12 @@ int AdoDriver::ReadValue(ado::Field* field, long type, std::optional<std::string
 
 int AdoDriver::ReadRecordset(ado::Recordset* recordset, std::unique_ptr<DBRecordSet>* out) {
     long state = 0;
-    if (FAILED(recordset->get_State(&state)) || (state & ado::kStateOpen) == 0) return 0;
+    HRESULT hr = recordset->get_State(&state);
+    if (FAILED(hr)) return Report(hr);
+    // A statement without a result set leaves the record set closed.
+    if ((state & ado::kStateOpen) == 0) return 0;
     ComRef<ado::Fields> fields;
-    HRESULT hr = recordset->get_Fields(fields.Out());
+    hr = recordset->get_Fields(fields.Out());
     if (FAILED(hr)) return Report(hr);
     long count = 0;
     hr = fields->get_Count(&count);

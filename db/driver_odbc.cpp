@@ -120,6 +120,11 @@ public:
     int CommitTrans() override { return EndTransaction(SQL_COMMIT); }
     int RollbackTrans() override { return EndTransaction(SQL_ROLLBACK); }
     int TransactionOpen() override;
+    // An ODBC connection failure (SQL state class "08", such as 08001 or
+    // 08S01), or FreeTDS's "unable to connect" (native 20009).
+    bool ConnectionFailure(const DBDriverError& error) const override {
+        return error.sqlState.compare(0, 2, "08") == 0 || error.nativeError == 20009;
+    }
 
 private:
     // Records the diagnostics of handle after a failed call.

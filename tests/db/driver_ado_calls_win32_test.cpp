@@ -1,0 +1,275 @@
+// The ADO driver against the tests' in-process ADO (declared as the SDK
+// declares it): what the driver passes to ADO, and how it reads ADO's
+// record sets, Errors collections and error information.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "db/connection.h"
+#include "support/ado_standin_win32.h"
+#include "support/temp_dir.h"
+#include "util/log.h"
+
+namespace {
+
+using Kind = AdoStandinValue::Kind;
+
+int waits = 0;
+
+AdoStandinError SqlError(long native, const char16_t* state, const char16_t* text) {
+    AdoStandinError error;
+    error.number = -2147217900;
+    error.source = u"Microsoft OLE DB Provider for SQL Server";
+    error.description = text;
+    error.sqlState = state;
+    error.nativeError = native;
+    return error;
+}
+
+AdoStandinResult Failure(long native, const char16_t* state, const char16_t* text) {
+    AdoStandinResult result;
+    result.result = static_cast<long>(0x80040E14);
+    result.errors.push_back(SqlError(native, state, text));
+    return result;
+}
+
+AdoStandinValue Text(const char16_t* text) {
+    AdoStandinValue value;
+    value.kind = Kind::Text;
+    value.text = text;
+    return value;
+}
+
+AdoStandinValue Number(long number) {
+    AdoStandinValue value;
+    value.kind = Kind::Number;
+    value.number = number;
+    return value;
+}
+
+class AdoCallsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(ado.registered);
+        log = dir.file("log.txt");
+        SetLogPath(log.c_str(), nullptr);
+        connection.reset(static_cast<CdDBDriverConnection*>(
+            CreateDBConnection("ado", "", nullptr, "SQLOLEDB")));
+        connection->connectAttempts = 3;
+        connection->connectWaitSeconds = 7;
+        connection->waitSeconds = [](int) { ++waits; };
+    }
+
+    int Open() { return connection->Open("sa", "pw", "server", "db", -1); }
+    int Run(const std::string& sql) {
+        return connection->Execute(sql.c_str(), nullptr, 0, nullptr, 0);
+    }
+    std::string Log() { return ReadWholeFile(log); }
+    // The calls recorded since the last look.
+    std::vector<std::string> Calls() {
+        std::vector<std::string> calls;
+        calls.swap(ado.calls);
+        return calls;
+    }
+
+    AdoStandin& ado = InstallAdoStandin();
+    TempDir dir;
+    std::string log;
+    std::unique_ptr<CdDBDriverConnection> connection;
+};
+
+TEST_F(AdoCallsTest, OpensWithTheTimeoutAndTheConnectionString) {
+    ASSERT_EQ(Open(), 0);
+    EXPECT_EQ(Calls(), (std::vector<std::string>{
+                           "ConnectionTimeout 7",
+                           "Open Provider=SQLOLEDB;Data Source=server;Initial Catalog=db;"
+                           "Password=pw;User ID=sa; user= password= options=-1"}));
+    EXPECT_TRUE(connection->IsOpen());
+}
+
+TEST_F(AdoCallsTest, OpenRetriesOnlyNetworkErrorsAndTimeouts) {
+    struct Case {
+        long native;
+        const char16_t* state;
+        int result;
+        int attempts;
+    } cases[] = {
+        {17, u"08001", -1001, 1},  // no such server: not retried
+        {11, u"08001", -1002, 3},  // network error
+        {0, u"HYT00", -1002, 3},   // time-out
+        {18456, u"28000", -1001, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.native);
+        waits = 0;
+        for (int i = 0; i < 3; ++i) ado.opens.push_back(Failure(c.native, c.state, u"failed"));
+        EXPECT_EQ(Open(), c.result);
+        EXPECT_EQ(waits, c.attempts - 1);
+        ado.opens.clear();
+        int opens = 0;
+        for (const std::string& call : Calls()) opens += call.rfind("Open ", 0) == 0;
+        EXPECT_EQ(opens, c.attempts);
+    }
+}
+
+TEST_F(AdoCallsTest, AFailedConnectionTimeoutFailsTheOpen) {
+    ado.connectionTimeoutResult = static_cast<long>(0x800A0E79);
+    EXPECT_EQ(Open(), -1001);
+    EXPECT_EQ(Calls(), std::vector<std::string>{"ConnectionTimeout 7"});
+    EXPECT_EQ(connection->LastError(), static_cast<int>(0x800A0E79));
+}
+
+TEST_F(AdoCallsTest, AnEmptyErrorListTakesTheErrorInformation) {
+    AdoStandinAnswer answer;
+    answer.result = static_cast<long>(0x80004005);
+    answer.infoSource = u"Provider";
+    answer.infoDescription = u"the provider's own words";
+    ado.opens.push_back(answer);
+    EXPECT_EQ(Open(), -1001);
+    EXPECT_EQ(connection->LastError(), static_cast<int>(0x80004005));
+    EXPECT_NE(Log().find("Source     [Provider]\n"), std::string::npos) << Log();
+    EXPECT_NE(Log().find("Description[the provider's own words]\n"), std::string::npos) << Log();
+}
+
+TEST_F(AdoCallsTest, ParametersArriveWithTheirTypesSizesAndChunks) {
+    ASSERT_EQ(Open(), 0);
+    connection->noTransactions = true;
+    connection->SetCommandTimeout(30);
+    Calls();
+    std::string text(100000, 'x');
+    char* longParams[] = {text.data(), nullptr};
+    ASSERT_EQ(connection->Execute("INSERT INTO t (a, m) VALUES (?, ?)", "abc", 0, longParams, 2), 0);
+    EXPECT_EQ(Calls(), (std::vector<std::string>{
+                           "CommandType 1",
+                           "CommandText INSERT INTO t (a, m) VALUES (?, ?)",
+                           "CommandTimeout 30",
+                           "CreateParameter name= type=129 direction=1 size=3 value=abc",
+                           "Append",
+                           "CreateParameter name= type=203 direction=1 size=100001",
+                           "AppendChunk 40959",
+                           "AppendChunk 40959",
+                           "AppendChunk 18082",
+                           "Append",
+                           "Execute options=8",
+                       }));
+    ASSERT_EQ(ado.longTexts.size(), 1u);
+    EXPECT_EQ(ado.longTexts[0], std::u16string(100000, u'x'));
+
+    char name[] = "@id";
+    char* names[] = {name, nullptr};
+    char value[] = "42";
+    char* values[] = {value};
+    int integer[] = {1};
+    ASSERT_EQ(connection->ExecuteProcedure("up_get", names, values, integer), 0);
+    EXPECT_EQ(Calls(), (std::vector<std::string>{
+                           "CommandType 4",
+                           "CommandText up_get",
+                           "CommandTimeout 30",
+                           "CreateParameter name=@id type=3 direction=1 size=-1 value=42",
+                           "Value 42",
+                           "Append",
+                           "Execute options=4",
+                       }));
+}
+
+TEST_F(AdoCallsTest, TransactionsBeginCommitAndRollBack) {
+    ASSERT_EQ(Open(), 0);
+    Calls();
+    ASSERT_EQ(Run("INSERT INTO t VALUES (1)"), 0);
+    ASSERT_EQ(Run("INSERT INTO t VALUES (2)"), 0);
+    ASSERT_EQ(connection->Rollback(0), 0);
+    ASSERT_EQ(Run("UPDATE t SET a = 1"), -1110);
+    ASSERT_EQ(connection->Commit(), 0);
+    std::vector<std::string> begins;
+    for (const std::string& call : Calls()) {
+        if (call.find("Trans") != std::string::npos) begins.push_back(call);
+    }
+    EXPECT_EQ(begins, (std::vector<std::string>{"BeginTrans", "RollbackTrans", "BeginTrans",
+                                                "CommitTrans"}));
+
+    ASSERT_EQ(Run("INSERT INTO t VALUES (3)"), 0);
+    AdoStandinResult refused = Failure(3902, u"25000", u"no transaction");
+    ado.transactions.push_back(refused);
+    EXPECT_EQ(connection->Commit(), -1004);
+    EXPECT_EQ(connection->LastError(), 3902);
+    EXPECT_TRUE(connection->InTransaction());
+}
+
+TEST_F(AdoCallsTest, StatementFailuresMapByNativeError) {
+    struct Case {
+        long native;
+        const char16_t* state;
+        int result;
+        int lastError;
+    } cases[] = {
+        {2627, u"23000", -1012, 2627},
+        {2601, u"23000", -1012, 2601},
+        {547, u"23000", -1009, 547},
+        {50001, u"42000", -1009, 50001},
+        {0, u"HYT00", -1010, -911},
+        {208, u"42S02", -1006, 208},
+    };
+    ASSERT_EQ(Open(), 0);
+    connection->noTransactions = true;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.native);
+        ado.executes.push_back(Failure(c.native, c.state, u"refused"));
+        EXPECT_EQ(Run("INSERT INTO t VALUES (1)"), c.result);
+        EXPECT_EQ(connection->LastError(), c.lastError);
+    }
+    EXPECT_NE(Log().find("DB access:sql[INSERT INTO t VALUES (1)]sts[208]err[refused]"),
+              std::string::npos)
+        << Log();
+}
+
+TEST_F(AdoCallsTest, RecordSetsGiveTextNullsAndKinds) {
+    AdoStandinResult result;
+    result.recordset = true;
+    result.columns = {{u"id", 3}, {u"name", 202}, {u"memo", 203}, {u"amount", 131}};
+    result.rows = {{Number(1), Text(u"\u65E5\u672C"), Text(u"long"), AdoStandinValue()}};
+    ado.executes.push_back(result);
+    ASSERT_EQ(Open(), 0);
+    ASSERT_EQ(Run("SELECT id, name, memo, amount FROM t"), 0);
+    ASSERT_EQ(connection->FieldCount(), 4);
+    struct Case {
+        int index;
+        const char* text;
+        int kind;
+    } cases[] = {
+        {0, "1", 0},
+        {1, "\xE6\x97\xA5\xE6\x9C\xAC", 0},
+        {2, "long", 2},
+        {3, nullptr, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.index);
+        char* value = nullptr;
+        int kind = -1;
+        ASSERT_EQ(connection->GetValue(&value, c.index, &kind), 0);
+        if (c.text) {
+            EXPECT_STREQ(value, c.text);
+        } else {
+            EXPECT_EQ(value, nullptr);
+        }
+        EXPECT_EQ(kind, c.kind);
+        delete[] value;
+    }
+    char* value = nullptr;
+    EXPECT_EQ(connection->GetValueByName(&value, "nosuch"), -1013);
+    EXPECT_EQ(connection->MoveNext(), 0);
+    EXPECT_TRUE(connection->IsEOF());
+}
+
+TEST_F(AdoCallsTest, AFailingRecordSetStateFailsTheStatement) {
+    AdoStandinResult result;
+    result.recordset = true;
+    result.recordsetState = static_cast<long>(0x80004005);
+    ado.executes.push_back(result);
+    ASSERT_EQ(Open(), 0);
+    EXPECT_EQ(Run("SELECT id FROM t"), -1006);
+    EXPECT_EQ(connection->LastError(), static_cast<int>(0x80004005));
+}
+
+}  // namespace

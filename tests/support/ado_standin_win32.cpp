@@ -1,0 +1,588 @@
+// The tests' in-process ADO, built on the SDK's own vtable declarations so
+// that the driver's view of the interfaces is checked against them: methods
+// the driver calls are implemented, every other slot returns E_NOTIMPL.
+#define CINTERFACE
+#include "support/ado_standin_win32.h"
+
+#include <cstring>
+
+#include "support/ado_sdk_win32.h"
+
+namespace {
+
+// ADO's class and interface identifiers, as documented.
+constexpr GUID kConnectionClass = {
+    0x00000514, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
+constexpr GUID kConnectionInterface = {
+    0x00000550, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
+constexpr GUID kCommandClass = {
+    0x00000507, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
+constexpr GUID kCommandInterface = {
+    0xB08400BD, 0xF9D1, 0x4D02, {0xB8, 0x56, 0x71, 0xD5, 0xDB, 0xA1, 0x23, 0xE9}};
+// Any other interface the objects answer for besides IUnknown and IDispatch.
+constexpr GUID kNoInterface = {};
+
+constexpr HRESULT kItemNotFound = static_cast<HRESULT>(0x800A0CC1);
+constexpr HRESULT kBeyondEnd = static_cast<HRESULT>(0x800A0BCD);
+
+AdoStandin standin;
+
+std::string Narrow(const OLECHAR* text, UINT units) {
+    if (units == 0) return {};
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(units), nullptr, 0,
+                                    nullptr, nullptr);
+    std::string out(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(units), out.data(), bytes, nullptr,
+                        nullptr);
+    return out;
+}
+
+std::string Narrow(BSTR text) { return text ? Narrow(text, SysStringLen(text)) : std::string(); }
+
+BSTR Bstr(const std::u16string& text) {
+    return SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()),
+                             static_cast<UINT>(text.size()));
+}
+
+// The common head of every object: its vtable, references and the
+// interface it works as.
+struct Object {
+    const void* lpVtbl;
+    LONG refs = 1;
+    const GUID* iid;
+    void (*destroy)(Object*);
+};
+
+template <typename This>
+ULONG STDMETHODCALLTYPE AddRef(This* self) {
+    return static_cast<ULONG>(InterlockedIncrement(&reinterpret_cast<Object*>(self)->refs));
+}
+
+template <typename This>
+ULONG STDMETHODCALLTYPE Release(This* self) {
+    Object* object = reinterpret_cast<Object*>(self);
+    LONG left = InterlockedDecrement(&object->refs);
+    if (left == 0) object->destroy(object);
+    return static_cast<ULONG>(left);
+}
+
+template <typename This>
+HRESULT STDMETHODCALLTYPE QueryInterface(This* self, REFIID iid, void** out) {
+    Object* object = reinterpret_cast<Object*>(self);
+    if (IsEqualGUID(iid, IID_IUnknown) || IsEqualGUID(iid, IID_IDispatch) ||
+        IsEqualGUID(iid, *object->iid)) {
+        AddRef(self);
+        *out = self;
+        return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+}
+
+HRESULT STDMETHODCALLTYPE NotImplemented() { return E_NOTIMPL; }
+
+// A vtable whose every slot returns E_NOTIMPL, with IUnknown in place.
+template <typename Vtbl>
+Vtbl Unimplemented() {
+    Vtbl table;
+    void** slots = reinterpret_cast<void**>(&table);
+    for (size_t i = 0; i < sizeof(Vtbl) / sizeof(void*); ++i) {
+        slots[i] = reinterpret_cast<void*>(&NotImplemented);
+    }
+    table.QueryInterface = &QueryInterface;
+    table.AddRef = &AddRef;
+    table.Release = &Release;
+    return table;
+}
+
+template <typename T>
+T* New(const void* vtable, const GUID& iid) {
+    T* object = new T();
+    object->lpVtbl = vtable;
+    object->iid = &iid;
+    object->destroy = [](Object* o) { delete static_cast<T*>(o); };
+    return object;
+}
+
+template <typename Interface>
+Interface* As(Object* object) {
+    return reinterpret_cast<Interface*>(object);
+}
+
+template <typename T, typename This>
+T* From(This* self) {
+    return static_cast<T*>(reinterpret_cast<Object*>(self));
+}
+
+// --- Connection and its Errors -------------------------------------------
+
+struct ConnectionObject : Object {
+    bool open = false;
+    std::vector<AdoStandinError> errors;
+};
+
+struct ErrorsObject : Object {
+    ConnectionObject* connection;
+};
+
+struct ErrorObject : Object {
+    AdoStandinError error;
+};
+
+// Applies an answer: a failure fills the Errors collection and the error
+// information. Returns the answer's result.
+HRESULT Answer(ConnectionObject* connection, const AdoStandinAnswer& answer) {
+    if (connection) connection->errors = answer.errors;
+    ICreateErrorInfo* create = nullptr;
+    if (!answer.infoDescription.empty() && SUCCEEDED(CreateErrorInfo(&create))) {
+        BSTR source = Bstr(answer.infoSource);
+        BSTR description = Bstr(answer.infoDescription);
+        create->lpVtbl->SetSource(create, source);
+        create->lpVtbl->SetDescription(create, description);
+        SysFreeString(source);
+        SysFreeString(description);
+        IErrorInfo* info = nullptr;
+        create->lpVtbl->QueryInterface(create, IID_IErrorInfo, reinterpret_cast<void**>(&info));
+        SetErrorInfo(0, info);
+        if (info) info->lpVtbl->Release(info);
+        create->lpVtbl->Release(create);
+    } else {
+        SetErrorInfo(0, nullptr);
+    }
+    return static_cast<HRESULT>(answer.result);
+}
+
+template <typename T>
+T Next(std::deque<T>* answers) {
+    if (answers->empty()) return T();
+    T answer = std::move(answers->front());
+    answers->pop_front();
+    return answer;
+}
+
+const ErrorVtbl kErrorVtbl = [] {
+    ErrorVtbl t = Unimplemented<ErrorVtbl>();
+    t.get_Number = [](ADOError* self, long* out) {
+        *out = From<ErrorObject>(self)->error.number;
+        return S_OK;
+    };
+    t.get_Source = [](ADOError* self, BSTR* out) {
+        *out = Bstr(From<ErrorObject>(self)->error.source);
+        return S_OK;
+    };
+    t.get_Description = [](ADOError* self, BSTR* out) {
+        *out = Bstr(From<ErrorObject>(self)->error.description);
+        return S_OK;
+    };
+    t.get_SQLState = [](ADOError* self, BSTR* out) {
+        *out = Bstr(From<ErrorObject>(self)->error.sqlState);
+        return S_OK;
+    };
+    t.get_NativeError = [](ADOError* self, long* out) {
+        *out = From<ErrorObject>(self)->error.nativeError;
+        return S_OK;
+    };
+    return t;
+}();
+
+const ErrorsVtbl kErrorsVtbl = [] {
+    ErrorsVtbl t = Unimplemented<ErrorsVtbl>();
+    t.get_Count = [](ADOErrors* self, long* out) {
+        *out = static_cast<long>(From<ErrorsObject>(self)->connection->errors.size());
+        return S_OK;
+    };
+    t.get_Item = [](ADOErrors* self, VARIANT index, ADOError** out) {
+        const auto& errors = From<ErrorsObject>(self)->connection->errors;
+        if (index.vt != VT_I4 || index.lVal < 0 ||
+            static_cast<size_t>(index.lVal) >= errors.size()) {
+            return kItemNotFound;
+        }
+        ErrorObject* item = New<ErrorObject>(&kErrorVtbl, kNoInterface);
+        item->error = errors[static_cast<size_t>(index.lVal)];
+        *out = As<ADOError>(item);
+        return S_OK;
+    };
+    t.Clear = [](ADOErrors* self) {
+        From<ErrorsObject>(self)->connection->errors.clear();
+        return S_OK;
+    };
+    return t;
+}();
+
+// --- Record sets ------------------------------------------------------------
+
+struct RecordsetObject : Object {
+    AdoStandinResult result;
+    size_t row = 0;
+    bool open = true;
+};
+
+struct FieldsObject : Object {
+    RecordsetObject* recordset;
+};
+
+struct FieldObject : Object {
+    RecordsetObject* recordset;
+    size_t column;
+};
+
+template <typename Owner>
+void Hold(Owner* owner) {
+    AddRef(As<IUnknown>(owner));
+}
+
+template <typename Owner>
+void Drop(Owner* owner) {
+    Release(As<IUnknown>(owner));
+}
+
+const FieldVtbl kFieldVtbl = [] {
+    FieldVtbl t = Unimplemented<FieldVtbl>();
+    t.get_Name = [](ADOField* self, BSTR* out) {
+        FieldObject* field = From<FieldObject>(self);
+        *out = Bstr(field->recordset->result.columns[field->column].name);
+        return S_OK;
+    };
+    t.get_Type = [](ADOField* self, DataTypeEnum* out) {
+        FieldObject* field = From<FieldObject>(self);
+        *out = static_cast<DataTypeEnum>(field->recordset->result.columns[field->column].type);
+        return S_OK;
+    };
+    t.get_Value = [](ADOField* self, VARIANT* out) {
+        FieldObject* field = From<FieldObject>(self);
+        RecordsetObject* set = field->recordset;
+        if (set->row >= set->result.rows.size()) return kBeyondEnd;
+        standin.lastRowRead = static_cast<long>(set->row);
+        const AdoStandinValue& value = set->result.rows[set->row][field->column];
+        VariantInit(out);
+        switch (value.kind) {
+        case AdoStandinValue::Kind::Null:
+            out->vt = VT_NULL;
+            break;
+        case AdoStandinValue::Kind::Text:
+            out->vt = VT_BSTR;
+            out->bstrVal = Bstr(value.text);
+            break;
+        case AdoStandinValue::Kind::Number:
+            out->vt = VT_I4;
+            out->lVal = value.number;
+            break;
+        case AdoStandinValue::Kind::Binary: {
+            SAFEARRAY* bytes = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(value.bytes.size()));
+            void* data = nullptr;
+            SafeArrayAccessData(bytes, &data);
+            std::memcpy(data, value.bytes.data(), value.bytes.size());
+            SafeArrayUnaccessData(bytes);
+            out->vt = VT_ARRAY | VT_UI1;
+            out->parray = bytes;
+            break;
+        }
+        }
+        return S_OK;
+    };
+    return t;
+}();
+
+const FieldsVtbl kFieldsVtbl = [] {
+    FieldsVtbl t = Unimplemented<FieldsVtbl>();
+    t.get_Count = [](ADOFields* self, long* out) {
+        *out = static_cast<long>(From<FieldsObject>(self)->recordset->result.columns.size());
+        return S_OK;
+    };
+    t.get_Item = [](ADOFields* self, VARIANT index, ADOField** out) {
+        RecordsetObject* set = From<FieldsObject>(self)->recordset;
+        const auto& columns = set->result.columns;
+        size_t column = columns.size();
+        if (index.vt == VT_I4 && index.lVal >= 0) column = static_cast<size_t>(index.lVal);
+        if (index.vt == VT_BSTR) {
+            std::string name = Narrow(index.bstrVal);
+            for (column = 0; column < columns.size(); ++column) {
+                if (Narrow(reinterpret_cast<const OLECHAR*>(columns[column].name.data()),
+                           static_cast<UINT>(columns[column].name.size())) == name) {
+                    break;
+                }
+            }
+        }
+        if (column >= columns.size()) return kItemNotFound;
+        FieldObject* field = New<FieldObject>(&kFieldVtbl, kNoInterface);
+        field->recordset = set;
+        field->column = column;
+        field->destroy = [](Object* o) {
+            Drop(static_cast<FieldObject*>(o)->recordset);
+            delete static_cast<FieldObject*>(o);
+        };
+        Hold(set);
+        *out = As<ADOField>(field);
+        return S_OK;
+    };
+    return t;
+}();
+
+const _RecordsetVtbl kRecordsetVtbl = [] {
+    _RecordsetVtbl t = Unimplemented<_RecordsetVtbl>();
+    t.get_State = [](_ADORecordset* self, LONG* out) {
+        RecordsetObject* set = From<RecordsetObject>(self);
+        if (FAILED(set->result.recordsetState)) return static_cast<HRESULT>(set->result.recordsetState);
+        *out = set->open ? 1 : 0;
+        return S_OK;
+    };
+    t.get_EOF = [](_ADORecordset* self, VARIANT_BOOL* out) {
+        RecordsetObject* set = From<RecordsetObject>(self);
+        *out = set->row >= set->result.rows.size() ? VARIANT_TRUE : VARIANT_FALSE;
+        return S_OK;
+    };
+    t.MoveNext = [](_ADORecordset* self) {
+        RecordsetObject* set = From<RecordsetObject>(self);
+        if (set->row >= set->result.rows.size()) return kBeyondEnd;
+        ++set->row;
+        return S_OK;
+    };
+    t.get_Fields = [](_ADORecordset* self, ADOFields** out) {
+        RecordsetObject* set = From<RecordsetObject>(self);
+        FieldsObject* fields = New<FieldsObject>(&kFieldsVtbl, kNoInterface);
+        fields->recordset = set;
+        fields->destroy = [](Object* o) {
+            Drop(static_cast<FieldsObject*>(o)->recordset);
+            delete static_cast<FieldsObject*>(o);
+        };
+        Hold(set);
+        *out = As<ADOFields>(fields);
+        return S_OK;
+    };
+    t.Close = [](_ADORecordset* self) {
+        From<RecordsetObject>(self)->open = false;
+        standin.calls.push_back("RecordsetClose");
+        return S_OK;
+    };
+    return t;
+}();
+
+// The record set of an Execute answer, or null.
+_ADORecordset* RecordsetFor(const AdoStandinResult& result) {
+    if (!result.recordset) return nullptr;
+    RecordsetObject* set = New<RecordsetObject>(&kRecordsetVtbl, kNoInterface);
+    set->result = result;
+    return As<_ADORecordset>(set);
+}
+
+HRESULT ExecuteAnswer(ConnectionObject* connection, VARIANT* affected, _ADORecordset** out) {
+    AdoStandinResult result = Next(&standin.executes);
+    if (out) *out = nullptr;
+    HRESULT hr = Answer(connection, result);
+    if (FAILED(hr)) return hr;
+    if (affected) {
+        VariantInit(affected);
+        affected->vt = VT_I4;
+        affected->lVal = result.affected;
+    }
+    if (out) *out = RecordsetFor(result);
+    return S_OK;
+}
+
+const _ConnectionVtbl kConnectionVtbl = [] {
+    _ConnectionVtbl t = Unimplemented<_ConnectionVtbl>();
+    t.put_ConnectionTimeout = [](_ADOConnection*, LONG seconds) {
+        standin.calls.push_back("ConnectionTimeout " + std::to_string(seconds));
+        return static_cast<HRESULT>(standin.connectionTimeoutResult);
+    };
+    t.Open = [](_ADOConnection* self, BSTR text, BSTR user, BSTR password, long options) {
+        standin.calls.push_back("Open " + Narrow(text) + " user=" + Narrow(user) +
+                                " password=" + Narrow(password) + " options=" +
+                                std::to_string(options));
+        ConnectionObject* connection = From<ConnectionObject>(self);
+        HRESULT hr = Answer(connection, Next(&standin.opens));
+        connection->open = SUCCEEDED(hr);
+        return hr;
+    };
+    t.Close = [](_ADOConnection* self) {
+        standin.calls.push_back("Close");
+        From<ConnectionObject>(self)->open = false;
+        return S_OK;
+    };
+    t.get_State = [](_ADOConnection* self, LONG* out) {
+        *out = From<ConnectionObject>(self)->open ? 1 : 0;
+        return S_OK;
+    };
+    t.Execute = [](_ADOConnection* self, BSTR text, VARIANT* affected, long options,
+                   _ADORecordset** out) {
+        standin.calls.push_back("ConnectionExecute " + Narrow(text) + " options=" +
+                                std::to_string(options));
+        return ExecuteAnswer(From<ConnectionObject>(self), affected, out);
+    };
+    t.BeginTrans = [](_ADOConnection* self, long* level) {
+        standin.calls.push_back("BeginTrans");
+        *level = 1;
+        return Answer(From<ConnectionObject>(self), Next(&standin.transactions));
+    };
+    t.CommitTrans = [](_ADOConnection* self) {
+        standin.calls.push_back("CommitTrans");
+        return Answer(From<ConnectionObject>(self), Next(&standin.transactions));
+    };
+    t.RollbackTrans = [](_ADOConnection* self) {
+        standin.calls.push_back("RollbackTrans");
+        return Answer(From<ConnectionObject>(self), Next(&standin.transactions));
+    };
+    t.get_Errors = [](_ADOConnection* self, ADOErrors** out) {
+        ConnectionObject* connection = From<ConnectionObject>(self);
+        ErrorsObject* errors = New<ErrorsObject>(&kErrorsVtbl, kNoInterface);
+        errors->connection = connection;
+        errors->destroy = [](Object* o) {
+            Drop(static_cast<ErrorsObject*>(o)->connection);
+            delete static_cast<ErrorsObject*>(o);
+        };
+        Hold(connection);
+        *out = As<ADOErrors>(errors);
+        return S_OK;
+    };
+    return t;
+}();
+
+// --- Command and its parameters ---------------------------------------------
+
+struct ParameterObject : Object {
+    bool longText = false;
+};
+
+struct CommandObject : Object {
+    ConnectionObject* connection = nullptr;
+};
+
+const _ParameterVtbl kParameterVtbl = [] {
+    _ParameterVtbl t = Unimplemented<_ParameterVtbl>();
+    t.put_Value = [](_ADOParameter*, VARIANT value) {
+        standin.calls.push_back("Value " + (value.vt == VT_BSTR ? Narrow(value.bstrVal)
+                                                                 : std::string("(not text)")));
+        return S_OK;
+    };
+    t.AppendChunk = [](_ADOParameter*, VARIANT value) {
+        if (value.vt != VT_BSTR) return E_INVALIDARG;
+        UINT units = SysStringLen(value.bstrVal);
+        standin.calls.push_back("AppendChunk " + std::to_string(units));
+        standin.longTexts.back().append(reinterpret_cast<const char16_t*>(value.bstrVal), units);
+        return S_OK;
+    };
+    return t;
+}();
+
+const ParametersVtbl kParametersVtbl = [] {
+    ParametersVtbl t = Unimplemented<ParametersVtbl>();
+    t.Append = [](ADOParameters*, IDispatch* parameter) {
+        standin.calls.push_back(parameter ? "Append" : "Append (null)");
+        return S_OK;
+    };
+    return t;
+}();
+
+const _CommandVtbl kCommandVtbl = [] {
+    _CommandVtbl t = Unimplemented<_CommandVtbl>();
+    t.putref_ActiveADOConnection = [](_ADOCommand* self, _ADOConnection* connection) {
+        CommandObject* command = From<CommandObject>(self);
+        if (command->connection) Drop(command->connection);
+        command->connection = From<ConnectionObject>(connection);
+        Hold(command->connection);
+        return S_OK;
+    };
+    t.put_CommandType = [](_ADOCommand*, CommandTypeEnum type) {
+        standin.calls.push_back("CommandType " + std::to_string(static_cast<long>(type)));
+        return S_OK;
+    };
+    t.put_CommandText = [](_ADOCommand*, BSTR text) {
+        standin.calls.push_back("CommandText " + Narrow(text));
+        return S_OK;
+    };
+    t.put_CommandTimeout = [](_ADOCommand*, LONG seconds) {
+        standin.calls.push_back("CommandTimeout " + std::to_string(seconds));
+        return S_OK;
+    };
+    t.CreateParameter = [](_ADOCommand*, BSTR name, DataTypeEnum type,
+                           ParameterDirectionEnum direction, ADO_LONGPTR size, VARIANT value,
+                           _ADOParameter** out) {
+        std::string line = "CreateParameter name=" + Narrow(name) +
+                           " type=" + std::to_string(static_cast<long>(type)) +
+                           " direction=" + std::to_string(static_cast<long>(direction)) +
+                           " size=" + std::to_string(size);
+        if (value.vt == VT_BSTR) line += " value=" + Narrow(value.bstrVal);
+        standin.calls.push_back(line);
+        ParameterObject* parameter = New<ParameterObject>(&kParameterVtbl, kNoInterface);
+        parameter->longText = type == adLongVarWChar;
+        if (parameter->longText) standin.longTexts.emplace_back();
+        *out = As<_ADOParameter>(parameter);
+        return S_OK;
+    };
+    t.get_Parameters = [](_ADOCommand*, ADOParameters** out) {
+        *out = As<ADOParameters>(New<Object>(&kParametersVtbl, kNoInterface));
+        return S_OK;
+    };
+    t.Execute = [](_ADOCommand* self, VARIANT* affected, VARIANT* parameters, long options,
+                   _ADORecordset** out) {
+        standin.calls.push_back(std::string("Execute options=") + std::to_string(options) +
+                                (parameters ? " with parameters" : ""));
+        return ExecuteAnswer(From<CommandObject>(self)->connection, affected, out);
+    };
+    return t;
+}();
+
+// --- Class objects ----------------------------------------------------------
+
+struct Factory {
+    IClassFactory head;
+    Object* (*create)();
+};
+
+HRESULT STDMETHODCALLTYPE FactoryQueryInterface(IClassFactory* self, REFIID iid, void** out) {
+    if (IsEqualGUID(iid, IID_IUnknown) || IsEqualGUID(iid, IID_IClassFactory)) {
+        *out = self;
+        return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+}
+ULONG STDMETHODCALLTYPE FactoryAddRef(IClassFactory*) { return 2; }
+ULONG STDMETHODCALLTYPE FactoryRelease(IClassFactory*) { return 1; }
+HRESULT STDMETHODCALLTYPE FactoryLockServer(IClassFactory*, BOOL) { return S_OK; }
+HRESULT STDMETHODCALLTYPE FactoryCreateInstance(IClassFactory* self, IUnknown* outer, REFIID iid,
+                                                void** out) {
+    *out = nullptr;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    Object* object = reinterpret_cast<Factory*>(self)->create();
+    IUnknown* unknown = As<IUnknown>(object);
+    HRESULT hr = unknown->lpVtbl->QueryInterface(unknown, iid, out);
+    unknown->lpVtbl->Release(unknown);
+    return hr;
+}
+
+IClassFactoryVtbl kFactoryVtbl = {FactoryQueryInterface, FactoryAddRef, FactoryRelease,
+                                  FactoryCreateInstance, FactoryLockServer};
+
+Factory connectionFactory = {{&kFactoryVtbl}, [] {
+                                 ConnectionObject* c = New<ConnectionObject>(&kConnectionVtbl,
+                                                                             kConnectionInterface);
+                                 return static_cast<Object*>(c);
+                             }};
+Factory commandFactory = {{&kFactoryVtbl}, [] {
+                              CommandObject* c = New<CommandObject>(&kCommandVtbl, kCommandInterface);
+                              c->destroy = [](Object* o) {
+                                  CommandObject* command = static_cast<CommandObject*>(o);
+                                  if (command->connection) Drop(command->connection);
+                                  delete command;
+                              };
+                              return static_cast<Object*>(c);
+                          }};
+
+}  // namespace
+
+AdoStandin& InstallAdoStandin() {
+    static const bool registered = [] {
+        CoInitialize(nullptr);
+        DWORD cookie = 0;
+        return SUCCEEDED(CoRegisterClassObject(
+                   kConnectionClass, reinterpret_cast<IUnknown*>(&connectionFactory),
+                   CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie)) &&
+               SUCCEEDED(CoRegisterClassObject(
+                   kCommandClass, reinterpret_cast<IUnknown*>(&commandFactory),
+                   CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie));
+    }();
+    standin = AdoStandin();
+    standin.registered = registered;
+    return standin;
+}

@@ -1,0 +1,75 @@
+// An in-process ADO for the tests: class objects for ADO's Connection and
+// Command, registered in the test process, that answer as a scripted SQL
+// Server provider would and record what the driver passed them.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+// One entry of the connection's Errors collection.
+struct AdoStandinError {
+    long number = 0;
+    std::u16string source;
+    std::u16string description;
+    std::u16string sqlState;
+    long nativeError = 0;
+};
+
+// One column value of a record set.
+struct AdoStandinValue {
+    enum class Kind { Null, Text, Number, Binary };
+    Kind kind = Kind::Null;
+    std::u16string text;  // Text
+    long number = 0;      // Number
+    std::string bytes;    // Binary
+};
+
+struct AdoStandinColumn {
+    std::u16string name;
+    long type = 0;  // ADO data type
+};
+
+// The answer to a call that can fail. A failing result fills the
+// connection's Errors collection with errors; infoSource and
+// infoDescription, when given, become the thread's COM error information.
+struct AdoStandinAnswer {
+    long result = 0;
+    std::vector<AdoStandinError> errors;
+    std::u16string infoSource;
+    std::u16string infoDescription;
+};
+
+// The answer to one Execute (of a Command or of the connection).
+struct AdoStandinResult : AdoStandinAnswer {
+    long affected = 0;
+    bool recordset = false;
+    long recordsetState = 0;  // a failing result makes the record set's get_State fail
+    std::vector<AdoStandinColumn> columns;
+    std::vector<std::vector<AdoStandinValue>> rows;
+};
+
+struct AdoStandin {
+    // Answers, taken in order; a call with none left succeeds.
+    std::deque<AdoStandinAnswer> opens;
+    std::deque<AdoStandinResult> executes;
+    std::deque<AdoStandinAnswer> transactions;  // BeginTrans, CommitTrans, RollbackTrans
+    long connectionTimeoutResult = 0;
+
+    // What the driver passed, one line per call ("CommandType 1",
+    // "CreateParameter type=129 direction=1 size=5 value=abc",
+    // "AppendChunk 40959", "Execute options=8", ...).
+    std::vector<std::string> calls;
+    // The text of the long parameters, chunks joined.
+    std::vector<std::u16string> longTexts;
+    // Record set rows handed out (each get_Value of a row counts once per
+    // row: the index of the last row read).
+    long lastRowRead = -1;
+    // The class objects are registered.
+    bool registered = false;
+};
+
+// Registers the class objects on the calling thread (initializing COM for
+// it), once per process, and returns the script and record they share,
+// emptied.
+AdoStandin& InstallAdoStandin();
