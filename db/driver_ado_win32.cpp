@@ -7,6 +7,7 @@
 
 #include "db/ado_win32.h"
 #include "db/driver.h"
+#include "db/platform.h"
 #include "db/utf16.h"
 
 namespace {
@@ -245,9 +246,16 @@ int AdoDriver::Open(const DBConnectData& data, int connectTimeoutSeconds) {
     }
     std::string text = BuildAdoConnectionString(
         settings.adoProvider.empty() ? "SQLOLEDB" : settings.adoProvider, data);
-    Bstr connect(FromCodePage(text));
     // The text holds the password: leave no copy of it behind.
+    std::u16string wide;
+    bool converted = DBSystemTextToUtf16(text, &wide);
     std::fill(text.begin(), text.end(), '\0');
+    Bstr connect(wide);
+    std::fill(wide.begin(), wide.end(), u'\0');
+    if (!converted) {
+        connection.Reset();
+        return Fail(kDBDriverFailed, "connection data is not text of the system code page");
+    }
     Bstr empty(std::u16string{});
     hr = connection->Open(connect.Get(), empty.Get(), empty.Get(), -1);
     if (connect.Get()) SecureZeroMemory(connect.Get(), SysStringByteLen(connect.Get()));

@@ -195,13 +195,13 @@ int OdbcDriver::Open(const DBConnectData& data, int connectTimeoutSeconds) {
     // among them) implement only the wide connect.
     std::string text = BuildOdbcConnectionString(settings.odbcDriver, data);
     std::u16string wide;
-    bool converted = Utf8ToUtf16(text, &wide);
+    bool converted = DBSystemTextToUtf16(text, &wide);
     std::fill(text.begin(), text.end(), '\0');
     if (!converted) {
         std::fill(wide.begin(), wide.end(), u'\0');
         SQLFreeHandle(SQL_HANDLE_DBC, dbc);
         dbc = SQL_NULL_HDBC;
-        return Fail(kDBDriverFailed, "connection data is not UTF-8");
+        return Fail(kDBDriverFailed, "connection data is not text of the system code page");
     }
     SQLRETURN rc = SQLDriverConnectW(dbc, nullptr, reinterpret_cast<SQLWCHAR*>(wide.data()),
                                      static_cast<SQLSMALLINT>(wide.size()), nullptr, 0, nullptr,

@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "db/platform.h"
+#include "db/utf16.h"
 
 namespace {
 
@@ -45,3 +46,6 @@ bool DBUseUtf8CharacterSet() {
     if (codeset && (strcmp(codeset, "UTF-8") == 0 || strcmp(codeset, "utf8") == 0)) return true;
     return setlocale(LC_CTYPE, "C.UTF-8") != nullptr || setlocale(LC_CTYPE, "en_US.UTF-8") != nullptr;
 }
+
+// The system code page of POSIX systems is UTF-8.
+bool DBSystemTextToUtf16(std::string_view text, std::u16string* out) { return Utf8ToUtf16(text, out); }

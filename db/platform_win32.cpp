@@ -16,14 +16,18 @@ void DBSleepMilliseconds(int milliseconds) {
 
 bool DBGetEnvVar(const char* name, std::string* value) {
     if (!name) return false;
-    std::wstring wideName = WideFromUtf8(name);
+    std::wstring wideName;
+    if (!WideFromSystem(name, &wideName)) return false;
     std::vector<wchar_t> buffer(256);
     for (;;) {
         SetLastError(ERROR_SUCCESS);
         DWORD units = GetEnvironmentVariableW(wideName.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
         if (units == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND) return false;
         if (units < buffer.size()) {
-            if (value) *value = Utf8FromWide(buffer.data(), static_cast<int>(units));
+            // A value with no exact form in the code page reads as unset.
+            std::string text;
+            if (!SystemFromWide(std::wstring_view(buffer.data(), units), &text)) return false;
+            if (value) *value = text;
             return true;
         }
         buffer.resize(units);
@@ -32,9 +36,20 @@ bool DBGetEnvVar(const char* name, std::string* value) {
 
 int DBSetEnvVar(const char* name, const char* value) {
     if (!name || !value) return -1;
-    return SetEnvironmentVariableW(WideFromUtf8(name).c_str(), WideFromUtf8(value).c_str()) ? 0 : -1;
+    std::wstring wideName, wideValue;
+    if (!WideFromSystem(name, &wideName) || !WideFromSystem(value, &wideValue)) return -1;
+    return SetEnvironmentVariableW(wideName.c_str(), wideValue.c_str()) ? 0 : -1;
 }
 
 // The ODBC driver is called through its wide entry points only: no
 // character-set conversion depends on the process's locale.
 bool DBUseUtf8CharacterSet() { return true; }
+
+bool DBSystemTextToUtf16(std::string_view text, std::u16string* out) {
+    std::wstring wide;
+    bool converted = WideFromSystem(text, &wide);
+    out->assign(wide.begin(), wide.end());
+    // The text may hold a password: leave no copy of it behind.
+    SecureZeroMemory(wide.data(), wide.size() * sizeof(wchar_t));
+    return converted;
+}

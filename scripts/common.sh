@@ -12,23 +12,34 @@ KESTRUN_PACKAGES+=(libbenchmark-dev)
 # The Windows pass: mingw-w64 cross compilers, Wine, GoogleTest's sources and
 # libgcrypt for Windows.
 KESTRUN_PACKAGES+=(mingw-w64 wine64 googletest libgcrypt-mingw-w64-dev)
+# Wine takes the ANSI code page from LC_ALL: the Windows tests run under
+# en_US.UTF-8 (code page 1252) and ja_JP.UTF-8 (932).
+KESTRUN_PACKAGES+=(locales)
+KESTRUN_LOCALES=(en_US ja_JP)
 
 # Installs the build's packages that are missing: one 'apt-get update', then
-# one 'apt-get install -y'. Nothing happens when all are present.
+# one 'apt-get install -y'; then makes the UTF-8 locales the tests need.
+# Nothing happens when all are present.
 install_packages() {
   local missing=()
   local p
   for p in "${KESTRUN_PACKAGES[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done
-  if [ ${#missing[@]} -eq 0 ]; then
-    return 0
-  fi
-  echo "installing: ${missing[*]}"
   local sudo=
   [ "$(id -u)" -eq 0 ] || sudo=sudo
-  $sudo apt-get update
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y "${missing[@]}"
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "installing: ${missing[*]}"
+    $sudo apt-get update
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y "${missing[@]}"
+  fi
+  local l
+  for l in "${KESTRUN_LOCALES[@]}"; do
+    if ! locale -a | grep -qx "$l.utf8"; then
+      echo "making the locale $l.UTF-8"
+      $sudo localedef -i "$l" -f UTF-8 "$l.UTF-8"
+    fi
+  done
 }
 
 # build_tree DIR [cmake options...]: configures and builds one tree.

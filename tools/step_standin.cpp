@@ -66,7 +66,8 @@ void WaitFor(const fs::path& path, int limitSeconds) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args = ProgramArguments(argc, argv);
+    std::vector<std::string> args;
+    if (!ProgramArguments(argc, argv, &args)) return 4;
     fs::path self = !args.empty() ? PathOf(args[0]) : fs::path();
     fs::path programDir = self.has_parent_path() ? self.parent_path() : fs::path(".");
     auto control = ReadControl(programDir / "updbatbookmarkv30.ctl");

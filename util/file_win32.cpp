@@ -21,7 +21,11 @@ int Failed() {
     return -1;
 }
 
-DWORD Attributes(const char* path) { return GetFileAttributesW(WideFromUtf8(path).c_str()); }
+// A path with no exact UTF-16 form has no attributes: nothing can be there.
+DWORD Attributes(const char* path) {
+    std::wstring wide;
+    return WidePath(path, &wide) ? GetFileAttributesW(wide.c_str()) : INVALID_FILE_ATTRIBUTES;
+}
 
 bool IsLinkDirectory(DWORD attributes) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
@@ -30,7 +34,8 @@ bool IsLinkDirectory(DWORD attributes) {
 
 // A link to a directory is removed as a link, never its target.
 int WinRemoveFile(const char* path) {
-    std::wstring wide = WideFromUtf8(path);
+    std::wstring wide;
+    if (!WidePath(path, &wide)) return -1;
     if (DeleteFileW(wide.c_str())) return 0;
     DWORD error = GetLastError();
     if (error == ERROR_ACCESS_DENIED && IsLinkDirectory(GetFileAttributesW(wide.c_str())) &&
@@ -42,19 +47,24 @@ int WinRemoveFile(const char* path) {
 }
 
 int WinRemoveDirectory(const char* path) {
-    return RemoveDirectoryW(WideFromUtf8(path).c_str()) ? 0 : Failed();
+    std::wstring wide;
+    if (!WidePath(path, &wide)) return -1;
+    return RemoveDirectoryW(wide.c_str()) ? 0 : Failed();
 }
 
 int WinMakeDirectory(const char* path) {
-    return CreateDirectoryW(WideFromUtf8(path).c_str(), nullptr) ? 0 : Failed();
+    std::wstring wide;
+    if (!WidePath(path, &wide)) return -1;
+    return CreateDirectoryW(wide.c_str(), nullptr) ? 0 : Failed();
 }
 
 // Replaces an existing target in one step and reaches the disk before it
 // returns; the target is never deleted first. A directory in the way fails
 // with EISDIR, as a rename onto a directory does on POSIX.
 int WinRename(const char* from, const char* to) {
-    std::wstring target = WideFromUtf8(to);
-    if (MoveFileExW(WideFromUtf8(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    std::wstring source, target;
+    if (!WidePath(from, &source) || !WidePath(to, &target)) return -1;
+    if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return 0;
     }
     DWORD error = GetLastError();
@@ -96,7 +106,12 @@ void* WinOpenListing(const char* path, int* systemError) {
         errno = ENOTDIR;
         return nullptr;
     }
-    std::wstring pattern = WideFromUtf8(path) + L"\\*.*";
+    std::wstring pattern;
+    if (!WidePath(path, &pattern)) {
+        *systemError = kSysOther;
+        return nullptr;
+    }
+    pattern += L"\\*.*";
     Listing* listing = new Listing{};
     listing->find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &listing->data, FindExSearchNameMatch,
                                      nullptr, 0);
@@ -127,7 +142,12 @@ int WinNextEntry(void* opaque, const char** name, int* isFile, NUFindData* data)
     if (!listing->pending && !FindNextFileW(listing->find, &listing->data)) return 0;
     listing->pending = false;
     const WIN32_FIND_DATAW& found = listing->data;
-    listing->name = Utf8FromWide(found.cFileName);
+    // A name with no exact form in the code page ends the listing (errno
+    // EILSEQ): the directory then stays and its removal fails.
+    if (!SystemFromWide(found.cFileName, &listing->name)) {
+        errno = EILSEQ;
+        return 0;
+    }
     *name = listing->name.c_str();
     // A link is an entry to delete, not a directory to descend into.
     bool directory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
@@ -148,7 +168,9 @@ void WinCloseListing(void* opaque) {
 // CreateFileW that opens a symbolic link itself rather than its target and
 // then refuses it, so nothing is ever reached through a planted link.
 HANDLE OpenNoFollow(const char* path, DWORD access, DWORD sharing, DWORD creation) {
-    HANDLE handle = CreateFileW(WideFromUtf8(path).c_str(), access, sharing, nullptr, creation,
+    std::wstring wide;
+    if (!WidePath(path, &wide)) return INVALID_HANDLE_VALUE;
+    HANDLE handle = CreateFileW(wide.c_str(), access, sharing, nullptr, creation,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return handle;
     BY_HANDLE_FILE_INFORMATION info;
@@ -220,7 +242,8 @@ void WinSleepMilliseconds(int milliseconds) {
 }
 
 NUFileHandle WinOpenRead(const char* path) {
-    std::wstring wide = WideFromUtf8(path);
+    std::wstring wide;
+    if (!WidePath(path, &wide)) return kInvalidFileHandle;
     DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         errno = EISDIR;
@@ -238,7 +261,9 @@ NUFileHandle WinOpenRead(const char* path) {
 // A new file only: anything with that name already, a link included,
 // fails with EEXIST.
 NUFileHandle WinCreateWrite(const char* path) {
-    HANDLE handle = CreateFileW(WideFromUtf8(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+    std::wstring wide;
+    if (!WidePath(path, &wide)) return kInvalidFileHandle;
+    HANDLE handle = CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         Failed();

@@ -7,7 +7,9 @@
 bool AppendToFile(const char* path, const char* data, size_t length) {
     // Never through a symbolic link planted at the log's name: the link
     // itself is opened and refused.
-    HANDLE file = CreateFileW(WideFromUtf8(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    std::wstring wide;
+    if (!WidePath(path, &wide)) return false;
+    HANDLE file = CreateFileW(wide.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     BY_HANDLE_FILE_INFORMATION info;

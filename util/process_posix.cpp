@@ -14,6 +14,8 @@ extern char** environ;
 
 const int kProcessErrorTooLong = E2BIG;
 const int kProcessErrorNotFound = ENOENT;
+// Arguments go as bytes: every one is representable.
+const int kProcessErrorNotRepresentable = EILSEQ;
 
 namespace {
 

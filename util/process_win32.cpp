@@ -1,4 +1,5 @@
-// Child process runner on Windows: CreateProcessW in a new console, waiting
+// Child process runner on Windows: CreateProcessW in a new console with a
+// command line checked to reach a narrow child as its exact bytes, waiting
 // for the child and reading its exit code.
 #include <windows.h>
 
@@ -10,11 +11,13 @@
 
 const int kProcessErrorTooLong = ERROR_FILENAME_EXCED_RANGE;
 const int kProcessErrorNotFound = ERROR_FILE_NOT_FOUND;
+const int kProcessErrorNotRepresentable = ERROR_NO_UNICODE_TRANSLATION;
 
 namespace {
 
 // Marks handle inheritable for one start and names it as the only handle
-// the child inherits; undone by the destructor.
+// the child inherits; undone by the destructor. Error() is the system error
+// when that could not be set up (the start must not go ahead without it).
 class InheritOnly {
 public:
     explicit InheritOnly(NUFileHandle inherited) : handle(reinterpret_cast<HANDLE>(inherited)) {
@@ -24,12 +27,14 @@ public:
         buffer.resize(size);
         list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(buffer.data());
         if (!InitializeProcThreadAttributeList(list, 1, 0, &size)) {
+            error = GetLastError();
             list = nullptr;
             return;
         }
         if (!SetHandleInformation(handle, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT) ||
             !UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &handle, sizeof handle, nullptr,
                                        nullptr)) {
+            error = GetLastError();
             SetHandleInformation(handle, HANDLE_FLAG_INHERIT, 0);
             DeleteProcThreadAttributeList(list);
             list = nullptr;
@@ -45,11 +50,13 @@ public:
 
     // The attribute list for the start, or null when nothing is inherited.
     LPPROC_THREAD_ATTRIBUTE_LIST Attributes() const { return list; }
+    DWORD Error() const { return error; }
 
 private:
     HANDLE handle;
     std::vector<char> buffer;
     LPPROC_THREAD_ATTRIBUTE_LIST list = nullptr;
+    DWORD error = 0;
 };
 
 }  // namespace
@@ -63,8 +70,10 @@ int RunProcess(const char* const* arguments, int* dret, int* derr, NUFileHandle 
         return code;
     };
 
+    // The line is quoted by the characters of the ANSI code page, in which
+    // a narrow child reads it (GetCommandLineA).
     char line[kCommandLineSize];
-    if (BuildWindowsCommandLine(arguments, line) != 0) {
+    if (BuildWindowsCommandLine(arguments, line, SystemLeadBytes()) != 0) {
         error = kProcessErrorTooLong;
         return finish(-1);
     }
@@ -73,12 +82,23 @@ int RunProcess(const char* const* arguments, int* dret, int* derr, NUFileHandle 
         return finish(-1);
     }
 
-    // Wide throughout, so texts reach the child intact whatever the ANSI
-    // code page is. The program is the first word of the command line,
-    // found by the system's search rules. The child inherits inherited
-    // alone (every other handle here is created non-inheritable).
-    std::wstring command = WideFromUtf8(line);
+    // The child's narrow line is made from the wide one in the same code
+    // page: only a line that converts back to exactly its bytes reaches a
+    // narrow child unchanged, so any other is not started. The program is
+    // the first word of the command line, found by the system's search
+    // rules. The child inherits inherited alone (every other handle here is
+    // created non-inheritable).
+    std::wstring command;
+    std::string back;
+    if (!WideFromSystem(line, &command) || !SystemFromWide(command, &back) || back != line) {
+        error = kProcessErrorNotRepresentable;
+        return finish(-1);
+    }
     InheritOnly inheritance(inherited);
+    if (inheritance.Error() != 0) {
+        error = static_cast<int>(inheritance.Error());
+        return finish(-1);
+    }
     STARTUPINFOEXW startup{};
     startup.StartupInfo.cb = sizeof startup;
     startup.lpAttributeList = inheritance.Attributes();
@@ -92,9 +112,9 @@ int RunProcess(const char* const* arguments, int* dret, int* derr, NUFileHandle 
         return finish(-1);
     }
 
-    WaitForSingleObject(process.hProcess, INFINITE);
     DWORD code = 0;
-    bool read = GetExitCodeProcess(process.hProcess, &code) != 0;
+    bool read = WaitForSingleObject(process.hProcess, INFINITE) != WAIT_FAILED &&
+                GetExitCodeProcess(process.hProcess, &code) != 0;
     if (!read) error = static_cast<int>(GetLastError());
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);

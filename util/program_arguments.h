@@ -1,10 +1,12 @@
-// The program's command-line arguments as UTF-8 texts, whatever the
+// The program's command-line arguments as the bytes given, whatever the
 // platform hands to main.
 #pragma once
 
 #include <string>
 #include <vector>
 
-// argv as UTF-8: on POSIX the texts themselves, on Windows the wide command
-// line the process was started with, split by the C run-time's rules.
-std::vector<std::string> ProgramArguments(int argc, char** argv);
+// *texts = argv: on POSIX the texts themselves; on Windows the wide command
+// line the process was started with, in the system code page, split by the
+// C run-time's rules. false when the line holds a character with no exact
+// form in that code page (*texts is then empty).
+bool ProgramArguments(int argc, char** argv, std::vector<std::string>* texts);

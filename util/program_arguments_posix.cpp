@@ -1,8 +1,8 @@
 // The program's arguments on POSIX: argv is already the bytes given.
 #include "util/program_arguments.h"
 
-std::vector<std::string> ProgramArguments(int argc, char** argv) {
-    std::vector<std::string> texts;
-    for (int i = 0; i < argc && argv && argv[i]; ++i) texts.emplace_back(argv[i]);
-    return texts;
+bool ProgramArguments(int argc, char** argv, std::vector<std::string>* texts) {
+    texts->clear();
+    for (int i = 0; i < argc && argv && argv[i]; ++i) texts->emplace_back(argv[i]);
+    return true;
 }

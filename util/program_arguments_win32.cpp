@@ -1,20 +1,16 @@
-// The program's arguments on Windows: the wide command line, split and
-// converted to UTF-8, as the ANSI argv loses what the code page cannot hold.
+// The program's arguments on Windows: the wide command line in the system
+// code page, split as the C run-time splits it. The run-time's own narrow
+// argv would take best-fit look-alikes for characters the code page lacks.
 #include <windows.h>
-#include <shellapi.h>
 
+#include "util/process.h"
 #include "util/program_arguments.h"
 #include "util/wide_text.h"
 
-std::vector<std::string> ProgramArguments(int argc, char** argv) {
-    std::vector<std::string> texts;
-    int count = 0;
-    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (!wide) {
-        for (int i = 0; i < argc && argv && argv[i]; ++i) texts.emplace_back(argv[i]);
-        return texts;
-    }
-    for (int i = 0; i < count; ++i) texts.push_back(Utf8FromWide(wide[i]));
-    LocalFree(wide);
-    return texts;
+bool ProgramArguments(int, char**, std::vector<std::string>* texts) {
+    texts->clear();
+    std::string line;
+    if (!SystemFromWide(GetCommandLineW(), &line)) return false;
+    *texts = SplitWindowsCommandLine(line, SystemLeadBytes());
+    return true;
 }

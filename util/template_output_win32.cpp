@@ -9,7 +9,8 @@
 #include "util/wide_text.h"
 
 std::FILE* TemplateOpenForReading(const char* path) {
-    return _wfopen(WideFromUtf8(path).c_str(), L"rb");
+    std::wstring wide;
+    return WidePath(path, &wide) ? _wfopen(wide.c_str(), L"rb") : nullptr;
 }
 
 // Standard output without the run-time library's LF -> CR LF translation.

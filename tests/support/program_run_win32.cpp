@@ -59,7 +59,7 @@ RunningProgram::RunningProgram(const std::vector<std::string>& argv) : child_(ne
     if (argv.empty()) return;
     std::string line;
     for (const std::string& arg : argv) {
-        line += WindowsCommandArgument(("\"" + arg + "\"").c_str());
+        line += WindowsCommandArgument(("\"" + arg + "\"").c_str(), SystemLeadBytes());
         line += ' ';
     }
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
@@ -74,8 +74,9 @@ RunningProgram::RunningProgram(const std::vector<std::string>& argv) : child_(ne
     startup.hStdOutput = child_->out;
     startup.hStdError = child_->err;
     PROCESS_INFORMATION info{};
-    std::wstring command = WideFromUtf8(line.c_str());
-    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
+    std::wstring command;
+    if (WideFromSystem(line, &command) &&
+        CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
         CloseHandle(info.hThread);
         child_->process = info.hProcess;
     }
@@ -127,7 +128,8 @@ ProgramResult RunProgram(const std::vector<std::string>& argv, int timeoutSecond
 
 bool WaitForFile(const std::string& path, int timeoutSeconds) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
-    std::wstring wide = WideFromUtf8(path.c_str());
+    std::wstring wide;
+    if (!WideFromSystem(path, &wide)) return false;
     while (GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES) {
         if (std::chrono::steady_clock::now() >= deadline) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -3,12 +3,21 @@
 // inheritance.
 #pragma once
 
+#include <cstdlib>
 #include <string>
 
 #include "util/file.h"
 
 // True when the tests run as Windows programs.
 bool OnWindows();
+// The system's ANSI code page on Windows; 65001 (UTF-8) elsewhere.
+int SystemCodePage();
+// The code page a test run was registered for (KESTRUN_CODE_PAGE), else
+// SystemCodePage().
+inline int RegisteredCodePage() {
+    const char* page = std::getenv("KESTRUN_CODE_PAGE");
+    return page ? std::atoi(page) : SystemCodePage();
+}
 // Sets a process environment variable for the C run-time library and the
 // system alike. true on success.
 bool SetTestEnvironment(const char* name, const char* value);

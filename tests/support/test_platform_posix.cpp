@@ -8,6 +8,8 @@
 
 bool OnWindows() { return false; }
 
+int SystemCodePage() { return 65001; }
+
 bool SetTestEnvironment(const char* name, const char* value) { return setenv(name, value, 1) == 0; }
 
 void UseServerZone(const char* tz) {

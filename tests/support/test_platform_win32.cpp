@@ -12,9 +12,11 @@
 
 bool OnWindows() { return true; }
 
+int SystemCodePage() { return static_cast<int>(GetACP()); }
+
 bool SetTestEnvironment(const char* name, const char* value) {
-    std::wstring wideName = WideFromUtf8(name);
-    std::wstring wideValue = WideFromUtf8(value);
+    std::wstring wideName, wideValue;
+    if (!WideFromSystem(name, &wideName) || !WideFromSystem(value, &wideValue)) return false;
     // The run-time library keeps its own copy; the system's is what children
     // and GetEnvironmentVariable see.
     return _wputenv_s(wideName.c_str(), wideValue.c_str()) == 0 &&
@@ -42,7 +44,9 @@ std::string HostFilePath(const std::string& path) {
                                 reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_unix_file_name")))
                           : nullptr;
     if (!convert) return path;
-    char* unixPath = convert(WideFromUtf8(path.c_str()).c_str());
+    std::wstring wide;
+    if (!WideFromSystem(path, &wide)) return path;
+    char* unixPath = convert(wide.c_str());
     if (!unixPath) return path;
     std::string result = unixPath;
     HeapFree(GetProcessHeap(), 0, unixPath);
