@@ -222,8 +222,9 @@ int WinSameFileAtPath(NUFileHandle handle, const char* path) {
     if (!GetFileInformationByHandle(ToHandle(handle), &held)) return 0;
     const DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     const DWORD flags = FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS;
-    HANDLE other = CreateFileW(WideFromUtf8(path).c_str(), 0, shareAll, nullptr, OPEN_EXISTING,
-                               flags, nullptr);
+    std::wstring wide;
+    if (!WidePath(path, &wide)) return 0;
+    HANDLE other = CreateFileW(wide.c_str(), 0, shareAll, nullptr, OPEN_EXISTING, flags, nullptr);
     if (other == INVALID_HANDLE_VALUE) return 0;
     bool same = GetFileInformationByHandle(other, &named) &&
                 held.dwVolumeSerialNumber == named.dwVolumeSerialNumber &&
