@@ -13,6 +13,7 @@
 #include "db/session.h"
 #include "env/catalog.h"
 #include "env/environment.h"
+#include "util/console.h"
 #include "util/date_time.h"
 #include "util/file.h"
 #include "util/log.h"
@@ -64,7 +65,7 @@ int ZAppBat::ParseArguments(int argc, const char* const* argv, const char* const
         }
         if (argList.Add(name, value, static_cast<int>(std::strlen(value)) + 1) != 0) {
             TraceError("[%s:%d] ret[%d]", kUnit, 3, -10);
-            std::printf("malloc error=[%d]\n", errno);
+            ConsolePrint("malloc error=[%d]\n", errno);
             return -10;
         }
     }
@@ -80,7 +81,7 @@ int ZAppBat::GetHomeArgument(int, const char* const*, char* out, int size) {
         return 0;
     }
     TraceError("[%s:%d] ret[%d]", kUnit, 4, kMissingArgument);
-    std::printf("No such directry.\n");
+    ConsolePrint("No such directry.\n");
     return 1;
 }
 
@@ -91,7 +92,7 @@ int ZAppBat::CheckHome() {
     // it is refused before anything is created under it.
     if (std::strlen(home) > kMaxHomeLength + 1) {
         TraceError("[%s:%d] ret=[%d]", kUnit, 18, 1);
-        std::printf("[-h] : The path is longer than %zu bytes. path=[%s]\n", kMaxHomeLength, home);
+        ConsolePrint("[-h] : The path is longer than %zu bytes. path=[%s]\n", kMaxHomeLength, home);
         return 1;
     }
     // Before the database is open no language can be established, so the
@@ -101,13 +102,13 @@ int ZAppBat::CheckHome() {
     int r = catalog.GetPath(path);
     if (r != 0) {
         TraceError("[%s:%d] ret=[%d]", kUnit, 5, r);
-        std::printf("[-h] : No indispensable argument.\n");
+        ConsolePrint("[-h] : No indispensable argument.\n");
         return r;
     }
     if (PathExists(path) != 1) {
         TraceError("[%s:%d] ret=[%d] errno[%d]", kUnit, 6, 0, errno);
         errorText.Format("[-h] : No such directory. path=[%s]", home);
-        std::printf("%s\n", errorText.Get());
+        ConsolePrint("%s\n", errorText.Get());
         return 1;
     }
     return 0;
@@ -133,7 +134,7 @@ int ZAppBat::CreateStatusObject() {
     if (!statusObject) {
         int e = errno;
         TraceError("[%s:%d] errno=[%d]", kUnit, 9, e);
-        std::printf("new object error.(errno=[%d])", e);
+        ConsolePrint("new object error.(errno=[%d])", e);
         return 1;
     }
     return 0;
@@ -161,7 +162,7 @@ int ZAppBat::StartStatus() {
         char detail[256] = "";
         ErrnoText(detail, sizeof detail);
         TraceError("[%s:%d] ret=[%d] errno=[%d]", kUnit, 11, r, w);
-        std::printf("[%s] Failed to lock the file. path[%s] ret[%d] errno[%d]detail[%s]", "-s", path,
+        ConsolePrint("[%s] Failed to lock the file. path[%s] ret[%d] errno[%d]detail[%s]", "-s", path,
                     r, w, detail);
         ReleaseStatusObject();
         return r;
@@ -242,14 +243,14 @@ int ZAppBat::OpenDB(int argc, const char* const* argv) {
 int ZAppBat::SaveCheckFile(const char* label, const char* path, bool keepLock) {
     if (!label || !path) {
         TraceError("[%s:%d] arg[%s] val[%s]", kUnit, 14, label ? label : "", path ? path : "");
-        std::printf("Argument error.\n");
+        ConsolePrint("Argument error.\n");
         return -99;
     }
     NUioObjList check;
     int r = check.SetPath(path, nullptr);
     if (r != 0) {
         TraceError("[%s:%d] ret[%d] path[%s]", kUnit, 15, r, path);
-        std::printf("Save path error. path=[%s]\n", path);
+        ConsolePrint("Save path error. path=[%s]\n", path);
         return r;
     }
     unsigned char ctx = 0;
@@ -259,7 +260,7 @@ int ZAppBat::SaveCheckFile(const char* label, const char* path, bool keepLock) {
     if (r != 0) {
         int w = LastSystemError();
         TraceError("[%s:%d] ret=[%d] errno=[%d]", kUnit, 16, r, w);
-        std::printf("[%s] Failed to create the file. path=[%s] ret=[%d] errno=[%d]", label, path, r, w);
+        ConsolePrint("[%s] Failed to create the file. path=[%s] ret=[%d] errno=[%d]", label, path, r, w);
         return r;
     }
     // Under the exclusive lock again: delete the file, then the lock file.

@@ -8,6 +8,7 @@
 #include "app/batch_status.h"
 #include "env/catalog.h"
 #include "env/environment.h"
+#include "util/console.h"
 #include "util/file.h"
 #include "util/log.h"
 #include "util/nv_file.h"
@@ -49,20 +50,20 @@ int ZAppKestrun::Init(int argc, const char* const* argv) {
     int r = ParseArguments(argc, argv, names, flags);
     if (r != 0) {
         TraceError("[%s:%d] ret[%d]", kUnit, 1, r);
-        std::printf("%s", kUsage);
+        ConsolePrint("%s", kUsage);
         failed = true;
         return 1;
     }
     r = CMSApp::Init(argc, argv);
     if (r == 1) {
         TraceError("[%s:%d] ret[%d]", kUnit, 2, r);
-        std::printf("%s", kUsage);
+        ConsolePrint("%s", kUsage);
         failed = true;
         return 1;
     }
     if (r != 0) {
         TraceError("[%s:%d] ret[%d]", kUnit, 3, r);
-        std::printf("[-h] : No such file or directory.\n");
+        ConsolePrint("[-h] : No such file or directory.\n");
         failed = true;
         return 1;
     }
@@ -96,7 +97,7 @@ int ZAppKestrun::CreateStatusObject() {
     if (!status) {
         int e = errno;
         TraceError("[%s:%d] errno=[%d]", kUnit, 7, e);
-        std::printf("new object error.(errno=[%d])", e);
+        ConsolePrint("new object error.(errno=[%d])", e);
         return 1;
     }
     int r = status->SetDirectory(statusDir.Get());
@@ -234,9 +235,9 @@ int ZAppKestrun::WriteFinalStatus(int code) {
     // whether the outcome was recorded.
     int r = ZAppBat::WriteFinalStatus(code);
     if (code == 0 && !failed && r == 0) {
-        std::printf("Result: [Success] The process has been successfully completed.\n");
+        ConsolePrint("Result: [Success] The process has been successfully completed.\n");
     } else {
-        std::printf("Result: [Error] The process has failed.\n");
+        ConsolePrint("Result: [Error] The process has failed.\n");
     }
     return r;
 }
