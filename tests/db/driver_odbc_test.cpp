@@ -115,6 +115,20 @@ TEST_F(OdbcDriverTest, OpensExecutesAndFetches) {
     EXPECT_TRUE(connection->IsEOF());
 }
 
+TEST_F(OdbcDriverTest, ConnectionDataIsTextOfTheSystemCodePage) {
+    // A password in the system code page's bytes (UTF-8 off Windows) reaches
+    // the driver; bytes that are no character there are refused.
+    int page = SystemCodePage();
+    ASSERT_EQ(page, RegisteredCodePage()) << "the locale of LC_ALL is missing (scripts/common.sh makes it)";
+    const char* password = page == 1252 ? "p\xE9" : page == 932 ? "p\x95\x5C" : "p\xC3\xA9";
+    EXPECT_EQ(connection->Open("vrnl", password, "localhost", dbName.c_str(), 10), 0);
+    connection->Close();
+    if (page != 1252) {
+        EXPECT_NE(connection->Open("vrnl", "p\x82", "localhost", dbName.c_str(), 10), 0);
+        EXPECT_FALSE(connection->IsOpen());
+    }
+}
+
 TEST_F(OdbcDriverTest, WideTextRoundTrips) {
     ASSERT_EQ(Open(), 0);
     const std::string wide = "日本語テキスト 😀 ü";
