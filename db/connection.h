@@ -3,12 +3,12 @@
 #pragma once
 
 #include <memory>
-#include <optional>
 #include <string>
 
 class DBDriver;
 class DBRecordSet;
 struct DBParam;
+struct DBValue;
 
 // Called after each statement and transaction step with the statement (or
 // "BeginTransaction", "commit", "rollback"), its result, a detail (rows
@@ -48,7 +48,8 @@ public:
     virtual int FieldName(char* out, int index) = 0;
     // *out receives a new[] buffer the caller deletes, or null for a
     // database NULL. 0; -1013 no such column; -1110 at the end of the data;
-    // -1101 not open; -1008 other failures.
+    // -1101 not open; -1040 a value that is not convertible text; -1008
+    // other failures (reported).
     virtual int GetValueByName(char** out, const char* column) = 0;
     // As GetValueByName without the copy: *text points at the value in the
     // current row (null for a database NULL) and stays valid until the row
@@ -144,8 +145,8 @@ private:
     int ReadValue(char** out, int index, const char* column, int* kind);
     // The value of the column (by name when column is given, else by index)
     // in the current row, and the column's type. 0, -1013, -1110, -1101, -1008.
-    int FindValue(int index, const char* column, const std::optional<std::string>** value,
-                  int* type);
+    // -1040 when the value is not convertible text.
+    int FindValue(int index, const char* column, DBValue* value, int* type);
     // Fills lastError / lastMessage from the driver's error list (or its
     // failure code) and writes the error report.
     void ReportError(int result);

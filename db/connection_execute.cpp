@@ -239,43 +239,44 @@ int CdDBDriverConnection::GetValue(char** out, int index, int* kind) {
 int CdDBDriverConnection::PeekValueByName(const char** text, const char* column) {
     if (!text) return -1099;
     *text = nullptr;
-    const std::optional<std::string>* value = nullptr;
+    DBValue value;
     int type = 0;
     int result = FindValue(-1, column, &value, &type);
-    if (result == 0 && *value) *text = (*value)->c_str();
+    if (result == 0) *text = value.text;
     return result;
 }
 
-int CdDBDriverConnection::FindValue(int index, const char* column,
-                                    const std::optional<std::string>** value, int* type) {
+int CdDBDriverConnection::FindValue(int index, const char* column, DBValue* value, int* type) {
     if (!recordset) return -1008;
     if (column) index = recordset->FieldIndex(column);
     if (index < 0 || index >= recordset->FieldCount()) return -1013;
     if (!IsOpen()) return -1101;
     if (recordset->IsEOF()) return -1110;
     *type = recordset->FieldType(index);
-    *value = &recordset->Value(index);
-    return 0;
+    int status = recordset->Value(index, value);
+    if (status == 0) return 0;
+    if (status == kDBDriverBadText) return -1040;
+    ReportError(status);
+    return -1008;
 }
 
 int CdDBDriverConnection::ReadValue(char** out, int index, const char* column, int* kind) {
     if (!out) return -1099;
     *out = nullptr;
-    const std::optional<std::string>* found = nullptr;
+    DBValue value;
     int type = 0;
-    int result = FindValue(index, column, &found, &type);
+    int result = FindValue(index, column, &value, &type);
     if (result != 0) return result;
     int valueKind = (type == kDBTypeDecimal || type == kDBTypeNumeric) ? 1 : 0;
-    const std::optional<std::string>& value = *found;
-    if (value) {
+    if (value.text) {
         if (type == kDBTypeLongVarWChar) valueKind = 2;
-        char* copy = new (std::nothrow) char[value->size() + 1];
+        char* copy = new (std::nothrow) char[value.size + 1];
         if (!copy) {
             ReportFailure(kDBDriverFailed, "out of memory", driver->Name());
             return -1008;
         }
-        memcpy(copy, value->data(), value->size());
-        copy[value->size()] = '\0';
+        memcpy(copy, value.text, value.size);
+        copy[value.size] = '\0';
         *out = copy;
     }
     if (kind) *kind = valueKind;
@@ -290,8 +291,10 @@ int CdDBDriverConnection::MoveNext() {
                       driver ? driver->Name() : "");
         return -1008;
     }
-    recordset->MoveNext();
-    return 0;
+    int status = recordset->MoveNext();
+    if (status == 0) return 0;
+    ReportError(status);
+    return -1008;
 }
 
 bool CdDBDriverConnection::IsEOF() { return !recordset || recordset->IsEOF(); }

@@ -1,4 +1,4 @@
-// Driver registry, driver error bookkeeping and the buffered record set.
+// Driver registry, driver error bookkeeping and the record set cursor.
 #include "db/driver.h"
 
 #include <map>
@@ -58,14 +58,51 @@ int DBDriver::Fail(int code, std::string message, std::string source, std::strin
     return Fail(code, std::move(message));
 }
 
+DBDriver::~DBDriver() {
+    if (openSet) openSet->driver = nullptr;
+}
+
+DBDriverFailure DBDriver::TakeFailure() {
+    DBDriverFailure taken{std::move(errors), failureCode, std::move(failureMessage),
+                  std::move(failureSource), std::move(failureDescription)};
+    ClearErrors();
+    return taken;
+}
+
+void DBDriver::PutFailure(DBDriverFailure failure) {
+    errors = std::move(failure.errors);
+    failureCode = failure.code;
+    failureMessage = std::move(failure.message);
+    failureSource = std::move(failure.source);
+    failureDescription = std::move(failure.description);
+}
+
+void DBDriver::KeepOpenRecordSet() {
+    if (!openSet || !openSet->stepping) return;
+    DBDriverFailure saved = TakeFailure();
+    openSet->KeepRest();
+    PutFailure(std::move(saved));
+}
+
+void DBDriver::Opened(DBRecordSet* set) {
+    KeepOpenRecordSet();
+    if (openSet) openSet->driver = nullptr;
+    openSet = set;
+}
+
+DBRecordSet::DBRecordSet(DBDriver* d) : driver(d) {}
+
+DBRecordSet::~DBRecordSet() {
+    if (driver && driver->openSet == this) driver->openSet = nullptr;
+}
+
 void DBRecordSet::AddColumn(std::string name, int type) {
     names.push_back(std::move(name));
     types.push_back(type);
 }
 
-void DBRecordSet::AddRow(Row row) {
-    row.resize(names.size());
-    rows.push_back(std::move(row));
+void DBRecordSet::SetType(int index, int type) {
+    if (index >= 0 && index < FieldCount()) types[static_cast<size_t>(index)] = type;
 }
 
 const char* DBRecordSet::FieldName(int index) const {
@@ -79,23 +116,138 @@ int DBRecordSet::FieldType(int index) const {
 }
 
 int DBRecordSet::FieldIndex(const char* name) const {
-    if (!name) return -1;
+    if (!name || names.empty()) return -1;
+    // Callers read a row's columns in the same order row after row: the
+    // column after the one found last is tried first.
+    size_t next = lastFound + 1 < names.size() ? lastFound + 1 : 0;
+    if (EqualsNoCase(names[next].c_str(), name)) {
+        lastFound = next;
+        return static_cast<int>(next);
+    }
     for (size_t i = 0; i < names.size(); ++i) {
-        if (EqualsNoCase(names[i].c_str(), name)) return static_cast<int>(i);
+        if (EqualsNoCase(names[i].c_str(), name)) {
+            lastFound = i;
+            return static_cast<int>(i);
+        }
     }
     return -1;
 }
 
-const std::optional<std::string>& DBRecordSet::Value(int index) const {
-    return rows[current][static_cast<size_t>(index)];
+int DBRecordSet::CellValue(const DBCell& cell, DBValue* value) {
+    if (cell.badText) return kDBDriverBadText;
+    value->text = cell.null ? nullptr : cell.text.c_str();
+    value->size = cell.null ? 0 : cell.text.size();
+    return 0;
 }
 
-bool DBRecordSet::MoveNext() {
-    if (IsEOF()) return false;
-    ++current;
-    return true;
+int DBRecordSet::Value(int index, DBValue* value) {
+    if (onStatement) return StepValue(index, value);
+    return CellValue(current[static_cast<size_t>(index)], value);
 }
 
-void DBRecordSet::SetType(int index, int type) {
-    if (index >= 0 && index < FieldCount()) types[static_cast<size_t>(index)] = type;
+void DBRecordSet::Keep(DBRow row) {
+    row.resize(names.size());
+    if (eof && kept.empty()) {
+        current = std::move(row);
+        eof = false;
+    } else {
+        kept.push_back(std::move(row));
+    }
+}
+
+int DBRecordSet::Start() {
+    stepping = true;
+    int result = Step();
+    if (result <= 0) {
+        stepping = false;
+        Release();
+        return result;
+    }
+    current.resize(names.size());
+    Capture(&current);
+    eof = false;
+    result = Step();
+    if (result > 0) {
+        ahead = true;
+    } else {
+        Finish(result);
+    }
+    return 0;
+}
+
+void DBRecordSet::Finish(int result) {
+    stepping = false;
+    onStatement = false;
+    Release();
+    if (result >= 0) return;
+    keptFailure = result;
+    if (driver) keptErrors = driver->TakeFailure();
+}
+
+int DBRecordSet::KeepRest() {
+    if (stepping) {
+        if (driver) driver->ClearErrors();
+        if (onStatement) {
+            Capture(&current);
+            onStatement = false;
+        }
+        if (ahead) {
+            DBRow row(names.size());
+            Capture(&row);
+            kept.push_back(std::move(row));
+            ahead = false;
+        }
+        while (stepping) {
+            int result = Step();
+            if (result > 0) {
+                DBRow row(names.size());
+                Capture(&row);
+                kept.push_back(std::move(row));
+            } else {
+                Finish(result);
+            }
+        }
+    }
+    if (keptFailure != 0 && driver) driver->PutFailure(keptErrors);
+    return keptFailure;
+}
+
+int DBRecordSet::MoveNext() {
+    if (eof) return 0;
+    if (driver) driver->ClearErrors();
+    if (!kept.empty()) {
+        current = std::move(kept.front());
+        kept.pop_front();
+        return 0;
+    }
+    if (ahead) {
+        ahead = false;
+        onStatement = true;
+        return 0;
+    }
+    if (onStatement) {
+        int result = Step();
+        if (result > 0) return 0;
+        // The failure stays in the driver's errors for the caller.
+        stepping = false;
+        onStatement = false;
+        eof = true;
+        Release();
+        return result;
+    }
+    eof = true;
+    int result = keptFailure;
+    keptFailure = 0;
+    if (result != 0 && driver) driver->PutFailure(std::move(keptErrors));
+    return result;
+}
+
+void DBBufferedRecordSet::AddRow(Row row) {
+    DBRow cells(row.size());
+    for (size_t i = 0; i < row.size(); ++i) {
+        if (!row[i]) continue;
+        cells[i].null = false;
+        cells[i].text = std::move(*row[i]);
+    }
+    Keep(std::move(cells));
 }

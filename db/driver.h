@@ -2,6 +2,8 @@
 // transactions, record sets, error lists), and the registry of drivers by name.
 #pragma once
 
+#include <cstddef>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -51,37 +53,138 @@ struct DBParam {
     std::vector<std::u16string> chunks;  // LongText: UTF-16 in send order
 };
 
-// A record set read completely at execution: column names and types, then
-// rows of text values (UTF-8) where a missing value is a database NULL.
+// Generic driver result for failures that have no better number.
+constexpr int kDBDriverFailed = -2147467259;  // 0x80004005
+// Result of a value read whose text cannot be converted to UTF-8.
+constexpr int kDBDriverBadText = -2147024883;  // 0x8007000D
+
+class DBDriver;
+
+// Everything a driver's failure left: its error list, code and texts.
+struct DBDriverFailure {
+    std::vector<DBDriverError> errors;
+    int code = 0;
+    std::string message;
+    std::string source;
+    std::string description;
+};
+
+// One value of a row as the driver read it: UTF-8 text, or a database NULL,
+// or a text that could not be made UTF-8.
+struct DBCell {
+    bool null = true;
+    bool badText = false;
+    std::string text;
+};
+using DBRow = std::vector<DBCell>;
+
+// A value of the current row: NUL-terminated UTF-8 text and its length in
+// bytes; text is null for a database NULL.
+struct DBValue {
+    const char* text = nullptr;
+    size_t size = 0;
+};
+
+// The result of a statement: its columns, known at Execute, and a cursor
+// over its rows, which the driver reads as the caller moves. The first row
+// (if any) is current after Execute.
+//
+// A record set belongs to its caller but reads through its driver: it must
+// be destroyed before the driver. Before the driver uses its connection for
+// anything else (the next Execute, a transaction step, Close), it keeps the
+// rows still unread in memory and lets go of the statement, so the set stays
+// readable to its end; a failure met while keeping them is returned by the
+// MoveNext that reaches it. Failures of MoveNext and Value are recorded in
+// the driver (Errors(), FailureCode(), FailureMessage()).
 class DBRecordSet {
 public:
-    using Row = std::vector<std::optional<std::string>>;
-
-    void AddColumn(std::string name, int type);
-    // Appends a row; it must have one entry per column.
-    void AddRow(Row row);
+    // driver: the driver whose errors record this set's failures (null for
+    // a set that only holds rows in memory).
+    explicit DBRecordSet(DBDriver* driver);
+    DBRecordSet(const DBRecordSet&) = delete;
+    DBRecordSet& operator=(const DBRecordSet&) = delete;
+    virtual ~DBRecordSet();
 
     int FieldCount() const { return static_cast<int>(names.size()); }
     // Name of the column, or null for an index out of range.
     const char* FieldName(int index) const;
+    // Type of the column; a column whose type the database did not declare
+    // takes it from its first non-null value read.
     int FieldType(int index) const;
     // Index of the column named name (letter case ignored), or -1.
     int FieldIndex(const char* name) const;
-    // Value in the current row: null for NULL. Only valid while !IsEOF()
-    // and index is in range.
-    const std::optional<std::string>& Value(int index) const;
-    bool IsEOF() const { return current >= rows.size(); }
-    // false when already at the end.
-    bool MoveNext();
-    // Sets the type of columns that the driver could not name from a
-    // declaration, once every row is in (from the first non-null value).
+    bool IsEOF() const { return eof; }
+    // Moves to the next row: 0 (at the end too), or a negative driver
+    // result; the set is then at its end.
+    int MoveNext();
+    // The value of column index in the current row (index in range, not at
+    // the end): 0, kDBDriverBadText when it is not convertible text, or
+    // another negative driver result. The text stays valid until the row
+    // changes or the set is destroyed.
+    int Value(int index, DBValue* value);
+
+protected:
+    void AddColumn(std::string name, int type);
     void SetType(int index, int type);
+    // Appends a row after those already in memory (the first becomes the
+    // current row).
+    void Keep(DBRow row);
+    // Makes the driver's first row current: 0, or the failure of reading
+    // it (the set is then at its end). The first row is copied and the
+    // driver steps on to the second, so that a statement of one row ends
+    // (and frees what it holds in the database) at once; later rows are read
+    // in place.
+    int Start();
+    // Reads every row the driver still holds into memory and lets go of
+    // the statement; returns the failure met on the way (0 when none), which
+    // the MoveNext that reaches it returns again.
+    int KeepRest();
+    // The value of a row kept in memory.
+    static int CellValue(const DBCell& cell, DBValue* value);
+
+    // The driver's side, for a set that reads from a statement:
+    // Moves the statement to its next row: 1, 0 at the end, or a negative
+    // driver result recorded in the driver.
+    virtual int Step() { return 0; }
+    // Copies the statement's current row into *row (one cell per column).
+    virtual void Capture(DBRow*) {}
+    // The value of column index in the statement's current row.
+    virtual int StepValue(int, DBValue*) { return kDBDriverFailed; }
+    // Frees what the driver holds for the rows; Step is not called after.
+    virtual void Release() {}
+
+    DBDriver* driver;
 
 private:
+    friend class DBDriver;
+
+    // Ends stepping with result (0 or a failure, kept with its errors).
+    void Finish(int result);
+
     std::vector<std::string> names;
     std::vector<int> types;
-    std::vector<Row> rows;
-    size_t current = 0;
+    mutable size_t lastFound = 0;  // the column FieldIndex found last
+    DBRow current;
+    std::deque<DBRow> kept;
+    bool eof = true;
+    bool stepping = false;  // the driver still holds the statement
+    bool ahead = false;     // the statement is on the row after the current one
+    bool onStatement = false;  // the current row is the statement's
+    // The failure met after the kept rows, with what the driver recorded.
+    int keptFailure = 0;
+    DBDriverFailure keptErrors;
+};
+
+// A record set read completely before it is handed out.
+class DBBufferedRecordSet final : public DBRecordSet {
+public:
+    using Row = std::vector<std::optional<std::string>>;
+
+    DBBufferedRecordSet() : DBRecordSet(nullptr) {}
+    void AddColumn(std::string name, int type) { DBRecordSet::AddColumn(std::move(name), type); }
+    // Appends a row; it must have one entry per column.
+    void AddRow(Row row);
+    void SetType(int index, int type) { DBRecordSet::SetType(index, type); }
 };
 
 // Connection data the driver turns into its own connection string.
@@ -97,7 +200,7 @@ struct DBConnectData {
 // FailureCode() and FailureMessage() describe the failure.
 class DBDriver {
 public:
-    virtual ~DBDriver() = default;
+    virtual ~DBDriver();
 
     // Short name for error reports ("SQLite", "ODBC").
     virtual const char* Name() const = 0;
@@ -143,11 +246,28 @@ protected:
     // As Fail, with the source and description the interface gave.
     int Fail(int code, std::string message, std::string source, std::string description);
 
+    // Lets the open record set keep its unread rows in memory and free its
+    // statement, before the connection is used for anything else. Keeps the
+    // errors of the previous call.
+    void KeepOpenRecordSet();
+    // Makes set the driver's open record set.
+    void Opened(DBRecordSet* set);
+
     std::vector<DBDriverError> errors;
     int failureCode = 0;
     std::string failureMessage;
     std::string failureSource;
     std::string failureDescription;
+
+private:
+    friend class DBRecordSet;
+
+    // Takes what the last failure left (the driver is then clear), and
+    // puts it back.
+    DBDriverFailure TakeFailure();
+    void PutFailure(DBDriverFailure failure);
+
+    DBRecordSet* openSet = nullptr;
 };
 
 // Settings every driver may read at creation.
@@ -166,8 +286,6 @@ void RegisterDBDriver(const char* name, DBDriverFactory factory);
 // A new driver for name, or null when no driver has that name.
 std::unique_ptr<DBDriver> CreateDBDriver(const char* name, const DBDriverSettings& settings);
 
-// Generic driver result for failures that have no better number.
-constexpr int kDBDriverFailed = -2147467259;  // 0x80004005
 
 // The provider used when the configuration names none: "odbc", or "ado"
 // where the platform has ADO.

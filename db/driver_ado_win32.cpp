@@ -420,7 +420,7 @@ int AdoDriver::ReadRecordset(ado::Recordset* recordset, std::unique_ptr<DBRecord
     long count = 0;
     hr = fields->get_Count(&count);
     if (FAILED(hr)) return Report(hr);
-    auto set = std::make_unique<DBRecordSet>();
+    auto set = std::make_unique<DBBufferedRecordSet>();
     std::vector<long> types(static_cast<size_t>(count > 0 ? count : 0));
     for (long i = 0; i < count; ++i) {
         ComRef<ado::Field> field;
@@ -436,7 +436,7 @@ int AdoDriver::ReadRecordset(ado::Recordset* recordset, std::unique_ptr<DBRecord
         hr = recordset->get_EOF(&eof);
         if (FAILED(hr)) return Report(hr);
         if (eof != VARIANT_FALSE) break;
-        DBRecordSet::Row row(static_cast<size_t>(count));
+        DBBufferedRecordSet::Row row(static_cast<size_t>(count));
         for (long i = 0; i < count; ++i) {
             ComRef<ado::Field> field;
             hr = FieldAt(fields.Get(), i, &field);

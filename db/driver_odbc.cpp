@@ -100,6 +100,36 @@ struct StatementHandle {
     }
 };
 
+class OdbcDriver;
+
+// The rows of an executed statement, fetched as the caller moves; the set
+// owns the statement handle.
+class OdbcRecordSet final : public DBRecordSet {
+public:
+    OdbcRecordSet(OdbcDriver* driver, SQLHSTMT statement);
+    ~OdbcRecordSet() override { Release(); }
+
+    // Describes the columns: 0 or the recorded failure.
+    int Describe(SQLSMALLINT columns);
+    using DBRecordSet::Start;
+
+private:
+    int Step() override;
+    void Capture(DBRow* row) override { std::swap(*row, live); }
+    int StepValue(int index, DBValue* value) override {
+        return CellValue(live[static_cast<size_t>(index)], value);
+    }
+    void Release() override {
+        if (statement != SQL_NULL_HSTMT) SQLFreeHandle(SQL_HANDLE_STMT, statement);
+        statement = SQL_NULL_HSTMT;
+    }
+
+    OdbcDriver* owner;
+    SQLHSTMT statement;
+    std::vector<bool> wide;
+    DBRow live;  // the statement's current row, read whole at the fetch
+};
+
 class OdbcDriver final : public DBDriver {
 public:
     explicit OdbcDriver(const DBDriverSettings& s) : settings(s) {}
@@ -133,9 +163,9 @@ private:
     int Bind(SQLHSTMT statement, const std::vector<DBParam>& params,
              std::vector<SQLLEN>* indicators);
     int SendLongTexts(SQLHSTMT statement, const std::vector<DBParam>& params, SQLRETURN* rc);
-    int ReadRows(SQLHSTMT statement, SQLSMALLINT columns, std::unique_ptr<DBRecordSet>* out);
-    int ReadValue(SQLHSTMT statement, SQLUSMALLINT column, bool wide,
-                  std::optional<std::string>* value);
+    friend class OdbcRecordSet;
+
+    int ReadValue(SQLHSTMT statement, SQLUSMALLINT column, bool wide, DBCell* cell);
 
     DBDriverSettings settings;
     SQLHENV env = SQL_NULL_HENV;
@@ -220,6 +250,7 @@ int OdbcDriver::Open(const DBConnectData& data, int connectTimeoutSeconds) {
 
 int OdbcDriver::Close() {
     if (dbc == SQL_NULL_HDBC) return 0;
+    KeepOpenRecordSet();
     int result = 0;
     if (connected) {
         if (manualCommit) EndTransaction(SQL_ROLLBACK);
@@ -235,6 +266,7 @@ int OdbcDriver::Close() {
 int OdbcDriver::BeginTrans() {
     ClearErrors();
     if (!connected) return Fail(kDBDriverFailed, "database not open");
+    KeepOpenRecordSet();
     SQLRETURN rc = SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT,
                                      reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0);
     if (!Succeeded(rc)) return Diagnose(SQL_HANDLE_DBC, dbc, "begin transaction");
@@ -246,6 +278,7 @@ int OdbcDriver::EndTransaction(SQLSMALLINT completion) {
     ClearErrors();
     if (!connected) return Fail(kDBDriverFailed, "database not open");
     if (!manualCommit) return 0;
+    KeepOpenRecordSet();
     if (!Succeeded(SQLEndTran(SQL_HANDLE_DBC, dbc, completion))) {
         return Diagnose(SQL_HANDLE_DBC, dbc, completion == SQL_COMMIT ? "commit" : "rollback");
     }
@@ -261,6 +294,7 @@ int OdbcDriver::EndTransaction(SQLSMALLINT completion) {
 // does not know the query cannot tell (-1).
 int OdbcDriver::TransactionOpen() {
     if (!connected || !manualCommit) return 0;
+    KeepOpenRecordSet();
     StatementHandle statement;
     if (!Succeeded(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &statement.handle))) {
         statement.handle = SQL_NULL_HSTMT;
@@ -342,6 +376,7 @@ int OdbcDriver::Execute(const std::string& sql, bool procedure, const std::vecto
     recordSet->reset();
     *recordsAffected = -1;
     if (!connected) return Fail(kDBDriverFailed, "database not open");
+    KeepOpenRecordSet();
     StatementHandle statement;
     if (!Succeeded(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &statement.handle))) {
         statement.handle = SQL_NULL_HSTMT;
@@ -377,14 +412,23 @@ int OdbcDriver::Execute(const std::string& sql, bool procedure, const std::vecto
     if (!Succeeded(SQLNumResultCols(statement.handle, &columns))) {
         return Diagnose(SQL_HANDLE_STMT, statement.handle, "result columns");
     }
-    if (columns > 0) return ReadRows(statement.handle, columns, recordSet);
+    if (columns == 0) return 0;
+    auto rows = std::make_unique<OdbcRecordSet>(this, statement.handle);
+    statement.handle = SQL_NULL_HSTMT;
+    result = rows->Describe(columns);
+    if (result == 0) result = rows->Start();
+    if (result != 0) return result;
+    *recordSet = std::move(rows);
     return 0;
 }
 
-int OdbcDriver::ReadRows(SQLHSTMT statement, SQLSMALLINT columns,
-                         std::unique_ptr<DBRecordSet>* out) {
-    auto rows = std::make_unique<DBRecordSet>();
-    std::vector<bool> wide(static_cast<size_t>(columns));
+OdbcRecordSet::OdbcRecordSet(OdbcDriver* driver, SQLHSTMT s)
+    : DBRecordSet(driver), owner(driver), statement(s) {
+    driver->Opened(this);
+}
+
+int OdbcRecordSet::Describe(SQLSMALLINT columns) {
+    wide.resize(static_cast<size_t>(columns));
     for (SQLSMALLINT c = 1; c <= columns; ++c) {
         SQLWCHAR name[256];
         SQLSMALLINT length = 0;
@@ -394,36 +438,39 @@ int OdbcDriver::ReadRows(SQLHSTMT statement, SQLSMALLINT columns,
         SQLSMALLINT nullable = 0;
         SQLRETURN rc = SQLDescribeColW(statement, static_cast<SQLUSMALLINT>(c), name, 256,
                                        &length, &type, &size, &digits, &nullable);
-        if (!Succeeded(rc)) return Diagnose(SQL_HANDLE_STMT, statement, "describe column");
+        if (!Succeeded(rc)) return owner->Diagnose(SQL_HANDLE_STMT, statement, "describe column");
         std::string text;
         if (!Utf16ToUtf8(FromOdbc(name, length < 0 ? 0 : std::min<size_t>(static_cast<size_t>(length), 255)),
                          &text)) {
             text.clear();
         }
         wide[static_cast<size_t>(c - 1)] = IsWide(type);
-        rows->AddColumn(std::move(text), OdbcColumnType(type));
+        AddColumn(std::move(text), OdbcColumnType(type));
     }
-    while (true) {
-        SQLRETURN rc = SQLFetch(statement);
-        if (rc == SQL_NO_DATA) break;
-        if (!Succeeded(rc)) return Diagnose(SQL_HANDLE_STMT, statement, "fetch");
-        DBRecordSet::Row row(static_cast<size_t>(columns));
-        for (SQLSMALLINT c = 1; c <= columns; ++c) {
-            int result = ReadValue(statement, static_cast<SQLUSMALLINT>(c),
-                                   wide[static_cast<size_t>(c - 1)], &row[static_cast<size_t>(c - 1)]);
-            if (result != 0) return result;
-        }
-        rows->AddRow(std::move(row));
-    }
-    *out = std::move(rows);
     return 0;
 }
 
-// Reads one column of the current row in pieces; wide columns as UTF-16
-// converted to UTF-8, all others as the driver's text.
-int OdbcDriver::ReadValue(SQLHSTMT statement, SQLUSMALLINT column, bool wide,
-                          std::optional<std::string>* value) {
-    std::string narrow;
+// Every column of the row is read at the fetch: drivers need not let a
+// column be read twice, or after a later one.
+int OdbcRecordSet::Step() {
+    SQLRETURN rc = SQLFetch(statement);
+    if (rc == SQL_NO_DATA) return 0;
+    if (!Succeeded(rc)) return owner->Diagnose(SQL_HANDLE_STMT, statement, "fetch");
+    live.resize(wide.size());
+    for (size_t c = 0; c < wide.size(); ++c) {
+        int result = owner->ReadValue(statement, static_cast<SQLUSMALLINT>(c + 1), wide[c],
+                                      &live[c]);
+        if (result != 0) return result;
+    }
+    return 1;
+}
+
+// Reads one column of the current row in pieces into cell; wide columns
+// as UTF-16 converted to UTF-8, all others as the driver's text.
+int OdbcDriver::ReadValue(SQLHSTMT statement, SQLUSMALLINT column, bool wide, DBCell* cell) {
+    std::string& narrow = cell->text;
+    narrow.clear();
+    cell->badText = false;
     std::u16string units;
     bool isNull = false;
     while (true) {
@@ -451,14 +498,9 @@ int OdbcDriver::ReadValue(SQLHSTMT statement, SQLUSMALLINT column, bool wide,
         }
         if (rc == SQL_SUCCESS) break;
     }
-    if (isNull) {
-        value->reset();
-        return 0;
-    }
-    if (wide && !Utf16ToUtf8(units, &narrow)) {
-        return Fail(kDBDriverFailed, "column text is not valid UTF-16");
-    }
-    *value = std::move(narrow);
+    cell->null = isNull;
+    // Text that is not valid UTF-16 fails the read of this value only.
+    if (!isNull && wide && !Utf16ToUtf8(units, &narrow)) cell->badText = true;
     return 0;
 }
 

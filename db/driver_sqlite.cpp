@@ -3,6 +3,7 @@
 // SQL Server numbers the connection knows.
 #include <sqlite3.h>
 
+#include <array>
 #include <charconv>
 #include <climits>
 #include <cstdlib>
@@ -127,6 +128,42 @@ bool OnlyBlanks(const char* text) {
     return true;
 }
 
+class SqliteDriver;
+
+// The rows of a prepared statement, stepped as the caller moves.
+class SqliteRecordSet final : public DBRecordSet {
+public:
+    SqliteRecordSet(SqliteDriver* driver, sqlite3_stmt* statement);
+    ~SqliteRecordSet() override { Release(); }
+
+    // Steps to the end: 0 or the failure met (Execute of a statement that
+    // changes data runs it whole).
+    int RunToEnd() {
+        int result = Start();
+        return result != 0 ? result : KeepRest();
+    }
+    using DBRecordSet::Start;
+
+private:
+    int Step() override;
+    void Capture(DBRow* row) override;
+    int StepValue(int index, DBValue* value) override;
+    void Release() override {
+        sqlite3_finalize(statement);
+        statement = nullptr;
+    }
+    // The storage class of a value of the current row, and the column's
+    // type from it when the database declared none.
+    int Storage(int index);
+
+    SqliteDriver* owner;
+    sqlite3_stmt* statement;
+    // Columns whose type is known: declared, or from a value read.
+    std::vector<bool> typed;
+    // The decimal text of integer values read in place, per column.
+    std::vector<std::array<char, 24>> digits;
+};
+
 class SqliteDriver final : public DBDriver {
 public:
     explicit SqliteDriver(const DBDriverSettings& s) : settings(s) {}
@@ -173,6 +210,7 @@ public:
 
     int Close() override {
         if (!db) return 0;
+        KeepOpenRecordSet();
         if (!sqlite3_get_autocommit(db)) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
         sqlite3_close_v2(db);
         db = nullptr;
@@ -209,6 +247,7 @@ private:
     int EndTransaction(bool commit) {
         ClearErrors();
         if (!db) return Fail(kDBDriverFailed, "database not open");
+        KeepOpenRecordSet();
         beginPending = false;
         if (sqlite3_get_autocommit(db)) {
             // Nothing to roll back; but a commit of a transaction the
@@ -249,8 +288,9 @@ private:
         return FailWith(kDBDriverFailed, {code, Name(), message, state, native});
     }
 
+    friend class SqliteRecordSet;
+
     int Bind(sqlite3_stmt* statement, const std::vector<DBParam>& params);
-    int ReadRows(sqlite3_stmt* statement, std::unique_ptr<DBRecordSet>* recordSet);
 
     DBDriverSettings settings;
     sqlite3* db = nullptr;
@@ -265,6 +305,7 @@ int SqliteDriver::Execute(const std::string& sql, bool procedure,
     recordSet->reset();
     *recordsAffected = -1;
     if (!db) return Fail(kDBDriverFailed, "database not open");
+    KeepOpenRecordSet();
     if (procedure) return Fail(kDBDriverFailed, "stored procedures are not available on SQLite");
     SetBusyTimeout(commandTimeout);
     if (beginPending) {
@@ -293,11 +334,20 @@ int SqliteDriver::Execute(const std::string& sql, bool procedure,
         return Fail(kDBDriverFailed, "the transaction was ended by an earlier statement");
     }
     int result = Bind(statement, params);
-    if (result == 0) result = ReadRows(statement, recordSet);
-    if (result == 0 && !sqlite3_stmt_readonly(statement)) *recordsAffected = sqlite3_changes64(db);
-    sqlite3_finalize(statement);
-    if (result != 0) recordSet->reset();
-    return result;
+    if (result != 0) {
+        sqlite3_finalize(statement);
+        return result;
+    }
+    bool readOnly = sqlite3_stmt_readonly(statement) != 0;
+    bool columns = sqlite3_column_count(statement) > 0;
+    auto rows = std::make_unique<SqliteRecordSet>(this, statement);
+    // A statement that changes data runs to its end here; a query's rows
+    // are read as the caller moves.
+    result = readOnly ? rows->Start() : rows->RunToEnd();
+    if (result != 0) return result;
+    if (!readOnly) *recordsAffected = sqlite3_changes64(db);
+    if (columns) *recordSet = std::move(rows);
+    return 0;
 }
 
 int SqliteDriver::Bind(sqlite3_stmt* statement, const std::vector<DBParam>& params) {
@@ -328,44 +378,67 @@ int SqliteDriver::Bind(sqlite3_stmt* statement, const std::vector<DBParam>& para
     return 0;
 }
 
-int SqliteDriver::ReadRows(sqlite3_stmt* statement, std::unique_ptr<DBRecordSet>* recordSet) {
+SqliteRecordSet::SqliteRecordSet(SqliteDriver* driver, sqlite3_stmt* s)
+    : DBRecordSet(driver), owner(driver), statement(s) {
     int columns = sqlite3_column_count(statement);
-    auto rows = std::make_unique<DBRecordSet>();
-    std::vector<bool> typed(static_cast<size_t>(columns));
+    typed.resize(static_cast<size_t>(columns));
+    digits.resize(static_cast<size_t>(columns));
     for (int c = 0; c < columns; ++c) {
         const char* name = sqlite3_column_name(statement, c);
         int type = TypeFromDeclaration(sqlite3_column_decltype(statement, c));
         typed[static_cast<size_t>(c)] = type != kDBTypeEmpty;
-        rows->AddColumn(name ? name : "", type);
+        AddColumn(name ? name : "", type);
     }
-    while (true) {
-        int code = sqlite3_step(statement);
-        if (code == SQLITE_DONE) break;
-        if (code != SQLITE_ROW) return Failure(sqlite3_extended_errcode(db), sqlite3_errmsg(db));
-        DBRecordSet::Row row(static_cast<size_t>(columns));
-        for (int c = 0; c < columns; ++c) {
-            int storage = sqlite3_column_type(statement, c);
-            if (storage == SQLITE_NULL) continue;
-            if (!typed[static_cast<size_t>(c)]) {
-                rows->SetType(c, TypeFromValue(storage));
-                typed[static_cast<size_t>(c)] = true;
-            }
-            if (storage == SQLITE_INTEGER) {
-                // The decimal text SQLite would give, without its conversion.
-                char digits[24];
-                char* end = std::to_chars(digits, digits + sizeof digits,
-                                          sqlite3_column_int64(statement, c)).ptr;
-                row[static_cast<size_t>(c)] = std::string(digits, end);
-                continue;
-            }
-            const char* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, c));
-            size_t bytes = static_cast<size_t>(sqlite3_column_bytes(statement, c));
-            row[static_cast<size_t>(c)] = text ? std::string(text, bytes) : std::string();
-        }
-        rows->AddRow(std::move(row));
+    driver->Opened(this);
+}
+
+int SqliteRecordSet::Step() {
+    int code = sqlite3_step(statement);
+    if (code == SQLITE_ROW) return 1;
+    if (code == SQLITE_DONE) return 0;
+    return owner->Failure(sqlite3_extended_errcode(owner->db), sqlite3_errmsg(owner->db));
+}
+
+int SqliteRecordSet::Storage(int index) {
+    int storage = sqlite3_column_type(statement, index);
+    if (storage != SQLITE_NULL && !typed[static_cast<size_t>(index)]) {
+        SetType(index, TypeFromValue(storage));
+        typed[static_cast<size_t>(index)] = true;
     }
-    if (columns > 0) *recordSet = std::move(rows);
+    return storage;
+}
+
+int SqliteRecordSet::StepValue(int index, DBValue* value) {
+    int storage = Storage(index);
+    if (storage == SQLITE_NULL) {
+        *value = DBValue();
+    } else if (storage == SQLITE_INTEGER) {
+        // The decimal text SQLite would give, without its conversion.
+        char* text = digits[static_cast<size_t>(index)].data();
+        char* end = std::to_chars(text, text + 23, sqlite3_column_int64(statement, index)).ptr;
+        *end = '\0';
+        value->text = text;
+        value->size = static_cast<size_t>(end - text);
+    } else {
+        const char* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, index));
+        value->size = static_cast<size_t>(sqlite3_column_bytes(statement, index));
+        value->text = text ? text : "";
+    }
     return 0;
+}
+
+void SqliteRecordSet::Capture(DBRow* row) {
+    for (size_t c = 0; c < typed.size(); ++c) {
+        DBCell& cell = (*row)[c];
+        DBValue value;
+        StepValue(static_cast<int>(c), &value);
+        cell.null = value.text == nullptr;
+        if (cell.null) {
+            cell.text.clear();
+        } else {
+            cell.text.assign(value.text, value.size);
+        }
+    }
 }
 
 }  // namespace

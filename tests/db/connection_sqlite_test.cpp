@@ -346,6 +346,21 @@ TEST_F(SqliteConnection, ValuesKindsAndNulls) {
     EXPECT_EQ(connection->GetValue(&out, 0, nullptr), -1008);
 }
 
+// The rows before a failing one are read; the move onto it fails, after
+// the report, and the statement itself succeeded.
+TEST_F(SqliteConnection, ARowThatFailsFailsOnlyTheMoveOntoIt) {
+    ASSERT_EQ(connection->Execute("select id, abs(case when id = 2 then -9223372036854775807 - 1"
+                                  " else id end) from t order by id",
+                                  nullptr, 0, nullptr, 0),
+              0);
+    ASSERT_FALSE(connection->IsEOF());
+    EXPECT_EQ(Value(1), "1");
+    EXPECT_EQ(connection->MoveNext(), -1008);
+    EXPECT_NE(std::string(connection->LastMessage()).find("integer overflow"), std::string::npos)
+        << connection->LastMessage();
+    EXPECT_TRUE(connection->IsEOF());
+}
+
 TEST_F(SqliteConnection, ParametersBindInOrderAndTextRoundTrips) {
     const std::string wide = "日本語テキスト 😀 done";
     std::string longText(100000, 'x');
