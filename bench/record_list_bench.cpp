@@ -34,7 +34,7 @@ public:
 };
 
 // One list load; false when it did not give every row.
-bool LoadItems() {
+[[gnu::noinline]] bool LoadItems() {
     Items list;
     return list.LoadFirst() == 0 && list.ItemCount() == kBenchItemRows &&
            list.ItemAt(kBenchItemRows - 1) != nullptr;
@@ -58,6 +58,33 @@ struct RawItem {
     std::string name;
     int hits;
 };
+
+// One raw load of the list's rows; null, or what failed. Not inlined, so
+// that an instruction count can be taken of it alone.
+[[gnu::noinline]] const char* RawLoad(sqlite3* db) {
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, ListStatement().c_str(), -1, &statement, nullptr) != SQLITE_OK) {
+        return sqlite3_errmsg(db);
+    }
+    int idColumn = -1, nameColumn = -1, hitsColumn = -1;
+    for (int c = 0; c < sqlite3_column_count(statement); ++c) {
+        std::string column = sqlite3_column_name(statement, c);
+        if (column == "ID") idColumn = c;
+        if (column == "Name") nameColumn = c;
+        if (column == "HITS") hitsColumn = c;
+    }
+    std::vector<RawItem> items;
+    while (sqlite3_step(statement) == SQLITE_ROW) {
+        const unsigned char* name = sqlite3_column_text(statement, nameColumn);
+        items.push_back({sqlite3_column_int(statement, idColumn),
+                         name ? reinterpret_cast<const char*>(name) : "",
+                         sqlite3_column_int(statement, hitsColumn)});
+    }
+    sqlite3_finalize(statement);
+    if (items.size() != static_cast<size_t>(kBenchItemRows)) return "rows missing";
+    benchmark::DoNotOptimize(items.data());
+    return nullptr;
+}
 
 void RecordListLoad_Framework(benchmark::State& state) {
     if (!OpenBenchEnvironment().empty()) {
@@ -85,31 +112,11 @@ void RecordListLoad_Baseline(benchmark::State& state) {
         return;
     }
     for (auto _ : state) {
-        sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(db, ListStatement().c_str(), -1, &statement, nullptr) != SQLITE_OK) {
-            state.SkipWithError(sqlite3_errmsg(db));
+        const char* failure = RawLoad(db);
+        if (failure) {
+            state.SkipWithError(failure);
             break;
         }
-        int idColumn = -1, nameColumn = -1, hitsColumn = -1;
-        for (int c = 0; c < sqlite3_column_count(statement); ++c) {
-            std::string column = sqlite3_column_name(statement, c);
-            if (column == "ID") idColumn = c;
-            if (column == "Name") nameColumn = c;
-            if (column == "HITS") hitsColumn = c;
-        }
-        std::vector<RawItem> items;
-        while (sqlite3_step(statement) == SQLITE_ROW) {
-            const unsigned char* name = sqlite3_column_text(statement, nameColumn);
-            items.push_back({sqlite3_column_int(statement, idColumn),
-                             name ? reinterpret_cast<const char*>(name) : "",
-                             sqlite3_column_int(statement, hitsColumn)});
-        }
-        sqlite3_finalize(statement);
-        if (items.size() != static_cast<size_t>(kBenchItemRows)) {
-            state.SkipWithError("rows missing");
-            break;
-        }
-        benchmark::DoNotOptimize(items.data());
     }
     sqlite3_close(db);
     state.SetItemsProcessed(state.iterations() * kBenchItemRows);

@@ -43,7 +43,9 @@ std::string LengthMessage(const char* key, int limit) {
 
 CS3String::CS3String(int capacity) : capacity(capacity > 0 ? capacity : 0) {}
 
-CS3String::~CS3String() { free(buffer); }
+CS3String::~CS3String() {
+    if (buffer != inlineBuffer) free(buffer);
+}
 
 const char* CS3String::Value() const { return buffer ? buffer : ""; }
 
@@ -118,8 +120,13 @@ int CS3String::Store(const char* text, int length) {
             return -62;
         }
         if (!buffer) {
-            buffer = static_cast<char*>(calloc(static_cast<size_t>(capacity), 1));
-            if (!buffer) return -10;
+            if (capacity <= kInlineCapacity) {
+                buffer = inlineBuffer;
+                memset(buffer, 0, static_cast<size_t>(capacity));
+            } else {
+                buffer = static_cast<char*>(calloc(static_cast<size_t>(capacity), 1));
+                if (!buffer) return -10;
+            }
             allocated = capacity;
         }
     } else if (!buffer || count + 1 > static_cast<size_t>(allocated)) {

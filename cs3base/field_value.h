@@ -52,9 +52,14 @@ protected:
     void ZeroBuffer();
 
 private:
+    // A bounded value of at most this capacity (numbers, identifiers) keeps
+    // its buffer inside the object: no allocation per field.
+    static constexpr int kInlineCapacity = 16;
+
     char* buffer = nullptr;
     int capacity = 0;
     int allocated = 0;  // size of the buffer in bytes
+    char inlineBuffer[kInlineCapacity];
 };
 
 // Reports a violated byte ("comzlengthbyte") or character ("comzlength")

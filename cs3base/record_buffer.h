@@ -271,6 +271,9 @@ public:
 
 private:
     int ReadColumn(const char* name, NUString& text);
+    // As ReadColumn without the copy: *text points at the value in the
+    // current row (NUL-terminated, *length bytes) until the row changes.
+    int PeekColumn(const char* name, const char** text, int* length);
     int ReadInto(const char* name, CS3String& field, int digits);
 
     std::string table;

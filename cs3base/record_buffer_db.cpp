@@ -58,32 +58,59 @@ int CS3DataDB::NextRow() {
     return DBCheckRow();
 }
 
-int CS3DataDB::ReadColumn(const char* name, NUString& text) {
+namespace {
+
+// The text of a column of the current row, read in place: valid until the
+// row changes.
+struct ColumnView {
+    const char* text = "";
+    int length = 0;
+    int SetN(const char* t, int n) {
+        text = t;
+        length = n;
+        return 0;
+    }
+};
+
+}  // namespace
+
+int CS3DataDB::PeekColumn(const char* name, const char** text, int* length) {
     if (name == nullptr) {
         TraceError("[%s:%d]name[%s]ret[%d]", kUnit, __LINE__, "", -99);
         return -99;
     }
-    int rc = DBGetColumn(name, &text);
+    ColumnView view;
+    int rc = DBGetColumn(name, &view);
     if (rc != 0 && rc != -110 && rc != -111) {
         TraceError("[%s:%d]name[%s]ret[%d]", kUnit, __LINE__, name, rc);
     }
+    *text = view.text;
+    *length = view.length;
     return rc;
+}
+
+int CS3DataDB::ReadColumn(const char* name, NUString& text) {
+    const char* value = nullptr;
+    int length = 0;
+    int rc = PeekColumn(name, &value, &length);
+    return rc != 0 ? rc : text.SetN(value, length);
 }
 
 // digits: 0 text as it is, -1 integer part, else the stamp's digit count.
 int CS3DataDB::ReadInto(const char* name, CS3String& field, int digits) {
-    NUString text;
-    int rc = ReadColumn(name, text);
+    const char* text = nullptr;
+    int length = 0;
+    int rc = PeekColumn(name, &text, &length);
     if (rc != 0) return rc;
     // Text and integer columns are stored straight from the read text.
     std::string digitsOnly;
     std::string_view value;
     if (digits == 0) {
-        value = std::string_view(text.Get(), text.Length());
+        value = std::string_view(text, static_cast<size_t>(length));
     } else if (digits < 0) {
-        value = IntegerText(text.Get());
+        value = IntegerText(text);
     } else {
-        digitsOnly = DigitsText(text.Get(), digits);
+        digitsOnly = DigitsText(text, digits);
         value = digitsOnly;
     }
     rc = field.SetN(value.empty() ? "" : value.data(), static_cast<int>(value.size()));
