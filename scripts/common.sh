@@ -7,8 +7,9 @@ KESTRUN_PACKAGES=(g++ cmake make pkg-config libgtest-dev libgmock-dev
   dpkg-dev file groff-base tzdata)
 # The fuzz pass builds with clang and its fuzzer runtime.
 KESTRUN_PACKAGES+=(clang libclang-rt-14-dev)
-# The benchmark programs in bench/ build against Google Benchmark.
-KESTRUN_PACKAGES+=(libbenchmark-dev)
+# The benchmark programs in bench/ build against Google Benchmark; scripts/bench
+# times whole runs with hyperfine.
+KESTRUN_PACKAGES+=(libbenchmark-dev hyperfine)
 # The Windows pass: mingw-w64 cross compilers, Wine, GoogleTest's sources and
 # libgcrypt for Windows.
 KESTRUN_PACKAGES+=(mingw-w64 wine64 googletest libgcrypt-mingw-w64-dev)
