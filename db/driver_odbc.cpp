@@ -1,15 +1,12 @@
 // ODBC driver: SQL Server (or any database) through an ODBC driver manager.
 // Statements go as UTF-16, wide columns come back as UTF-8, long texts are
 // sent in pieces at execution time.
-#include <sql.h>
-#include <sqlext.h>
-#include <sqlucode.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 
 #include "db/driver.h"
+#include "db/odbc_api.h"
 #include "db/platform.h"
 #include "db/utf16.h"
 
@@ -18,6 +15,10 @@ static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "ODBC wide characters must b
 namespace {
 
 bool Succeeded(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }
+
+// The driver manager, loaded by the first Open; every other call follows a
+// successful Open.
+const OdbcApi* odbc = nullptr;
 
 // A connection-string value, braced when it holds a character that could
 // end it or open another attribute.
@@ -96,7 +97,7 @@ std::u16string FromOdbc(const SQLWCHAR* text, size_t units) {
 struct StatementHandle {
     SQLHSTMT handle = SQL_NULL_HSTMT;
     ~StatementHandle() {
-        if (handle != SQL_NULL_HSTMT) SQLFreeHandle(SQL_HANDLE_STMT, handle);
+        if (handle != SQL_NULL_HSTMT) odbc->SQLFreeHandle(SQL_HANDLE_STMT, handle);
     }
 };
 
@@ -120,7 +121,7 @@ private:
         return CellValue(live[static_cast<size_t>(index)], value);
     }
     void Release() override {
-        if (statement != SQL_NULL_HSTMT) SQLFreeHandle(SQL_HANDLE_STMT, statement);
+        if (statement != SQL_NULL_HSTMT) odbc->SQLFreeHandle(SQL_HANDLE_STMT, statement);
         statement = SQL_NULL_HSTMT;
     }
 
@@ -135,7 +136,7 @@ public:
     explicit OdbcDriver(const DBDriverSettings& s) : settings(s) {}
     ~OdbcDriver() override {
         Close();
-        if (env != SQL_NULL_HENV) SQLFreeHandle(SQL_HANDLE_ENV, env);
+        if (env != SQL_NULL_HENV) odbc->SQLFreeHandle(SQL_HANDLE_ENV, env);
     }
 
     const char* Name() const override { return "ODBC"; }
@@ -180,7 +181,7 @@ int OdbcDriver::Diagnose(SQLSMALLINT type, SQLHANDLE handle, const char* what) {
         SQLINTEGER native = 0;
         SQLWCHAR message[1024];
         SQLSMALLINT length = 0;
-        SQLRETURN rc = SQLGetDiagRecW(type, handle, i, state, &native, message,
+        SQLRETURN rc = odbc->SQLGetDiagRecW(type, handle, i, state, &native, message,
                                       static_cast<SQLSMALLINT>(sizeof(message) / sizeof(SQLWCHAR)),
                                       &length);
         if (!Succeeded(rc)) break;
@@ -205,19 +206,22 @@ int OdbcDriver::Open(const DBConnectData& data, int connectTimeoutSeconds) {
     ClearErrors();
     Close();
     if (env == SQL_NULL_HENV) {
+        std::string missing;
+        if (!odbc) odbc = LoadOdbcApi(&missing);
+        if (!odbc) return Fail(kDBDriverFailed, missing);
         DBUseUtf8CharacterSet();
-        if (!Succeeded(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env))) {
+        if (!Succeeded(odbc->SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env))) {
             env = SQL_NULL_HENV;
             return Fail(kDBDriverFailed, "ODBC driver manager not available");
         }
-        SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+        odbc->SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
     }
-    if (!Succeeded(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc))) {
+    if (!Succeeded(odbc->SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc))) {
         dbc = SQL_NULL_HDBC;
         return Diagnose(SQL_HANDLE_ENV, env, "connection handle");
     }
     if (connectTimeoutSeconds >= 0) {
-        SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT,
+        odbc->SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT,
                           reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(connectTimeoutSeconds)),
                           0);
     }
@@ -229,18 +233,18 @@ int OdbcDriver::Open(const DBConnectData& data, int connectTimeoutSeconds) {
     std::fill(text.begin(), text.end(), '\0');
     if (!converted) {
         std::fill(wide.begin(), wide.end(), u'\0');
-        SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+        odbc->SQLFreeHandle(SQL_HANDLE_DBC, dbc);
         dbc = SQL_NULL_HDBC;
         return Fail(kDBDriverFailed, "connection data is not text of the system code page");
     }
-    SQLRETURN rc = SQLDriverConnectW(dbc, nullptr, reinterpret_cast<SQLWCHAR*>(wide.data()),
+    SQLRETURN rc = odbc->SQLDriverConnectW(dbc, nullptr, reinterpret_cast<SQLWCHAR*>(wide.data()),
                                      static_cast<SQLSMALLINT>(wide.size()), nullptr, 0, nullptr,
                                      SQL_DRIVER_NOPROMPT);
     // The text holds the password: leave no copy of it behind.
     std::fill(wide.begin(), wide.end(), u'\0');
     if (!Succeeded(rc)) {
         int result = Diagnose(SQL_HANDLE_DBC, dbc, "connect");
-        SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+        odbc->SQLFreeHandle(SQL_HANDLE_DBC, dbc);
         dbc = SQL_NULL_HDBC;
         return result;
     }
@@ -254,9 +258,9 @@ int OdbcDriver::Close() {
     int result = 0;
     if (connected) {
         if (manualCommit) EndTransaction(SQL_ROLLBACK);
-        if (!Succeeded(SQLDisconnect(dbc))) result = Diagnose(SQL_HANDLE_DBC, dbc, "disconnect");
+        if (!Succeeded(odbc->SQLDisconnect(dbc))) result = Diagnose(SQL_HANDLE_DBC, dbc, "disconnect");
     }
-    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+    odbc->SQLFreeHandle(SQL_HANDLE_DBC, dbc);
     dbc = SQL_NULL_HDBC;
     connected = false;
     manualCommit = false;
@@ -267,7 +271,7 @@ int OdbcDriver::BeginTrans() {
     ClearErrors();
     if (!connected) return Fail(kDBDriverFailed, "database not open");
     KeepOpenRecordSet();
-    SQLRETURN rc = SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT,
+    SQLRETURN rc = odbc->SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT,
                                      reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0);
     if (!Succeeded(rc)) return Diagnose(SQL_HANDLE_DBC, dbc, "begin transaction");
     manualCommit = true;
@@ -279,11 +283,11 @@ int OdbcDriver::EndTransaction(SQLSMALLINT completion) {
     if (!connected) return Fail(kDBDriverFailed, "database not open");
     if (!manualCommit) return 0;
     KeepOpenRecordSet();
-    if (!Succeeded(SQLEndTran(SQL_HANDLE_DBC, dbc, completion))) {
+    if (!Succeeded(odbc->SQLEndTran(SQL_HANDLE_DBC, dbc, completion))) {
         return Diagnose(SQL_HANDLE_DBC, dbc, completion == SQL_COMMIT ? "commit" : "rollback");
     }
     manualCommit = false;
-    SQLRETURN rc = SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT,
+    SQLRETURN rc = odbc->SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT,
                                      reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
     if (!Succeeded(rc)) return Diagnose(SQL_HANDLE_DBC, dbc, "autocommit");
     return 0;
@@ -296,17 +300,17 @@ int OdbcDriver::TransactionOpen() {
     if (!connected || !manualCommit) return 0;
     KeepOpenRecordSet();
     StatementHandle statement;
-    if (!Succeeded(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &statement.handle))) {
+    if (!Succeeded(odbc->SQLAllocHandle(SQL_HANDLE_STMT, dbc, &statement.handle))) {
         statement.handle = SQL_NULL_HSTMT;
         return -1;
     }
     static const char kQuery[] = "SELECT @@TRANCOUNT";
     SQLINTEGER count = 0;
     SQLLEN indicator = 0;
-    if (!Succeeded(SQLExecDirect(statement.handle,
+    if (!Succeeded(odbc->SQLExecDirect(statement.handle,
                                  reinterpret_cast<SQLCHAR*>(const_cast<char*>(kQuery)), SQL_NTS)) ||
-        !Succeeded(SQLFetch(statement.handle)) ||
-        !Succeeded(SQLGetData(statement.handle, 1, SQL_C_SLONG, &count, sizeof(count),
+        !Succeeded(odbc->SQLFetch(statement.handle)) ||
+        !Succeeded(odbc->SQLGetData(statement.handle, 1, SQL_C_SLONG, &count, sizeof(count),
                               &indicator)) ||
         indicator == SQL_NULL_DATA) {
         return -1;
@@ -327,14 +331,14 @@ int OdbcDriver::Bind(SQLHSTMT statement, const std::vector<DBParam>& params,
             for (const std::u16string& chunk : p.chunks) units += chunk.size();
             *indicator = SQL_LEN_DATA_AT_EXEC(static_cast<SQLLEN>(units * sizeof(SQLWCHAR)));
             // The parameter's index comes back from SQLParamData.
-            rc = SQLBindParameter(statement, number, SQL_PARAM_INPUT, SQL_C_WCHAR,
+            rc = odbc->SQLBindParameter(statement, number, SQL_PARAM_INPUT, SQL_C_WCHAR,
                                   SQL_WLONGVARCHAR, units > 0 ? units : 1, 0,
                                   reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(i)), 0,
                                   indicator);
         } else {
             *indicator = static_cast<SQLLEN>(p.text.size());
             SQLSMALLINT sqlType = p.type == DBParam::Type::Integer ? SQL_INTEGER : SQL_VARCHAR;
-            rc = SQLBindParameter(statement, number, SQL_PARAM_INPUT, SQL_C_CHAR, sqlType,
+            rc = odbc->SQLBindParameter(statement, number, SQL_PARAM_INPUT, SQL_C_CHAR, sqlType,
                                   p.text.empty() ? 1 : p.text.size(), 0,
                                   const_cast<char*>(p.text.c_str()),
                                   static_cast<SQLLEN>(p.text.size() + 1), indicator);
@@ -348,20 +352,20 @@ int OdbcDriver::SendLongTexts(SQLHSTMT statement, const std::vector<DBParam>& pa
                               SQLRETURN* rc) {
     while (*rc == SQL_NEED_DATA) {
         SQLPOINTER token = nullptr;
-        *rc = SQLParamData(statement, &token);
+        *rc = odbc->SQLParamData(statement, &token);
         if (*rc != SQL_NEED_DATA) break;
         size_t index = static_cast<size_t>(reinterpret_cast<uintptr_t>(token));
         if (index >= params.size()) return Fail(kDBDriverFailed, "unexpected parameter request");
         const std::vector<std::u16string>& chunks = params[index].chunks;
         if (chunks.empty()) {
             static const SQLWCHAR empty[1] = {0};
-            if (!Succeeded(SQLPutData(statement, const_cast<SQLWCHAR*>(empty), 0))) {
+            if (!Succeeded(odbc->SQLPutData(statement, const_cast<SQLWCHAR*>(empty), 0))) {
                 return Diagnose(SQL_HANDLE_STMT, statement, "send parameter");
             }
         }
         for (const std::u16string& chunk : chunks) {
             SQLRETURN put =
-                SQLPutData(statement, const_cast<char16_t*>(chunk.data()),
+                odbc->SQLPutData(statement, const_cast<char16_t*>(chunk.data()),
                            static_cast<SQLLEN>(chunk.size() * sizeof(SQLWCHAR)));
             if (!Succeeded(put)) return Diagnose(SQL_HANDLE_STMT, statement, "send parameter");
         }
@@ -378,12 +382,12 @@ int OdbcDriver::Execute(const std::string& sql, bool procedure, const std::vecto
     if (!connected) return Fail(kDBDriverFailed, "database not open");
     KeepOpenRecordSet();
     StatementHandle statement;
-    if (!Succeeded(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &statement.handle))) {
+    if (!Succeeded(odbc->SQLAllocHandle(SQL_HANDLE_STMT, dbc, &statement.handle))) {
         statement.handle = SQL_NULL_HSTMT;
         return Diagnose(SQL_HANDLE_DBC, dbc, "statement handle");
     }
     if (commandTimeout >= 0) {
-        SQLSetStmtAttr(statement.handle, SQL_ATTR_QUERY_TIMEOUT,
+        odbc->SQLSetStmtAttr(statement.handle, SQL_ATTR_QUERY_TIMEOUT,
                        reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(commandTimeout)), 0);
     }
     std::string text = sql;
@@ -397,7 +401,7 @@ int OdbcDriver::Execute(const std::string& sql, bool procedure, const std::vecto
     std::vector<SQLLEN> indicators;
     int result = Bind(statement.handle, params, &indicators);
     if (result != 0) return result;
-    SQLRETURN rc = SQLExecDirectW(statement.handle, reinterpret_cast<SQLWCHAR*>(wide.data()),
+    SQLRETURN rc = odbc->SQLExecDirectW(statement.handle, reinterpret_cast<SQLWCHAR*>(wide.data()),
                                   static_cast<SQLINTEGER>(wide.size()));
     result = SendLongTexts(statement.handle, params, &rc);
     if (result != 0) return result;
@@ -407,9 +411,9 @@ int OdbcDriver::Execute(const std::string& sql, bool procedure, const std::vecto
     }
     if (!Succeeded(rc)) return Diagnose(SQL_HANDLE_STMT, statement.handle, "execute");
     SQLLEN count = -1;
-    if (Succeeded(SQLRowCount(statement.handle, &count))) *recordsAffected = count;
+    if (Succeeded(odbc->SQLRowCount(statement.handle, &count))) *recordsAffected = count;
     SQLSMALLINT columns = 0;
-    if (!Succeeded(SQLNumResultCols(statement.handle, &columns))) {
+    if (!Succeeded(odbc->SQLNumResultCols(statement.handle, &columns))) {
         return Diagnose(SQL_HANDLE_STMT, statement.handle, "result columns");
     }
     if (columns == 0) return 0;
@@ -436,7 +440,7 @@ int OdbcRecordSet::Describe(SQLSMALLINT columns) {
         SQLULEN size = 0;
         SQLSMALLINT digits = 0;
         SQLSMALLINT nullable = 0;
-        SQLRETURN rc = SQLDescribeColW(statement, static_cast<SQLUSMALLINT>(c), name, 256,
+        SQLRETURN rc = odbc->SQLDescribeColW(statement, static_cast<SQLUSMALLINT>(c), name, 256,
                                        &length, &type, &size, &digits, &nullable);
         if (!Succeeded(rc)) return owner->Diagnose(SQL_HANDLE_STMT, statement, "describe column");
         std::string text;
@@ -453,7 +457,7 @@ int OdbcRecordSet::Describe(SQLSMALLINT columns) {
 // Every column of the row is read at the fetch: drivers need not let a
 // column be read twice, or after a later one.
 int OdbcRecordSet::Step() {
-    SQLRETURN rc = SQLFetch(statement);
+    SQLRETURN rc = odbc->SQLFetch(statement);
     if (rc == SQL_NO_DATA) return 0;
     if (!Succeeded(rc)) return owner->Diagnose(SQL_HANDLE_STMT, statement, "fetch");
     live.resize(wide.size());
@@ -476,7 +480,7 @@ int OdbcDriver::ReadValue(SQLHSTMT statement, SQLUSMALLINT column, bool wide, DB
     while (true) {
         char buffer[8192];
         SQLLEN indicator = 0;
-        SQLRETURN rc = SQLGetData(statement, column, wide ? SQL_C_WCHAR : SQL_C_CHAR, buffer,
+        SQLRETURN rc = odbc->SQLGetData(statement, column, wide ? SQL_C_WCHAR : SQL_C_CHAR, buffer,
                                   sizeof(buffer), &indicator);
         if (rc == SQL_NO_DATA) break;
         if (!Succeeded(rc)) return Diagnose(SQL_HANDLE_STMT, statement, "read column");
