@@ -16,8 +16,6 @@ const char* OrEmpty(const char* text) { return text ? text : ""; }
 
 }  // namespace
 
-bool IsContinuationByte(unsigned char c) { return c >= 0x80 && c <= 0xBF; }
-
 bool ParseDecimalInt(const char* text, int* out) {
     if (text == nullptr || *text == '\0') return false;
     const char* end = text + std::strlen(text);
@@ -44,29 +42,6 @@ char* CopyBytes(const char* text, size_t maxBytes) {
     memcpy(copy, text, n);
     copy[n] = '\0';
     return copy;
-}
-
-int Utf8LeadLength(unsigned char lead) {
-    if (lead < 0x80) return 1;
-    if (lead >= 0xC2 && lead <= 0xDF) return 2;
-    if (lead >= 0xE0 && lead <= 0xEF) return 3;
-    if (lead >= 0xF0 && lead <= 0xF4) return 4;
-    if (lead >= 0xF8 && lead <= 0xFB) return 5;
-    if (lead >= 0xFC && lead <= 0xFD) return 6;
-    return 0;
-}
-
-size_t Utf8CharBytes(const char* text, size_t available) {
-    if (available == 0) return 0;
-    size_t want = static_cast<size_t>(Utf8LeadLength(static_cast<unsigned char>(text[0])));
-    if (want <= 1) return 1;
-    size_t have = 1;
-    while (have < want && have < available &&
-           IsContinuationByte(static_cast<unsigned char>(text[have]))) {
-        ++have;
-    }
-    if (have == want) return want;
-    return have == available ? 0 : 1;
 }
 
 void CutAtBytePosition(char* s, size_t p) {

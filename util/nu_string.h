@@ -46,17 +46,39 @@ private:
 };
 
 // Sequence length of a UTF-8 lead byte (1 to 6), 0 for an invalid lead byte.
-int Utf8LeadLength(unsigned char lead);
+// Inline: the text walks call it once per character.
+constexpr int Utf8LeadLength(unsigned char lead) {
+    if (lead < 0x80) return 1;
+    if (lead >= 0xC2 && lead <= 0xDF) return 2;
+    if (lead >= 0xE0 && lead <= 0xEF) return 3;
+    if (lead >= 0xF0 && lead <= 0xF4) return 4;
+    if (lead >= 0xF8 && lead <= 0xFB) return 5;
+    if (lead >= 0xFC && lead <= 0xFD) return 6;
+    return 0;
+}
 
 // True for a UTF-8 continuation byte (0x80 to 0xBF).
-bool IsContinuationByte(unsigned char c);
+constexpr bool IsContinuationByte(unsigned char c) { return c >= 0x80 && c <= 0xBF; }
 
 // Bytes of the UTF-8 character at text, reading at most available bytes:
 // its sequence length when every continuation byte is there; 1 for ASCII,
 // a byte that cannot lead, or a lead whose continuation bytes are missing
 // (one broken byte, so it never swallows the character after it); 0 when
 // the text ends inside the character, or available is 0.
-size_t Utf8CharBytes(const char* text, size_t available);
+inline size_t Utf8CharBytes(const char* text, size_t available) {
+    if (available == 0) return 0;
+    unsigned char lead = static_cast<unsigned char>(text[0]);
+    if (lead < 0x80) return 1;
+    size_t want = static_cast<size_t>(Utf8LeadLength(lead));
+    if (want <= 1) return 1;
+    size_t have = 1;
+    while (have < want && have < available &&
+           IsContinuationByte(static_cast<unsigned char>(text[have]))) {
+        ++have;
+    }
+    if (have == want) return want;
+    return have == available ? 0 : 1;
+}
 
 // Cuts s in place at byte position p without splitting a UTF-8 character.
 void CutAtBytePosition(char* s, size_t p);

@@ -11,34 +11,89 @@ namespace {
 bool IsBlank(char c) { return c == '\t' || c == '\n' || c == '\r' || c == ' '; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// Bytes a search steps over at a position: the sequence length of a lead
+// Bytes a search steps over from each byte: the sequence length of a lead
 // byte, 2 for any byte that cannot start a character.
-size_t SearchStep(unsigned char c) {
-    int n = Utf8LeadLength(c);
-    return n > 0 ? static_cast<size_t>(n) : 2;
-}
+struct SearchSteps {
+    constexpr SearchSteps() {
+        for (int c = 0; c < 256; ++c) {
+            int n = Utf8LeadLength(static_cast<unsigned char>(c));
+            step[c] = static_cast<unsigned char>(n > 0 ? n : 2);
+        }
+    }
+    unsigned char step[256] = {};
+};
+constexpr SearchSteps kSearchSteps;
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool MatchesNoCase(const char* at, const char* needle) {
-    for (; *needle; ++at, ++needle) {
-        if (LowerAscii(*at) != LowerAscii(*needle)) return false;  // also stops at at's end
+// A position is on the search's steps when the five bytes before it are
+// ASCII and a step landed at or before the first of them: steps are at most
+// six bytes, so the walk lands on one of the five, and one-byte steps lead
+// on to the position.
+constexpr size_t kSyncRun = 5;
+
+// A position on the steps in [from, c] to walk to c from: the end of the
+// last run of five ASCII bytes in [from, c), else from (which is on them).
+size_t StepsNear(const char* text, size_t from, size_t c) {
+    size_t run = 0;
+    for (size_t j = c; j > from; --j) {
+        if (static_cast<unsigned char>(text[j - 1]) >= 0x80) {
+            run = 0;
+        } else if (++run == kSyncRun) {
+            return j - 1 + kSyncRun;
+        }
     }
-    return true;
+    return from;
 }
 
-template <typename Match>
-const char* Search(const char* haystack, const char* needle, Match match) {
+// Byte comparison of the exact search: candidates by memchr.
+struct SameByte {
+    static char Fold(char c) { return c; }
+    static const char* Next(const char* from, size_t n, char first) {
+        return static_cast<const char*>(memchr(from, first, n));
+    }
+};
+
+// Byte comparison with ASCII letters folded to lower case.
+struct SameByteNoCase {
+    static char Fold(char c) { return LowerAscii(c); }
+    static const char* Next(const char* from, size_t n, char first) {
+        for (size_t i = 0; i < n; ++i) {
+            if (LowerAscii(from[i]) == first) return from + i;
+        }
+        return nullptr;
+    }
+};
+
+// First position of needle in haystack on the search's steps, bytes
+// compared through Same::Fold. Only where the first byte matches is the
+// rest compared, and only when the haystack's rest can hold the needle.
+// Such a candidate is found by Same::Next; whether the steps land on it is
+// decided by walking to it from the nearest position known to be on them.
+template <typename Same>
+const char* Search(const char* haystack, const char* needle) {
     if (!haystack || !needle) return nullptr;
     size_t length = strlen(haystack);
-    for (size_t p = 0; p < length; p += SearchStep(static_cast<unsigned char>(haystack[p]))) {
-        if (match(haystack + p, needle)) return haystack + p;
+    size_t needleLength = strlen(needle);
+    if (needleLength == 0) return length > 0 ? haystack : nullptr;
+    if (needleLength > length) return nullptr;
+    const char first = Same::Fold(needle[0]);
+    const size_t lastStart = length - needleLength;
+    size_t p = 0;  // always a position the steps land on
+    while (p <= lastStart) {
+        const char* hit = Same::Next(haystack + p, lastStart + 1 - p, first);
+        if (!hit) return nullptr;
+        size_t c = static_cast<size_t>(hit - haystack);
+        for (p = StepsNear(haystack, p, c); p < c;) {
+            p += kSearchSteps.step[static_cast<unsigned char>(haystack[p])];
+        }
+        if (p != c) continue;  // the candidate lies inside a step
+        size_t i = 1;
+        while (i < needleLength && Same::Fold(haystack[c + i]) == Same::Fold(needle[i])) ++i;
+        if (i == needleLength) return haystack + c;
+        p += kSearchSteps.step[static_cast<unsigned char>(haystack[p])];
     }
     return nullptr;
-}
-
-bool MatchesExact(const char* at, const char* needle) {
-    return strncmp(at, needle, strlen(needle)) == 0;
 }
 
 // Integer check over text[0, length): digits with an optional leading "-",
@@ -72,7 +127,7 @@ bool IsHalfWidthKana(const char* text) {
 }
 
 const char* FindText(const char* haystack, const char* needle) {
-    return Search(haystack, needle, MatchesExact);
+    return Search<SameByte>(haystack, needle);
 }
 
 char* FindText(char* haystack, const char* needle) {
@@ -80,7 +135,7 @@ char* FindText(char* haystack, const char* needle) {
 }
 
 const char* FindTextNoCase(const char* haystack, const char* needle) {
-    return Search(haystack, needle, MatchesNoCase);
+    return Search<SameByteNoCase>(haystack, needle);
 }
 
 char* FindTextNoCase(char* haystack, const char* needle) {
@@ -94,9 +149,23 @@ void CutAtByte(size_t position, char* text, bool clamp) {
 }
 
 size_t Utf8CharsEnd(const char* text, size_t length, long count, bool fourByteAsOne) {
+    const unsigned char* b = reinterpret_cast<const unsigned char*>(text);
     size_t stop = 0;
     long taken = 0;
     while (stop < length && taken < count) {
+        // The common characters take a branch of their own, which keeps the
+        // next position from waiting on a computed length.
+        if (b[stop] < 0x80) {
+            ++stop;
+            ++taken;
+            continue;
+        }
+        if (b[stop] >= 0xE0 && b[stop] <= 0xEF && length - stop >= 3 &&
+            IsContinuationByte(b[stop + 1]) && IsContinuationByte(b[stop + 2])) {
+            stop += 3;
+            ++taken;
+            continue;
+        }
         size_t bytes = Utf8CharBytes(text + stop, length - stop);
         if (bytes == 0) break;  // the text ends inside this character
         long cost = (bytes > 3 && !fourByteAsOne) ? 2 : 1;
