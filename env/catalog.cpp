@@ -8,6 +8,7 @@
 #include "util/log.h"
 #include "util/utf8_text.h"
 #include "util/nv_file.h"
+#include "util/nv_indexed_list.h"
 
 namespace {
 
@@ -68,6 +69,8 @@ int CMSioObjMsg::LoadOnce(const char* fileName) {
     TraceError("[%s:%d] ret[%d] errno[%d] fname[%s]", kLocalizeTag, __LINE__, ret, errno, fileName);
     return -30000;
 }
+
+NUNVList* CMSioObjMsg::NewList() { return new (std::nothrow) NUNVIndexedList(); }
 
 const char* CMSioObjMsg::Text(const char* key) {
     char* value = nullptr;

@@ -33,6 +33,8 @@ public:
 protected:
     // Separator of the catalog's files.
     virtual char Separator() const { return '='; }
+    // An indexed list: lookups by key do not scan the catalog.
+    NUNVList* NewList() override;
 
 private:
     void SetLanguageDir(const char* languageCode);

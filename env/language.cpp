@@ -2,7 +2,7 @@
 // the office, loading catalog files into it, text and message lookup, and
 // the environment's language-list and office operations.
 #include <cerrno>
-#include <cstdio>
+#include <charconv>
 #include <cstring>
 #include <new>
 
@@ -168,11 +168,13 @@ const char* MessageByNumber(int number, char* kind) {
     if (kind) *kind = '\0';
     CMSioObjApp* env = AppEnvironment();
     if (!env) return nullptr;
+    // The number as "%d" would print it.
     char key[16];
-    snprintf(key, sizeof key, "%d", number);
+    *std::to_chars(key, key + sizeof key - 1, number).ptr = '\0';
     const char* text = nullptr;
     if (env->MessageByKey(key, &text, "message") == 0 && text) {
-        if (strlen(text) >= 3 && text[1] == ':') {
+        // At least three bytes, the second a colon.
+        if (text[0] && text[1] == ':' && text[2]) {
             if (kind) *kind = text[0];
             return text + 2;
         }

@@ -25,13 +25,15 @@ int NUioObjList::GetPath(char* dst) {
 int NUioObjList::Add(const char* name, const char* value, unsigned char*) {
     if (!name) return -1;
     if (!list) {
-        list = new (std::nothrow) NUNVList();
+        list = NewList();
         if (!list) return -2;
     }
     int size = value ? list->ValueLength(value) + 1 : 0;
     int r = list->Add(name, value, size);
     return r == -6 ? -2 : r;
 }
+
+NUNVList* NUioObjList::NewList() { return new (std::nothrow) NUNVList(); }
 
 int NUioObjList::GetAt(int index, char** name, char** value) {
     if (!list) return -20;
@@ -94,11 +96,6 @@ int NUioObjList::FindAll(const char* name, char*** values) {
     }
     *values = found;
     return matches;
-}
-
-int NUioObjList::FindValue(const char* name, char** value) {
-    if (!list) return -20;
-    return list->Find(name, value) == 1 ? 0 : -20;
 }
 
 int NUioObjList::Count() const { return list ? list->Count() : 0; }

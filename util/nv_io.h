@@ -49,13 +49,19 @@ public:
     virtual int FindAll(const char* name, char*** values);
 
     // 0 with *value set to the first value called name, -20 when none.
-    int FindValue(const char* name, char** value);
+    int FindValue(const char* name, char** value) {
+        if (!list) return -20;
+        return list->Find(name, value) == 1 ? 0 : -20;
+    }
     // Number of pairs.
     int Count() const;
     // The pairs; null until the first one is added.
     NUNVList* List() const { return list; }
 
 protected:
+    // The list Add creates for the first pair (null when out of memory).
+    virtual NUNVList* NewList();
+
     NUNVList* list = nullptr;
     char path[kNUPathSize] = {};
 };

@@ -11,13 +11,6 @@ namespace {
 
 constexpr int kDefaultCapacity = 128;
 
-char* CopyName(const char* name) {
-    size_t n = strlen(name) + 1;
-    char* copy = new (std::nothrow) char[n];
-    if (copy) memcpy(copy, name, n);
-    return copy;
-}
-
 // strcmp equality where a null entry name never equals a non-null name.
 bool NameEquals(const char* entryName, const char* name) {
     return entryName && strcmp(entryName, name) == 0;
@@ -29,8 +22,9 @@ bool NameEqualsNoCase(const char* entryName, const char* name) {
 
 // Find and FindNoCase: the first entry whose name equals name (any entry
 // when name is null); 1 with *value set, 0 when none, -5, -4.
+template <typename Equals>
 int FindFirst(NUNVEntry* const* entries, int count, const char* name, char** value,
-              bool (*equals)(const char* entryName, const char* name)) {
+              Equals equals) {
     if (!value) return -5;
     if (!entries) return -4;
     for (int i = 0; i < count; ++i) {
@@ -215,23 +209,29 @@ NUNVEntry** NUNVList::InitSlots(int n) {
 
 void NUNVList::FreeEntry(NUNVEntry* entry) {
     if (!entry) return;
-    delete[] entry->name;
-    FreeValue(entry->value);
-    delete entry;
+    if (!entry->packed) FreeValue(entry->value);
+    ::operator delete(entry);
 }
 
 int NUNVList::NewEntry(NUNVEntry** out, const char* name, const void* data, int size, bool owned) {
     if (!out || size < 0) return -5;
-    NUNVEntry* entry = new (std::nothrow) NUNVEntry{nullptr, nullptr};
-    if (!entry) return -6;
+    bool pack = packValues && !owned && data && size > 0;
+    size_t valueBytes = pack ? static_cast<size_t>(size) : 0;
+    size_t nameBytes = name ? strlen(name) + 1 : 0;
+    // The name and a copied value follow the entry, so that a lookup finds
+    // them beside it.
+    void* block = ::operator new(sizeof(NUNVEntry) + nameBytes + valueBytes, std::nothrow);
+    if (!block) return -6;
+    NUNVEntry* entry = new (block) NUNVEntry{nullptr, nullptr, pack};
+    char* bytes = reinterpret_cast<char*>(entry + 1);
     if (name) {
-        entry->name = CopyName(name);
-        if (!entry->name) {
-            delete entry;
-            return -6;
-        }
+        entry->name = bytes;
+        memcpy(entry->name, name, nameBytes);
     }
-    if (owned) {
+    if (pack) {
+        entry->value = bytes + nameBytes;
+        memcpy(entry->value, data, valueBytes);
+    } else if (owned) {
         entry->value = static_cast<char*>(const_cast<void*>(data));
     } else if (data && size > 0) {
         entry->value = AllocValue(size);
@@ -253,12 +253,16 @@ int NUNVList::SetEntryValue(NUNVEntry* entry, const void* data, int size) {
         if (!value) return -6;
         memcpy(value, data, size);
     }
-    FreeValue(entry->value);
+    if (!entry->packed) FreeValue(entry->value);
     entry->value = value;
+    entry->packed = false;
     return 0;
 }
 
-NURecodes::NURecodes(DestroyRecord destroyRecord) : NUNVList(kDefaultCapacity), destroy(destroyRecord) {}
+NURecodes::NURecodes(DestroyRecord destroyRecord) : NUNVList(kDefaultCapacity), destroy(destroyRecord) {
+    // Every value holds a record that FreeValue destroys.
+    packValues = false;
+}
 
 NURecodes::~NURecodes() { RemoveByName(nullptr); }
 

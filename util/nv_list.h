@@ -3,16 +3,21 @@
 #pragma once
 
 // One pair. name is an owned copy (may be null); value is an owned buffer
-// from the list's AllocValue (may be null), read as NUL-terminated text.
+// (may be null), read as NUL-terminated text. The entry and its name are one
+// allocation; so is a value copied in at insertion (packed), unless the list
+// clears packValues. Any other value comes from the list's AllocValue.
 struct NUNVEntry {
     char* name;
     char* value;
+    bool packed;
 };
 
 // Results: 0 (or a count, or 1 = found) on success; -4 no entry array, -5 bad
 // argument, -6 out of memory, -7 no entry at that index.
-// A derived class that overrides FreeValue must call RemoveByName(nullptr)
-// in its own destructor: in the base destructor its override no longer runs.
+// A derived class that overrides AllocValue or FreeValue clears packValues,
+// so that every value passes through them. One that overrides FreeValue must
+// also call RemoveByName(nullptr) in its own destructor: in the base
+// destructor its override no longer runs.
 class NUNVList {
 public:
     NUNVList();
@@ -72,6 +77,8 @@ protected:
     int capacity = 0;
     int count = 0;
     NUNVEntry** entries = nullptr;
+    // A value copied in at insertion shares its entry's allocation.
+    bool packValues = true;
 };
 
 // A list whose value buffers each hold one pointer to a record object; the
