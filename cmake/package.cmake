@@ -37,9 +37,9 @@ if(NOT WIN32)
   # since an installation on SQLite needs none.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_RUNTIME_PACKAGE_RECOMMENDS "tdsodbc")
-  # unixODBC's driver manager is opened with dlopen, which dpkg-shlibdeps
-  # cannot see: the dependency is declared here.
-  set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "libodbc2")
+  # unixODBC's driver manager and SQLite are opened with dlopen, which
+  # dpkg-shlibdeps cannot see: the dependencies are declared here.
+  set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "libodbc2, libsqlite3-0")
   set(CPACK_DEBIAN_DEV_PACKAGE_NAME kestrun-dev)
   set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
   # A static library carries no shared-library dependencies: the consumer

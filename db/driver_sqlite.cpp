@@ -1,8 +1,6 @@
 // Embedded SQLite driver: a database file that must exist, statements
 // rewritten from SQL Server's dialect, SQLite errors reported under the
 // SQL Server numbers the connection knows.
-#include <sqlite3.h>
-
 #include <array>
 #include <charconv>
 #include <climits>
@@ -11,12 +9,17 @@
 
 #include "db/driver.h"
 #include "db/sql_dialect.h"
+#include "db/sqlite_api.h"
 #include "util/date_time.h"
 
 namespace {
 
 // Busy wait of a command without a configured time-out, in milliseconds.
 constexpr int kDefaultBusyMillis = 30000;
+
+// The SQLite library, loaded by the first Open; every other call follows a
+// successful Open.
+const SqliteApi* sqlite = nullptr;
 
 bool Contains(const char* text, const char* part) { return text && strstr(text, part); }
 
@@ -149,7 +152,7 @@ private:
     void Capture(DBRow* row) override;
     int StepValue(int index, DBValue* value) override;
     void Release() override {
-        sqlite3_finalize(statement);
+        sqlite->sqlite3_finalize(statement);
         statement = nullptr;
     }
     // The storage class of a value of the current row, and the column's
@@ -175,6 +178,9 @@ public:
         ClearErrors();
         Close();
         if (data.database.empty()) return Fail(kDBDriverFailed, "no database file name");
+        std::string missing;
+        if (!sqlite) sqlite = LoadSqliteApi(&missing);
+        if (!sqlite) return Fail(kDBDriverFailed, missing);
         std::string path = data.database;
         if (!IsAbsolutePath(path)) {
             std::string dir = settings.dataDir;
@@ -182,25 +188,25 @@ public:
             path = dir + path;
         }
         // One thread uses the connection: SQLite need not lock around each call.
-        int code = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+        int code = sqlite->sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
                                    nullptr);
         if (code != SQLITE_OK) {
             std::string message = code == SQLITE_CANTOPEN
                                       ? "database file not found or not accessible: " + path
-                                      : std::string(sqlite3_errstr(code)) + ": " + path;
-            sqlite3_close(db);
+                                      : std::string(sqlite->sqlite3_errstr(code)) + ": " + path;
+            sqlite->sqlite3_close(db);
             db = nullptr;
             // Not a connection failure (class 08): a missing or unreadable
             // file does not come back by trying again.
             return FailWith(kDBDriverFailed, {code, Name(), message, "HY000", code});
         }
-        sqlite3_extended_result_codes(db, 1);
+        sqlite->sqlite3_extended_result_codes(db, 1);
         // A time-out of 0 does not wait for a locked file at open.
-        sqlite3_busy_timeout(db, MillisFromSeconds(connectTimeoutSeconds));
+        sqlite->sqlite3_busy_timeout(db, MillisFromSeconds(connectTimeoutSeconds));
         // Reading the schema proves that the file is a database and readable now.
         int result = Run("PRAGMA foreign_keys = ON; SELECT count(*) FROM sqlite_master;");
         if (result != 0) {
-            sqlite3_close(db);
+            sqlite->sqlite3_close(db);
             db = nullptr;
         }
         return result;
@@ -211,8 +217,8 @@ public:
     int Close() override {
         if (!db) return 0;
         KeepOpenRecordSet();
-        if (!sqlite3_get_autocommit(db)) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-        sqlite3_close_v2(db);
+        if (!sqlite->sqlite3_get_autocommit(db)) sqlite->sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite->sqlite3_close_v2(db);
         db = nullptr;
         beginPending = false;
         begun = false;
@@ -240,7 +246,7 @@ public:
     // autocommit mode.
     int TransactionOpen() override {
         if (!db) return 0;
-        return (beginPending || !sqlite3_get_autocommit(db)) ? 1 : 0;
+        return (beginPending || !sqlite->sqlite3_get_autocommit(db)) ? 1 : 0;
     }
 
 private:
@@ -249,7 +255,7 @@ private:
         if (!db) return Fail(kDBDriverFailed, "database not open");
         KeepOpenRecordSet();
         beginPending = false;
-        if (sqlite3_get_autocommit(db)) {
+        if (sqlite->sqlite3_get_autocommit(db)) {
             // Nothing to roll back; but a commit of a transaction the
             // database already ended would report lost rows as written.
             bool lost = commit && begun;
@@ -268,17 +274,17 @@ private:
         } else if (commandTimeout > 0) {
             millis = MillisFromSeconds(commandTimeout);
         }
-        sqlite3_busy_timeout(db, millis);
+        sqlite->sqlite3_busy_timeout(db, millis);
     }
 
     // Runs statements without results; 0 or the recorded failure.
     int Run(const char* statements) {
         char* message = nullptr;
-        int code = sqlite3_exec(db, statements, nullptr, nullptr, &message);
+        int code = sqlite->sqlite3_exec(db, statements, nullptr, nullptr, &message);
         if (code == SQLITE_OK) return 0;
-        std::string text = message ? message : sqlite3_errstr(code);
-        sqlite3_free(message);
-        return Failure(sqlite3_extended_errcode(db), text);
+        std::string text = message ? message : sqlite->sqlite3_errstr(code);
+        sqlite->sqlite3_free(message);
+        return Failure(sqlite->sqlite3_extended_errcode(db), text);
     }
 
     int Failure(int code, const std::string& message) {
@@ -317,11 +323,11 @@ int SqliteDriver::Execute(const std::string& sql, bool procedure,
     std::string text = RewriteForSqlite(sql);
     sqlite3_stmt* statement = nullptr;
     const char* tail = nullptr;
-    int code = sqlite3_prepare_v2(db, text.c_str(), static_cast<int>(text.size()), &statement,
+    int code = sqlite->sqlite3_prepare_v2(db, text.c_str(), static_cast<int>(text.size()), &statement,
                                   &tail);
-    if (code != SQLITE_OK) return Failure(sqlite3_extended_errcode(db), sqlite3_errmsg(db));
+    if (code != SQLITE_OK) return Failure(sqlite->sqlite3_extended_errcode(db), sqlite->sqlite3_errmsg(db));
     if (!statement || !OnlyBlanks(tail)) {
-        sqlite3_finalize(statement);
+        sqlite->sqlite3_finalize(statement);
         return FailWith(kDBDriverFailed, {SQLITE_ERROR, Name(),
                                           statement ? "only one statement per command"
                                                     : "empty statement",
@@ -329,29 +335,29 @@ int SqliteDriver::Execute(const std::string& sql, bool procedure,
     }
     // A statement text (ROLLBACK, COMMIT) may have ended our transaction:
     // a change now would commit on its own, beyond the caller's rollback.
-    if (begun && sqlite3_get_autocommit(db) && !sqlite3_stmt_readonly(statement)) {
-        sqlite3_finalize(statement);
+    if (begun && sqlite->sqlite3_get_autocommit(db) && !sqlite->sqlite3_stmt_readonly(statement)) {
+        sqlite->sqlite3_finalize(statement);
         return Fail(kDBDriverFailed, "the transaction was ended by an earlier statement");
     }
     int result = Bind(statement, params);
     if (result != 0) {
-        sqlite3_finalize(statement);
+        sqlite->sqlite3_finalize(statement);
         return result;
     }
-    bool readOnly = sqlite3_stmt_readonly(statement) != 0;
-    bool columns = sqlite3_column_count(statement) > 0;
+    bool readOnly = sqlite->sqlite3_stmt_readonly(statement) != 0;
+    bool columns = sqlite->sqlite3_column_count(statement) > 0;
     auto rows = std::make_unique<SqliteRecordSet>(this, statement);
     // A statement that changes data runs to its end here; a query's rows
     // are read as the caller moves.
     result = readOnly ? rows->Start() : rows->RunToEnd();
     if (result != 0) return result;
-    if (!readOnly) *recordsAffected = sqlite3_changes64(db);
+    if (!readOnly) *recordsAffected = sqlite->sqlite3_changes64(db);
     if (columns) *recordSet = std::move(rows);
     return 0;
 }
 
 int SqliteDriver::Bind(sqlite3_stmt* statement, const std::vector<DBParam>& params) {
-    int markers = sqlite3_bind_parameter_count(statement);
+    int markers = sqlite->sqlite3_bind_parameter_count(statement);
     if (static_cast<int>(params.size()) > markers) {
         return FailWith(kDBDriverFailed, {SQLITE_RANGE, Name(),
                                           "more parameters than markers in the statement",
@@ -364,28 +370,28 @@ int SqliteDriver::Bind(sqlite3_stmt* statement, const std::vector<DBParam>& para
         if (p.type == DBParam::Type::LongText) {
             std::u16string whole;
             for (const std::u16string& chunk : p.chunks) whole += chunk;
-            code = sqlite3_bind_text16(statement, index, whole.data(),
+            code = sqlite->sqlite3_bind_text16(statement, index, whole.data(),
                                        static_cast<int>(whole.size() * sizeof(char16_t)),
                                        SQLITE_TRANSIENT);
         } else if (p.type == DBParam::Type::Integer) {
-            code = sqlite3_bind_int64(statement, index, strtoll(p.text.c_str(), nullptr, 10));
+            code = sqlite->sqlite3_bind_int64(statement, index, strtoll(p.text.c_str(), nullptr, 10));
         } else {
-            code = sqlite3_bind_text(statement, index, p.text.data(),
+            code = sqlite->sqlite3_bind_text(statement, index, p.text.data(),
                                      static_cast<int>(p.text.size()), SQLITE_TRANSIENT);
         }
-        if (code != SQLITE_OK) return Failure(sqlite3_extended_errcode(db), sqlite3_errmsg(db));
+        if (code != SQLITE_OK) return Failure(sqlite->sqlite3_extended_errcode(db), sqlite->sqlite3_errmsg(db));
     }
     return 0;
 }
 
 SqliteRecordSet::SqliteRecordSet(SqliteDriver* driver, sqlite3_stmt* s)
     : DBRecordSet(driver), owner(driver), statement(s) {
-    int columns = sqlite3_column_count(statement);
+    int columns = sqlite->sqlite3_column_count(statement);
     typed.resize(static_cast<size_t>(columns));
     digits.resize(static_cast<size_t>(columns));
     for (int c = 0; c < columns; ++c) {
-        const char* name = sqlite3_column_name(statement, c);
-        int type = TypeFromDeclaration(sqlite3_column_decltype(statement, c));
+        const char* name = sqlite->sqlite3_column_name(statement, c);
+        int type = TypeFromDeclaration(sqlite->sqlite3_column_decltype(statement, c));
         typed[static_cast<size_t>(c)] = type != kDBTypeEmpty;
         AddColumn(name ? name : "", type);
     }
@@ -393,14 +399,14 @@ SqliteRecordSet::SqliteRecordSet(SqliteDriver* driver, sqlite3_stmt* s)
 }
 
 int SqliteRecordSet::Step() {
-    int code = sqlite3_step(statement);
+    int code = sqlite->sqlite3_step(statement);
     if (code == SQLITE_ROW) return 1;
     if (code == SQLITE_DONE) return 0;
-    return owner->Failure(sqlite3_extended_errcode(owner->db), sqlite3_errmsg(owner->db));
+    return owner->Failure(sqlite->sqlite3_extended_errcode(owner->db), sqlite->sqlite3_errmsg(owner->db));
 }
 
 int SqliteRecordSet::Storage(int index) {
-    int storage = sqlite3_column_type(statement, index);
+    int storage = sqlite->sqlite3_column_type(statement, index);
     if (storage != SQLITE_NULL && !typed[static_cast<size_t>(index)]) {
         SetType(index, TypeFromValue(storage));
         typed[static_cast<size_t>(index)] = true;
@@ -415,13 +421,13 @@ int SqliteRecordSet::StepValue(int index, DBValue* value) {
     } else if (storage == SQLITE_INTEGER) {
         // The decimal text SQLite would give, without its conversion.
         char* text = digits[static_cast<size_t>(index)].data();
-        char* end = std::to_chars(text, text + 23, sqlite3_column_int64(statement, index)).ptr;
+        char* end = std::to_chars(text, text + 23, sqlite->sqlite3_column_int64(statement, index)).ptr;
         *end = '\0';
         value->text = text;
         value->size = static_cast<size_t>(end - text);
     } else {
-        const char* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, index));
-        value->size = static_cast<size_t>(sqlite3_column_bytes(statement, index));
+        const char* text = reinterpret_cast<const char*>(sqlite->sqlite3_column_text(statement, index));
+        value->size = static_cast<size_t>(sqlite->sqlite3_column_bytes(statement, index));
         value->text = text ? text : "";
     }
     return 0;

@@ -14,7 +14,7 @@ const char kLibrary[] = "libodbc.so.2";
 const OdbcApi* LoadOdbcApi(std::string* error) {
     static OdbcApi api;
     static std::string failure = [] {
-        void* library = dlopen(kLibrary, RTLD_NOW | RTLD_LOCAL);
+        void* library = dlopen(kLibrary, RTLD_LAZY | RTLD_LOCAL);
         if (!library) {
             const char* reason = dlerror();
             return std::string("the ODBC driver manager cannot be loaded: ") +
