@@ -17,6 +17,7 @@
 #include "util/date_time.h"
 #include "util/file.h"
 #include "util/log.h"
+#include "util/path_limit.h"
 
 namespace {
 
@@ -95,11 +96,16 @@ int ZAppBat::CheckHome() {
         ConsolePrint("[-h] : The path is longer than %zu bytes. path=[%s]\n", kMaxHomeLength, home);
         return 1;
     }
+    int r = CheckDerivedPaths();
+    if (r != 0) {
+        TraceError("[%s:%d] ret=[%d]", kUnit, 19, r);
+        return r;
+    }
     // Before the database is open no language can be established, so the
     // catalog is that of the default language: <home>local/ja_JP/message.
     CMSioObjLocalize catalog;
     char path[kNUPathSize] = "";
-    int r = catalog.GetPath(path);
+    r = catalog.GetPath(path);
     if (r != 0) {
         TraceError("[%s:%d] ret=[%d]", kUnit, 5, r);
         ConsolePrint("[-h] : No indispensable argument.\n");
@@ -112,6 +118,34 @@ int ZAppBat::CheckHome() {
         return 1;
     }
     return 0;
+}
+
+int ZAppBat::CheckDerivedPaths() {
+    // The error record of a run that ends before it holds the lock, in the
+    // temporary directory of the day.
+    NUString record;
+    int r = LongestErrorLogPath(this, &record);
+    if (r != 0) return r;
+    NUString tempDir;
+    CMSioObjApp* env = AppEnvironment();
+    if (env) env->GetTempDir(&tempDir, false);
+    const char* paths[] = {tempDir.Get(), record.Get()};
+    const NUPathKind kinds[] = {kPathDirectory, kPathFile};
+    return CheckPathLengths(paths, kinds, 2);
+}
+
+int ZAppBat::CheckPathLengths(const char* const* paths, const NUPathKind* kinds, int count) {
+    NUPathLength lengths[16];
+    if (count > 16) count = 16;
+    for (int i = 0; i < count; ++i) lengths[i] = {kinds[i], PlatformPathUnits(paths[i])};
+    NUPathLimits limits = PlatformPathLimits();
+    int beyond = FirstPathBeyondLimit(lengths, count, limits);
+    if (beyond < 0) return 0;
+    long long limit = PathLimitOf(limits, kinds[beyond]);
+    TraceError("[%s:%d] ret=[%d] path[%s]", kUnit, 20, 1, paths[beyond]);
+    std::printf("[-h] : The path is longer than the system opens. path=[%s] length[%lld] limit[%lld]\n",
+                paths[beyond], lengths[beyond].units, limit);
+    return 1;
 }
 
 int ZAppBat::TakeStatusPath() {

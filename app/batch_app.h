@@ -6,6 +6,7 @@
 #include "util/nu_string.h"
 #include "util/nv_file.h"
 #include "util/nv_list.h"
+#include "util/path_limit.h"
 
 class CMSioObj;
 class ZAppCgiBat;
@@ -43,9 +44,15 @@ public:
     virtual int ParseArguments(int argc, const char* const* argv, const char* const* names,
                                const unsigned char* flags);
     // 0 when the installation's message catalog exists; 1 (after the
-    // console text) when not or when the home is longer than 400 bytes; or
-    // the catalog path's failure code.
+    // console text) when not, when the home is longer than 400 bytes or a
+    // path derived from it longer than the platform opens; or the catalog
+    // path's failure code.
     virtual int CheckHome();
+    // Part of the home check: 0 when every path the run derives from the
+    // home fits what the platform opens; 1 after the console text when one
+    // does not; or a failure code. This class checks the error record in
+    // the temporary directory; derived classes add their own paths.
+    virtual int CheckDerivedPaths();
     // statusDir := value of "-s". 0, or Find's result when absent.
     virtual int TakeStatusPath();
     // Status object, "startdate", and the batch lock: one attempt, no wait.
@@ -74,6 +81,10 @@ protected:
     CMSioObj* statusObject = nullptr;
     NUString statusDir;
     NUString statusFileName;
+
+    // 0 when each of paths (count, at most 16) fits the platform's limit of
+    // its kind; else 1 after the console text naming the first that does not.
+    int CheckPathLengths(const char* const* paths, const NUPathKind* kinds, int count);
 
 private:
     // Stamps "enddate" and writes the status file under the held lock; final

@@ -74,9 +74,7 @@ int ZAppKestrun::Init(int argc, const char* const* argv) {
         return r;
     }
     homeChecked = true;
-    CMSioObjApp* env = AppEnvironment();
-    workDir.Format("%s%s", env ? env->HomeDir() : "", kWorkDirName);
-    statusDir.Format("%s/%s", workDir.Get(), "log");
+    DeriveWorkPaths(&workDir, &statusDir);
     r = StartStatus();
     if (r != 0) {
         statusDir.Clear();
@@ -85,6 +83,40 @@ int ZAppKestrun::Init(int argc, const char* const* argv) {
         return 1;
     }
     return 0;
+}
+
+void ZAppKestrun::DeriveWorkPaths(NUString* work, NUString* status) {
+    CMSioObjApp* env = AppEnvironment();
+    work->Format("%s%s", env ? env->HomeDir() : "", kWorkDirName);
+    status->Format("%s/%s", work->Get(), "log");
+}
+
+int ZAppKestrun::CheckDerivedPaths() {
+    int r = ZAppBatObj::CheckDerivedPaths();
+    if (r != 0) return r;
+    // Nothing of this run exists yet: the directories stay unset until the
+    // home check has passed.
+    NUString work;
+    NUString status;
+    DeriveWorkPaths(&work, &status);
+    // The step runs in the work directory, which no long-path form can
+    // lift; the status directory holds the status file with its lock and
+    // temporary files, the step's status file and the driver log.
+    NUString program;
+    NUString lockFile;
+    NUString temporary;
+    NUString stepStatus;
+    NUString driverLog;
+    program.Format("%s/%s", work.Get(), kStepProgram);
+    lockFile.Format("%s/%s.lk", status.Get(), statusFileName.Get());
+    temporary.Format("%s/%s.bk", status.Get(), statusFileName.Get());
+    stepStatus.Format("%s/%s", status.Get(), stepStatusFileName.Get());
+    driverLog.Format("%s/%s", status.Get(), kDriverLog);
+    const char* paths[] = {work.Get(),      program.Get(),    status.Get(),   lockFile.Get(),
+                           temporary.Get(), stepStatus.Get(), driverLog.Get()};
+    const NUPathKind kinds[] = {kPathWorkingDirectory, kPathFile, kPathDirectory, kPathFile,
+                                kPathFile,             kPathFile, kPathFile};
+    return CheckPathLengths(paths, kinds, 7);
 }
 
 int ZAppKestrun::CreateStatusObject() {

@@ -24,6 +24,9 @@ public:
     int OpenDB(int argc, const char* const* argv) override;
     // Driver log for a non-zero code (see WriteDriverLog); always 0.
     int ReportError(int code) override;
+    // The base class's paths, then the work directory (the step's working
+    // directory), the step program and the files of the status directory.
+    int CheckDerivedPaths() override;
     // Status object "kestrun.sts" in statusDir. 0; 1 on failure.
     int CreateStatusObject() override;
     // Saves "status"/"msg"/"enddate", then prints the result line: Error
@@ -64,6 +67,8 @@ protected:
     NUString emptyArg1;
     NUString emptyArg2;
     NUString oneArg;
+    // The work and status directories of the environment's home directory.
+    static void DeriveWorkPaths(NUString* work, NUString* status);
     // Set once the home check has passed: from then on a failure without a
     // status directory leaves its error record through WriteErrorLog.
     bool homeChecked = false;

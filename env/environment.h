@@ -202,6 +202,7 @@ public:
     int WorkBufferSize() const { return workBufferSize; }
     // Next temporary-file sequence number; the counter then advances.
     int NextTempSequence() { return tempSequence++; }
+    int PeekTempSequence() const { return tempSequence; }
 
     CdDBConnection* Connection() const { return connection; }
     CS3User* CurrentUser() const { return currentUser; }

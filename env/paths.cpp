@@ -94,30 +94,52 @@ int UserMailDir(const char* userNumber, NUString* out) {
     return UserDir(env ? env->MailDataDir() : "", userNumber, out, false);
 }
 
+namespace {
+
+// "<tmpdir>temp<hint's last component><pid><stamp>.<seq>.000<extension>"
+// into out (1024 bytes). 0, or -114 (after a trace record) when it does
+// not fit.
+int FormatTempName(const char* hint, const char* pid, const char* stamp, int sequence,
+                   const char* extension, char* out) {
+    char namePart[1024] = "";
+    if (hint) CopyCut(namePart, sizeof namePart, LastPathComponent(hint));
+    CMSioObjApp* env = AppEnvironment();
+    NUString dir;
+    if (env) env->GetTempDir(&dir, true);
+    int n = snprintf(out, 1024, "%stemp%s%s%s.%d.000%s", dir.Get(), namePart, pid, stamp, sequence,
+                     extension);
+    if (n < 0 || n >= 1024) {
+        TraceError("[%s][%d]ret[%d]path[%s]", kUnit, __LINE__, -114, out);
+        out[0] = '\0';
+        return -114;
+    }
+    return 0;
+}
+
+}  // namespace
+
 int TempFileName(const char* hint, char* out, const char* extension) {
     if (!out) return -99;
     out[0] = '\0';
     if (!extension) extension = "";
     char stamp[17];
     LocalStampMs(stamp);
-    char namePart[1024] = "";
-    if (hint) CopyCut(namePart, sizeof namePart, LastPathComponent(hint));
     CMSioObjApp* env = AppEnvironment();
-    NUString dir;
-    int sequence = 0;
-    if (env) {
-        env->GetTempDir(&dir, true);
-        sequence = env->NextTempSequence();
-    }
-    int n = snprintf(out, 1024, "%stemp%s%d%s.%d.000%s", dir.Get(), namePart, CurrentProcessId(),
-                     stamp, sequence, extension);
-    if (n < 0 || n >= 1024) {
-        TraceError("[%s][%d]ret[%d]path[%s]", kUnit, __LINE__, -114, out);
-        out[0] = '\0';
-        return -114;
-    }
+    int sequence = env ? env->NextTempSequence() : 0;
+    int r = FormatTempName(hint, std::to_string(CurrentProcessId()).c_str(), stamp, sequence, extension, out);
+    if (r != 0) return r;
     // The name is free as it will be used: with its extension.
     return FirstFreeName(out, strlen(extension));
+}
+
+int LongestTempFileName(const char* hint, char* out, const char* extension) {
+    if (!out) return -99;
+    out[0] = '\0';
+    // The widest process id, a stamp of its fixed width, and the sequence
+    // number the next name gets.
+    CMSioObjApp* env = AppEnvironment();
+    return FormatTempName(hint, "4294967295", "0000000000000000", env ? env->PeekTempSequence() : 0,
+                          extension ? extension : "", out);
 }
 
 int UniqueTempName(char* name) {

@@ -26,3 +26,7 @@ int UniqueTempName(char* name);
 // record) when none is free or the name does not fit. The file is not
 // created.
 int TempFileName(const char* hint, char* out, const char* extension = nullptr);
+// The longest name the next TempFileName(hint, out, extension) can give
+// (widest process id; a suffix ".001" and so on keeps the length) into out
+// (1024 bytes), for checking paths before anything is created. 0 or -114.
+int LongestTempFileName(const char* hint, char* out, const char* extension = nullptr);

@@ -48,6 +48,11 @@ std::string DirectoryOf(const char* path) {
 
 }  // namespace
 
+bool IsLinkReparseTag(unsigned long tag) {
+    const unsigned long kNameSurrogate = 0x20000000ul;
+    return (tag & kNameSurrogate) != 0;
+}
+
 void CloseFileHandle(NUFileHandle handle) {
     if (handle != kInvalidFileHandle) FileOs().closeHandle(handle);
 }

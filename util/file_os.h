@@ -19,6 +19,11 @@ enum NUSysError {
     kSysNotDirectory = 267,  // listing a path that is a file
 };
 
+// Whether a Windows reparse point with this tag is a link: a name surrogate
+// (symbolic link, junction). Other tags mark data the system stores its own
+// way (deduplicated, compressed, cloud placeholder files), ordinary entries.
+bool IsLinkReparseTag(unsigned long tag);
+
 enum NULockMode { kLockModeRead, kLockModeExclusive, kLockModeShared };
 
 // Unless noted, an entry returns 0 on success or -1 with errno set.

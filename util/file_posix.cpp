@@ -11,6 +11,7 @@
 #include <ctime>
 
 #include "util/file_os.h"
+#include "util/path_limit.h"
 
 namespace {
 
@@ -220,6 +221,17 @@ int PosixCopyErrorToErrno(int* systemError) {
 }
 
 }  // namespace
+
+NUPathLimits PlatformPathLimits() { return {0, 0, 0}; }
+
+long long PlatformPathUnits(const char* path) {
+    if (!path) return -1;
+    long long units = static_cast<long long>(strlen(path));
+    if (path[0] == '/') return units;
+    char here[4096];
+    if (!getcwd(here, sizeof here)) return -1;
+    return static_cast<long long>(strlen(here)) + 1 + units;
+}
 
 NUFileOs& FileOs() {
     static NUFileOs table = {

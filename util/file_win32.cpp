@@ -7,6 +7,8 @@
 #include <string>
 
 #include "util/file_os.h"
+#include "util/path_limit.h"
+#include "util/reparse_point_win32.h"
 #include "util/system_errno.h"
 #include "util/wide_text.h"
 
@@ -27,9 +29,9 @@ DWORD Attributes(const char* path) {
     return WidePath(path, &wide) ? GetFileAttributesW(wide.c_str()) : INVALID_FILE_ATTRIBUTES;
 }
 
-bool IsLinkDirectory(DWORD attributes) {
+bool IsLinkDirectory(const std::wstring& path, DWORD attributes) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-           (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+           IsLinkAt(path.c_str(), attributes);
 }
 
 // A link to a directory is removed as a link, never its target.
@@ -38,7 +40,7 @@ int WinRemoveFile(const char* path) {
     if (!WidePath(path, &wide)) return -1;
     if (DeleteFileW(wide.c_str())) return 0;
     DWORD error = GetLastError();
-    if (error == ERROR_ACCESS_DENIED && IsLinkDirectory(GetFileAttributesW(wide.c_str())) &&
+    if (error == ERROR_ACCESS_DENIED && IsLinkDirectory(wide, GetFileAttributesW(wide.c_str())) &&
         RemoveDirectoryW(wide.c_str())) {
         return 0;
     }
@@ -95,23 +97,20 @@ struct Listing {
 void* WinOpenListing(const char* path, int* systemError) {
     // Nothing there, a file, or a link to a directory (listed as what it is,
     // a link: not followed) are told apart before listing.
-    DWORD attributes = Attributes(path);
+    // A path with no exact UTF-16 form has nothing there.
+    std::wstring wide;
+    DWORD attributes = WidePath(path, &wide) ? GetFileAttributesW(wide.c_str()) : INVALID_FILE_ATTRIBUTES;
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         *systemError = kSysPathNotFound;
         errno = ENOENT;
         return nullptr;
     }
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || IsLinkDirectory(attributes)) {
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || IsLinkDirectory(wide, attributes)) {
         *systemError = kSysNotDirectory;
         errno = ENOTDIR;
         return nullptr;
     }
-    std::wstring pattern;
-    if (!WidePath(path, &pattern)) {
-        *systemError = kSysOther;
-        return nullptr;
-    }
-    pattern += L"\\*.*";
+    std::wstring pattern = wide + L"\\*.*";
     Listing* listing = new Listing{};
     listing->find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &listing->data, FindExSearchNameMatch,
                                      nullptr, 0);
@@ -150,8 +149,7 @@ int WinNextEntry(void* opaque, const char** name, int* isFile, NUFindData* data)
     }
     *name = listing->name.c_str();
     // A link is an entry to delete, not a directory to descend into.
-    bool directory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                     !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    bool directory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsLinkEntry(found);
     *isFile = directory ? 0 : 1;
     data->size = directory ? 0 : static_cast<long long>((static_cast<unsigned long long>(found.nFileSizeHigh) << 32) |
                                                         found.nFileSizeLow);
@@ -163,23 +161,6 @@ void WinCloseListing(void* opaque) {
     Listing* listing = static_cast<Listing*>(opaque);
     FindClose(listing->find);
     delete listing;
-}
-
-// CreateFileW that opens a symbolic link itself rather than its target and
-// then refuses it, so nothing is ever reached through a planted link.
-HANDLE OpenNoFollow(const char* path, DWORD access, DWORD sharing, DWORD creation) {
-    std::wstring wide;
-    if (!WidePath(path, &wide)) return INVALID_HANDLE_VALUE;
-    HANDLE handle = CreateFileW(wide.c_str(), access, sharing, nullptr, creation,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return handle;
-    BY_HANDLE_FILE_INFORMATION info;
-    if (GetFileInformationByHandle(handle, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        CloseHandle(handle);
-        SetLastError(ERROR_CANT_ACCESS_FILE);
-        return INVALID_HANDLE_VALUE;
-    }
-    return handle;
 }
 
 // Sharing modes: a reader shares with readers and with writers that let
@@ -194,12 +175,19 @@ NUFileHandle WinOpenLock(const char* path, NULockMode mode, int* systemError) {
         sharing = mode == kLockModeShared ? FILE_SHARE_READ : 0;
         creation = OPEN_ALWAYS;
     }
-    HANDLE handle = OpenNoFollow(path, access, sharing, creation);
+    bool link = false;
+    std::wstring wide;
+    HANDLE handle = WidePath(path, &wide) ? CreateFileNoLink(wide.c_str(), access, sharing, creation, &link)
+                                          : INVALID_HANDLE_VALUE;
     if (handle == INVALID_HANDLE_VALUE) {
         DWORD error = GetLastError();
         DWORD attributes = Attributes(path);
-        if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
-            (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        if (link) {
+            // A link is no lock file either, and fails as on POSIX.
+            *systemError = kSysOther;
+            errno = ELOOP;
+        } else if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+                   (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
             // A directory is no lock file: not a lock held by someone else.
             *systemError = kSysOther;
             errno = EISDIR;
@@ -318,6 +306,20 @@ int WinCopyErrorToErrno(int* systemError) {
 }
 
 }  // namespace
+
+// Without the long-path opt-in: CreateFileW takes MAX_PATH units with the
+// terminating NUL, CreateDirectoryW MAX_PATH - 12, and a current directory
+// MAX_PATH with its trailing backslash and NUL.
+NUPathLimits PlatformPathLimits() { return {MAX_PATH - 1, MAX_PATH - 13, MAX_PATH - 2}; }
+
+long long PlatformPathUnits(const char* path) {
+    std::wstring wide;
+    if (!path || !WidePath(path, &wide)) return -1;
+    DWORD units = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (units == 0) return -1;
+    // The size asked for includes the terminating NUL.
+    return static_cast<long long>(units) - 1;
+}
 
 NUFileOs& FileOs() {
     static NUFileOs table = {

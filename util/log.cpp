@@ -13,6 +13,7 @@
 #include "db/session.h"
 #include "env/paths.h"
 #include "util/file.h"
+#include "util/file_os.h"
 #include "util/date_time.h"
 #include "util/log_file.h"
 #include "util/nu_string.h"
@@ -65,11 +66,28 @@ bool AppendStampedV(const char* path, bool withMillis, const char* format, va_li
         snprintf(stamp, sizeof stamp, "%02d/%02d/%02d %02d:%02d:%02d ", t.year, t.month, t.day,
                  t.hour, t.minute, t.second);
     size_t stampLen = strlen(stamp);
-    char* line = static_cast<char*>(malloc(stampLen + length));
+    // A log is a text file: every line feed that no carriage return
+    // precedes is written as the platform's line end (CR LF on Windows),
+    // so one file never mixes two kinds.
+    const char* lineEnd = FileOs().lineEnd;
+    size_t endLen = strlen(lineEnd);
+    size_t bare = 0;
+    for (size_t i = 0; i < length; ++i) {
+        if (message[i] == '\n' && (i == 0 || message[i - 1] != '\r')) ++bare;
+    }
+    char* line = static_cast<char*>(malloc(stampLen + length + bare * (endLen - 1)));
     if (!line) return false;
     memcpy(line, stamp, stampLen);
-    memcpy(line + stampLen, message, length);
-    bool written = AppendToFile(path, line, stampLen + length);
+    size_t out = stampLen;
+    for (size_t i = 0; i < length; ++i) {
+        if (message[i] == '\n' && (i == 0 || message[i - 1] != '\r')) {
+            memcpy(line + out, lineEnd, endLen);
+            out += endLen;
+        } else {
+            line[out++] = message[i];
+        }
+    }
+    bool written = AppendToFile(path, line, out);
     free(line);
     return written;
 }
@@ -222,6 +240,31 @@ void LogToRegistered(int id, const char* format, ...) {
     va_end(args);
 }
 
+namespace {
+
+const char kErrorLogSuffix[] = ".txt";
+
+// The temporary-name hint of an error record: "_<program>_", or
+// "_<program>_<second name>_" when a second name is given.
+void ErrorLogTag(CMSApp* application, const char* secondName, NUString* tag) {
+    const char* program = application ? application->ProgramName() : "";
+    if (secondName && secondName[0])
+        tag->Format("_%s_%s_", program, secondName);
+    else
+        tag->Format("_%s_", program);
+}
+
+}  // namespace
+
+int LongestErrorLogPath(CMSApp* application, NUString* out) {
+    if (!out) return -99;
+    NUString tag;
+    ErrorLogTag(application, nullptr, &tag);
+    char path[1024];
+    int r = LongestTempFileName(tag.Get(), path, kErrorLogSuffix);
+    return r == 0 ? out->Set(path) : r;
+}
+
 bool WriteErrorLog(CMSApp* application, const char* secondName, int code, const char* text,
                    char kind) {
     CMSioObjApp* env = AppEnvironment();
@@ -231,14 +274,10 @@ bool WriteErrorLog(CMSApp* application, const char* secondName, int code, const 
     if (env) env->GetTempDir(&dir, true);
     if (!dir.IsEmpty()) {
         EnsureDirectory(dir.Get());
-        const char* program = application ? application->ProgramName() : "";
         NUString tag;
-        if (secondName && secondName[0])
-            tag.Format("_%s_%s_", program, secondName);
-        else
-            tag.Format("_%s_", program);
+        ErrorLogTag(application, secondName, &tag);
         char path[1024];
-        if (TempFileName(tag.Get(), path, ".txt") == 0) {
+        if (TempFileName(tag.Get(), path, kErrorLogSuffix) == 0) {
             SetLogPath(path, saved);
             switched = true;
         }

@@ -25,6 +25,10 @@ int RegisterLogFile(const char* path);
 void ReleaseLogFiles();
 void LogToRegistered(int id, const char* format, ...) NU_PRINTF(2, 3);
 class CMSApp;
+class NUString;
+// The longest path WriteErrorLog(application, null, ...) can write next, for
+// checking paths before anything is created. 0, -99, or a failure code.
+int LongestErrorLogPath(CMSApp* application, NUString* out);
 // Writes the error record of a failed run to a unique file in the
 // environment's temporary directory: the line "code:kind:message" (kind and
 // message empty when unknown), then the error trace, which is cleared only

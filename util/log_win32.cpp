@@ -2,21 +2,17 @@
 #include <windows.h>
 
 #include "util/log_file.h"
+#include "util/reparse_point_win32.h"
 #include "util/wide_text.h"
 
 bool AppendToFile(const char* path, const char* data, size_t length) {
-    // Never through a symbolic link planted at the log's name: the link
-    // itself is opened and refused.
+    // Never through a link planted at the log's name: the link itself is
+    // opened and refused.
     std::wstring wide;
     if (!WidePath(path, &wide)) return false;
-    HANDLE file = CreateFileW(wide.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    HANDLE file = CreateFileNoLink(wide.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS,
+                                   nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
-    BY_HANDLE_FILE_INFORMATION info;
-    if (GetFileInformationByHandle(file, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        CloseHandle(file);
-        return false;
-    }
     bool ok = true;
     while (length > 0) {
         DWORD chunk = length > 0x40000000u ? 0x40000000u : static_cast<DWORD>(length);

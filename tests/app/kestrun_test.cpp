@@ -404,6 +404,32 @@ TEST_F(Kestrun, HomesUpTo400BytesWorkLongerOnesAreRefusedUntouched) {
     EXPECT_FALSE(records.empty());
 }
 
+// Without the long-path opt-in Windows opens files up to 259 UTF-16 units.
+// The longest path a run derives is its error record in the temporary
+// directory, 66 units below the home's full path (process id counted at its
+// widest): a 193-unit home runs, a 194-unit one is refused before anything
+// is created, where the run would otherwise fail part-way.
+TEST_F(Kestrun, HomesWhosePathsWindowsCannotOpenAreRefusedUntouched) {
+    if (!OnWindows()) GTEST_SKIP() << "POSIX opens paths of any length";
+    for (size_t length : {193u, 194u}) {
+        SCOPED_TRACE(length);
+        std::string home = tmp.path() + "/";
+        home += std::string(length - home.size(), static_cast<char>('a' + length % 2));
+        ASSERT_EQ(MakeDemoHome(home), "");
+        std::vector<std::string> before = Tree(home);
+        ProgramResult run = RunKestrun({"-h", home});
+        if (length == 193) {
+            EXPECT_EQ(run.out, kSuccess);
+            continue;
+        }
+        EXPECT_EQ(run.exitStatus, kCommitFailedStatus);
+        std::string refused = "[-h] : The path is longer than the system opens. path=[" + home + "/data/1/tmp/";
+        EXPECT_EQ(run.out.substr(0, refused.size()), refused) << run.out;
+        EXPECT_NE(run.out.find("length[260] limit[259]\n" + std::string(kError)), std::string::npos) << run.out;
+        EXPECT_EQ(Tree(home), before);
+    }
+}
+
 TEST_F(Kestrun, SecondInstanceFailsOnTheLockAtOnce) {
     std::string started = tmp.file("started"), release = tmp.file("release");
     ASSERT_TRUE(WriteStandinControl(

@@ -148,7 +148,7 @@ TEST_F(ConnectionRules, NativeErrorsMapToStatementResults) {
         EXPECT_EQ(connection->LastError(), std::string(row.state) == "HYT00" ? -911 : row.native);
         EXPECT_EQ(lastCallbackResult, row.result);
     }
-    std::string text = ReadWholeFile(log);
+    std::string text = ReadTextFile(log);
     EXPECT_NE(text.find("DB access:sql[update t set a = 1]sts[208]err[failure 208]\n"),
               std::string::npos);
     EXPECT_NE(text.find("DB access:sql[update t set a = 1]sts[49999]"), std::string::npos);
@@ -163,7 +163,7 @@ TEST_F(ConnectionRules, ErrorReportListsEveryEntry) {
     script.failExecute = true;
     script.executeError = Native(2627, "23000");
     connection->Execute("insert into t values (1)", nullptr, 0, nullptr, 0);
-    std::string text = ReadWholeFile(log);
+    std::string text = ReadTextFile(log);
     const char* lines[] = {"******************************[0]\n", "Error      [2627]\n",
                            "Description[failure 2627]\n",        "Source     [Scripted]\n",
                            "SQL State  [23000]\n",                "NativeError[2627]\n",
@@ -182,7 +182,7 @@ TEST_F(ConnectionRules, FailureWithoutListReportsItsCode) {
     EXPECT_EQ(connection->Execute("select x from t", nullptr, 0, nullptr, 0), -1006);
     EXPECT_EQ(connection->LastError(), -2147217900);
     EXPECT_STREQ(connection->LastMessage(), "statement refused");
-    std::string text = ReadWholeFile(log);
+    std::string text = ReadTextFile(log);
     EXPECT_NE(text.find("Error      [80040e14]\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Message    [statement refused]\n"), std::string::npos);
     EXPECT_NE(text.find("Source     [Scripted]\n"), std::string::npos);
@@ -273,8 +273,8 @@ TEST_F(ConnectionRules, SlowStatementsGoToTheWarningFile) {
     connection->Execute("select slow", "p1", 0, nullptr, 0);
     script.executeMillis = 0;
     connection->Execute("select quick", nullptr, 0, nullptr, 0);
-    std::string warn = ReadWholeFile(trace + ".warn");
-    std::string text = ReadWholeFile(trace);
+    std::string warn = ReadTextFile(trace + ".warn");
+    std::string text = ReadTextFile(trace);
     EXPECT_NE(warn.find(" \"select slow\"\n"), std::string::npos) << warn;
     EXPECT_EQ(warn.find("select quick"), std::string::npos);
     EXPECT_NE(text.find(" \"select slow\"\n"), std::string::npos) << text;
@@ -287,7 +287,7 @@ TEST_F(ConnectionRules, SlowStatementsWithoutTraceWarnInTheLog) {
     Open();
     script.executeMillis = 150;
     connection->Execute("select slow", nullptr, 0, nullptr, 0);
-    std::string text = ReadWholeFile(log);
+    std::string text = ReadTextFile(log);
     EXPECT_NE(text.find("[WARN] "), std::string::npos) << text;
     EXPECT_NE(text.find(" \"select slow\"\n"), std::string::npos);
 }
@@ -309,7 +309,7 @@ TEST_F(ConnectionRules, ProcedureTraceListsParametersAndFailuresAreNotMapped) {
     script.executeError = Native(2627, "23000");
     EXPECT_EQ(connection->ExecuteProcedure("sp_get", names, values, isInteger), -1006);
     EXPECT_EQ(lastCallbackResult, -1006);
-    std::string text = ReadWholeFile(trace);
+    std::string text = ReadTextFile(trace);
     EXPECT_NE(text.find("[@id]=[2]\n"), std::string::npos) << text;
     EXPECT_NE(text.find("[@name]=[0]\n"), std::string::npos);
     EXPECT_NE(text.find("DB access:sql[sp_get]sts[2627]"), std::string::npos);
@@ -343,7 +343,7 @@ TEST_F(ConnectionRules, CloseFailureIsReported) {
     Open();
     script.failClose = true;
     EXPECT_EQ(connection->Close(), -1003);
-    EXPECT_NE(ReadWholeFile(trace).find("\"DB close error\"\n"), std::string::npos);
+    EXPECT_NE(ReadTextFile(trace).find("\"DB close error\"\n"), std::string::npos);
     EXPECT_STREQ(connection->LastMessage(), "close refused");
 }
 

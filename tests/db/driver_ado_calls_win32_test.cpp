@@ -66,7 +66,7 @@ protected:
     int Run(const std::string& sql) {
         return connection->Execute(sql.c_str(), nullptr, 0, nullptr, 0);
     }
-    std::string Log() { return ReadWholeFile(log); }
+    std::string Log() { return ReadTextFile(log); }
     // The calls recorded since the last look.
     std::vector<std::string> Calls() {
         std::vector<std::string> calls;

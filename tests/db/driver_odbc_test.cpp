@@ -176,7 +176,7 @@ TEST_F(OdbcDriverTest, ErrorsCarryTheDiagnostics) {
     EXPECT_NE(connection->LastError(), 0);
     EXPECT_NE(std::string(connection->LastMessage()).find("nosuch"), std::string::npos)
         << connection->LastMessage();
-    std::string text = ReadWholeFile(log);
+    std::string text = ReadTextFile(log);
     EXPECT_NE(text.find("Source     [ODBC]\n"), std::string::npos) << text;
     EXPECT_NE(text.find("SQL State  ["), std::string::npos);
     EXPECT_NE(text.find("DB access:sql[select * from nosuch]"), std::string::npos);
@@ -237,7 +237,7 @@ TEST(OdbcUnreachableServer, IsRetriedAndReportedAsANetworkFailure) {
     EXPECT_EQ(connection.Open("vrnl", "pw", server.c_str(), "vrnldb", 5), -1002);
     EXPECT_EQ(waits, (std::vector<int>{1, 1}));
     // One report per attempt, each led by the connection failure.
-    EXPECT_EQ(Count(ReadWholeFile(log), "******************************[0]\n"), 3u);
+    EXPECT_EQ(Count(ReadTextFile(log), "******************************[0]\n"), 3u);
 }
 
 TEST(OdbcColumnTypes, WideAndDecimalTypesKeepTheirNumbers) {

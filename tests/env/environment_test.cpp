@@ -368,7 +368,7 @@ TEST(CheckNewKey, RefusesTheSameKeyTwiceInARow) {
     EXPECT_EQ(CheckNewKey(nullptr), -99);
     EXPECT_EQ(CheckNewKey("K1"), 0);
     EXPECT_EQ(CheckNewKey("K1"), -6100001);
-    EXPECT_NE(ReadWholeFile(dir.file("log.txt")).find("dupkey[K1][K1]\n"), std::string::npos);
+    EXPECT_NE(ReadTextFile(dir.file("log.txt")).find("dupkey[K1][K1]\n"), std::string::npos);
     EXPECT_EQ(LastTraceLine(AppEnvironment()).substr(LastTraceLine(AppEnvironment()).find("key[")),
               "key[K1:K1]");
     EXPECT_EQ(CheckNewKey("K2"), 0);

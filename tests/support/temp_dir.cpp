@@ -34,6 +34,15 @@ std::string ReadWholeFile(const std::string& path) {
     return out.str();
 }
 
+std::string ReadTextFile(const std::string& path) {
+    std::string text = ReadWholeFile(path);
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out += text[i];
+    }
+    return out;
+}
+
 bool WriteWholeFile(const std::string& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << text;

@@ -21,5 +21,8 @@ private:
 
 // Whole contents of a file ("" when it cannot be read).
 std::string ReadWholeFile(const std::string& path);
+// A text file's content with each CR LF read as LF, as a text-mode read on
+// Windows gives it.
+std::string ReadTextFile(const std::string& path);
 // Writes text to a file, replacing it; false on failure.
 bool WriteWholeFile(const std::string& path, const std::string& text);

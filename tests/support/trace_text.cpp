@@ -19,6 +19,8 @@ std::string DecodeTrace(const std::string& logText) {
         if (end == std::string::npos) end = logText.size();
         std::string line = logText.substr(pos, end - pos);
         pos = end + 1;
+        // Text files end their lines with CR LF on Windows.
+        if (!line.empty() && line.back() == '\r') line.pop_back();
         // A log line starts with "YYYY/MM/DD hh:mm:ss.mmm ".
         if (line.size() >= 24 && line[4] == '/' && line[10] == ' ' && line[23] == ' ') {
             line = line.substr(24);

@@ -19,6 +19,8 @@
 #include "support/test_platform.h"
 #include "util/file_os.h"
 #include "util/log.h"
+#include "util/path_limit.h"
+#include "util/system_errno.h"
 
 namespace fs = std::filesystem;
 
@@ -500,6 +502,27 @@ TEST(FileLock, HandlesAreCloseOnExec) {
     CloseFileHandle(h);
 }
 
+// Only name surrogates are links; the system's other reparse points hold
+// ordinary files and directories.
+TEST(FileReparseTag, OnlyNameSurrogatesAreLinks) {
+    const struct {
+        const char* name;
+        unsigned long tag;
+        bool link;
+    } rows[] = {
+        {"symbolic link", 0xA000000Cul, true},   {"junction", 0xA0000003ul, true},
+        {"WSL symbolic link", 0xA000001Dul, true}, {"deduplicated", 0x80000013ul, false},
+        {"compressed (WOF)", 0x80000017ul, false}, {"cloud placeholder", 0x9000001Aul, false},
+        {"cloud placeholder 1", 0x9000101Aul, false}, {"single instance", 0x80000007ul, false},
+        {"storage tier (HSM)", 0xC0000004ul, false}, {"app execution alias", 0x8000001Bul, false},
+        {"Unix socket", 0x80000023ul, false},    {"no tag", 0ul, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(IsLinkReparseTag(row.tag), row.link);
+    }
+}
+
 TEST(FileLock, NeverOpensThroughASymbolicLink) {
     LockDir d;
     std::string victim = d.dir.file("victim");
@@ -540,11 +563,12 @@ TEST(FileLock, RetriesSleepBetweenAttemptsOnlyAndThenReport) {
     EXPECT_TRUE(sleeps.empty());
     CloseFileHandle(holder);
     std::string text = log.LockLog();
-    EXPECT_NE(text.find("RETRY[3] SLEEPTIME[2] LOCKMODE[0] ERRNO[13] WINERRNO[32]\n"
-                        "                    FILE[" + d.lock + "]\n"),
+    std::string nl = OnWindows() ? "\r\n" : "\n";  // a text file's line end
+    EXPECT_NE(text.find("RETRY[3] SLEEPTIME[2] LOCKMODE[0] ERRNO[13] WINERRNO[32]" + nl +
+                        "                    FILE[" + d.lock + "]" + nl),
               std::string::npos)
         << text;
-    EXPECT_NE(text.find("RETRY[0] SLEEPTIME[5] LOCKMODE[1] ERRNO[13] WINERRNO[0]\n"),
+    EXPECT_NE(text.find("RETRY[0] SLEEPTIME[5] LOCKMODE[1] ERRNO[13] WINERRNO[0]" + nl),
               std::string::npos)
         << text;
 }
@@ -653,4 +677,51 @@ TEST(FileLockProcesses, LockIsFreeAfterTheHolderIsKilled) {
     NUFileHandle h = OpenLockExclusive(lock.c_str(), 1, 0);
     EXPECT_NE(h, kInvalidFileHandle);
     CloseFileHandle(h);
+}
+
+// The C run-time's table: a missing network share reads as no such file, a
+// device fault as denied, and so on; only what it does not name is EINVAL.
+TEST(SystemErrno, FollowsTheRunTimeTable) {
+    const struct {
+        unsigned long system;
+        int expected;
+    } rows[] = {
+        {2, ENOENT},     {67, ENOENT},   {53, ENOENT},   {206, ENOENT},  {4, EMFILE},
+        {5, EACCES},     {19, EACCES},   {21, EACCES},   {32, EACCES},   {36, EACCES},
+        {65, EACCES},    {108, EACCES},  {167, EACCES},  {17, EXDEV},    {6, EBADF},
+        {114, EBADF},    {8, ENOMEM},    {1816, ENOMEM}, {10, E2BIG},    {11, ENOEXEC},
+        {193, ENOEXEC},  {80, EEXIST},   {183, EEXIST},  {89, EAGAIN},   {215, EAGAIN},
+        {109, EPIPE},    {112, ENOSPC},  {128, ECHILD},  {145, ENOTEMPTY}, {267, ENOTDIR},
+        {37, EINVAL},    {87, EINVAL},   {187, EINVAL},  {203, EINVAL},  {9999, EINVAL},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.system);
+        EXPECT_EQ(ErrnoOfSystemError(row.system), row.expected);
+    }
+}
+
+// Each path against its kind's limit; no limit where it is 0; a path that
+// cannot be counted never fits.
+TEST(PathLimit, FirstPathBeyondItsKindsLimit) {
+    const NUPathLimits windows = {259, 247, 258};
+    const NUPathLimits none = {0, 0, 0};
+    const struct {
+        const char* name;
+        NUPathLimits limits;
+        std::vector<NUPathLength> paths;
+        int expected;
+    } rows[] = {
+        {"all fit", windows, {{kPathFile, 259}, {kPathDirectory, 247}, {kPathWorkingDirectory, 258}}, -1},
+        {"file", windows, {{kPathDirectory, 10}, {kPathFile, 260}}, 1},
+        {"directory", windows, {{kPathFile, 248}, {kPathDirectory, 248}}, 1},
+        {"working directory", windows, {{kPathWorkingDirectory, 259}, {kPathFile, 300}}, 0},
+        {"uncounted", windows, {{kPathFile, 1}, {kPathFile, -1}}, 1},
+        {"no limit", none, {{kPathFile, 100000}, {kPathWorkingDirectory, 5000}}, -1},
+        {"empty", windows, {}, -1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(FirstPathBeyondLimit(row.paths.data(), static_cast<int>(row.paths.size()), row.limits),
+                  row.expected);
+    }
 }

@@ -14,6 +14,7 @@
 #include "env/environment.h"
 #include "support/app_home.h"
 #include "support/temp_dir.h"
+#include "support/test_platform.h"
 #include "support/trace_text.h"
 #include "util/file_os.h"
 #include "util/process.h"
@@ -21,6 +22,9 @@
 namespace {
 
 const char kStamp[] = R"(\d{4}/\d{2}/\d{2} \d{2}:\d{2}:\d{2}\.\d{3} )";
+
+// A text file's line end: CR LF on Windows.
+std::string Nl() { return OnWindows() ? "\r\n" : "\n"; }
 
 // Decodes one hex line of the error trace.
 std::string Decode(const std::string& hex) { return DecodeHex(hex); }
@@ -67,7 +71,21 @@ TEST(LogAppend, StampsEachLineAndAppends) {
     LogAppend("one %s\n", "x");
     LogAppend("two");
     EXPECT_TRUE(std::regex_match(ReadWholeFile(path),
-                                 std::regex(std::string(kStamp) + "one x\n" + kStamp + "two")));
+                                 std::regex(std::string(kStamp) + "one x" + Nl() + kStamp + "two")));
+}
+
+// Logs are text files: on Windows every line ends with CR LF, whether the
+// format gave LF or CR LF, and a line end inside a message too.
+TEST(LogAppend, OneLineEndPerFile) {
+    TempDir dir;
+    std::string path = dir.file("log.txt");
+    SetLogPath(path.c_str(), nullptr);
+    LogAppend("a\n");
+    LogAppend("b\r\n");
+    LogAppend("c\nd\r\n\n");
+    std::string expected = OnWindows() ? "a\r\n|b\r\n|c\r\nd\r\n\r\n" : "a\n|b\r\n|c\nd\r\n\n";
+    std::string text = std::regex_replace(ReadWholeFile(path), std::regex(kStamp), "|");
+    EXPECT_EQ(text, "|" + expected);
 }
 
 TEST(LogAppend, MessageIsCutAt8191Bytes) {
@@ -174,8 +192,8 @@ TEST(TimeLog, LineFormatAndNesting) {
     EXPECT_EQ(env->TimerStack()->Count(), 0);
 
     std::string start = R"(start \d{2}/\d{2} \d{2}:\d{2}:\d{2} use 0:00:\d{2}\.\d{3})";
-    std::regex expected(std::string(kStamp) + "00002 " + start + " \"inner 1\"\n" + kStamp +
-                        "00001 " + start + " \"outer\"\n" + kStamp + "00000  \"unmatched\"\n");
+    std::regex expected(std::string(kStamp) + "00002 " + start + " \"inner 1\"" + Nl() + kStamp +
+                        "00001 " + start + " \"outer\"" + Nl() + kStamp + "00000  \"unmatched\"" + Nl());
     EXPECT_TRUE(std::regex_match(ReadWholeFile(env->TimeLogName()), expected))
         << ReadWholeFile(env->TimeLogName());
     // The current log file is restored after each line.
@@ -207,12 +225,12 @@ TEST(RegisteredLog, WritesStampedLinesToTheRegisteredFile) {
     LogToRegistered(1, "RETRY[%d]\n", 3);
     LogToRegistered(2, "other id\n");
     EXPECT_TRUE(std::regex_match(ReadWholeFile(dir.file("a.txt")),
-                                 std::regex(R"(\d{4}/\d{2}/\d{2} \d{2}:\d{2}:\d{2} RETRY\[3\]\n)")));
+                                 std::regex(R"(\d{4}/\d{2}/\d{2} \d{2}:\d{2}:\d{2} RETRY\[3\])" + Nl())));
 
     ASSERT_EQ(RegisterLogFile(dir.file("b.txt").c_str()), 0);  // replaces id 1
     LogToRegistered(1, "b\n");
-    EXPECT_NE(ReadWholeFile(dir.file("b.txt")).find(" b\n"), std::string::npos);
-    EXPECT_EQ(ReadWholeFile(dir.file("a.txt")).find(" b\n"), std::string::npos);
+    EXPECT_NE(ReadWholeFile(dir.file("b.txt")).find(" b" + Nl()), std::string::npos);
+    EXPECT_EQ(ReadWholeFile(dir.file("a.txt")).find(" b" + Nl()), std::string::npos);
 
     ReleaseLogFiles();
     LogToRegistered(1, "gone\n");
@@ -248,11 +266,11 @@ TEST(WriteErrorLog, WritesMessageAndTraceToAUniqueTemporaryFile) {
     std::string first = ReadWholeFile(std::string(tmp.Get()) + "/" + files[1]);
     std::string hex = "5b5a4170704261743a335d207265745b2d375d";  // [ZAppBat:3] ret[-7]
     EXPECT_TRUE(std::regex_match(
-        first, std::regex(std::string(kStamp) + "-7:E:Failed\r\n" + kStamp + hex + "\n\n")))
+        first, std::regex(std::string(kStamp) + "-7:E:Failed\r\n" + kStamp + hex + Nl() + Nl())))
         << first;
     std::string second = ReadWholeFile(std::string(tmp.Get()) + "/" + files[0]);
     EXPECT_TRUE(std::regex_match(
-        second, std::regex(std::string(kStamp) + "-8::No kind\r\n" + kStamp + "\n")))
+        second, std::regex(std::string(kStamp) + "-8::No kind\r\n" + kStamp + Nl())))
         << second;
     EXPECT_TRUE(env->ErrorTrace().IsEmpty());
     EXPECT_EQ(ReadWholeFile(current), "");
@@ -286,5 +304,5 @@ TEST(WriteErrorLog, WithoutEnvironmentWritesToTheCurrentLogFile) {
     SetLogPath(dir.file("current.txt").c_str(), nullptr);
     WriteErrorLog(nullptr, nullptr, 5, "text", 'W');
     EXPECT_TRUE(std::regex_match(ReadWholeFile(dir.file("current.txt")),
-                                 std::regex(std::string(kStamp) + "5:W:text\r\n" + kStamp + "\n")));
+                                 std::regex(std::string(kStamp) + "5:W:text\r\n" + kStamp + Nl())));
 }

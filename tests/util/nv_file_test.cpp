@@ -492,6 +492,21 @@ TEST(NVFileLock, LockErrorsMapOntoCodes) {
     EXPECT_EQ(io.LockShared(dir.file("plain/x").c_str()), -16);
 }
 
+// A link planted at the lock file's name is refused as a bad lock path,
+// never reported as a lock that someone holds.
+TEST(NVFileLock, ALinkAtTheLockFileIsNoHeldLock) {
+    TempDir dir;
+    ASSERT_TRUE(WriteWholeFile(dir.file("victim"), ""));
+    std::error_code error;
+    fs::create_symlink(dir.file("victim"), dir.file("s.sts.lk"), error);
+    if (error) GTEST_SKIP() << "the system cannot create symbolic links here: " << error.message();
+    NUFileIO io;
+    io.retries = 1;
+    EXPECT_EQ(io.LockExclusive(dir.file("s.sts").c_str()), -15);
+    io.shareReaders = true;
+    EXPECT_EQ(io.LockExclusive(dir.file("s.sts").c_str()), -15);
+}
+
 TEST(NVFileLock, RemoveDeletesTheFileAndOptionallyTheLockFile) {
     TempDir dir;
     NUioObjList obj;
