@@ -134,6 +134,7 @@ int DBRecordSet::FieldIndex(const char* name) const {
 }
 
 int DBRecordSet::CellValue(const DBCell& cell, DBValue* value) {
+    if (cell.failure != 0) return cell.failure;
     if (cell.badText) return kDBDriverBadText;
     value->text = cell.null ? nullptr : cell.text.c_str();
     value->size = cell.null ? 0 : cell.text.size();
@@ -142,7 +143,13 @@ int DBRecordSet::CellValue(const DBCell& cell, DBValue* value) {
 
 int DBRecordSet::Value(int index, DBValue* value) {
     if (onStatement) return StepValue(index, value);
-    return CellValue(current[static_cast<size_t>(index)], value);
+    const DBCell& cell = current[static_cast<size_t>(index)];
+    // A read that failed when its row was kept fails again, with its message.
+    if (cell.failure != 0 && driver) {
+        driver->ClearErrors();
+        driver->Fail(cell.failure, cell.text);
+    }
+    return CellValue(cell, value);
 }
 
 void DBRecordSet::Keep(DBRow row) {

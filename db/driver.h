@@ -74,6 +74,9 @@ struct DBDriverFailure {
 struct DBCell {
     bool null = true;
     bool badText = false;
+    // A value whose read failed: the driver's result, with its message in
+    // text (0 when the read succeeded).
+    int failure = 0;
     std::string text;
 };
 using DBRow = std::vector<DBCell>;

@@ -131,6 +131,38 @@ HRESULT CreateAdoObject(const GUID& classId, const GUID& interfaceId, ComRef<T>*
     return unknown->QueryInterface(interfaceId, reinterpret_cast<void**>(out->Out()));
 }
 
+class AdoDriver;
+
+// The rows of an ADO record set, read as the caller moves: a value of the
+// current row is read from ADO when the caller asks for it, so a failing
+// value fails only its own read.
+class AdoRecordSet final : public DBRecordSet {
+public:
+    // Holds a reference to set.
+    AdoRecordSet(AdoDriver* driver, ado::Recordset* set);
+    ~AdoRecordSet() override { Release(); }
+
+    // Reads the column names and types: 0 or the recorded failure.
+    int Describe();
+    using DBRecordSet::Start;
+
+private:
+    int Step() override;
+    void Capture(DBRow* row) override;
+    int StepValue(int index, DBValue* value) override;
+    void Release() override;
+    // Reads the value of column index of the current row into live, once.
+    int Read(size_t index);
+
+    AdoDriver* owner;
+    ComRef<ado::Recordset> recordset;
+    ComRef<ado::Fields> fields;
+    std::vector<long> types;
+    bool started = false;  // the first row is current
+    DBRow live;            // values of the current row read so far
+    std::vector<bool> read;
+};
+
 class AdoDriver final : public DBDriver {
 public:
     explicit AdoDriver(const DBDriverSettings& s) : settings(s) {}
@@ -156,6 +188,7 @@ private:
     int TransactionStep(Step step, bool begunAfter) {
         ClearErrors();
         if (!connection.Get()) return Fail(kDBDriverFailed, "no connection");
+        KeepOpenRecordSet();
         HRESULT hr = step(connection.Get());
         if (FAILED(hr)) return Report(hr);
         transactionBegun = begunAfter;
@@ -165,8 +198,11 @@ private:
     // empty, hr with the system's text for it. Returns hr.
     int Report(HRESULT hr);
     int AddParameters(ado::Command* command, bool procedure, const std::vector<DBParam>& params);
-    int ReadRecordset(ado::Recordset* recordset, std::unique_ptr<DBRecordSet>* out);
-    int ReadValue(ado::Field* field, long type, std::optional<std::string>* value);
+    friend class AdoRecordSet;
+    // Reads the value of column index (of ADO type type) of the record set's
+    // current row into *cell: 0, or the recorded failure, also kept in the
+    // cell with its message. Text that is not UTF-16 marks the cell.
+    int ReadValue(ado::Fields* fields, long index, long type, DBCell* cell);
 
     DBDriverSettings settings;
     ComRef<ado::Connection> connection;
@@ -228,6 +264,7 @@ int AdoDriver::Report(HRESULT hr) {
 
 int AdoDriver::Open(const DBConnectData& data, int connectTimeoutSeconds) {
     ClearErrors();
+    KeepOpenRecordSet();
     connection.Reset();
     transactionBegun = false;
     HRESULT hr = CoInitialize(nullptr);
@@ -276,6 +313,7 @@ bool AdoDriver::IsOpen() {
 int AdoDriver::Close() {
     if (!connection.Get()) return 0;
     ClearErrors();
+    KeepOpenRecordSet();
     int result = 0;
     if (IsOpen()) {
         HRESULT hr = connection->Close();
@@ -308,6 +346,7 @@ int AdoDriver::RollbackTrans() {
 // connection so the driver's recorded errors stay those of the failed call.
 int AdoDriver::TransactionOpen() {
     if (!connection.Get() || !transactionBegun) return 0;
+    KeepOpenRecordSet();
     Bstr query(u"SELECT @@TRANCOUNT");
     Variant affected;
     ComRef<ado::Recordset> recordset;
@@ -385,72 +424,105 @@ int AdoDriver::AddParameters(ado::Command* command, bool procedure,
     return 0;
 }
 
-int AdoDriver::ReadValue(ado::Field* field, long type, std::optional<std::string>* value) {
+int AdoDriver::ReadValue(ado::Fields* fields, long index, long type, DBCell* cell) {
+    ClearErrors();
+    *cell = DBCell();
+    ComRef<ado::Field> field;
     Variant raw;
-    HRESULT hr = field->get_Value(&raw.value);
-    if (FAILED(hr)) return Report(hr);
-    if (raw.value.vt == VT_NULL || raw.value.vt == VT_EMPTY) {
-        value->reset();
-        return 0;
-    }
+    HRESULT hr = FieldAt(fields, index, &field);
+    if (SUCCEEDED(hr)) hr = field->get_Value(&raw.value);
+    int failure = FAILED(hr) ? Report(hr) : 0;
     Variant text;
-    hr = VariantChangeType(&text.value, &raw.value, 0, VT_BSTR);
-    if (FAILED(hr)) return Report(hr);
+    if (failure == 0 && raw.value.vt != VT_NULL && raw.value.vt != VT_EMPTY) {
+        // A value without a text form (a binary column) fails in COM, not
+        // in the provider: the system's text says why.
+        hr = VariantChangeType(&text.value, &raw.value, 0, VT_BSTR);
+        if (FAILED(hr)) {
+            std::string message = SystemMessage(hr);
+            failure = Fail(static_cast<int>(hr), message.empty() ? "unknown error" : message);
+        }
+    }
+    if (failure != 0) {
+        cell->failure = failure;
+        cell->text = errors.empty() ? failureMessage : errors.front().description;
+        return failure;
+    }
+    if (text.value.vt != VT_BSTR) return 0;
+    cell->null = false;
     std::u16string units(reinterpret_cast<const char16_t*>(text.value.bstrVal),
                          SysStringLen(text.value.bstrVal));
-    std::string out;
-    if (IsWideType(type)) {
-        if (!Utf16ToUtf8(units, &out)) return Fail(kDBDriverFailed, "column text is not valid UTF-16");
-    } else {
-        out = ToCodePage(units);
+    if (!IsWideType(type)) {
+        cell->text = ToCodePage(units);
+    } else if (!Utf16ToUtf8(units, &cell->text)) {
+        cell->badText = true;
     }
-    *value = std::move(out);
     return 0;
 }
 
-int AdoDriver::ReadRecordset(ado::Recordset* recordset, std::unique_ptr<DBRecordSet>* out) {
-    long state = 0;
-    HRESULT hr = recordset->get_State(&state);
-    if (FAILED(hr)) return Report(hr);
-    // A statement without a result set leaves the record set closed.
-    if ((state & ado::kStateOpen) == 0) return 0;
-    ComRef<ado::Fields> fields;
-    hr = recordset->get_Fields(fields.Out());
-    if (FAILED(hr)) return Report(hr);
+AdoRecordSet::AdoRecordSet(AdoDriver* driver, ado::Recordset* set)
+    : DBRecordSet(driver), owner(driver) {
+    set->AddRef();
+    *recordset.Out() = set;
+    driver->Opened(this);
+}
+
+int AdoRecordSet::Describe() {
+    HRESULT hr = recordset->get_Fields(fields.Out());
+    if (FAILED(hr)) return owner->Report(hr);
     long count = 0;
     hr = fields->get_Count(&count);
-    if (FAILED(hr)) return Report(hr);
-    auto set = std::make_unique<DBBufferedRecordSet>();
-    std::vector<long> types(static_cast<size_t>(count > 0 ? count : 0));
+    if (FAILED(hr)) return owner->Report(hr);
     for (long i = 0; i < count; ++i) {
         ComRef<ado::Field> field;
         hr = FieldAt(fields.Get(), i, &field);
-        if (FAILED(hr)) return Report(hr);
+        if (FAILED(hr)) return owner->Report(hr);
         Bstr name;
+        long type = 0;
         field->get_Name(name.Out());
-        field->get_Type(&types[static_cast<size_t>(i)]);
-        set->AddColumn(ToCodePage(name.Text()), static_cast<int>(types[static_cast<size_t>(i)]));
+        field->get_Type(&type);
+        AddColumn(ToCodePage(name.Text()), static_cast<int>(type));
+        types.push_back(type);
     }
-    for (;;) {
-        VARIANT_BOOL eof = VARIANT_TRUE;
-        hr = recordset->get_EOF(&eof);
-        if (FAILED(hr)) return Report(hr);
-        if (eof != VARIANT_FALSE) break;
-        DBBufferedRecordSet::Row row(static_cast<size_t>(count));
-        for (long i = 0; i < count; ++i) {
-            ComRef<ado::Field> field;
-            hr = FieldAt(fields.Get(), i, &field);
-            if (FAILED(hr)) return Report(hr);
-            int result = ReadValue(field.Get(), types[static_cast<size_t>(i)],
-                                   &row[static_cast<size_t>(i)]);
-            if (result != 0) return result;
-        }
-        set->AddRow(std::move(row));
-        hr = recordset->MoveNext();
-        if (FAILED(hr)) return Report(hr);
-    }
-    *out = std::move(set);
+    live.resize(types.size());
+    read.assign(types.size(), false);
     return 0;
+}
+
+int AdoRecordSet::Step() {
+    HRESULT hr = started ? recordset->MoveNext() : S_OK;
+    started = true;
+    VARIANT_BOOL eof = VARIANT_TRUE;
+    if (SUCCEEDED(hr)) hr = recordset->get_EOF(&eof);
+    if (FAILED(hr)) return owner->Report(hr);
+    read.assign(types.size(), false);
+    return eof == VARIANT_FALSE ? 1 : 0;
+}
+
+int AdoRecordSet::Read(size_t index) {
+    if (read[index]) return 0;
+    int result = owner->ReadValue(fields.Get(), static_cast<long>(index), types[index], &live[index]);
+    // A failed read is tried again when asked again, so that it reports again.
+    read[index] = result == 0;
+    return result;
+}
+
+void AdoRecordSet::Capture(DBRow* row) {
+    for (size_t i = 0; i < types.size(); ++i) Read(i);
+    std::swap(*row, live);
+    live.resize(types.size());
+    read.assign(types.size(), false);
+}
+
+int AdoRecordSet::StepValue(int index, DBValue* value) {
+    int result = Read(static_cast<size_t>(index));
+    if (result != 0) return result;
+    return CellValue(live[static_cast<size_t>(index)], value);
+}
+
+void AdoRecordSet::Release() {
+    fields.Reset();
+    if (recordset.Get()) recordset->Close();
+    recordset.Reset();
 }
 
 int AdoDriver::Execute(const std::string& sql, bool procedure, const std::vector<DBParam>& params,
@@ -460,6 +532,7 @@ int AdoDriver::Execute(const std::string& sql, bool procedure, const std::vector
     recordSet->reset();
     *recordsAffected = -1;
     if (!connection.Get()) return Fail(kDBDriverFailed, "no connection");
+    KeepOpenRecordSet();
     std::u16string text;
     if (procedure) {
         text = FromCodePage(sql);
@@ -498,9 +571,17 @@ int AdoDriver::Execute(const std::string& sql, bool procedure, const std::vector
         *recordsAffected = count.value.llVal;
     }
     if (!recordset.Get()) return 0;
-    result = ReadRecordset(recordset.Get(), recordSet);
-    recordset->Close();
-    return result;
+    long state = 0;
+    hr = recordset->get_State(&state);
+    if (FAILED(hr)) return Report(hr);
+    // A statement without a result set leaves the record set closed.
+    if ((state & ado::kStateOpen) == 0) return 0;
+    auto rows = std::make_unique<AdoRecordSet>(this, recordset.Get());
+    result = rows->Describe();
+    if (result == 0) result = rows->Start();
+    if (result != 0) return result;
+    *recordSet = std::move(rows);
+    return 0;
 }
 
 }  // namespace

@@ -18,6 +18,12 @@ using Kind = AdoStandinValue::Kind;
 
 int waits = 0;
 
+int CountOf(const std::string& text, const std::string& part) {
+    int n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
 AdoStandinError SqlError(long native, const char16_t* state, const char16_t* text) {
     AdoStandinError error;
     error.number = -2147217900;
@@ -270,6 +276,76 @@ TEST_F(AdoCallsTest, AFailingRecordSetStateFailsTheStatement) {
     ASSERT_EQ(Open(), 0);
     EXPECT_EQ(Run("SELECT id FROM t"), -1006);
     EXPECT_EQ(connection->LastError(), static_cast<int>(0x80004005));
+}
+
+TEST_F(AdoCallsTest, ValuesAreReadRowByRowAndAFailingValueFailsOnlyItsRead) {
+    AdoStandinValue failing;
+    failing.kind = Kind::Failure;
+    failing.number = static_cast<long>(0x80040E21);
+    AdoStandinValue binary;
+    binary.kind = Kind::Binary;
+    binary.bytes = "\x41\x00";
+    AdoStandinResult result;
+    result.recordset = true;
+    result.columns = {{u"name", 202}, {u"data", 204}};
+    result.rows = {{Text(u"one"), failing},
+                   {Text(u"bad \xD800 half"), binary},
+                   {Text(u"three"), failing}};
+    ado.executes.push_back(result);
+    ASSERT_EQ(Open(), 0);
+    ASSERT_EQ(Run("SELECT name, data FROM t"), 0);
+    // Only the first row is read at Execute; the second is reached, not read.
+    EXPECT_EQ(ado.lastRowRead, 0);
+    struct Case {
+        int row;
+        int index;
+        int result;
+        const char* text;
+    } cases[] = {
+        {0, 0, 0, "one"},
+        {0, 1, -1008, nullptr},  // the provider fails to read it
+        {1, 0, -1040, nullptr},  // an unpaired surrogate
+        {1, 1, 0, nullptr},      // binary: read, whatever its text
+        {2, 0, 0, "three"},
+        {2, 1, -1008, nullptr},
+    };
+    int row = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.row) + "/" + std::to_string(c.index));
+        for (; row < c.row; ++row) ASSERT_EQ(connection->MoveNext(), 0);
+        char* value = nullptr;
+        EXPECT_EQ(connection->GetValue(&value, c.index, nullptr), c.result);
+        if (c.text) {
+            EXPECT_STREQ(value, c.text);
+        }
+        delete[] value;
+    }
+    // The two failed reads, each reported once (the first kept since Execute).
+    EXPECT_EQ(CountOf(Log(), "Error      [80040e21]"), 2) << Log();
+}
+
+TEST_F(AdoCallsTest, RowsStillUnreadAreKeptBeforeTheConnectionCommits) {
+    AdoStandinResult result;
+    result.recordset = true;
+    result.columns = {{u"id", 3}};
+    result.rows = {{Number(1)}, {Number(2)}, {Number(3)}};
+    ASSERT_EQ(Open(), 0);
+    ASSERT_EQ(Run("INSERT INTO t VALUES (1)"), 0);
+    ado.executes.push_back(result);
+    ASSERT_EQ(Run("SELECT id FROM t"), 0);
+    Calls();
+    ASSERT_EQ(connection->Commit(), 0);
+    // The record set is read to its end and closed before the commit.
+    EXPECT_EQ(Calls(), (std::vector<std::string>{"RecordsetClose", "CommitTrans"}));
+    for (const char* expected : {"1", "2", "3"}) {
+        SCOPED_TRACE(expected);
+        char* value = nullptr;
+        ASSERT_EQ(connection->GetValue(&value, 0, nullptr), 0);
+        EXPECT_STREQ(value, expected);
+        delete[] value;
+        ASSERT_EQ(connection->MoveNext(), 0);
+    }
+    EXPECT_TRUE(connection->IsEOF());
 }
 
 }  // namespace

@@ -254,6 +254,7 @@ const FieldVtbl kFieldVtbl = [] {
         if (set->row >= set->result.rows.size()) return kBeyondEnd;
         standin.lastRowRead = static_cast<long>(set->row);
         const AdoStandinValue& value = set->result.rows[set->row][field->column];
+        if (value.kind == AdoStandinValue::Kind::Failure) return static_cast<HRESULT>(value.number);
         VariantInit(out);
         switch (value.kind) {
         case AdoStandinValue::Kind::Null:
@@ -277,6 +278,8 @@ const FieldVtbl kFieldVtbl = [] {
             out->parray = bytes;
             break;
         }
+        case AdoStandinValue::Kind::Failure:
+            break;
         }
         return S_OK;
     };

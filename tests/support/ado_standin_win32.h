@@ -18,10 +18,10 @@ struct AdoStandinError {
 
 // One column value of a record set.
 struct AdoStandinValue {
-    enum class Kind { Null, Text, Number, Binary };
+    enum class Kind { Null, Text, Number, Binary, Failure };
     Kind kind = Kind::Null;
     std::u16string text;  // Text
-    long number = 0;      // Number
+    long number = 0;      // Number; Failure: the result of reading it
     std::string bytes;    // Binary
 };
 
@@ -62,8 +62,7 @@ struct AdoStandin {
     std::vector<std::string> calls;
     // The text of the long parameters, chunks joined.
     std::vector<std::u16string> longTexts;
-    // Record set rows handed out (each get_Value of a row counts once per
-    // row: the index of the last row read).
+    // The row of the last value read from a record set (-1: none yet).
     long lastRowRead = -1;
     // The class objects are registered.
     bool registered = false;
