@@ -23,6 +23,11 @@ bool StartsWith(const char* s, const char* end, const char* prefix) {
     return static_cast<size_t>(end - s) >= n && memcmp(s, prefix, n) == 0;
 }
 
+// The first c in [p, end), or null.
+const char* FindByte(const char* p, const char* end, char c) {
+    return p < end ? static_cast<const char*>(memchr(p, c, static_cast<size_t>(end - p))) : nullptr;
+}
+
 // False for a tag that can neither open a form control nor close a
 // textarea: its first two letters rule out "</textarea>", "<textarea",
 // "<form ", "<input ", "<select " and "<option".
@@ -43,6 +48,17 @@ bool MayBeControl(const char* tag, int length) {
         default:
             return false;
     }
+}
+
+// True when a '<' stands between lt and the last '>' before it, looking
+// back no further than floor, where no tag is open.
+bool InsideTag(const char* floor, const char* lt) {
+    for (const char* q = lt; q > floor;) {
+        --q;
+        if (*q == '>') return false;
+        if (*q == '<') return true;
+    }
+    return false;
 }
 
 // Lookup answer of a VariableIndex that holds no index.
@@ -349,7 +365,10 @@ int NUTemplateToOutput::GrowBuffer(char** buf, int* capacity, int newCapacity) {
 
 int NUTemplateToOutput::AppendText(char** buf, int* capacity, const char* s, int n) {
     if (!buf || !*buf || !capacity || !s || n < 0) return -50;
-    size_t add = strnlen(s, static_cast<size_t>(n));
+    return AppendBytes(buf, capacity, s, strnlen(s, static_cast<size_t>(n)));
+}
+
+int NUTemplateToOutput::AppendBytes(char** buf, int* capacity, const char* s, size_t add) {
     // The cached length stands for strlen(*buf) while the buffer still ends there.
     size_t used;
     if (appendBuf == *buf && appendLength < *capacity && (*buf)[appendLength] == '\0' &&
@@ -451,30 +470,35 @@ int NUTemplateToOutput::Substitute(const char* in, char** out) {
     VariableIndex index(variables);
     const char* p = in;
     const char* end = in + n;
+    // The pieces are text without NUL (up to strlen), so they are appended
+    // by their lengths.
+    auto append = [&](const char* piece, size_t length) {
+        return AppendBytes(&buf, &capacity, piece, length);
+    };
     int ret = 0;
     while (p < end && ret >= 0) {
-        const char* dollar = static_cast<const char*>(memchr(p, '$', static_cast<size_t>(end - p)));
+        const char* dollar = FindByte(p, end, '$');
         if (!dollar) {
-            ret = AppendText(&buf, &capacity, p, static_cast<int>(end - p));
+            ret = append(p, static_cast<size_t>(end - p));
             break;
         }
-        ret = AppendText(&buf, &capacity, p, static_cast<int>(dollar - p));
+        ret = append(p, static_cast<size_t>(dollar - p));
         if (ret < 0) break;
         // The closing '$' must come before the line's end: look for it first,
         // then for an LF in front of it, so that the line is not scanned
         // to its end for every placeholder.
-        const char* close = static_cast<const char*>(memchr(dollar + 1, '$', static_cast<size_t>(end - dollar - 1)));
-        const char* lf = static_cast<const char*>(memchr(dollar + 1, '\n', static_cast<size_t>((close ? close : end) - dollar - 1)));
+        const char* close = FindByte(dollar + 1, end, '$');
+        const char* lf = FindByte(dollar + 1, close ? close : end, '\n');
         if (lf) close = nullptr;
         if (!close) {
             const char* next = lf ? lf + 1 : end;
-            ret = AppendText(&buf, &capacity, dollar, static_cast<int>(next - dollar));
+            ret = append(dollar, static_cast<size_t>(next - dollar));
             p = next;
             continue;
         }
-        std::string name(dollar + 1, close);
-        if (name.compare(0, 2, "LL") == 0) {
-            std::string key = name.substr(2);
+        std::string_view name(dollar + 1, static_cast<size_t>(close - dollar - 1));
+        if (name.size() >= 2 && name[0] == 'L' && name[1] == 'L') {
+            std::string key(name.substr(2));
             char* word = nullptr;
             int found = messageSource ? messageSource->Find(key.c_str(), &word) : 0;
             if (found < 0) {
@@ -482,19 +506,19 @@ int NUTemplateToOutput::Substitute(const char* in, char** out) {
                 break;
             }
             const char* piece = (found == 1 && word) ? word : key.c_str();
-            ret = AppendText(&buf, &capacity, piece, static_cast<int>(strlen(piece)));
+            ret = append(piece, strlen(piece));
         } else {
             const char* value = nullptr;
             int found = index.Lookup(name, &value);
-            if (found == kNotIndexed) found = LookupVar(name.c_str(), &value);
+            if (found == kNotIndexed) found = LookupVar(std::string(name).c_str(), &value);
             if (found < 0) {
                 ret = found;
                 break;
             }
             if (found == 0) {
-                ret = AppendText(&buf, &capacity, dollar, static_cast<int>(close - dollar + 1));
+                ret = append(dollar, static_cast<size_t>(close - dollar + 1));
             } else if (value) {
-                ret = AppendText(&buf, &capacity, value, static_cast<int>(strlen(value)));
+                ret = append(value, strlen(value));
             }
         }
         p = close + 1;
@@ -533,11 +557,42 @@ int NUTemplateToOutput::Expand(const char* in, char** out) {
     // from here that is appended when a control tag (or the end) is met.
     const char* run = p;
     bool dropping = false;
+    // A tag runs from '<' to the next '>' (else LF, else the last byte), and
+    // the next tag starts after it. Instead of walking every tag, only a '<'
+    // whose first letters may open a control or close a textarea is looked
+    // at (a candidate). It starts a tag unless a '<' stands between it and
+    // the '>' before it (InsideTag): every tag that began before that '>'
+    // ended there, and the first '<' after it opens a tag that lasts past the
+    // candidate. That holds while a '>' follows the candidate; after the
+    // text's last '>' the tags are walked one by one from the end of the last
+    // tag handled (run).
+    bool oneByOne = false;
+    // Once no '>' follows, none follows any later tag either.
+    bool closeLeft = true;
     while (p < end && ret >= 0) {
-        const char* lt = static_cast<const char*>(memchr(p, '<', static_cast<size_t>(end - p)));
+        const char* lt = FindByte(p, end, '<');
         if (!lt) break;
-        const char* close = static_cast<const char*>(memchr(lt, '>', static_cast<size_t>(end - lt)));
-        if (!close) close = static_cast<const char*>(memchr(lt, '\n', static_cast<size_t>(end - lt)));
+        if (!oneByOne) {
+            // Its first four bytes decide; a tag shorter than that ends in a
+            // byte that none of the letters matches.
+            size_t rest = static_cast<size_t>(end - lt);
+            if (!MayBeControl(lt, static_cast<int>(rest < 4 ? rest : 4))) {
+                p = lt + 1;
+                continue;
+            }
+        }
+        const char* close = closeLeft ? FindByte(lt, end, '>') : nullptr;
+        if (!close && !oneByOne) {
+            oneByOne = true;
+            p = run;
+            continue;
+        }
+        if (!oneByOne && InsideTag(run, lt)) {
+            p = lt + 1;
+            continue;
+        }
+        if (!close) closeLeft = false;
+        if (!close) close = FindByte(lt, end, '\n');
         if (!close) close = end - 1;
         const char* tagEnd = close + 1;
         int tagLength = static_cast<int>(tagEnd - lt);

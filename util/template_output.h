@@ -114,6 +114,8 @@ private:
     int FindAttrIn(const char* tag, const char* tagEnd, const char* attr, const char** first,
                    const char** last);
     int LookupVar(const char* name, const char** value);
+    // AppendText of exactly n bytes, which hold no NUL.
+    int AppendBytes(char** buf, int* capacity, const char* s, size_t n);
     int TagVariable(const char* tag, int tagLength, const char** value);
     int AppendFilledTag(char** buf, int* capacity, const char* tag, int tagLength,
                         const char* word, const char* attr, const char* value);
