@@ -2,10 +2,10 @@
 # framework (static library, headers, CMake package, pkg-config file).
 include(CMakePackageConfigHelpers)
 
-install(TARGETS kestrun RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
-install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT runtime)
+configure_file(${CMAKE_SOURCE_DIR}/man/kestrun.1.in ${CMAKE_BINARY_DIR}/kestrun.1 @ONLY)
 if(NOT WIN32)
-  configure_file(${CMAKE_SOURCE_DIR}/man/kestrun.1.in ${CMAKE_BINARY_DIR}/kestrun.1 @ONLY)
+  install(TARGETS kestrun RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
+  install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT runtime)
   install(FILES ${CMAKE_BINARY_DIR}/kestrun.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
     COMPONENT runtime)
   # Debian keeps each package's notices in /usr/share/doc/<package>/copyright.
@@ -14,7 +14,21 @@ if(NOT WIN32)
   install(FILES ${CMAKE_SOURCE_DIR}/NOTICE DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/kestrun-dev
     RENAME copyright COMPONENT dev)
 else()
-  install(FILES ${CMAKE_SOURCE_DIR}/NOTICE DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT runtime)
+  # Windows: one folder with the program, the README, the license notes and
+  # the manual page as plain text (rendered by the host's groff).
+  install(TARGETS kestrun RUNTIME DESTINATION . COMPONENT runtime)
+  install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION . COMPONENT runtime)
+  install(FILES ${CMAKE_SOURCE_DIR}/NOTICE DESTINATION . RENAME NOTICE.txt COMPONENT runtime)
+  find_program(KESTRUN_GROFF groff NO_CMAKE_FIND_ROOT_PATH)
+  if(KESTRUN_GROFF)
+    add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/kestrun.txt
+      COMMAND sh -c "'${KESTRUN_GROFF}' -man -Tascii -P-cbou '${CMAKE_BINARY_DIR}/kestrun.1' > '${CMAKE_BINARY_DIR}/kestrun.txt'"
+      DEPENDS ${CMAKE_BINARY_DIR}/kestrun.1 VERBATIM)
+    add_custom_target(kestrun_manual_text ALL DEPENDS ${CMAKE_BINARY_DIR}/kestrun.txt)
+    install(FILES ${CMAKE_BINARY_DIR}/kestrun.txt DESTINATION . COMPONENT runtime)
+  else()
+    message(WARNING "groff not found: the Windows package has no manual page text")
+  endif()
 endif()
 
 install(TARGETS kestrun_core EXPORT KestrunCoreTargets

@@ -1,5 +1,6 @@
 # Debian packages through CPack (cpack -G DEB): "kestrun" with the program,
-# its manual page and notes, "kestrun-dev" with the framework for developers.
+# its manual page and notes, "kestrun-dev" with the framework for developers;
+# in a Windows build a ZIP (cpack -G ZIP) of kestrun.exe and its notes.
 set(KESTRUN_MAINTAINER "kestrun developers <kestrun@example.org>" CACHE STRING
   "Maintainer field of the packages")
 
@@ -46,8 +47,13 @@ if(NOT WIN32)
   # links SQLite, unixODBC and libsodium itself, found through pkg-config.
   set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "libsqlite3-dev, unixodbc-dev, libsodium-dev, pkg-config")
 else()
-  # On Windows a plain archive of the installed tree needs no installer tool.
+  # On Windows a plain archive of the program's folder needs no installer
+  # tool; the framework for developers stays out of it.
   set(CPACK_GENERATOR ZIP)
+  set(CPACK_COMPONENTS_ALL runtime)
+  set(CPACK_ARCHIVE_COMPONENT_INSTALL ON)
+  set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
+  set(CPACK_PACKAGE_FILE_NAME kestrun-${PROJECT_VERSION}-win64)
 endif()
 
 include(CPack)
