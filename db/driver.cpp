@@ -152,16 +152,6 @@ int DBRecordSet::Value(int index, DBValue* value) {
     return CellValue(cell, value);
 }
 
-void DBRecordSet::Keep(DBRow row) {
-    row.resize(names.size());
-    if (eof && kept.empty()) {
-        current = std::move(row);
-        eof = false;
-    } else {
-        kept.push_back(std::move(row));
-    }
-}
-
 int DBRecordSet::Start() {
     stepping = true;
     int result = Step();
@@ -247,14 +237,4 @@ int DBRecordSet::MoveNext() {
     keptFailure = 0;
     if (result != 0 && driver) driver->PutFailure(std::move(keptErrors));
     return result;
-}
-
-void DBBufferedRecordSet::AddRow(Row row) {
-    DBRow cells(row.size());
-    for (size_t i = 0; i < row.size(); ++i) {
-        if (!row[i]) continue;
-        cells[i].null = false;
-        cells[i].text = std::move(*row[i]);
-    }
-    Keep(std::move(cells));
 }

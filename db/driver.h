@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <deque>
 #include <memory>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -101,8 +100,7 @@ struct DBValue {
 // the driver (Errors(), FailureCode(), FailureMessage()).
 class DBRecordSet {
 public:
-    // driver: the driver whose errors record this set's failures (null for
-    // a set that only holds rows in memory).
+    // driver: the driver whose errors record this set's failures.
     explicit DBRecordSet(DBDriver* driver);
     DBRecordSet(const DBRecordSet&) = delete;
     DBRecordSet& operator=(const DBRecordSet&) = delete;
@@ -129,9 +127,6 @@ public:
 protected:
     void AddColumn(std::string name, int type);
     void SetType(int index, int type);
-    // Appends a row after those already in memory (the first becomes the
-    // current row).
-    void Keep(DBRow row);
     // Makes the driver's first row current: 0, or the failure of reading
     // it (the set is then at its end). The first row is copied and the
     // driver steps on to the second, so that a statement of one row ends
@@ -176,18 +171,6 @@ private:
     // The failure met after the kept rows, with what the driver recorded.
     int keptFailure = 0;
     DBDriverFailure keptErrors;
-};
-
-// A record set read completely before it is handed out.
-class DBBufferedRecordSet final : public DBRecordSet {
-public:
-    using Row = std::vector<std::optional<std::string>>;
-
-    DBBufferedRecordSet() : DBRecordSet(nullptr) {}
-    void AddColumn(std::string name, int type) { DBRecordSet::AddColumn(std::move(name), type); }
-    // Appends a row; it must have one entry per column.
-    void AddRow(Row row);
-    void SetType(int index, int type) { DBRecordSet::SetType(index, type); }
 };
 
 // Connection data the driver turns into its own connection string.
