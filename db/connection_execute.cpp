@@ -89,6 +89,8 @@ int MapExecuteError(int error) {
             return -1017;
         case 7619:
             return -1018;
+        case kDBDriverBadText:
+            return -1040;
         default:
             return error >= 50000 ? -1009 : -1006;
     }
@@ -209,8 +211,10 @@ int CdDBDriverConnection::ExecuteProcedure(const char* name, char** paramNames,
         ReportError(status);
         CheckTransaction();
         LogAppend("DB access:sql[%s]sts[%d]err[%s]\n", name, lastError, lastMessage);
-        Notify(name, -1006, lastError, lastMessage);
-        return -1006;
+        // A name or value that is no text of the code page went nowhere.
+        int mapped = lastError == kDBDriverBadText ? -1040 : -1006;
+        Notify(name, mapped, lastError, lastMessage);
+        return mapped;
     }
     recordset = std::move(result);
     return 0;

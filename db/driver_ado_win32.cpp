@@ -2,6 +2,7 @@
 // provider. Statements and long texts go as UTF-16; wide columns come back
 // as UTF-8, every other text in the system code page.
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -9,6 +10,7 @@
 #include "db/driver.h"
 #include "db/platform.h"
 #include "db/utf16.h"
+#include "util/wide_text.h"
 
 namespace {
 
@@ -71,27 +73,43 @@ struct Variant {
     ~Variant() { VariantClear(&value); }
 };
 
-// Text in the system code page as UTF-16.
-std::u16string FromCodePage(const std::string& text) {
-    if (text.empty()) return {};
-    int units = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    if (units <= 0) return {};
-    std::u16string out(static_cast<size_t>(units), u'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                        reinterpret_cast<wchar_t*>(out.data()), units);
-    return out;
+// *out = text, bytes in the system code page, as UTF-16; false when some
+// bytes are no character there.
+bool FromCodePage(const std::string& text, std::u16string* out) {
+    return DBSystemTextToUtf16(text, out);
 }
 
-// UTF-16 text in the system code page.
-std::string ToCodePage(const std::u16string& text) {
-    if (text.empty()) return {};
-    const wchar_t* wide = reinterpret_cast<const wchar_t*>(text.data());
-    int bytes = WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(text.size()), nullptr, 0,
-                                    nullptr, nullptr);
-    if (bytes <= 0) return {};
-    std::string out(static_cast<size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(text.size()), out.data(), bytes, nullptr,
-                        nullptr);
+// *out = UTF-16 text in the system code page; false when a character has
+// no exact form there.
+bool ToCodePage(const std::u16string& text, std::string* out) {
+    return SystemFromWide(
+        std::wstring_view(reinterpret_cast<const wchar_t*>(text.data()), text.size()), out);
+}
+
+// A diagnostic text (an error's source or SQL state, a system message) in
+// the system code page. The report must not be lost to one character: each
+// character without an exact form there is kept as the escapes "\uXXXX" of
+// its UTF-16 units, never as a look-alike or a default character.
+std::string DiagnosticText(const std::u16string& text) {
+    std::string out;
+    if (ToCodePage(text, &out)) return out;
+    out.clear();
+    for (size_t i = 0; i < text.size();) {
+        bool pair = text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() &&
+                    text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+        std::u16string character = text.substr(i, pair ? 2 : 1);
+        std::string bytes;
+        if (ToCodePage(character, &bytes)) {
+            out += bytes;
+        } else {
+            for (char16_t unit : character) {
+                char escape[8];
+                std::snprintf(escape, sizeof(escape), "\\u%04x", static_cast<unsigned>(unit));
+                out += escape;
+            }
+        }
+        i += character.size();
+    }
     return out;
 }
 
@@ -103,7 +121,7 @@ std::string SystemMessage(HRESULT hr) {
                              static_cast<DWORD>(hr), 0, buffer, 512, nullptr);
     while (n > 0 && (buffer[n - 1] == L'\n' || buffer[n - 1] == L'\r' || buffer[n - 1] == L' ')) --n;
     if (n == 0) return {};
-    return ToCodePage(std::u16string(reinterpret_cast<const char16_t*>(buffer), n));
+    return DiagnosticText(std::u16string(reinterpret_cast<const char16_t*>(buffer), n));
 }
 
 bool IsWideType(long type) {
@@ -197,11 +215,19 @@ private:
     // Records a failed call: the connection's error list, or, when it is
     // empty, hr with the system's text for it. Returns hr.
     int Report(HRESULT hr);
-    int AddParameters(ado::Command* command, bool procedure, const std::vector<DBParam>& params);
+    // The UTF-16 names and values of params: 0, or kDBDriverBadText, recorded,
+    // when one is no text of the system code page.
+    int ConvertParameters(const std::vector<DBParam>& params, std::vector<std::u16string>* names,
+                          std::vector<std::u16string>* values);
+    int AddParameters(ado::Command* command, bool procedure, const std::vector<DBParam>& params,
+                      const std::vector<std::u16string>& names,
+                      const std::vector<std::u16string>& values);
     friend class AdoRecordSet;
     // Reads the value of column index (of ADO type type) of the record set's
     // current row into *cell: 0, or the recorded failure, also kept in the
-    // cell with its message. Text that is not UTF-16 marks the cell.
+    // cell with its message. Text that is not UTF-16, or that has no exact
+    // form in the system code page for a column that is not wide, marks the
+    // cell.
     int ReadValue(ado::Fields* fields, long index, long type, DBCell* cell);
 
     DBDriverSettings settings;
@@ -231,11 +257,11 @@ int AdoDriver::Report(HRESULT hr) {
             item->get_Source(source.Out());
             item->get_Description(description.Out());
             item->get_SQLState(state.Out());
-            error.source = ToCodePage(source.Text());
+            error.source = DiagnosticText(source.Text());
             if (!Utf16ToUtf8(description.Text(), &error.description)) {
                 error.description = "(message not readable)";
             }
-            error.sqlState = ToCodePage(state.Text());
+            error.sqlState = DiagnosticText(state.Text());
             errors.push_back(std::move(error));
         }
         list->Clear();
@@ -253,7 +279,7 @@ int AdoDriver::Report(HRESULT hr) {
         info->GetSource(infoSource.Out());
         info->GetDescription(infoDescription.Out());
         info->Release();
-        source = ToCodePage(infoSource.Text());
+        source = DiagnosticText(infoSource.Text());
         if (!Utf16ToUtf8(infoDescription.Text(), &description)) description.clear();
     }
     std::string message = SystemMessage(hr);
@@ -371,17 +397,42 @@ int AdoDriver::TransactionOpen() {
     return open;
 }
 
+int AdoDriver::ConvertParameters(const std::vector<DBParam>& params,
+                                 std::vector<std::u16string>* names,
+                                 std::vector<std::u16string>* values) {
+    names->resize(params.size());
+    values->resize(params.size());
+    for (size_t i = 0; i < params.size(); ++i) {
+        const char* part = nullptr;
+        if (!FromCodePage(params[i].name, &(*names)[i])) {
+            part = "name";
+        } else if (params[i].type != DBParam::Type::LongText &&
+                   !FromCodePage(params[i].text, &(*values)[i])) {
+            part = "value";
+        }
+        if (part) {
+            return Fail(kDBDriverBadText, "the " + std::string(part) + " of parameter " +
+                                              std::to_string(i + 1) +
+                                              " is not text of the system code page");
+        }
+    }
+    return 0;
+}
+
 int AdoDriver::AddParameters(ado::Command* command, bool procedure,
-                             const std::vector<DBParam>& params) {
+                             const std::vector<DBParam>& params,
+                             const std::vector<std::u16string>& names,
+                             const std::vector<std::u16string>& values) {
     if (params.empty()) return 0;
     ComRef<ado::Parameters> list;
     HRESULT hr = command->get_Parameters(list.Out());
     if (FAILED(hr)) return Report(hr);
     // One staging buffer per long text: a piece and its terminator.
     std::u16string staging;
-    for (const DBParam& param : params) {
+    for (size_t i = 0; i < params.size(); ++i) {
+        const DBParam& param = params[i];
         ComRef<ado::Parameter> parameter;
-        Bstr name(FromCodePage(param.name));
+        Bstr name(names[i]);
         if (param.type == DBParam::Type::LongText) {
             size_t units = 0;
             for (const std::u16string& chunk : param.chunks) units += chunk.size();
@@ -405,7 +456,7 @@ int AdoDriver::AddParameters(ado::Command* command, bool procedure,
         } else {
             bool integer = param.type == DBParam::Type::Integer;
             LONG_PTR size = procedure ? -1 : static_cast<LONG_PTR>(param.text.size());
-            std::u16string units = FromCodePage(param.text);
+            const std::u16string& units = values[i];
             Variant value;
             value.value.vt = VT_BSTR;
             value.value.bstrVal = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(units.data()),
@@ -451,9 +502,7 @@ int AdoDriver::ReadValue(ado::Fields* fields, long index, long type, DBCell* cel
     cell->null = false;
     std::u16string units(reinterpret_cast<const char16_t*>(text.value.bstrVal),
                          SysStringLen(text.value.bstrVal));
-    if (!IsWideType(type)) {
-        cell->text = ToCodePage(units);
-    } else if (!Utf16ToUtf8(units, &cell->text)) {
+    if (!IsWideType(type) ? !ToCodePage(units, &cell->text) : !Utf16ToUtf8(units, &cell->text)) {
         cell->badText = true;
     }
     return 0;
@@ -480,7 +529,12 @@ int AdoRecordSet::Describe() {
         long type = 0;
         field->get_Name(name.Out());
         field->get_Type(&type);
-        AddColumn(ToCodePage(name.Text()), static_cast<int>(type));
+        std::string columnName;
+        if (!ToCodePage(name.Text(), &columnName)) {
+            return owner->Fail(kDBDriverBadText, "the name of column " + std::to_string(i + 1) +
+                                                     " is not text of the system code page");
+        }
+        AddColumn(std::move(columnName), static_cast<int>(type));
         types.push_back(type);
     }
     live.resize(types.size());
@@ -535,10 +589,16 @@ int AdoDriver::Execute(const std::string& sql, bool procedure, const std::vector
     KeepOpenRecordSet();
     std::u16string text;
     if (procedure) {
-        text = FromCodePage(sql);
+        if (!FromCodePage(sql, &text)) {
+            return Fail(kDBDriverBadText, "the procedure name is not text of the system code page");
+        }
     } else if (!Utf8ToUtf16(sql, &text)) {
         return Fail(kDBDriverFailed, "statement text is not valid UTF-8");
     }
+    // Every parameter converts before anything reaches ADO.
+    std::vector<std::u16string> names, values;
+    int result = ConvertParameters(params, &names, &values);
+    if (result != 0) return result;
     ComRef<ado::Command> command;
     HRESULT hr = CreateAdoObject(ado::kCommandClass, ado::kCommandInterface, &command);
     if (FAILED(hr)) return Report(hr);
@@ -553,7 +613,7 @@ int AdoDriver::Execute(const std::string& sql, bool procedure, const std::vector
         hr = command->put_CommandTimeout(commandTimeout);
         if (FAILED(hr)) return Report(hr);
     }
-    int result = AddParameters(command.Get(), procedure, params);
+    result = AddParameters(command.Get(), procedure, params, names, values);
     if (result != 0) return result;
     Variant affected;
     ComRef<ado::Recordset> recordset;

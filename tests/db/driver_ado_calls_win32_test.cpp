@@ -10,6 +10,7 @@
 #include "db/connection.h"
 #include "support/ado_standin_win32.h"
 #include "support/temp_dir.h"
+#include "support/test_platform.h"
 #include "util/log.h"
 
 namespace {
@@ -346,6 +347,82 @@ TEST_F(AdoCallsTest, RowsStillUnreadAreKeptBeforeTheConnectionCommits) {
         ASSERT_EQ(connection->MoveNext(), 0);
     }
     EXPECT_TRUE(connection->IsEOF());
+}
+
+TEST_F(AdoCallsTest, TextOfTheSystemCodePageConvertsExactly) {
+    int page = SystemCodePage();
+    ASSERT_EQ(page, RegisteredCodePage())
+        << "the locale of LC_ALL is missing (scripts/common.sh makes it)";
+    if (page != 1252 && page != 932) GTEST_SKIP() << "rows for the code pages 1252 and 932 only";
+    // A character without an exact form in the code page (a look-alike
+    // would stand in for it), and bytes that are no character there (1252
+    // gives every byte one).
+    const std::u16string noForm = page == 1252 ? u"\u3042" : u"\u00A5";
+    const char* noCharacter = page == 932 ? "pw\x82" : nullptr;
+    ASSERT_EQ(Open(), 0);
+    connection->noTransactions = true;
+
+    // A statement whose text cannot be passed or described fails with -1040
+    // and says why; a parameter fails before anything reaches ADO.
+    struct Row {
+        const char* what;
+        std::u16string column;
+        const char* paramName;
+        const char* paramValue;
+        const char* textParam;
+        bool bytes;
+    } rows[] = {
+        {"column name", u"n" + noForm, nullptr, nullptr, nullptr, false},
+        {"parameter name", u"id", noCharacter, "1", nullptr, true},
+        {"parameter value", u"id", "@a", noCharacter, nullptr, true},
+        {"text parameter", u"id", nullptr, nullptr, noCharacter, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        if (row.bytes && !noCharacter) continue;
+        AdoStandinResult result;
+        result.recordset = true;
+        result.columns = {{row.column, 200}};
+        ado.executes.assign({result});
+        Calls();
+        char* names[] = {const_cast<char*>(row.paramName), nullptr};
+        char* values[] = {const_cast<char*>(row.paramValue)};
+        int integer[] = {0};
+        int status = row.paramName
+                         ? connection->ExecuteProcedure("up_get", names, values, integer)
+                         : connection->Execute("SELECT id FROM t", row.textParam, 0, nullptr, 0);
+        EXPECT_EQ(status, -1040);
+        EXPECT_NE(
+            std::string(connection->LastMessage()).find("is not text of the system code page"),
+            std::string::npos)
+            << connection->LastMessage();
+        int sent = 0;
+        for (const std::string& call : Calls()) {
+            sent += call.rfind("Execute", 0) == 0 || call.rfind("CreateParameter", 0) == 0;
+        }
+        EXPECT_EQ(sent, row.column == u"id" ? 0 : 1);
+    }
+
+    // A value of a column that is not wide fails only its own read.
+    AdoStandinResult result;
+    result.recordset = true;
+    result.columns = {{u"name", 200}, {u"id", 3}};
+    result.rows = {{Text(noForm.c_str()), Number(7)}};
+    ado.executes.assign({result});
+    ASSERT_EQ(Run("SELECT name, id FROM t"), 0);
+    char* value = nullptr;
+    EXPECT_EQ(connection->GetValue(&value, 0, nullptr), -1040);
+    EXPECT_EQ(connection->GetValue(&value, 1, nullptr), 0);
+    EXPECT_STREQ(value, "7");
+    delete[] value;
+
+    // A diagnostic text keeps its report, with the character escaped.
+    AdoStandinResult failure = Failure(208, u"42S02", u"refused");
+    failure.errors[0].source = u"Provider " + noForm;
+    ado.executes.assign({failure});
+    EXPECT_EQ(Run("SELECT id FROM t"), -1006);
+    const std::string escaped = page == 1252 ? "\\u3042" : "\\u00a5";
+    EXPECT_NE(Log().find("Source     [Provider " + escaped + "]\n"), std::string::npos) << Log();
 }
 
 }  // namespace
