@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "app/batch_status.h"
 #include "app/cgi_batch.h"
@@ -135,16 +136,15 @@ int ZAppBat::CheckDerivedPaths() {
 }
 
 int ZAppBat::CheckPathLengths(const char* const* paths, const NUPathKind* kinds, int count) {
-    NUPathLength lengths[16];
-    if (count > 16) count = 16;
-    for (int i = 0; i < count; ++i) lengths[i] = {kinds[i], PlatformPathUnits(paths[i])};
+    std::vector<NUPathLength> lengths;
+    for (int i = 0; i < count; ++i) lengths.push_back({kinds[i], PlatformPathUnits(paths[i])});
     NUPathLimits limits = PlatformPathLimits();
-    int beyond = FirstPathBeyondLimit(lengths, count, limits);
+    int beyond = FirstPathBeyondLimit(lengths.data(), count, limits);
     if (beyond < 0) return 0;
     long long limit = PathLimitOf(limits, kinds[beyond]);
     TraceError("[%s:%d] ret=[%d] path[%s]", kUnit, 20, 1, paths[beyond]);
-    std::printf("[-h] : The path is longer than the system opens. path=[%s] length[%lld] limit[%lld]\n",
-                paths[beyond], lengths[beyond].units, limit);
+    ConsolePrint("[-h] : The path is longer than the system opens. path=[%s] length[%lld] limit[%lld]\n",
+                 paths[beyond], lengths[beyond].units, limit);
     return 1;
 }
 
