@@ -1,5 +1,9 @@
-// Stand-in for the upgrade step program "updbatbookmarkv30.exe": writes
-// "status=0" into "bookmarkv30.sts" under "<workDir>/log" and exits 0.
+// Stand-in for the upgrade step program "updbatbookmarkv30.exe": upgrades
+// the installation's database as a real step does (tools/step_database.h:
+// opened from its arguments, a row of the version table TM_STEP_VERSION
+// counted up, committed), then writes "status=0" into "bookmarkv30.sts"
+// under "<workDir>/log" and exits 0. A failed upgrade is told on standard
+// error and ends with exit code 5 and no status file.
 //
 // A control file "updbatbookmarkv30.ctl" beside the program changes that,
 // one "key=value" per line:
@@ -16,6 +20,8 @@
 //                     (removed before it exits); when it exists already,
 //                     another step is running: append "overlap" to
 //                     PATH.overlap and exit 3
+//   database=none     leave the database alone: for runs of the program
+//                     outside an installation, whose arguments name none
 // workDir is the first argument; without one, the program's directory.
 #include <chrono>
 #include <cstdio>
@@ -27,6 +33,7 @@
 #include <thread>
 #include <vector>
 
+#include "tools/step_database.h"
 #include "util/program_arguments.h"
 
 namespace fs = std::filesystem;
@@ -63,6 +70,32 @@ void WaitFor(const fs::path& path, int limitSeconds) {
     }
 }
 
+// The step's own work once it may run: the database, then the status file.
+// Returns the exit code.
+int Upgrade(const std::vector<std::string>& args, const std::map<std::string, std::string>& control,
+            const fs::path& programDir) {
+    if (Get(control, "database", "") != "none") {
+        std::string error;
+        if (UpgradeDatabase(args, &error) != 0) {
+            std::fprintf(stderr, "updbatbookmarkv30: %s\n", error.c_str());
+            return 5;
+        }
+    }
+    std::string mode = Get(control, "statusfile", "");
+    if (mode != "none") {
+        fs::path logDir = (args.size() > 1 ? PathOf(args[1]) : programDir) / "log";
+        std::error_code ec;
+        fs::create_directories(logDir, ec);
+        std::ofstream out(logDir / "bookmarkv30.sts", std::ios::binary | std::ios::trunc);
+        if (mode == "nokey") {
+            out << "step=bookmarkv30\n";
+        } else {
+            out << "status=" << Get(control, "status", "0") << '\n';
+        }
+    }
+    return std::atoi(Get(control, "exit", "0").c_str());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -95,18 +128,7 @@ int main(int argc, char** argv) {
     int sleepMs = std::atoi(Get(control, "sleepms", "0").c_str());
     if (sleepMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(sleepMs));
 
-    std::string mode = Get(control, "statusfile", "");
-    if (mode != "none") {
-        fs::path logDir = (args.size() > 1 ? PathOf(args[1]) : programDir) / "log";
-        std::error_code ec;
-        fs::create_directories(logDir, ec);
-        std::ofstream out(logDir / "bookmarkv30.sts", std::ios::binary | std::ios::trunc);
-        if (mode == "nokey") {
-            out << "step=bookmarkv30\n";
-        } else {
-            out << "status=" << Get(control, "status", "0") << '\n';
-        }
-    }
+    int code = Upgrade(args, control, programDir);
     if (!activeFile.empty()) std::remove(activeFile.c_str());
-    return std::atoi(Get(control, "exit", "0").c_str());
+    return code;
 }

@@ -14,6 +14,7 @@
 #include "db/platform.h"
 #include "support/closed_port.h"
 #include "support/db_value.h"
+#include "support/odbc_driver.h"
 #include "support/sqlite_db.h"
 #include "support/temp_dir.h"
 #include "support/test_platform.h"
@@ -22,32 +23,6 @@
 namespace {
 
 const char kDriverName[] = "SQLite3 Test";
-
-// An ODBC driver library (file name), wherever the system keeps it; ""
-// when it is not installed.
-std::string FindOdbcLibrary(const char* file) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    for (const char* root : {"/usr/lib", "/usr/lib64", "/usr/local/lib"}) {
-        for (const char* sub : {"", "/odbc"}) {
-            fs::path direct = fs::path(root + std::string(sub)) / file;
-            if (fs::exists(direct, ec)) return direct.string();
-        }
-        for (fs::directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
-            fs::path candidate = it->path() / "odbc" / file;
-            if (fs::exists(candidate, ec)) return candidate.string();
-        }
-    }
-    return "";
-}
-
-// Registers library under name in a driver list of dir for this process.
-void RegisterOdbcDriver(const TempDir& dir, const char* name, const std::string& library) {
-    ASSERT_TRUE(WriteWholeFile(dir.file("odbcinst.ini"),
-                               std::string("[") + name + "]\nDriver=" + library + "\n"));
-    ASSERT_EQ(DBSetEnvVar("ODBCSYSINI", dir.path().c_str()), 0);
-    ASSERT_EQ(DBSetEnvVar("ODBCINSTINI", "odbcinst.ini"), 0);
-}
 
 const char kSchema[] =
     "CREATE TABLE t (id INTEGER PRIMARY KEY, name NVARCHAR(50) NOT NULL, amount DECIMAL(10,2),"
@@ -66,7 +41,7 @@ protected:
         } else {
             std::string library = FindOdbcLibrary("libsqlite3odbc.so");
             if (library.empty()) GTEST_SKIP() << "SQLite's ODBC driver is not installed";
-            RegisterOdbcDriver(dir, kDriverName, library);
+            ASSERT_TRUE(RegisterOdbcDriver(dir, kDriverName, library));
         }
         dbPath = dir.file("odbc.db");
         // The driver may run on the host: it opens the file by the host's name.
@@ -221,7 +196,7 @@ TEST(OdbcUnreachableServer, IsRetriedAndReportedAsANetworkFailure) {
     } else {
         std::string library = FindOdbcLibrary("libtdsodbc.so");
         if (library.empty()) GTEST_SKIP() << "FreeTDS's ODBC driver is not installed";
-        RegisterOdbcDriver(dir, "TDS Test", library);
+        ASSERT_TRUE(RegisterOdbcDriver(dir, "TDS Test", library));
     }
     std::string log = dir.file("log.txt");
     SetLogPath(log.c_str(), nullptr);

@@ -216,7 +216,7 @@ TEST(ProcessRun, ArgumentsReachTheStepStandInIntact) {
     std::filesystem::copy_file(std::string(KESTRUN_BINARY_DIR) + "/tools/updbatbookmarkv30.exe", program);
     std::string out = dir.file("argv.txt");
     ASSERT_TRUE(WriteWholeFile(dir.file("step dir/updbatbookmarkv30.ctl"),
-                               "argvfile=" + out + "\nstatusfile=none\n"));
+                               "argvfile=" + out + "\nstatusfile=none\ndatabase=none\n"));
     Outcome outcome = RunChild({Quoted(program), Quoted("he said \"hi\" there"), Quoted("C:\\vrn\\"),
                                 Quoted("a\\\"b"), "plain", "\"\"", Quoted("日本 語"), "0"});
     ASSERT_EQ(outcome.code, 0);
