@@ -157,6 +157,7 @@ int CS3DBIndex::MoveItems(const char* const* identifiers, int count, const char*
     if (rc == 0) rc = DBCheckRow();
     NUString text;
     if (rc == 0) rc = DBGetFirstColumn(&text, nullptr);
+    DBCloseRecordset();
     if (rc == -110) return kMoveNoTarget;
     if (rc != 0) {
         TraceError("[%s][%d][%d]", kUnit, __LINE__, rc);

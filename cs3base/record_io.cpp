@@ -264,22 +264,30 @@ int CS3DataIO::Fetch(CS3Object& record, CS3Object* target) {
     CS3DataDB* buffer = nullptr;
     int rc = BufferOf(record, &buffer);
     if (rc != 0) return rc;
-    CS3Object& into = target ? *target : record;
-    if (record.HasOwnFetch(*buffer) == 0) {
-        rc = record.ExecuteSelect(*buffer);
-        if (rc != 0) {
-            TraceError("[%s][%d][%d]", kUnit, __LINE__, rc);
-        } else {
-            rc = DBCheckRow();
-        }
-        if (rc != 0) {
-            if (buffer != buffers.front().get() && error == 0) error = rc;
-            return rc;
-        }
+    if (record.HasOwnFetch(*buffer) != 0) return TakeRow(record, target, *buffer);
+    rc = record.ExecuteSelect(*buffer);
+    if (rc != 0) {
+        TraceError("[%s][%d][%d]", kUnit, __LINE__, rc);
+    } else {
+        rc = DBCheckRow();
     }
-    if (!buffer->IdReadFlag() && record.Id().IsEmpty()) {
+    if (rc == 0) {
+        rc = TakeRow(record, target, *buffer);
+    } else if (buffer != buffers.front().get() && error == 0) {
+        error = rc;
+    }
+    // Only the first row is read: the statement, and the locks it holds on
+    // the rows after it, go now rather than with the next statement.
+    DBCloseRecordset();
+    return rc;
+}
+
+int CS3DataIO::TakeRow(CS3Object& record, CS3Object* target, CS3DataDB& buffer) {
+    CS3Object& into = target ? *target : record;
+    int rc = 0;
+    if (!buffer.IdReadFlag() && record.Id().IsEmpty()) {
         int value = 0;
-        rc = buffer->CurrentColumnInt(&value);
+        rc = buffer.CurrentColumnInt(&value);
         if (rc == 0) {
             rc = into.SetIdInt(value);
         } else if (rc == kRecNoColumn) {
@@ -289,10 +297,10 @@ int CS3DataIO::Fetch(CS3Object& record, CS3Object* target) {
         rc = target->SetId(record.IdText());
     }
     if (rc == 0 && into.ReadFieldsFlag()) {
-        rc = into.GetFields(*buffer);
-        if (rc == 0) rc = into.AfterLoad(*buffer);
+        rc = into.GetFields(buffer);
+        if (rc == 0) rc = into.AfterLoad(buffer);
     }
-    if (rc != 0 && buffer != buffers.front().get() && error == 0) error = rc;
+    if (rc != 0 && &buffer != buffers.front().get() && error == 0) error = rc;
     return rc;
 }
 

@@ -82,6 +82,8 @@ protected:
     int PrepareChange(CS3Object& record, const char* id, int operation);
     int WriteRow(CS3Object& record, const char* key, int operation);
     int AddKeyFor(CS3Object& record, CS3DataDB& buffer, const char* key);
+    // Reads the current row of buffer's result into target (null: record).
+    int TakeRow(CS3Object& record, CS3Object* target, CS3DataDB& buffer);
 
     std::vector<std::unique_ptr<CS3DataDB>> buffers;
     int error = 0;

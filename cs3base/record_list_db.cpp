@@ -123,6 +123,8 @@ int CS3Index::TakeMemberRows(CS3DataDB& buffer, const char* idColumn, int first,
         }
         rc = buffer.NextRow();
     }
+    // A failed row ends the batch before its last row: the statement goes now.
+    DBCloseRecordset();
     return rc == -110 ? 0 : rc;
 }
 
@@ -247,6 +249,9 @@ int CS3DBIndex::FetchRows(CS3DataDB& buffer, bool paging) {
         rc = buffer.NextRow();
         if (rc != 0) break;
     }
+    // A full page, the row limit or a failed row ends the read before the
+    // last row: the statement, and the locks it holds, go now.
+    DBCloseRecordset();
     if (rc == -110) rc = 0;
 
     // The used length ends after the last row read: page start + members
@@ -270,11 +275,11 @@ int CS3DBIndex::ForEachIdRange(const char* statement, const char* table, const c
     NUString maxText, minText;
     if (rc == 0) rc = DBGetColumn("MAXID", &maxText);
     if (rc == 0) rc = DBGetColumn("MINID", &minText);
+    DBCloseRecordset();
     if (rc != 0) {
         if (rc != -110 && rc != -111) TraceError("[%s:%d]ret[%d]", kUnit, __LINE__, rc);
         return rc;
     }
-    DBCloseRecordset();
     // No row of the company: MAX and MIN are NULL and there is nothing to do.
     if (maxText.IsEmpty() || minText.IsEmpty()) return 0;
 

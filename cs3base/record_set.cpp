@@ -177,6 +177,9 @@ int CS3DBNURecords::GetFields(CS3Data& data) {
         rc = DBNext();
         if (rc != 0) break;
     }
+    // A full page or a failed row ends the read before the last row: the
+    // statement, and the locks it holds, go now.
+    DBCloseRecordset();
     if (rc == -110) rc = 0;
     if (totalCount == 0) totalCount = rowsRead;
     return rc;

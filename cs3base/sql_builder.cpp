@@ -653,6 +653,7 @@ int ExecuteCount(const char* sql) {
     }
     NUString count;
     rc = DBGetFirstColumn(&count, nullptr);
+    DBCloseRecordset();
     if (rc != 0) return rc;
     return std::atoi(count.Get());
 }

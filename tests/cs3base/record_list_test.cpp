@@ -6,12 +6,14 @@
 
 #include <algorithm>
 #include <climits>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "cs3base/record_io.h"
 #include "cs3base/sql_builder.h"
+#include "cxiocom/office.h"
 #include "db/session.h"
 #include "env/environment.h"
 #include "support/session_db.h"
@@ -532,6 +534,61 @@ TEST_F(RecordListDb, ARecordSetPageIsCountedAndReadIntoNameValueRows) {
     ASSERT_EQ(all.LoadFirst(), 0);
     EXPECT_EQ(all.RowCount(), 45);
     EXPECT_EQ(all.TotalCount(), 45);
+}
+
+// A member whose fields cannot be read from the row of identifier 2.
+class RefusingItem : public Item {
+public:
+    int GetFields(CS3Data& buffer) override {
+        int rc = Item::GetFields(buffer);
+        return rc == 0 && std::string(name.Value()) == "n2" ? -99 : rc;
+    }
+};
+
+// Each read stops before the last of its rows; afterwards another
+// connection, which does not wait, must be able to write the database.
+TEST_F(RecordListDb, ReadsThatStopBeforeTheEndLetGoOfTheDatabase) {
+    ASSERT_EQ(OpenSessionDb(dir, ItemsScript(3) +
+                                     "CREATE TABLE TM_OFFICE (SID_CORPORATE INT, Name NVARCHAR(255));"
+                                     "INSERT INTO TM_OFFICE VALUES (1, 'a'), (1, 'b'), (1, 'c');"),
+              "");
+    struct Read {
+        const char* name;
+        std::function<int()> run;
+        int expected;
+    };
+    const Read reads[] = {
+        {"the office's first row", [] { return CXioOffice().LoadFirst(); }, 0},
+        {"a list page of one row",
+         [] {
+             Items items;
+             items.SetPage(0, 1);
+             return items.LoadFirst();
+         },
+         0},
+        {"member fields up to a member that cannot read its row",
+         [] {
+             Items items;
+             for (int id : {1, 2, 3}) {
+                 CS3Object* member = new RefusingItem();
+                 member->SetIdInt(id);
+                 items.AddItem(member);
+             }
+             CS3DataIO io;
+             CS3DataDB* buffer = nullptr;
+             int rc = io.PrepareRead(items);
+             if (rc == 0) rc = io.BufferOf(items, &buffer);
+             return rc == 0 ? items.LoadMembers(*buffer, "ID") : rc;
+         },
+         -99},
+    };
+    SqliteHolder other(SessionDbPath(dir));
+    for (const Read& read : reads) {
+        SCOPED_TRACE(read.name);
+        EXPECT_EQ(read.run(), read.expected);
+        EXPECT_EQ(other.Exec("UPDATE TM_ITEM SET HITS = HITS + 1 WHERE SID_CORPORATE = 2"), "");
+        DBCloseRecordset();
+    }
 }
 
 TEST(RecordSetRows, RowsAndColumnsByNameOrPosition) {
