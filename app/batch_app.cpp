@@ -88,6 +88,12 @@ int ZAppBat::GetHomeArgument(int, const char* const*, char* out, int size) {
 }
 
 int ZAppBat::CheckHome() {
+    int r = CheckHomePaths();
+    if (r != 0) return r;
+    return CheckCatalog();
+}
+
+int ZAppBat::CheckHomePaths() {
     CMSioObjApp* env = AppEnvironment();
     const char* home = env ? env->HomeDir() : "";
     // A longer home would make some of the run's files impossible to write;
@@ -102,11 +108,17 @@ int ZAppBat::CheckHome() {
         TraceError("[%s:%d] ret=[%d]", kUnit, 19, r);
         return r;
     }
+    return 0;
+}
+
+int ZAppBat::CheckCatalog() {
+    CMSioObjApp* env = AppEnvironment();
+    const char* home = env ? env->HomeDir() : "";
     // Before the database is open no language can be established, so the
     // catalog is that of the default language: <home>local/ja_JP/message.
     CMSioObjLocalize catalog;
     char path[kNUPathSize] = "";
-    r = catalog.GetPath(path);
+    int r = catalog.GetPath(path);
     if (r != 0) {
         TraceError("[%s:%d] ret=[%d]", kUnit, 5, r);
         ConsolePrint("[-h] : No indispensable argument.\n");
@@ -192,16 +204,20 @@ int ZAppBat::StartStatus() {
     SetStatusValue(statusObject, "startdate", stamp);
     r = statusIO.Write(statusObject, true);
     if (r != 0) {
-        int w = LastSystemError();
-        char detail[256] = "";
-        ErrnoText(detail, sizeof detail);
-        TraceError("[%s:%d] ret=[%d] errno=[%d]", kUnit, 11, r, w);
-        ConsolePrint("[%s] Failed to lock the file. path[%s] ret[%d] errno[%d]detail[%s]", "-s", path,
-                    r, w, detail);
+        ReportLockFailure(path, r);
         ReleaseStatusObject();
         return r;
     }
     return 0;
+}
+
+void ZAppBat::ReportLockFailure(const char* path, int code) {
+    int w = LastSystemError();
+    char detail[256] = "";
+    ErrnoText(detail, sizeof detail);
+    TraceError("[%s:%d] ret=[%d] errno=[%d]", kUnit, 11, code, w);
+    ConsolePrint("[%s] Failed to lock the file. path[%s] ret[%d] errno[%d]detail[%s]", "-s", path, code, w,
+                 detail);
 }
 
 int ZAppBat::WriteFinalStatus(int code) {

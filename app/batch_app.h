@@ -48,6 +48,11 @@ public:
     // path derived from it longer than the platform opens; or the catalog
     // path's failure code.
     virtual int CheckHome();
+    // The home check's two parts, in its order: the home's length and the
+    // paths derived from it (CheckDerivedPaths), then the installation's
+    // message catalog.
+    int CheckHomePaths();
+    int CheckCatalog();
     // Part of the home check: 0 when every path the run derives from the
     // home fits what the platform opens; 1 after the console text when one
     // does not; or a failure code. This class checks the error record in
@@ -75,6 +80,9 @@ public:
 protected:
     // Commits or rolls back (CMSApp's End); its result.
     virtual int EndDatabase(int code);
+    // The batch lock's failure (code) on the status file at path: traced
+    // and told on the console with the system's error.
+    void ReportLockFailure(const char* path, int code);
 
     NUNVList argList{128};
     NUFileIO statusIO;

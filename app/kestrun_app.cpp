@@ -45,6 +45,28 @@ ZAppKestrun::ZAppKestrun() {
 ZAppKestrun::~ZAppKestrun() = default;
 
 int ZAppKestrun::Init(int argc, const char* const* argv) {
+    int r = ReadArguments(argc, argv);
+    if (r == 0) r = ReadEnvironment(argc, argv);
+    if (r != 0) return r;
+    r = CheckHome();
+    if (r != 0) {
+        TraceError("[%s:%d] ret[%d]", kUnit, 4, r);
+        failed = true;
+        return r;
+    }
+    homeChecked = true;
+    SetWorkPaths();
+    r = StartStatus();
+    if (r != 0) {
+        statusDir.Clear();
+        TraceError("[%s:%d] ret[%d]", kUnit, 5, r);
+        failed = true;
+        return 1;
+    }
+    return 0;
+}
+
+int ZAppKestrun::ReadArguments(int argc, const char* const* argv) {
     static const char* const names[] = {"-h", nullptr};
     static const unsigned char flags[] = {1};
     int r = ParseArguments(argc, argv, names, flags);
@@ -54,7 +76,11 @@ int ZAppKestrun::Init(int argc, const char* const* argv) {
         failed = true;
         return 1;
     }
-    r = CMSApp::Init(argc, argv);
+    return 0;
+}
+
+int ZAppKestrun::ReadEnvironment(int argc, const char* const* argv) {
+    int r = CMSApp::Init(argc, argv);
     if (r == 1) {
         TraceError("[%s:%d] ret[%d]", kUnit, 2, r);
         ConsolePrint("%s", kUsage);
@@ -67,28 +93,30 @@ int ZAppKestrun::Init(int argc, const char* const* argv) {
         failed = true;
         return 1;
     }
-    r = CheckHome();
-    if (r != 0) {
-        TraceError("[%s:%d] ret[%d]", kUnit, 4, r);
-        failed = true;
-        return r;
-    }
-    homeChecked = true;
-    DeriveWorkPaths(&workDir, &statusDir);
-    r = StartStatus();
-    if (r != 0) {
-        statusDir.Clear();
-        TraceError("[%s:%d] ret[%d]", kUnit, 5, r);
-        failed = true;
-        return 1;
-    }
     return 0;
 }
 
+void ZAppKestrun::SetWorkPaths() { DeriveWorkPaths(&workDir, &statusDir); }
+
+void ZAppKestrun::WorkPathsOf(const char* homeDir, NUString* work, NUString* status) {
+    work->Format("%s%s", homeDir ? homeDir : "", kWorkDirName);
+    status->Format("%s/%s", work->Get(), "log");
+}
+
+void ZAppKestrun::DriverLogPathOf(const char* homeDir, NUString* path) {
+    NUString work;
+    NUString status;
+    WorkPathsOf(homeDir, &work, &status);
+    path->Format("%s/%s", status.Get(), kDriverLog);
+}
+
+const char* ZAppKestrun::StepProgramName() { return kStepProgram; }
+
+const char* ZAppKestrun::MaskedPassword() { return kMaskedPassword; }
+
 void ZAppKestrun::DeriveWorkPaths(NUString* work, NUString* status) {
     CMSioObjApp* env = AppEnvironment();
-    work->Format("%s%s", env ? env->HomeDir() : "", kWorkDirName);
-    status->Format("%s/%s", work->Get(), "log");
+    WorkPathsOf(env ? env->HomeDir() : "", work, status);
 }
 
 int ZAppKestrun::CheckDerivedPaths() {

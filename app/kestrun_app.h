@@ -49,6 +49,15 @@ public:
     // file is missing or unreadable; -9910002 otherwise.
     virtual int CheckStepStatus();
 
+    // The work and status directories under an installation's home
+    // directory (ending in "/"), and the driver log's path there.
+    static void WorkPathsOf(const char* homeDir, NUString* work, NUString* status);
+    static void DriverLogPathOf(const char* homeDir, NUString* path);
+    // "updbatbookmarkv30.exe"
+    static const char* StepProgramName();
+    // The text that stands for the database password wherever it is shown.
+    static const char* MaskedPassword();
+
     bool Failed() const { return failed; }
     const char* WorkDir() const { return workDir.Get(); }
 
@@ -67,6 +76,14 @@ protected:
     NUString emptyArg1;
     NUString emptyArg2;
     NUString oneArg;
+    // Init's first two steps. The argument table; 1 after the usage text
+    // when it is not met. Then CMSApp's Init (environment, home argument,
+    // configuration); 1 after the usage text or "[-h] : No such file or
+    // directory." when it fails. Each sets failed on failure.
+    int ReadArguments(int argc, const char* const* argv);
+    int ReadEnvironment(int argc, const char* const* argv);
+    // workDir and statusDir of the environment's home directory.
+    void SetWorkPaths();
     // The work and status directories of the environment's home directory.
     static void DeriveWorkPaths(NUString* work, NUString* status);
     // Set once the home check has passed: from then on a failure without a

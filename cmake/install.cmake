@@ -2,12 +2,15 @@
 # framework (static library, headers, CMake package, pkg-config file).
 include(CMakePackageConfigHelpers)
 
-configure_file(${CMAKE_SOURCE_DIR}/man/kestrun.1.in ${CMAKE_BINARY_DIR}/kestrun.1 @ONLY)
+foreach(page IN ITEMS kestrun kestrun-check kestrun-log)
+  configure_file(${CMAKE_SOURCE_DIR}/man/${page}.1.in ${CMAKE_BINARY_DIR}/${page}.1 @ONLY)
+endforeach()
 if(NOT WIN32)
-  install(TARGETS kestrun RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
-  install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT runtime)
-  install(FILES ${CMAKE_BINARY_DIR}/kestrun.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
+  install(TARGETS kestrun kestrun-check kestrun-log RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
     COMPONENT runtime)
+  install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT runtime)
+  install(FILES ${CMAKE_BINARY_DIR}/kestrun.1 ${CMAKE_BINARY_DIR}/kestrun-check.1
+    ${CMAKE_BINARY_DIR}/kestrun-log.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT runtime)
   # Debian keeps each package's notices in /usr/share/doc/<package>/copyright.
   install(FILES ${CMAKE_SOURCE_DIR}/NOTICE DESTINATION ${CMAKE_INSTALL_DOCDIR}
     RENAME copyright COMPONENT runtime)
@@ -16,7 +19,7 @@ if(NOT WIN32)
 else()
   # Windows: one folder with the program, the README, the license notes and
   # the manual page as plain text (rendered by the host's groff).
-  install(TARGETS kestrun RUNTIME DESTINATION . COMPONENT runtime)
+  install(TARGETS kestrun kestrun-check kestrun-log RUNTIME DESTINATION . COMPONENT runtime)
   install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION . COMPONENT runtime)
   install(FILES ${CMAKE_SOURCE_DIR}/NOTICE DESTINATION . RENAME NOTICE.txt COMPONENT runtime)
   find_program(KESTRUN_GROFF groff NO_CMAKE_FIND_ROOT_PATH)

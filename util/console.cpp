@@ -1,9 +1,23 @@
-// Formatting of the user's texts on standard output.
+// Formatting of the user's texts on standard output, and their capture.
 #include "util/console.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <string>
+
+namespace {
+std::string* captureSink = nullptr;
+}
+
+void SetConsoleCapture(std::string* sink) { captureSink = sink; }
+
+void ConsoleWrite(std::string_view text) {
+    if (captureSink) {
+        captureSink->append(text);
+        return;
+    }
+    ConsoleWriteOut(text);
+}
 
 void ConsolePrint(const char* format, ...) {
     va_list args;

@@ -3,7 +3,7 @@
 
 #include "util/console.h"
 
-void ConsoleWrite(std::string_view text) {
+void ConsoleWriteOut(std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
 }

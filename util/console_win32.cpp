@@ -8,7 +8,7 @@
 #include "util/console.h"
 #include "util/wide_text.h"
 
-void ConsoleWrite(std::string_view text) {
+void ConsoleWriteOut(std::string_view text) {
     std::fflush(stdout);
     HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
     DWORD mode = 0;

@@ -69,3 +69,7 @@ std::vector<std::string> SplitWindowsCommandLine(std::string_view line, const Co
 
 // The id of the current process.
 int CurrentProcessId();
+// Whether RunProcess could start the program at path, checked without
+// starting it: 1 yes; 0 no, with errno set (ENOENT: no such file; EACCES:
+// this user may not run it; EISDIR: a directory).
+int ProgramStartable(const char* path);

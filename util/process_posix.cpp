@@ -1,6 +1,7 @@
 // Child process runner on POSIX: posix_spawn and waitpid.
 #include <errno.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -103,3 +104,21 @@ int RunProcess(const char* const* arguments, int* dret, int* derr, NUFileHandle 
 }
 
 int CurrentProcessId() { return static_cast<int>(getpid()); }
+
+int ProgramStartable(const char* path) {
+    struct stat info;
+    if (!path || stat(path, &info) != 0) {
+        if (!path) errno = ENOENT;
+        return 0;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        errno = EISDIR;
+        return 0;
+    }
+    // posix_spawn needs a regular file this user may execute.
+    if (!S_ISREG(info.st_mode) || access(path, X_OK) != 0) {
+        errno = EACCES;
+        return 0;
+    }
+    return 1;
+}

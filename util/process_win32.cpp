@@ -3,6 +3,7 @@
 // for the child and reading its exit code.
 #include <windows.h>
 
+#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -124,3 +125,21 @@ int RunProcess(const char* const* arguments, int* dret, int* derr, NUFileHandle 
 }
 
 int CurrentProcessId() { return static_cast<int>(GetCurrentProcessId()); }
+
+int ProgramStartable(const char* path) {
+    std::wstring wide;
+    if (!path || !WideFromSystem(path, &wide)) {
+        errno = ENOENT;
+        return 0;
+    }
+    DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        errno = GetLastError() == ERROR_ACCESS_DENIED ? EACCES : ENOENT;
+        return 0;
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        errno = EISDIR;
+        return 0;
+    }
+    return 1;
+}

@@ -76,21 +76,6 @@ std::vector<std::string> Tree(const std::string& root) {
     return entries;
 }
 
-// Waits at most timeoutSeconds until nobody holds the lock file at path;
-// true once it is free.
-bool WaitForFreeLock(const std::string& path, int timeoutSeconds) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
-    for (;;) {
-        NUFileHandle held = OpenLockExclusive(path.c_str(), 1, 0);
-        if (held != kInvalidFileHandle) {
-            CloseFileHandle(held);
-            return true;
-        }
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-}
-
 class Kestrun : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -1,12 +1,15 @@
 // Demo installations and kestrun runs for end-to-end tests.
 #include "support/demo_home.h"
 
+#include <chrono>
 #include <filesystem>
 #include <sstream>
+#include <thread>
 
 #include "support/schema_db.h"
 #include "support/sqlite_db.h"
 #include "support/temp_dir.h"
+#include "util/file.h"
 
 namespace fs = std::filesystem;
 
@@ -52,7 +55,24 @@ bool IsWholeStatusText(const std::string& text) {
     return true;
 }
 
-std::string KestrunPath() { return std::string(KESTRUN_BINARY_DIR) + "/kestrun" + KESTRUN_PROGRAM_SUFFIX; }
+std::string KestrunPath() { return BuiltProgramPath("kestrun"); }
+
+std::string BuiltProgramPath(const std::string& name) {
+    return std::string(KESTRUN_BINARY_DIR) + "/" + name + KESTRUN_PROGRAM_SUFFIX;
+}
+
+bool WaitForFreeLock(const std::string& path, int timeoutSeconds) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+    for (;;) {
+        NUFileHandle held = OpenLockExclusive(path.c_str(), 1, 0);
+        if (held != kInvalidFileHandle) {
+            CloseFileHandle(held);
+            return true;
+        }
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
 
 ProgramResult RunKestrun(const std::vector<std::string>& args, int timeoutSeconds) {
     std::vector<std::string> argv{KestrunPath()};

@@ -24,3 +24,8 @@ ProgramResult RunKestrun(const std::vector<std::string>& args, int timeoutSecond
 bool IsWholeStatusText(const std::string& text);
 // Path of the built kestrun.
 std::string KestrunPath();
+// Path of a program built beside kestrun ("kestrun-check", "kestrun-log").
+std::string BuiltProgramPath(const std::string& name);
+// Waits at most timeoutSeconds until nobody holds the lock file at path;
+// true once it is free.
+bool WaitForFreeLock(const std::string& path, int timeoutSeconds);

@@ -1,0 +1,254 @@
+// ZAppKestrunCheck: kestrun's start-up steps run as checks, each reported in
+// one line with what a real run would do where it fails.
+#include "app/kestrun_check.h"
+
+#include <cerrno>
+#include <cstdio>
+
+#include "app/status_codes.h"
+#include "db/session.h"
+#include "env/catalog.h"
+#include "env/environment.h"
+#include "util/console.h"
+#include "util/file.h"
+#include "util/log.h"
+#include "util/nv_io.h"
+#include "util/process.h"
+
+namespace {
+
+// The console text of a step without its line ends.
+std::string OneLine(const std::string& text) {
+    std::string line;
+    for (char c : text) {
+        if (c == '\r') continue;
+        if (c == '\n') {
+            if (!line.empty() && line.back() != ' ') line += ' ';
+            continue;
+        }
+        line += c;
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    return line;
+}
+
+std::string ExitStatusText(int status) {
+    std::string text = std::to_string(status);
+    if (status == kStoppedInInitExit) text += " (188 on Linux)";
+    return text;
+}
+
+// What a run that stops with these console texts does.
+std::string RunStops(const std::string& consoleText) {
+    std::string shown = OneLine(consoleText);
+    const KestrunConsoleStop* stop = FindKestrunConsoleStop(shown.c_str());
+    std::string text = "a run prints \"" + shown + "\" before its result line, writes no status file";
+    if (!stop) return text;
+    return text + " and exits with " + ExitStatusText(stop->exitStatus) + ": " + stop->meaning;
+}
+
+// What a run that fails with code after taking the lock does.
+std::string RunLeaves(int code) {
+    std::string text = "a run leaves status=" + std::to_string(code) + " in kestrun.sts";
+    const KestrunStatusCode* entry = FindKestrunStatusCode(code);
+    return entry ? text + ": " + entry->meaning : text;
+}
+
+}  // namespace
+
+int ZAppKestrunCheck::Check(int argc, const char* const* argv) {
+    Line lines[7];
+    const char* const names[] = {"home argument", "configuration", "installation",    "batch lock",
+                                 "database",      "step program",  "status directory"};
+    for (int i = 0; i < 7; ++i) lines[i].what = names[i];
+    if (CheckArguments(argc, argv, &lines[0], &lines[1])) {
+        CheckInstallation(&lines[2]);
+        SetWorkPaths();
+        CheckLock(&lines[3]);
+        CheckDatabase(argc, argv, &lines[4]);
+        CheckStepProgram(&lines[5]);
+        CheckStatusDirectory(&lines[6]);
+    }
+    SetConsoleCapture(nullptr);
+    ReleaseStatusObject();
+    // Closing the connection rolls back whatever the checks left open.
+    CMSApp::Finish(0);
+
+    int failures = 0;
+    int number = 0;
+    for (const Line& line : lines) {
+        const char* state = line.state == State::kOk ? "ok" : line.state == State::kFailed ? "FAILED" : "--";
+        failures += line.state == State::kFailed;
+        std::string detail = line.state == State::kNotChecked ? "not checked: an earlier check failed" : line.detail;
+        ConsolePrint("%-6s %d %s: %s\n", state, ++number, line.what, detail.c_str());
+    }
+    return failures == 0 ? 0 : 1;
+}
+
+bool ZAppKestrunCheck::CheckArguments(int argc, const char* const* argv, Line* home, Line* config) {
+    console.clear();
+    SetConsoleCapture(&console);
+    int r = ReadArguments(argc, argv);
+    bool homeGiven = false;
+    if (r == 0) {
+        // Whether "-h" has a usable value, apart from the configuration.
+        std::string scratch;
+        SetConsoleCapture(&scratch);
+        char value[2048] = "";
+        homeGiven = GetHomeArgument(argc, argv, value, sizeof value) == 0;
+        SetConsoleCapture(&console);
+        r = ReadEnvironment(argc, argv);
+    }
+    if (r != 0) {
+        Line* failedLine = homeGiven ? config : home;
+        if (homeGiven) home->state = State::kOk;
+        home->detail = "-h value accepted";
+        failedLine->state = State::kFailed;
+        failedLine->detail = RunStops(console);
+        return false;
+    }
+    CMSioObjApp* env = AppEnvironment();
+    std::string homeDir = env ? env->HomeDir() : "";
+    console.clear();
+    if (CheckHomePaths() != 0) {
+        home->state = State::kFailed;
+        home->detail = RunStops(console);
+        return false;
+    }
+    home->state = State::kOk;
+    home->detail = homeDir + " (" + std::to_string(homeDir.size()) +
+                   " bytes; every path a run derives from it fits the system)";
+    std::string file = homeDir + "data/app";
+    config->state = State::kOk;
+    config->detail = file + (PathExists(file.c_str()) == 1 ? " read: " : " absent, defaults apply: ") + Settings();
+    return true;
+}
+
+std::string ZAppKestrunCheck::Settings() {
+    CMSioObjApp* env = AppEnvironment();
+    if (!env) return "";
+    char text[4096];
+    std::snprintf(text, sizeof text,
+                  "dbprovider=%s dbdriver=%s dbs=%s dbname=%s dbuser=%s dbpwd=%s retrycnt=%d retrytim=%d "
+                  "dbtimeout=%d cid=%d",
+                  env->DbProvider(), env->DbDriver(), env->DbServer(), env->DbName(), env->DbUser(),
+                  MaskedPassword(), env->RetryCount(), env->RetryTime(), env->DbTimeout(), env->CompanyId());
+    return text;
+}
+
+void ZAppKestrunCheck::CheckInstallation(Line* line) {
+    console.clear();
+    if (CheckCatalog() != 0) {
+        line->state = State::kFailed;
+        line->detail = RunStops(console);
+        return;
+    }
+    line->state = State::kOk;
+    CMSioObjApp* env = AppEnvironment();
+    line->detail = std::string(env ? env->HomeDir() : "") + "local/ja_JP/message present";
+}
+
+void ZAppKestrunCheck::CheckLock(Line* line) {
+    console.clear();
+    char path[kNUPathSize] = "";
+    if (CreateStatusObject() != 0 || statusObject->GetPath(path) != 0) {
+        line->state = State::kFailed;
+        line->detail = RunStops(console);
+        return;
+    }
+    ReleaseStatusObject();
+    std::string lock = std::string(path) + ".lk";
+    line->state = State::kOk;
+    // Nobody holds a lock file that does not exist, and it is left so.
+    if (PathExists(lock.c_str()) != 1) {
+        line->detail = "free: " + lock + " does not exist yet (left uncreated)";
+        return;
+    }
+    int r = statusIO.LockExclusive(path);
+    if (r == 0) {
+        statusIO.Unlock();
+        line->detail = "free: " + lock + " taken and released at once";
+        return;
+    }
+    ReportLockFailure(path, r);
+    line->state = State::kFailed;
+    line->detail = "held: " + RunStops(console);
+}
+
+void ZAppKestrunCheck::CheckDatabase(int argc, const char* const* argv, Line* line) {
+    console.clear();
+    CMSioObjApp* env = AppEnvironment();
+    const char* part = "opening the database";
+    int r = ZAppBat::OpenDB(argc, argv);
+    bool opened = r == 0;
+    if (r == 0) {
+        part = "reading the office row";
+        r = LoadOfficeSettings();
+    }
+    if (r == 0) {
+        part = "loading the catalogs com, com_locale and version";
+        r = LoadMessages();
+    }
+    if (opened) DBRollback(1);
+    if (r != 0) {
+        line->state = State::kFailed;
+        line->detail = std::string(part) + " failed: " + RunLeaves(r);
+        char message[4096] = "";
+        if (IsDBError(r) || r == -2000001) DBLastError(message);
+        if (message[0]) line->detail += " (the driver: " + OneLine(message) + ")";
+        return;
+    }
+    line->state = State::kOk;
+    line->detail = std::string("opened ") + (env ? env->DbName() : "") + "; office row of company " +
+                   std::to_string(env ? env->CompanyId() : 0) + " read, language " + CurrentLanguageCode() +
+                   "; catalogs com, com_locale and version loaded";
+}
+
+void ZAppKestrunCheck::CheckStepProgram(Line* line) {
+    const char* array[64] = {};
+    BuildChildArguments(array);
+    std::string program = ChildArgument(array[0]);
+    std::string arguments;
+    for (int i = 0; array[i]; ++i) {
+        arguments += i == 0 ? "" : " ";
+        arguments += array[i] == dbPasswordArg.Get() ? MaskedPassword() : array[i];
+    }
+    if (ProgramStartable(program.c_str()) == 1) {
+        line->state = State::kOk;
+        line->detail = program + " can be started by this user; its arguments: " + arguments;
+        return;
+    }
+    const char* why = errno == ENOENT ? " does not exist" : errno == EISDIR ? " is a directory"
+                                                                            : " cannot be started by this user";
+    line->state = State::kFailed;
+    line->detail = program + why + ": " + RunLeaves(-9910001) + " (its arguments: " + arguments + ")";
+}
+
+void ZAppKestrunCheck::CheckStatusDirectory(Line* line) {
+    std::string dir = statusDir.Get();
+    // A run creates what is missing of the directory: the nearest one that
+    // exists must take it.
+    std::string existing = dir;
+    while (PathExists(existing.c_str()) != 1) {
+        char parent[kNUPathSize] = "";
+        DirectoryPart(parent, existing.c_str(), sizeof parent);
+        if (!parent[0] || existing == parent) break;
+        existing = parent;
+    }
+    std::string probe = existing + "/kestrun-check." + std::to_string(CurrentProcessId()) + ".tmp";
+    console.clear();
+    int r = SaveCheckFile("status directory", probe.c_str(), false);
+    if (r == 0) {
+        line->state = State::kOk;
+        line->detail = existing == dir ? dir + " writable"
+                                       : dir + " missing; " + existing + ", where a run creates it, writable";
+        return;
+    }
+    std::string test = OneLine(console);
+    NUString status;
+    status.Format("%s/%s", dir.c_str(), statusFileName.Get());
+    console.clear();
+    ReportLockFailure(status.Get(), r);
+    line->state = State::kFailed;
+    line->detail = dir + " cannot be written (" + test + "): " + RunStops(console);
+}

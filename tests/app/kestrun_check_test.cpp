@@ -1,0 +1,218 @@
+// kestrun-check and kestrun-log end to end: the check and a real kestrun run
+// on the same broken installations, the log decoder on a failed run's log,
+// and the documentation's copy of the status-code table.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/status_codes.h"
+#include "support/demo_home.h"
+#include "support/sqlite_db.h"
+#include "support/temp_dir.h"
+#include "support/test_platform.h"
+#include "util/file.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char kSuccess[] = "Result: [Success] The process has been successfully completed.\n";
+// -1000004 as a POSIX exit status keeps only its low byte.
+const int kStoppedStatus = 188;
+
+// Every file and directory under root, each file with its size and a hash
+// of its bytes (short enough to show when they differ).
+std::map<std::string, std::string> Snapshot(const std::string& root) {
+    std::map<std::string, std::string> entries;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        std::string name = fs::relative(entry.path(), root).generic_string();
+        std::string bytes = entry.is_regular_file() ? ReadWholeFile(entry.path().string()) : "";
+        entries[name] = entry.is_regular_file()
+                            ? std::to_string(bytes.size()) + ":" + std::to_string(std::hash<std::string>{}(bytes))
+                            : "<dir>";
+    }
+    return entries;
+}
+
+std::vector<std::string> LinesStartingWith(const std::string& text, const std::string& start) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind(start, 0) == 0) lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string StatusOf(const std::string& home) {
+    std::string text = ReadWholeFile(home + "/kestv30r15/log/kestrun.sts");
+    size_t at = text.find("status=");
+    return at == std::string::npos ? "<none>" : text.substr(at + 7, text.find_first_of("\r\n", at) - at - 7);
+}
+
+struct Broken {
+    const char* name;
+    // Breaks the demo installation at home; "" or what failed.
+    std::function<std::string(const std::string& home)> breakIt;
+    // The one check that fails (null: none), and what a real run does: the
+    // status it leaves, or (console set) the start of its console text
+    // before an exit with -1000004.
+    const char* failedCheck;
+    int status;
+    const char* console;
+    bool holdsLock;
+    const char* notOnWindows;  // why the case cannot apply there, or null
+};
+
+}  // namespace
+
+TEST(KestrunCheck, TellsWhatARunDoesAndChangesNothing) {
+    SKIP_WITHOUT_SQLITE_FILES();
+    auto dropOffice = [](const std::string& home) {
+        return MakeSqliteDb(home + "/data/vrnldb.sqlite", "DROP TABLE TM_OFFICE;");
+    };
+    auto append = [](const std::string& file, const std::string& text) {
+        return WriteWholeFile(file, ReadWholeFile(file) + text) ? "" : "cannot write " + file;
+    };
+    auto remove = [](const std::string& path) { return fs::remove(path) ? "" : "cannot remove " + path; };
+    const std::string step = "/kestv30r15/updbatbookmarkv30.exe";
+    const Broken cases[] = {
+        {"demo installation", [](const std::string&) { return std::string(); }, nullptr, 0, nullptr, false,
+         nullptr},
+        {"wrong database name",
+         [&](const std::string& home) {
+             // In a directory that does not exist, so that no driver creates it.
+             return append(home + "/data/app", SqliteSettings(home + "/data/missing/vrnldb.sqlite"));
+         },
+         "database", -1000001, nullptr, false, nullptr},
+        {"missing office table", dropOffice, "database", -1000006, nullptr, false, nullptr},
+        {"missing catalog", [&](const std::string& home) { return remove(home + "/local/ja_JP/message"); },
+         "installation", 0, "[-h] : No such directory. path=[", false, nullptr},
+        {"missing step program", [&](const std::string& home) { return remove(home + step); }, "step program",
+         -9910001, nullptr, false, nullptr},
+        {"step program not executable",
+         [&](const std::string& home) {
+             fs::permissions(home + step, fs::perms::owner_read | fs::perms::owner_write);
+             return std::string();
+         },
+         "step program", -9910001, nullptr, false, "Windows has no execute permission"},
+        {"held lock", [](const std::string&) { return std::string(); }, "batch lock", 0,
+         "[-s] Failed to lock the file.", true, nullptr},
+        {"unwritable status directory",
+         [&](const std::string& home) {
+             // A file in its place: no user, root included, can write there.
+             return WriteWholeFile(home + "/kestv30r15/log", "x") ? "" : std::string("cannot write the file");
+         },
+         "status directory", 0, "[-s] Failed to lock the file.", false, nullptr},
+    };
+    TempDir tmp;
+    std::string skipped;
+    int n = 0;
+    for (const Broken& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (OnWindows() && c.notOnWindows) {
+            skipped += std::string(c.name) + " (" + c.notOnWindows + ") ";
+            continue;
+        }
+        std::string home = tmp.path() + "/home" + std::to_string(n++);
+        ASSERT_EQ(MakeDemoHome(home), "");
+        ASSERT_EQ(c.breakIt(home), "");
+        std::string lock = home + "/kestv30r15/log/kestrun.sts.lk";
+        NUFileHandle held = c.holdsLock ? OpenLockExclusive(lock.c_str(), 1, 0) : kInvalidFileHandle;
+        ASSERT_EQ(held != kInvalidFileHandle, c.holdsLock);
+
+        std::map<std::string, std::string> before = Snapshot(home);
+        ProgramResult check = RunProgram({BuiltProgramPath("kestrun-check"), "-h", home}, 120);
+        EXPECT_EQ(Snapshot(home), before);
+        ProgramResult run = RunKestrun({"-h", home});
+        CloseFileHandle(held);
+
+        std::vector<std::string> failed = LinesStartingWith(check.out, "FAILED");
+        EXPECT_EQ(LinesStartingWith(check.out, "ok").size() + failed.size(), 7u) << check.out;
+        if (!c.failedCheck) {
+            EXPECT_EQ(check.exitStatus, 0) << check.out;
+            EXPECT_TRUE(failed.empty()) << check.out;
+            EXPECT_EQ(run.out, kSuccess);
+            EXPECT_EQ(StatusOf(home), "0");
+        } else {
+            EXPECT_EQ(check.exitStatus, 1) << check.out;
+            ASSERT_EQ(failed.size(), 1u) << check.out;
+            EXPECT_NE(failed[0].find(std::string(" ") + c.failedCheck + ": "), std::string::npos) << failed[0];
+            if (c.console) {
+                EXPECT_NE(failed[0].find(std::string("a run prints \"") + c.console), std::string::npos)
+                    << failed[0];
+                EXPECT_NE(failed[0].find("exits with -1000004"), std::string::npos) << failed[0];
+                EXPECT_EQ(run.out.rfind(c.console, 0), 0u) << run.out;
+                EXPECT_EQ(run.exitStatus, kStoppedStatus);
+            } else {
+                std::string leaves = "a run leaves status=" + std::to_string(c.status) + " in kestrun.sts";
+                EXPECT_NE(failed[0].find(leaves), std::string::npos) << failed[0];
+                EXPECT_EQ(StatusOf(home), std::to_string(c.status));
+                EXPECT_EQ(run.exitStatus, 0);
+            }
+        }
+        if (run.out.find("Failed to lock the file.") == std::string::npos && fs::exists(lock)) {
+            EXPECT_TRUE(WaitForFreeLock(lock, 10));
+        }
+    }
+    if (!skipped.empty()) GTEST_SKIP() << "cases that do not apply on Windows: " << skipped;
+}
+
+TEST(KestrunLog, PrintsAFailedRunAsTextWithTheMeaningOfItsCodes) {
+    SKIP_WITHOUT_SQLITE_FILES();
+    TempDir tmp;
+    std::string home = tmp.path() + "/vrnl";
+    ASSERT_EQ(MakeDemoHome(home), "");
+    ASSERT_TRUE(WriteStandinControl(home, "exit=1\n"));
+    ASSERT_EQ(RunKestrun({"-h", home}).exitStatus, 0);
+    std::string lock = home + "/kestv30r15/log/kestrun.sts.lk";
+    EXPECT_TRUE(WaitForFreeLock(lock, 10));
+
+    ProgramResult log = RunProgram({BuiltProgramPath("kestrun-log"), home}, 60);
+    EXPECT_EQ(log.exitStatus, 0);
+    const std::string meaning = FindKestrunStatusCode(-9910001)->meaning;
+    EXPECT_NE(log.out.find("status=-9910001"), std::string::npos) << log.out;
+    EXPECT_NE(log.out.find("Run failed with -9910001:"), std::string::npos) << log.out;
+    EXPECT_NE(log.out.find("  Meaning: " + meaning + "\n"), std::string::npos) << log.out;
+    // The records as text, each code the table knows followed by its meaning.
+    EXPECT_NE(log.out.find("  [ZAppKestrun:15] ret[-2] dret=[1] derr=[0]\n"), std::string::npos) << log.out;
+    EXPECT_NE(log.out.find("  [ZAppKestrun:16] procarg[6]=********\n"), std::string::npos) << log.out;
+    EXPECT_NE(log.out.find("ret[-9910001]\n    -9910001: " + meaning + "\n"), std::string::npos) << log.out;
+}
+
+TEST(StatusCodes, DocumentationShowsTheTable) {
+    std::string readme = ReadWholeFile(std::string(KESTRUN_SOURCE_DIR) + "/README.md");
+    std::string manual = ReadWholeFile(std::string(KESTRUN_SOURCE_DIR) + "/man/kestrun.1.in");
+    auto roff = [](const std::string& text) {
+        std::string out;
+        for (char c : text) out += c == '-' ? std::string("\\-") : std::string(1, c);
+        return out;
+    };
+    int count = 0;
+    const KestrunStatusCode* codes = KestrunStatusCodes(&count);
+    for (int i = 0; i < count; ++i) {
+        const KestrunStatusCode& c = codes[i];
+        SCOPED_TRACE(c.code);
+        std::string code = std::to_string(c.code);
+        EXPECT_NE(readme.find("| " + code + " | " + c.meaning + " | " + c.check + " |\n"), std::string::npos);
+        EXPECT_NE(manual.find(".TP\n.B " + roff(code) + "\n" + c.meaning + "\nCheck next: " + c.check + "\n"),
+                  std::string::npos);
+    }
+    const KestrunConsoleStop* stops = KestrunConsoleStops(&count);
+    for (int i = 0; i < count; ++i) {
+        const KestrunConsoleStop& s = stops[i];
+        SCOPED_TRACE(s.text);
+        std::string exit = std::to_string(s.exitStatus);
+        EXPECT_NE(readme.find(std::string("| `") + s.text + "` | " + exit + " | " + s.meaning + " | " + s.check +
+                              " |\n"),
+                  std::string::npos);
+        EXPECT_NE(manual.find(".TP\n.B \"" + roff(s.text) + "\"\nExit status " + roff(exit) + ". " + s.meaning +
+                              "\nCheck next: " + s.check + "\n"),
+                  std::string::npos);
+    }
+}
