@@ -105,6 +105,32 @@ void NUOutput::Release() { delete this; }
 
 NUOutput::~NUOutput() { free(output); }
 
+int NUOutput::CollectOutput(char* result) {
+    size_t add = strlen(result);
+    if (!output) {
+        output = result;
+        outputLength = add;
+        outputCapacity = add + 1;
+        return 0;
+    }
+    if (add >= outputCapacity - outputLength) {
+        // Doubling keeps the copies of a growing output linear in its size.
+        size_t want = outputLength + add + 1;
+        if (want < 2 * outputCapacity) want = 2 * outputCapacity;
+        char* grown = static_cast<char*>(realloc(output, want));
+        if (!grown) {
+            free(result);
+            return -2;
+        }
+        output = grown;
+        outputCapacity = want;
+    }
+    memcpy(output + outputLength, result, add + 1);
+    outputLength += add;
+    free(result);
+    return 0;
+}
+
 // ---- construction and settings ----
 
 NUTemplateToOutput::NUTemplateToOutput() { ResetTemplate(0); }
@@ -226,21 +252,7 @@ int NUTemplateToOutput::Render() {
         free(result);
         return ret;
     }
-    if (!output) {
-        output = result;
-        return 0;
-    }
-    size_t have = strlen(output);
-    size_t add = strlen(result);
-    char* grown = static_cast<char*>(realloc(output, have + add + 1));
-    if (!grown) {
-        free(result);
-        return -2;
-    }
-    memcpy(grown + have, result, add + 1);
-    output = grown;
-    free(result);
-    return 0;
+    return CollectOutput(result);
 }
 
 int NUTemplateToOutput::WriteOut(const char* out) {
@@ -349,14 +361,38 @@ int NUTemplateToOutput::SelectSection(char** out) {
 
 // ---- buffers and escaping ----
 
+// Registers a new work buffer for the life of the scope; see workBuffer.
+class NUTemplateToOutput::WorkBufferScope {
+public:
+    WorkBufferScope(NUTemplateToOutput& owner, char* buffer) : t(owner) {
+        t.workBuffer = buffer;
+        t.workLength = 0;
+    }
+    ~WorkBufferScope() { End(); }
+    // Before the buffer is freed or handed on.
+    void End() {
+        t.workBuffer = nullptr;
+        t.workLength = 0;
+    }
+    WorkBufferScope(const WorkBufferScope&) = delete;
+    WorkBufferScope& operator=(const WorkBufferScope&) = delete;
+
+private:
+    NUTemplateToOutput& t;
+};
+
+size_t NUTemplateToOutput::TextLength(const char* buf) const {
+    return buf == workBuffer ? workLength : strlen(buf);
+}
+
 int NUTemplateToOutput::GrowBuffer(char** buf, int* capacity, int newCapacity) {
     if (!buf || !capacity || newCapacity < 1) return -50;
-    size_t used = *buf ? strlen(*buf) : 0;
+    size_t used = *buf ? TextLength(*buf) : 0;
     if (used >= static_cast<size_t>(newCapacity)) return -50;
     char* grown = static_cast<char*>(calloc(static_cast<size_t>(newCapacity), 1));
     if (!grown) return -51;
     if (*buf) memcpy(grown, *buf, used);
-    if (appendBuf == *buf) appendBuf = grown;
+    if (*buf == workBuffer) workBuffer = grown;
     free(*buf);
     *buf = grown;
     *capacity = newCapacity;
@@ -369,14 +405,7 @@ int NUTemplateToOutput::AppendText(char** buf, int* capacity, const char* s, int
 }
 
 int NUTemplateToOutput::AppendBytes(char** buf, int* capacity, const char* s, size_t add) {
-    // The cached length stands for strlen(*buf) while the buffer still ends there.
-    size_t used;
-    if (appendBuf == *buf && appendLength < *capacity && (*buf)[appendLength] == '\0' &&
-        (appendLength == 0 || (*buf)[appendLength - 1] != '\0')) {
-        used = static_cast<size_t>(appendLength);
-    } else {
-        used = strlen(*buf);
-    }
+    size_t used = TextLength(*buf);
     if (used + add >= static_cast<size_t>(*capacity)) {
         long long want = 2LL * *capacity + 2LL * static_cast<long long>(add);
         if (want < static_cast<long long>(used + add + 1)) want = static_cast<long long>(used + add + 1);
@@ -386,8 +415,7 @@ int NUTemplateToOutput::AppendBytes(char** buf, int* capacity, const char* s, si
     }
     memcpy(*buf + used, s, add);
     (*buf)[used + add] = '\0';
-    appendBuf = *buf;
-    appendLength = static_cast<int>(used + add);
+    if (*buf == workBuffer) workLength = used + add;
     return 0;
 }
 
@@ -467,6 +495,7 @@ int NUTemplateToOutput::Substitute(const char* in, char** out) {
     char* buf = static_cast<char*>(malloc(static_cast<size_t>(capacity)));
     if (!buf) return -51;
     buf[0] = '\0';
+    WorkBufferScope scope(*this, buf);
     VariableIndex index(variables);
     const char* p = in;
     const char* end = in + n;
@@ -523,6 +552,7 @@ int NUTemplateToOutput::Substitute(const char* in, char** out) {
         }
         p = close + 1;
     }
+    scope.End();
     if (ret < 0) {
         free(buf);
         return ret;
@@ -551,6 +581,7 @@ int NUTemplateToOutput::Expand(const char* in, char** out) {
         return -51;
     }
     buf[0] = '\0';
+    WorkBufferScope scope(*this, buf);
     const char* p = substituted;
     const char* end = substituted + n;
     // Text and plain tags are copied as they are; they gather in one run
@@ -630,6 +661,7 @@ int NUTemplateToOutput::Expand(const char* in, char** out) {
     if (ret >= 0 && !dropping && run < end) {
         ret = AppendText(&buf, &capacity, run, static_cast<int>(end - run));
     }
+    scope.End();
     free(substituted);
     if (ret < 0) {
         free(buf);

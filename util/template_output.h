@@ -28,8 +28,20 @@ public:
     const char* OutputText() const { return output; }
 
 protected:
+    // Adds result (a malloc'd text, taken over) to the collected output:
+    // the first becomes the output, later ones are appended to it. -2 when
+    // the output cannot grow; result is freed and the output kept as it was.
+    int CollectOutput(char* result);
+
     bool toBuffer = false;
+
+private:
     char* output = nullptr;
+    // Length of the output's text and the bytes held for it, kept by
+    // CollectOutput, the only writer of output: appending costs what is
+    // appended, however much has been collected.
+    size_t outputLength = 0;
+    size_t outputCapacity = 0;
 };
 
 // Template expander. Results: 0 or a count on success, negative codes:
@@ -116,6 +128,8 @@ private:
     int LookupVar(const char* name, const char** value);
     // AppendText of exactly n bytes, which hold no NUL.
     int AppendBytes(char** buf, int* capacity, const char* s, size_t n);
+    // strlen(buf), known without a scan for the work buffer.
+    size_t TextLength(const char* buf) const;
     int TagVariable(const char* tag, int tagLength, const char** value);
     int AppendFilledTag(char** buf, int* capacity, const char* tag, int tagLength,
                         const char* word, const char* attr, const char* value);
@@ -143,10 +157,16 @@ private:
     bool keepCase = false;
     char lastInputName[64] = {};
 
-    // Length of the text last appended to by AppendText, so that appending
-    // does not rescan the whole buffer each time.
-    const char* appendBuf = nullptr;
-    int appendLength = 0;
+    // The work buffer of the running Substitute or Expand and the length of
+    // its text, so that appending to it does not rescan it. Its owner sets
+    // them when it creates the buffer (WorkBufferScope) and clears them
+    // before it frees or hands the buffer on, so the length never outlives
+    // the buffer; AppendText and GrowBuffer keep them current, and the Fill
+    // operations write to the buffer through them. Any other buffer is
+    // measured where its text ends.
+    class WorkBufferScope;
+    char* workBuffer = nullptr;
+    size_t workLength = 0;
 };
 
 // Reads a whole file (codes as ReadTemplateFile).

@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "support/temp_dir.h"
 #include "util/nv_list.h"
@@ -310,4 +313,56 @@ TEST(TemplateVars, ResetTemplateDropsVariablesAndSettings) {
     t.ResetTemplate(4);
     std::string text = "$a$";
     EXPECT_EQ(RenderText(t, text), "$a$");
+}
+
+TEST(TemplateRender, OneObjectRendersAPageOncePerRow) {
+    // A page of 40 rows with a form control each, rendered once per data row
+    // by one object in buffer mode: every render adds its whole page. Cells
+    // of several widths, each width on an object of its own.
+    std::string page;
+    for (int line = 1; line <= 40; ++line) {
+        page += "<tr><td>$c" + std::to_string(line) +
+                "$</td><td><input type=\"text\" name=\"v\"></td></tr>\n";
+    }
+    const int rows = 200;
+    for (size_t width = 1; width <= 8; ++width) {
+        SCOPED_TRACE("cell width " + std::to_string(width));
+        NUTemplateToOutput t;
+        t.SetTemplateText(page.data(), true);
+        std::vector<size_t> ends;
+        ends.reserve(rows);
+        for (int row = 0; row < rows; ++row) {
+            t.RemoveVar(nullptr);
+            t.SetVar("v", std::to_string(row).c_str(), 0);
+            for (int line = 1; line <= 40; ++line) {
+                std::string cell(width, static_cast<char>('a' + line % 26));
+                t.SetVar(("c" + std::to_string(line)).c_str(), cell.c_str(), 0);
+            }
+            ASSERT_EQ(t.Render(), 0);
+            ends.push_back(strlen(t.OutputText()));
+        }
+        size_t start = 0;
+        for (int row = 0; row < rows; ++row) {
+            std::string want;
+            for (int line = 1; line <= 40; ++line) {
+                want += "<tr><td>" + std::string(width, static_cast<char>('a' + line % 26)) +
+                        "</td><td><input value=\"" + std::to_string(row) +
+                        "\"  type=\"text\" name=\"v\"></td></tr>\n";
+            }
+            EXPECT_EQ(std::string_view(t.OutputText() + start, ends[row] - start), want)
+                << "row " << row;
+            start = ends[row];
+        }
+    }
+}
+
+TEST(TemplateBuffers, AppendTextFollowsTheCallersCurrentText) {
+    NUTemplateToOutput t;
+    int capacity = 16;
+    char* buf = static_cast<char*>(calloc(16, 1));
+    ASSERT_EQ(t.AppendText(&buf, &capacity, "abcdef", 6), 0);
+    buf[3] = '\0';  // the caller shortens its text
+    ASSERT_EQ(t.AppendText(&buf, &capacity, "xyz", 2), 0);
+    EXPECT_STREQ(buf, "abcxy");
+    free(buf);
 }
