@@ -140,6 +140,27 @@ TEST(NVFileRead, LongLinesFollowTheLineRulesOnce) {
     EXPECT_EQ(comment.pairs, (Texts{"k=x"}));
 }
 
+TEST(NVFileRead, PastTheFirst2047BytesNoNameStartsAndCommentsStillEnd) {
+    // A line is read whole, but a name ends within its first 2047 bytes, and
+    // from each 2047-byte edge on a TAB-'#' comment ends the value again.
+    const std::string pad(2100, 'p');
+    struct Row {
+        std::string line;
+        Texts expected;
+    } rows[] = {
+        {std::string(2100, 'n') + "=v", {"z=0", "end=1"}},
+        {std::string(2046, 'n') + "=v", {"z=0", std::string(2046, 'n') + "=v", "end=1"}},
+        {"k=a#b" + pad + "\t# note", {"z=0", "k=a#b" + pad, "end=1"}},
+        {"k=a#b" + pad + "#c\t# note", {"z=0", "k=a#b" + pad + "#c\t# note", "end=1"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.line.substr(row.line.size() - 12));
+        ReadResult r = ReadText("z=0\n" + row.line + "\nend=1\n");
+        EXPECT_EQ(r.code, 0);
+        EXPECT_EQ(r.pairs, row.expected);
+    }
+}
+
 TEST(NVFileRead, RestOfAnOverLongSkippedLineIsDropped) {
     std::string comment = "# " + std::string(3000, 'c') + "=x";
     std::string bare(5000, 'n');
