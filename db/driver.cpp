@@ -97,6 +97,14 @@ DBRecordSet::~DBRecordSet() {
 }
 
 void DBRecordSet::AddColumn(std::string name, int type) {
+    bool first = true;
+    for (const std::string& earlier : names) {
+        if (EqualsNoCase(earlier.c_str(), name.c_str())) {
+            first = false;
+            break;
+        }
+    }
+    firstOfName.push_back(first);
     names.push_back(std::move(name));
     types.push_back(type);
 }
@@ -118,9 +126,10 @@ int DBRecordSet::FieldType(int index) const {
 int DBRecordSet::FieldIndex(const char* name) const {
     if (!name || names.empty()) return -1;
     // Callers read a row's columns in the same order row after row: the
-    // column after the one found last is tried first.
+    // column after the one found last is tried first. A name is always its
+    // first column, so a column whose name an earlier one has is skipped.
     size_t next = lastFound + 1 < names.size() ? lastFound + 1 : 0;
-    if (EqualsNoCase(names[next].c_str(), name)) {
+    if (firstOfName[next] && EqualsNoCase(names[next].c_str(), name)) {
         lastFound = next;
         return static_cast<int>(next);
     }

@@ -112,7 +112,7 @@ public:
     // Type of the column; a column whose type the database did not declare
     // takes it from its first non-null value read.
     int FieldType(int index) const;
-    // Index of the column named name (letter case ignored), or -1.
+    // Index of the first column named name (letter case ignored), or -1.
     int FieldIndex(const char* name) const;
     bool IsEOF() const { return eof; }
     // Moves to the next row: 0 (at the end too), or a negative driver
@@ -161,6 +161,8 @@ private:
 
     std::vector<std::string> names;
     std::vector<int> types;
+    // Per column: no earlier column has its name (letter case ignored).
+    std::vector<bool> firstOfName;
     mutable size_t lastFound = 0;  // the column FieldIndex found last
     DBRow current;
     std::deque<DBRow> kept;

@@ -346,6 +346,26 @@ TEST_F(SqliteConnection, ValuesKindsAndNulls) {
     EXPECT_EQ(connection->GetValue(&out, 0, nullptr), -1008);
 }
 
+// A column name that two columns share (a join's second "id") reads the
+// first of them, whatever was read before.
+TEST_F(SqliteConnection, ASharedColumnNameAlwaysReadsItsFirstColumn) {
+    ASSERT_EQ(connection->Execute("select id, name as v, id + 10 as ID from t order by id", nullptr,
+                                  0, nullptr, 0),
+              0);
+    for (const char* expected : {"1", "2"}) {
+        for (const char* column : {"id", "v", "id", "ID", "id"}) {
+            SCOPED_TRACE(std::string(expected) + " " + column);
+            char* out = nullptr;
+            ASSERT_EQ(connection->GetValueByName(&out, column), 0);
+            if (column[0] != 'v') {
+                EXPECT_STREQ(out, expected);
+            }
+            delete[] out;
+        }
+        ASSERT_EQ(connection->MoveNext(), 0);
+    }
+}
+
 // The rows before a failing one are read; the move onto it fails, after
 // the report, and the statement itself succeeded.
 TEST_F(SqliteConnection, ARowThatFailsFailsOnlyTheMoveOntoIt) {
