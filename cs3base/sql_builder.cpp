@@ -89,16 +89,16 @@ public:
     std::string text;
 };
 
-// The value a condition compares with: a stored value has no CR bytes, so
-// a search with them would never find it. Numbers and SQL expressions
-// (kind 1) are written as they are.
-std::string ConditionValue(const CS3Item& item) {
+// The text of a value as it reaches the database, in a row, a key or a
+// condition alike: without CR bytes, so that a value is searched exactly as
+// it is stored. Numbers and SQL expressions (kind 1) are written as they are.
+std::string DatabaseText(const CS3Item& item) {
     return item.kind == kItemNumber ? item.value : WithoutCarriageReturns(item.value);
 }
 
 // A comparison of kind-dependent value form: "name<op>value".
 bool Comparison(const CS3Item& item, const char* op, std::string& term) {
-    std::string value = ConditionValue(item);
+    std::string value = DatabaseText(item);
     if (item.kind != kItemNumber && !IsFixed(item.kind) && value.size() > kConditionValueMax) {
         TraceError("[%s:%d]len[%d]", kUnit, __LINE__, static_cast<int>(value.size()));
         return false;
@@ -119,7 +119,7 @@ bool RangeTerms(const CS3ItemList& list, const char* op, ConditionWriter& w) {
 // The single form of an equal item: an empty text or number (both written
 // as NULL) is IS NULL.
 bool EqualForm(const CS3Item& item, std::string& term) {
-    if (!IsFixed(item.kind) && ConditionValue(item).empty()) {
+    if (!IsFixed(item.kind) && DatabaseText(item).empty()) {
         term = item.name + " IS NULL";
         return true;
     }
@@ -183,7 +183,7 @@ bool EqualTerms(const CS3ItemList& list, ConditionWriter& w) {
 // leading and one trailing "%" as wildcards and has the rest escaped; any
 // other kind searches for the escaped text anywhere.
 bool LikeForm(const CS3Item& item, std::string& term) {
-    std::string value = ConditionValue(item);
+    std::string value = DatabaseText(item);
     if (!IsPatternKind(item.kind)) {
         std::string escaped;
         if (!EscapeCondition(value, kLikeEscapeSet, escaped)) return false;
@@ -279,20 +279,21 @@ int StartStatement(CS3DataDB& buffer, std::string& conditions) {
 // Writes a row value of INSERT or UPDATE. An empty value of any kind is
 // NULL: an empty number would otherwise leave the statement malformed.
 int RowValue(const CS3Item& item, std::vector<std::string>& params, std::string& out) {
-    if (item.value.empty()) {
+    std::string value = DatabaseText(item);
+    if (value.empty()) {
         out = "NULL";
         return 0;
     }
     if (item.kind == kItemNumber) {
-        out = item.value;
+        out = value;
     } else if (IsFixed(item.kind)) {
-        out = FixedLiteral(item.value);
+        out = FixedLiteral(value);
     } else if (item.kind == kItemParam) {
         out = "?";
-        params.push_back(item.value);
+        params.push_back(value);
     } else {
         std::string escaped;
-        int rc = EscapeShared(item.value, escaped);
+        int rc = EscapeShared(value, escaped);
         if (rc != 0) return rc;
         out = "N'" + escaped + "'";
     }
@@ -301,14 +302,15 @@ int RowValue(const CS3Item& item, std::vector<std::string>& params, std::string&
 
 // A key value of INSERT (from the equal list): never a parameter.
 int KeyValue(const CS3Item& item, std::string& out) {
+    std::string value = DatabaseText(item);
     if (item.kind == kItemNumber) {
-        out = item.value.empty() ? "NULL" : item.value;
+        out = value.empty() ? "NULL" : value;
     } else if (IsFixed(item.kind)) {
-        out = FixedLiteral(item.value);
+        out = FixedLiteral(value);
     } else {
         std::string escaped;
-        if (!item.value.empty()) {
-            int rc = EscapeShared(item.value, escaped);
+        if (!value.empty()) {
+            int rc = EscapeShared(value, escaped);
             if (rc != 0) return rc;
         }
         out = "N'" + escaped + "'";

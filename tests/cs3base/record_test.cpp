@@ -7,7 +7,9 @@
 
 #include <strings.h>
 
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "cs3base/date_value.h"
 #include "cs3base/record_io.h"
@@ -33,7 +35,9 @@ const char kSchema[] =
     " PRIMARY KEY (SID_CORPORATE, ID));"
     "CREATE TABLE T_ASSIGN (SID_CORPORATE INT NOT NULL, ID INT NOT NULL,"
     " SID_ASSIGN INT NOT NULL CHECK (SID_ASSIGN > 0), PRIMARY KEY (SID_CORPORATE, ID, SID_ASSIGN));"
-    "CREATE TABLE T_TEXT (SID_CORPORATE INT NOT NULL, ID INT NOT NULL, Body NVARCHAR(4000));";
+    "CREATE TABLE T_TEXT (SID_CORPORATE INT NOT NULL, ID INT NOT NULL, Body NVARCHAR(4000));"
+    "CREATE TABLE T_PROBE (SID_CORPORATE INT NOT NULL, K NVARCHAR(64) NOT NULL, V NVARCHAR(64),"
+    " TAG INT, PRIMARY KEY (SID_CORPORATE, K));";
 
 // A record with a numeric key and a few typed columns.
 class TestRecord : public CS3Object {
@@ -163,6 +167,37 @@ int InsertRecord(int id, const char* name, const char* memo = "") {
     CS3DataIO io;
     int rc = io.PrepareInsert(r);
     return rc == 0 ? io.Insert(r, key) : rc;
+}
+
+// Stores a T_PROBE row through the builder: value as its key (equal list)
+// and as its column V (row), both of kind; the statement's result.
+int StoreProbe(const char* value, int kind, int tag) {
+    CS3DataDB b;
+    b.SetTable("T_PROBE");
+    b.CS3Data::SetColumn("V", value, false, kind);
+    b.CS3Data::SetColumn("TAG", std::to_string(tag).c_str(), false, kItemNumber);
+    SetItem(b.EqList(), "SID_CORPORATE", "1", kItemNumber);
+    SetItem(b.EqList(), "K", value, kind);
+    int rc = BuildInsert(b);
+    std::vector<char*> params;
+    for (std::string& param : b.Params()) params.push_back(param.data());
+    return rc != 0 ? rc
+                   : DBExecute(params.empty() ? nullptr : params.data(), b.Statement().c_str(), 0,
+                               static_cast<int>(params.size()));
+}
+
+// The tags of the T_PROBE rows whose column equals value (of kind), as the
+// builder's condition finds them, comma-separated.
+std::string ProbeTags(const char* column, const char* value, int kind) {
+    CS3DataDB b;
+    b.SetTable("T_PROBE");
+    SetItem(b.SelectList(), "group_concat(TAG)", "", kItemText);
+    SetItem(b.EqList(), column, value, kind);
+    NUString tags;
+    EXPECT_EQ(0, BuildSelectWithGroup(b, false));
+    EXPECT_EQ(0, DBExecute(nullptr, b.Statement().c_str(), 0, 0));
+    DBGetFirstColumn(&tags, nullptr);
+    return tags.Get();
 }
 
 }  // namespace
@@ -318,6 +353,60 @@ TEST_F(RecordDbTest, AValueWithCarriageReturnsFindsItsOwnRow) {
         AppendItem((b.*row.list)(), row.column, row.value, row.kind);
         ASSERT_EQ(0, BuildCount(b, nullptr));
         EXPECT_EQ(row.count, ExecuteCount(b.Statement().c_str())) << b.Statement();
+    }
+}
+
+// A value is searched exactly as it is stored, whatever its kind: stored as
+// a key and a column, it finds by either and deletes the row it stored, or,
+// when its key is refused as taken, the one row holding that key; never
+// another.
+TEST_F(RecordDbTest, EveryValueFindsAndDeletesTheRowItStored) {
+    const char* const texts[] = {"a\rb", "ab",       "zz\r",          "a\r\nb",
+                                 "x'y",  "a\\\r\nb", "\xE6\x97\xA5\r"};
+    const char* const numbers[] = {"3", "1", "-4"};
+    const struct {
+        int kind;
+        const char* background[2];
+        const char* const* probes;
+        size_t count;
+    } kinds[] = {{kItemText, {"ab", "zz"}, texts, std::size(texts)},
+                 {kItemFixed2, {"ab", "zz"}, texts, std::size(texts)},
+                 {kItemFixed3, {"ab", "zz"}, texts, std::size(texts)},
+                 {kItemParam, {"ab", "zz"}, texts, std::size(texts)},
+                 {kItemNumber, {"1", "2"}, numbers, std::size(numbers)}};
+    for (const auto& k : kinds) {
+        for (size_t i = 0; i < k.count; ++i) {
+            const char* probe = k.probes[i];
+            SCOPED_TRACE("kind " + std::to_string(k.kind) + " value " +
+                         ::testing::PrintToString(probe));
+            int cleared = DBExecute(nullptr, "DELETE FROM T_PROBE", 0, 0);
+            ASSERT_TRUE(cleared == 0 || cleared == -110) << cleared;
+            ASSERT_EQ(0, StoreProbe(k.background[0], k.kind, 1));
+            ASSERT_EQ(0, StoreProbe(k.background[1], k.kind, 2));
+            bool stored = StoreProbe(probe, k.kind, 3) == 0;
+            std::string found = ProbeTags("K", probe, k.kind);
+            if (stored) {
+                EXPECT_EQ(found, "3");
+            } else {
+                EXPECT_TRUE(found == "1" || found == "2") << found;
+            }
+            EXPECT_EQ(ProbeTags("V", probe, k.kind), found);
+
+            CS3DataDB del;
+            del.SetTable("T_PROBE");
+            SetItem(del.EqList(), "K", probe, k.kind);
+            ASSERT_EQ(0, BuildDelete(del));
+            int deleted = DBExecute(nullptr, del.Statement().c_str(), 0, 0);
+            EXPECT_EQ(deleted, found.empty() ? -110 : 0);
+            std::string left;
+            for (const char* tag : {"1", "2", "3"}) {
+                if (tag != found && (stored || tag[0] != '3'))
+                    left += left.empty() ? tag : std::string(",") + tag;
+            }
+            EXPECT_EQ(
+                Scalar("SELECT group_concat(TAG) FROM (SELECT TAG FROM T_PROBE ORDER BY TAG)"),
+                left);
+        }
     }
 }
 
