@@ -236,7 +236,11 @@ int ZAppBat::WriteFinalStatus(int code) {
         }
         SetStatusValue(statusObject, "msg", msg.Get());
     }
-    return SaveStatus(true);
+    int r = SaveStatus(true);
+    // An outcome that could not be recorded is a failed run, and the run's
+    // record tells why.
+    if (r != 0) ReportError(code != 0 ? code : r);
+    return r;
 }
 
 int ZAppBat::SaveStatus(bool final) {
@@ -255,13 +259,11 @@ int ZAppBat::EndDatabase(int code) { return CMSApp::End(code); }
 int ZAppBat::End(int code) {
     int r = EndDatabase(code);
     if (r != 0 && code == 0) code = r;
-    int w = WriteFinalStatus(code);
-    if (w != 0) {
-        // An outcome that could not be recorded is a failed run.
-        if (code == 0) code = w;
-        if (r == 0) r = w;
-    }
+    // The run's record comes before the final status: whoever sees that
+    // status finds this run's record, not an earlier run's.
     ReportError(code);
+    int w = WriteFinalStatus(code);
+    if (w != 0 && r == 0) r = w;
     return r;
 }
 

@@ -28,7 +28,7 @@ public:
     int GetHomeArgument(int argc, const char* const* argv, char* out, int size) override;
     // Program name from argv[0], then the database.
     int OpenDB(int argc, const char* const* argv) override;
-    // Database end (EndDatabase), final status, error record; returns the
+    // Database end (EndDatabase), error record, final status; returns the
     // database end's result, or the final status write's failure code when
     // that failed.
     int End(int code) override;
@@ -65,8 +65,8 @@ public:
     // the lock is held by another run (after the console text).
     virtual int StartStatus();
     // Sets "status" (and "msg" for a negative code) and "enddate" and saves
-    // the status file. 0, or the write's failure code (then traced); End
-    // turns such a failure into a failed run.
+    // the status file. 0, or the write's failure code (then traced and
+    // reported with ReportError); End turns such a failure into a failed run.
     virtual int WriteFinalStatus(int code);
     // Write test of a location: writes and deletes a small file at path.
     // 0; -99 for a null argument; or the failing step's code.
@@ -109,8 +109,8 @@ public:
 
     // ZAppBat's OpenDB, then the companion. 0, or the failing step's code.
     int OpenDB(int argc, const char* const* argv) override;
-    // Companion message, database end with the companion's End, final
-    // status, error record; returns the database end's result.
+    // Companion message, database end with the companion's End, error
+    // record, final status; returns the database end's result.
     int End(int code) override;
 
     // 0; -10 when the companion cannot be made.

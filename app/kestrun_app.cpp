@@ -235,12 +235,14 @@ int ZAppKestrun::RunChild(const char* const* array) {
         return -99;
     }
     // Only this run's step may leave the step status file: one left by an
-    // earlier run goes before the step starts.
+    // earlier run goes before the step starts. Only a file is removed: a
+    // directory of that name is not this program's to delete, and no step
+    // status can be read from it.
     NUString stepStatus;
     stepStatus.Format("%s/%s", statusDir.Get(), stepStatusFileName.Get());
-    if (RemoveTree(stepStatus.Get()) != 0) {
+    if (RemoveFile(stepStatus.Get()) != 0) {
         TraceError("[%s:%d] ret[%d] errno[%d] path[%s]", kUnit, 21, -1, errno, stepStatus.Get());
-        return kStepFailed;
+        return kStepStatusMissing;
     }
     int dret = 0;
     int derr = 0;
@@ -307,43 +309,53 @@ int ZAppKestrun::ReportError(int code) {
     // Before the home check passed the console text is the whole report:
     // nothing may be written under a path that is not an installation.
     if (statusDir.IsEmpty() && !homeChecked) return 0;
-    char kind = '\0';
-    const char* text = MessageByNumber(code, &kind);
     if (statusDir.IsEmpty()) {
-        // No status directory (the batch lock was held by another run):
-        // the error record goes to the temporary-directory error log.
-        if (!WriteErrorLog(this, nullptr, code, text, kind)) {
-            std::fprintf(stderr, "Failed to write the error record. errno[%d]\n", errno);
-        }
+        // No status directory (the batch lock was held by another run).
+        WriteTemporaryRecord(code, MessageByNumber(code, nullptr));
         return 0;
     }
-    WriteDriverLog(code, text);
+    WriteDriverLog(code, MessageByNumber(code, nullptr));
     return 0;
+}
+
+void ZAppKestrun::WriteTemporaryRecord(int code, const char* text) {
+    char kind = '\0';
+    MessageByNumber(code, &kind);
+    NUString written;
+    if (!WriteErrorLog(this, nullptr, code, text, kind, &written)) {
+        std::fprintf(stderr, "Failed to write the error record. errno[%d]\n", errno);
+    } else if (!written.IsEmpty()) {
+        std::fprintf(stderr, "The error record was written to [%s].\n", written.Get());
+    }
 }
 
 int ZAppKestrun::WriteDriverLog(int code, const char* text) {
     if (statusDir.IsEmpty()) return 0;
     NUString path;
     path.Format("%s/%s", statusDir.Get(), kDriverLog);
-    // The result line on standard output stays the last line there.
-    auto reportUnwritten = [&path](int error) {
-        std::fprintf(stderr, "Failed to write the log file. path[%s] errno[%d]\n", path.Get(), error);
-        return 0;
-    };
-    // The file holds only the latest failure: an earlier run's log that
-    // cannot be removed gets nothing added to it.
-    if (EnsureDirectory(statusDir.Get()) != 0 || RemoveTree(path.Get()) != 0) {
-        return reportUnwritten(errno);
+    // The file holds only the latest failed run: its first write replaces
+    // an earlier run's log, which must be a file; later ones add to it.
+    bool written =
+        EnsureDirectory(statusDir.Get()) == 0 && (driverLogWritten || RemoveFile(path.Get()) == 0);
+    if (written) {
+        char previous[512] = "";
+        SetLogPath(path.Get(), previous);
+        // The code is always recorded; its message when there is one.
+        written = LogAppendChecked("%d:%s\n", code, text ? text : "");
+        CMSioObjApp* env = AppEnvironment();
+        written = LogAppendChecked("%s\n", env ? env->ErrorTrace().Get() : "") && written;
+        int error = errno;
+        SetLogPath(previous, nullptr);
+        errno = error;
+        if (written) {
+            driverLogWritten = true;
+            if (env) env->ErrorTrace().Clear();
+            return 0;
+        }
     }
-    char previous[512] = "";
-    SetLogPath(path.Get(), previous);
-    // The code is always recorded; its message when there is one.
-    bool written = LogAppendChecked("%d:%s\n", code, text ? text : "");
-    CMSioObjApp* env = AppEnvironment();
-    written = LogAppendChecked("%s\n", env ? env->ErrorTrace().Get() : "") && written;
-    int error = errno;
-    SetLogPath(previous, nullptr);
-    if (!written) return reportUnwritten(error);
-    if (env) env->ErrorTrace().Clear();
+    // Standard output holds only the console texts; this run's record is
+    // kept in the temporary directory instead.
+    std::fprintf(stderr, "Failed to write the log file. path[%s] errno[%d]\n", path.Get(), errno);
+    WriteTemporaryRecord(code, text);
     return 0;
 }

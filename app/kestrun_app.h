@@ -33,17 +33,21 @@ public:
     // also when the status file could not be saved.
     int WriteFinalStatus(int code) override;
 
-    // Recreates "kestrun.log" in statusDir with the line "code:text" (text
-    // empty when unknown) and the error trace, which is then cleared. When
-    // the log cannot be written, or an earlier run's log cannot be removed
-    // (it is then left as it is), says so on standard error and keeps the
-    // trace. Always 0.
+    // Writes "kestrun.log" in statusDir: the line "code:text" (text empty
+    // when unknown) and the error trace, which is then cleared. The run's
+    // first write replaces an earlier run's log (a file only: anything else
+    // standing there is left alone), later ones add to it. When the log
+    // cannot be written, the record goes to the temporary directory
+    // (WriteErrorLog) and standard error says so and where. Always 0.
     virtual int WriteDriverLog(int code, const char* text);
     // Fills array (64 entries) with the eleven child arguments and a null
     // after them; the texts are this object's fields. 0; -99 for null.
     virtual int BuildChildArguments(const char** array);
-    // Runs the step program and checks its status file. 0; -99 for null;
-    // -9910001 when it failed to run or exited non-zero; or CheckStepStatus's code.
+    // Runs the step program and checks its status file, which an earlier run
+    // may have left and which goes first. 0; -99 for null; -9910001 when it
+    // failed to run or exited non-zero; -6100020 when something other than a
+    // file stands at the status file's name or it cannot be removed (nothing
+    // is deleted and the step does not run); or CheckStepStatus's code.
     virtual int RunChild(const char* const* array);
     // 0 when "status" in the step status file reads "0"; -6100020 when the
     // file is missing or unreadable; -9910002 otherwise.
@@ -89,4 +93,9 @@ protected:
     // Set once the home check has passed: from then on a failure without a
     // status directory leaves its error record through WriteErrorLog.
     bool homeChecked = false;
+    // Set once this run has written its driver log: later records add to it.
+    bool driverLogWritten = false;
+    // The error record of code with text in the temporary directory, and on
+    // standard error where it went (or that it could not be written).
+    void WriteTemporaryRecord(int code, const char* text);
 };

@@ -57,6 +57,17 @@ void CloseFileHandle(NUFileHandle handle) {
     if (handle != kInvalidFileHandle) FileOs().closeHandle(handle);
 }
 
+int RemoveFile(const char* path) {
+    if (!path || !*path) {
+        errno = EINVAL;
+        return -1;
+    }
+    if (FileOs().removeFile(path) == 0 || errno == ENOENT) return 0;
+    ErrnoKeeper keep;
+    LogAppend("delete file:unlink path[%s] errno[%d]\r\n", path, errno);
+    return -1;
+}
+
 int RemoveTree(const char* path, NURemoveFilter filter, bool tolerateDenied, bool filterBelow) {
     if (!path || !*path) return -9;
     NUFileOs& os = FileOs();

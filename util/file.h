@@ -32,6 +32,11 @@ using NURemoveFilter = bool (*)(const char* name, int isFile, const NUFindData* 
 int RemoveTree(const char* path, NURemoveFilter filter = nullptr, bool tolerateDenied = false,
                bool filterBelow = false);
 
+// Deletes the file (or the link) named path, never a directory. 0, also
+// when nothing is there; -1 with errno set when it stays (EISDIR, or on
+// Windows EACCES, for a directory; EINVAL for an empty path).
+int RemoveFile(const char* path);
+
 // Renames source to target, replacing an existing target file in one
 // atomic step. The target is never deleted first: on failure both files
 // stay as they were. 0, or -1 with errno set.

@@ -60,6 +60,9 @@ struct NUFileOs {
     // symbolic link included, so it never writes through a planted link.
     NUFileHandle (*openRead)(const char* path);
     NUFileHandle (*createWrite)(const char* path);
+    // Opens a log file for appending, created (read-write) when missing; a
+    // link at path is refused.
+    NUFileHandle (*openAppend)(const char* path);
     // Bytes read (0 at the end) or -1.
     long long (*read)(NUFileHandle handle, void* buffer, std::size_t size);
     // Writes all size bytes or fails.

@@ -165,6 +165,11 @@ NUFileHandle PosixCreateWrite(const char* path) {
     return fd < 0 ? kInvalidFileHandle : fd;
 }
 
+NUFileHandle PosixOpenAppend(const char* path) {
+    int fd = open(path, O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    return fd < 0 ? kInvalidFileHandle : fd;
+}
+
 long long PosixRead(NUFileHandle handle, void* buffer, size_t size) {
     for (;;) {
         ssize_t n = read(ToDescriptor(handle), buffer, size);
@@ -238,9 +243,9 @@ NUFileOs& FileOs() {
         PosixRemoveFile,  PosixRemoveDirectory,   PosixMakeDirectory, PosixRename,
         PosixExists,      PosixIsDirectory,       PosixOpenListing,   PosixNextEntry,
         PosixCloseListing, PosixOpenLock,         PosixSameFileAtPath, PosixCloseHandle,
-        PosixSleepMilliseconds, PosixOpenRead,    PosixCreateWrite,   PosixRead,
-        PosixWrite,       PosixSync,              PosixClose,         PosixSyncDirectory,
-        PosixCopyErrorToErrno, "\n",             true,
+        PosixSleepMilliseconds, PosixOpenRead,    PosixCreateWrite,   PosixOpenAppend,
+        PosixRead,        PosixWrite,             PosixSync,          PosixClose,
+        PosixSyncDirectory, PosixCopyErrorToErrno, "\n",             true,
     };
     return table;
 }

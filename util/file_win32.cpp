@@ -261,6 +261,20 @@ NUFileHandle WinCreateWrite(const char* path) {
     return FromHandle(handle);
 }
 
+// Shared for reading and writing, as other processes append to the same
+// logs; a link at path is opened as itself and refused.
+NUFileHandle WinOpenAppend(const char* path) {
+    std::wstring wide;
+    if (!WidePath(path, &wide)) return kInvalidFileHandle;
+    HANDLE handle = CreateFileNoLink(wide.c_str(), FILE_APPEND_DATA,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        Failed();
+        return kInvalidFileHandle;
+    }
+    return FromHandle(handle);
+}
+
 long long WinRead(NUFileHandle handle, void* buffer, size_t size) {
     DWORD got = 0;
     DWORD want = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
@@ -326,8 +340,8 @@ NUFileOs& FileOs() {
         WinRemoveFile,  WinRemoveDirectory, WinMakeDirectory, WinRename,        WinExists,
         WinIsDirectory, WinOpenListing,     WinNextEntry,     WinCloseListing,  WinOpenLock,
         WinSameFileAtPath, WinCloseHandle,  WinSleepMilliseconds, WinOpenRead,  WinCreateWrite,
-        WinRead,        WinWrite,           WinSync,          WinClose,         WinSyncDirectory,
-        WinCopyErrorToErrno, "\r\n",        false,
+        WinOpenAppend,  WinRead,            WinWrite,         WinSync,          WinClose,
+        WinSyncDirectory, WinCopyErrorToErrno, "\r\n",      false,
     };
     return table;
 }

@@ -15,7 +15,6 @@
 #include "util/file.h"
 #include "util/file_os.h"
 #include "util/date_time.h"
-#include "util/log_file.h"
 #include "util/nu_string.h"
 #include "util/nv_list.h"
 
@@ -36,6 +35,20 @@ struct RegisteredLog {
     char path[kPathSize];
 };
 RegisteredLog registered = {0, ""};
+
+// Appends the bytes to path with one open-append-write-close. false when
+// any step fails, the close included: a file system may report only there
+// that the data did not reach the file.
+bool AppendToFile(const char* path, const char* data, size_t length) {
+    NUFileOs& os = FileOs();
+    NUFileHandle file = os.openAppend(path);
+    if (file == kInvalidFileHandle) return false;
+    bool written = os.write(file, data, length) == 0;
+    int error = errno;
+    if (os.close(file) != 0) return false;
+    errno = error;
+    return written;
+}
 
 // vsnprintf into buffer (size bytes); the length actually held, so a
 // longer message is cut at size - 1 bytes, before a character it would split.
@@ -266,7 +279,8 @@ int LongestErrorLogPath(CMSApp* application, NUString* out) {
 }
 
 bool WriteErrorLog(CMSApp* application, const char* secondName, int code, const char* text,
-                   char kind) {
+                   char kind, NUString* writtenPath) {
+    if (writtenPath) writtenPath->Clear();
     CMSioObjApp* env = AppEnvironment();
     bool switched = false;
     char saved[kPathSize];
@@ -280,6 +294,7 @@ bool WriteErrorLog(CMSApp* application, const char* secondName, int code, const 
         if (TempFileName(tag.Get(), path, kErrorLogSuffix) == 0) {
             SetLogPath(path, saved);
             switched = true;
+            if (writtenPath) writtenPath->Set(path);
         }
     }
     // The code is always recorded; an unknown kind or message stays empty.

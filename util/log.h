@@ -33,6 +33,7 @@ int LongestErrorLogPath(CMSApp* application, NUString* out);
 // environment's temporary directory: the line "code:kind:message" (kind and
 // message empty when unknown), then the error trace, which is cleared only
 // once it has been written. false (errno set) when the record could not be
-// written.
+// written. writtenPath, when given, receives the file's path (empty when
+// the record went to the current log file for want of a directory).
 bool WriteErrorLog(CMSApp* application, const char* secondName, int code, const char* text,
-                   char kind);
+                   char kind, NUString* writtenPath = nullptr);

@@ -6,8 +6,8 @@
 #include "util/nv_io.h"
 
 // Results: 0; -1 null object; -10 data or temporary file cannot be opened;
-// -11 path is a directory; -12 writing failed (also when the new contents or
-// their directory entry did not reach stable storage); -13 replacing the file
+// -11 path is a directory; -12 writing failed (also when the new contents did
+// not reach stable storage); -13 replacing the file
 // failed; -14 / -15 lock file cannot be opened for reading / writing; -16
 // file (or, when locking, its lock file) not found; -17 locked by someone
 // else; -18 replacing failed because the target still exists (Remove: the
@@ -27,9 +27,10 @@ public:
     virtual int Read(NUioObj* obj, bool tryOnce, bool keepComments);
     // Writes obj's pairs through path + ".bk" and a replacing rename; the old
     // file stays untouched when this fails, and when only the replacement
-    // fails the ".bk" file stays beside it with the new contents. When only
-    // the flush of the directory fails (-12) the new file is in place but
-    // may not survive a power cut. keepLock keeps the write lock.
+    // fails the ".bk" file stays beside it with the new contents. A failed
+    // flush of the directory after the rename is logged and the write counts
+    // (a power cut may then bring back the old file, never a partial one).
+    // keepLock keeps the write lock.
     virtual int Write(NUioObj* obj, bool keepLock);
     // Takes the write lock on obj's path and keeps it.
     virtual int Lock(NUioObj* obj);

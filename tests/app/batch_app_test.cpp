@@ -20,6 +20,7 @@
 #include "support/session_db.h"
 #include "support/sqlite_db.h"
 #include "support/temp_dir.h"
+#include "support/trace_text.h"
 #include "util/file_os.h"
 #include "util/log.h"
 
@@ -162,24 +163,35 @@ TEST(ZAppKestrunCheckStepStatus, JudgesTheStatusKey) {
     EXPECT_EQ(app.CheckStepStatus(), -6100020);
 }
 
-TEST(ZAppKestrunDriverLog, LogThatCannotBeWrittenKeepsTheTraceAndSaysSo) {
+// The run's record is never lost: when the driver log cannot be written, or
+// an earlier run's log (or anything else in its place) cannot be replaced,
+// the record goes to the temporary directory, standard error says where, and
+// what stands at the log's name stays.
+TEST(ZAppKestrunDriverLog, LogThatCannotBeWrittenLeavesTheRecordInTheTemporaryDirectory) {
     NUFileOs saved = FileOs();
     const struct {
         const char* what;
         bool longPath;     // the log's path does not fit the log path buffer
         bool oldLogStays;  // an earlier run's log cannot be removed
-    } cases[] = {{"path too long", true, false}, {"old log stays", false, true}};
+        bool directory;    // a directory stands at the log's name
+    } cases[] = {{"path too long", true, false, false},
+                 {"old log stays", false, true, false},
+                 {"a directory in its place", false, false, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         TempDir dir;
-        CreateAppEnvironment();
+        Configure(dir, "");
         TestKestrun app;
-        std::string statusDir = dir.path();
+        std::string statusDir = dir.file("log");
         while (c.longPath && statusDir.size() < 500) statusDir += "/" + std::string(100, 's');
         app.statusDir.Set(statusDir.c_str());
         std::string log = statusDir + "/kestrun.log";
+        std::string kept = c.directory ? log + "/kept" : log;
+        if (c.oldLogStays || c.directory) {
+            std::filesystem::create_directories(c.directory ? log : statusDir);
+            ASSERT_TRUE(WriteWholeFile(kept, "earlier run\n"));
+        }
         if (c.oldLogStays) {
-            ASSERT_TRUE(WriteWholeFile(log, "earlier run\n"));
             FileOs().removeFile = [](const char*) {
                 errno = EACCES;
                 return -1;
@@ -189,12 +201,20 @@ TEST(ZAppKestrunDriverLog, LogThatCannotBeWrittenKeepsTheTraceAndSaysSo) {
         testing::internal::CaptureStderr();
         EXPECT_EQ(app.WriteDriverLog(-5, "text"), 0);
         FileOs() = saved;
-        EXPECT_NE(testing::internal::GetCapturedStderr().find("Failed to write the log file. path[" +
-                                                              log + "]"),
-                  std::string::npos);
-        EXPECT_FALSE(AppEnvironment()->ErrorTrace().IsEmpty());
-        if (c.oldLogStays) {
-            EXPECT_EQ(ReadWholeFile(log), "earlier run\n");
+        std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_NE(err.find("Failed to write the log file. path[" + log + "]"), std::string::npos);
+        const std::string where = "The error record was written to [";
+        size_t at = err.find(where);
+        ASSERT_NE(at, std::string::npos) << err;
+        at += where.size();
+        std::string path = err.substr(at, err.find("].", at) - at);
+        EXPECT_TRUE(path.starts_with(dir.path() + "/data/")) << path;
+        std::string record = ReadWholeFile(path);
+        EXPECT_NE(record.find(" -5::text"), std::string::npos) << record;
+        EXPECT_NE(DecodeTrace(record).find("[T:1] ret[-5]"), std::string::npos) << record;
+        EXPECT_TRUE(AppEnvironment()->ErrorTrace().IsEmpty());
+        if (c.oldLogStays || c.directory) {
+            EXPECT_EQ(ReadWholeFile(kept), "earlier run\n");
         }
         ReleaseEnvironment();
     }

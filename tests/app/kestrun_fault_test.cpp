@@ -1,8 +1,10 @@
 // kestrun in process under injected file faults: a run whose outcome cannot
-// be recorded in its status file is a failed run.
+// be recorded in its status file is a failed run; a failed directory flush
+// is only logged; the driver log comes before the final status.
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <string>
 
 #include "app/kestrun_app.h"
@@ -11,23 +13,30 @@
 #include "support/temp_dir.h"
 #include "support/test_platform.h"
 #include "support/trace_text.h"
+#include "util/date_time.h"
 #include "util/file_os.h"
 
 namespace {
 
-// Which step of the status file's second write (the final one) fails.
-enum class Fault { kWrite, kSync, kRename, kSyncDirectory };
+namespace fs = std::filesystem;
+
+// Which step of a status file write fails: the write, the file's flush,
+// the rename, or the flush of its directory after the rename.
+enum class Fault { kNone, kWrite, kSync, kRename, kSyncDirectory };
 
 NUFileOs original;
-Fault fault;
+Fault fault = Fault::kNone;
+int faultAt = 2;  // the status file write that fails: 1 at the start, 2 at the end
 int statusWrites = 0;
-NUFileHandle finalHandle = kInvalidFileHandle;
+NUFileHandle faultHandle = kInvalidFileHandle;
+std::string driverLog;         // the driver log's path
+std::string logAtFinalStatus;  // its text when the final status is renamed into place
 
 bool IsStatusTemporary(const char* path) { return std::string(path).ends_with("/kestrun.sts.bk"); }
 
 NUFileHandle CountingCreate(const char* path) {
     NUFileHandle h = original.createWrite(path);
-    if (IsStatusTemporary(path) && ++statusWrites == 2) finalHandle = h;
+    if (IsStatusTemporary(path) && ++statusWrites == faultAt) faultHandle = h;
     return h;
 }
 // The disk is full; the disk fails (Windows: ERROR_DISK_FULL, ERROR_WRITE_FAULT).
@@ -35,37 +44,79 @@ const SystemErrorCase kDiskFull{ENOSPC, 112};
 const SystemErrorCase kDiskFault{EIO, 29};
 
 int FailingWrite(NUFileHandle h, const void* data, size_t size) {
-    if (fault == Fault::kWrite && h == finalHandle) {
+    if (fault == Fault::kWrite && h == faultHandle) {
         InjectSystemError(kDiskFull);
         return -1;
     }
     return original.write(h, data, size);
 }
 int FailingSync(NUFileHandle h) {
-    if (fault == Fault::kSync && h == finalHandle) {
+    if (fault == Fault::kSync && h == faultHandle) {
         InjectSystemError(kDiskFault);
         return -1;
     }
     return original.sync(h);
 }
 int ForgettingClose(NUFileHandle h) {
-    if (h == finalHandle) finalHandle = kInvalidFileHandle;
+    if (h == faultHandle) faultHandle = kInvalidFileHandle;
     return original.close(h);
 }
 int FailingSyncDirectory(const char* dir) {
-    if (fault == Fault::kSyncDirectory && statusWrites == 2) {
+    if (fault == Fault::kSyncDirectory && statusWrites == faultAt &&
+        std::string(dir).ends_with("/kestv30r15/log")) {
         InjectSystemError(kDiskFault);
         return -1;
     }
     return original.syncDirectory(dir);
 }
 int FailingRename(const char* from, const char* to) {
-    if (fault == Fault::kRename && IsStatusTemporary(from) && statusWrites == 2) {
+    if (IsStatusTemporary(from) && statusWrites == 2) logAtFinalStatus = ReadWholeFile(driverLog);
+    if (fault == Fault::kRename && IsStatusTemporary(from) && statusWrites == faultAt) {
         InjectSystemError(kDiskFault);
         return -1;
     }
     return original.rename(from, to);
 }
+
+struct Outcome {
+    std::string out;
+    std::string err;
+    int exitCode = 0;
+};
+
+// One run of kestrun in this process on a demo installation at home, with
+// the fault of the globals injected.
+Outcome RunWithFaults(const std::string& home) {
+    statusWrites = 0;
+    faultHandle = kInvalidFileHandle;
+    driverLog = home + "/kestv30r15/log/kestrun.log";
+    logAtFinalStatus.clear();
+    original = FileOs();
+    NUFileOs& os = FileOs();
+    os.createWrite = CountingCreate;
+    os.write = FailingWrite;
+    os.sync = FailingSync;
+    os.close = ForgettingClose;
+    os.rename = FailingRename;
+    os.syncDirectory = FailingSyncDirectory;
+    Outcome outcome;
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    {
+        ZAppKestrun app;
+        const char* argv[] = {"kestrun", "-h", home.c_str(), nullptr};
+        outcome.exitCode = app.Run(3, argv);
+    }
+    outcome.err = testing::internal::GetCapturedStderr();
+    outcome.out = testing::internal::GetCapturedStdout();
+    FileOs() = original;
+    fault = Fault::kNone;
+    faultAt = 2;
+    return outcome;
+}
+
+const char kSuccess[] = "Result: [Success] The process has been successfully completed.\n";
+const char kError[] = "Result: [Error] The process has failed.\n";
 
 }  // namespace
 
@@ -79,11 +130,9 @@ TEST(KestrunFaults, FailedFinalStatusWriteFailsTheRun) {
     const struct {
         Fault fault;
         std::string record;
-        bool replaced;  // the new status file is in place (if not yet on disk)
-    } cases[] = {{Fault::kWrite, record(-12, kDiskFull), false},
-                 {Fault::kSync, record(-12, kDiskFault), false},
-                 {Fault::kRename, record(-13, kDiskFault), false},
-                 {Fault::kSyncDirectory, record(-12, kDiskFault), true}};
+    } cases[] = {{Fault::kWrite, record(-12, kDiskFull)},
+                 {Fault::kSync, record(-12, kDiskFault)},
+                 {Fault::kRename, record(-13, kDiskFault)}};
     for (const auto& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.fault));
         TempDir tmp;
@@ -91,31 +140,67 @@ TEST(KestrunFaults, FailedFinalStatusWriteFailsTheRun) {
         ASSERT_EQ(MakeDemoHome(home), "");
         std::string log = home + "/kestv30r15/log";
         fault = c.fault;
-        statusWrites = 0;
-        original = FileOs();
-        NUFileOs& os = FileOs();
-        os.createWrite = CountingCreate;
-        os.write = FailingWrite;
-        os.sync = FailingSync;
-        os.close = ForgettingClose;
-        os.rename = FailingRename;
-        os.syncDirectory = FailingSyncDirectory;
+        Outcome r = RunWithFaults(home);
 
-        int exitCode = 0;
-        testing::internal::CaptureStdout();
-        {
-            ZAppKestrun app;
-            const char* argv[] = {"kestrun", "-h", home.c_str(), nullptr};
-            exitCode = app.Run(3, argv);
-        }
-        std::string out = testing::internal::GetCapturedStdout();
-        FileOs() = original;
-
-        EXPECT_EQ(out, "Result: [Error] The process has failed.\n");
-        EXPECT_NE(exitCode, 0);
+        EXPECT_EQ(r.out, kError);
+        EXPECT_NE(r.exitCode, 0);
         std::string status = ReadWholeFile(log + "/kestrun.sts");
-        EXPECT_EQ(status.find("status=") != std::string::npos, c.replaced) << status;
+        EXPECT_EQ(status.find("status="), std::string::npos) << status;
         std::string trace = DecodeTrace(ReadWholeFile(log + "/kestrun.log"));
         EXPECT_NE(trace.find(c.record), std::string::npos) << trace;
+    }
+}
+
+// The new status file is written and flushed; only its name may not survive
+// a power cut, which would bring back the older file: the failure is logged
+// and the outcome stands, at the start of the run and at its end.
+TEST(KestrunFaults, FailedDirectoryFlushIsLoggedAndChangesNoOutcome) {
+    SKIP_WITHOUT_SQLITE_FILES();
+    for (int at : {1, 2}) {
+        SCOPED_TRACE(at == 1 ? "start" : "end");
+        TempDir tmp;
+        std::string home = tmp.path() + "/vrnl";
+        ASSERT_EQ(MakeDemoHome(home), "");
+        char today[9] = "";
+        TodayDate(today, 1);
+        std::string errorLog = tmp.file(std::string("err") + today + ".txt");
+        std::string app = ReadWholeFile(home + "/data/app");
+        ASSERT_TRUE(WriteWholeFile(home + "/data/app", app + "errlogfname=" + errorLog + "\n"));
+        fault = Fault::kSyncDirectory;
+        faultAt = at;
+        Outcome r = RunWithFaults(home);
+
+        EXPECT_EQ(r.out, kSuccess);
+        EXPECT_EQ(r.exitCode, 0);
+        std::string status = ReadWholeFile(home + "/kestv30r15/log/kestrun.sts");
+        EXPECT_NE(status.find("status=0"), std::string::npos) << status;
+        std::string logged = ReadWholeFile(tmp.file(std::string("err") + today + "_kestrun.txt"));
+        EXPECT_NE(logged.find("kestrun.sts] errno=[" + std::to_string(EIO) + "]"),
+                  std::string::npos)
+            << logged;
+    }
+}
+
+// Whoever reads the final status finds this run's driver log beside it, and
+// a status file that could not be saved is in that log too.
+TEST(KestrunFaults, DriverLogIsWrittenBeforeTheFinalStatus) {
+    SKIP_WITHOUT_SQLITE_FILES();
+    for (Fault f : {Fault::kNone, Fault::kRename}) {
+        SCOPED_TRACE(static_cast<int>(f));
+        TempDir tmp;
+        std::string home = tmp.path() + "/vrnl";
+        ASSERT_EQ(MakeDemoHome(home), "");
+        fs::create_directories(home + "/kestv30r15/log");
+        ASSERT_TRUE(WriteWholeFile(home + "/kestv30r15/log/kestrun.log", "earlier run\n"));
+        ASSERT_TRUE(WriteStandinControl(home, "status=7\n"));
+        fault = f;
+        Outcome r = RunWithFaults(home);
+
+        EXPECT_EQ(r.out, kError);
+        EXPECT_NE(logAtFinalStatus.find("-9910002:"), std::string::npos) << logAtFinalStatus;
+        EXPECT_EQ(logAtFinalStatus.find("earlier run"), std::string::npos) << logAtFinalStatus;
+        std::string trace = DecodeTrace(ReadWholeFile(driverLog));
+        EXPECT_EQ(trace.find("ret=[-13] errno=[") != std::string::npos, f == Fault::kRename)
+            << trace;
     }
 }

@@ -239,6 +239,13 @@ TEST_F(Kestrun, StepStatusLeftByAnEarlierRunDoesNotCount) {
     ExpectFailedStep(Run(), -6100020);
 }
 
+TEST_F(Kestrun, DirectoryAtTheStepStatusNameFailsTheCheckAndStays) {
+    fs::create_directories(LogDir() + "/bookmarkv30.sts");
+    ASSERT_TRUE(WriteWholeFile(LogDir() + "/bookmarkv30.sts/kept", "x"));
+    ExpectFailedStep(Run(), -6100020);
+    EXPECT_EQ(ReadWholeFile(LogDir() + "/bookmarkv30.sts/kept"), "x");
+}
+
 TEST_F(Kestrun, StepStatusOtherThanZero) {
     // Control text for the stand-in, and the status text recorded.
     const std::pair<const char*, const char*> cases[] = {

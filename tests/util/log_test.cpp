@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <regex>
 #include <string>
@@ -109,6 +110,22 @@ TEST(LogAppend, UnwritablePathIsSkippedSilently) {
     SetLogPath(dir.file("missing/log.txt").c_str(), nullptr);
     LogAppend("x\n");
     EXPECT_FALSE(std::filesystem::exists(dir.file("missing")));
+}
+
+TEST(LogAppend, LineLostAtCloseIsNotWritten) {
+    TempDir dir;
+    SetLogPath(dir.file("log.txt").c_str(), nullptr);
+    static NUFileOs real;
+    real = FileOs();
+    // As a network file system reports a write it could not keep.
+    FileOs().close = [](NUFileHandle handle) {
+        real.close(handle);
+        errno = EIO;
+        return -1;
+    };
+    bool written = LogAppendChecked("x\n");
+    FileOs() = real;
+    EXPECT_FALSE(written);
 }
 
 TEST(LogAppend, NeverWritesThroughASymbolicLink) {
