@@ -62,5 +62,7 @@ TEST_P(KestrunStepDatabase, StepChangeIsCommittedWhenTheRunSucceeds) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Routes, KestrunStepDatabase,
-                         ::testing::Values(StepCase{"SqliteOneOffice", false, 1}, StepCase{"OdbcOneOffice", true, 1}),
+                         ::testing::Values(StepCase{"SqliteOneOffice", false, 1}, StepCase{"OdbcOneOffice", true, 1},
+                                           StepCase{"SqliteSeveralOffices", false, 3},
+                                           StepCase{"OdbcSeveralOffices", true, 3}),
                          [](const ::testing::TestParamInfo<StepCase>& info) { return info.param.name; });
