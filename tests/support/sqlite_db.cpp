@@ -60,6 +60,40 @@ std::string SqliteScalar(const std::string& path, const std::string& sql) {
     return result;
 }
 
+SqliteResult SqliteQuery(const std::string& path, const std::string& sql) {
+    SqliteResult result;
+    sqlite3* db = nullptr;
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK ||
+        sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
+        result.error = db ? sqlite3_errmsg(db) : "cannot open";
+        sqlite3_close(db);
+        return result;
+    }
+    int columns = sqlite3_column_count(statement);
+    for (int c = 0; c < columns; ++c) {
+        const char* declared = sqlite3_column_decltype(statement, c);
+        result.names.emplace_back(sqlite3_column_name(statement, c));
+        result.declared.emplace_back(declared ? declared : "");
+    }
+    int code;
+    while ((code = sqlite3_step(statement)) == SQLITE_ROW) {
+        std::vector<std::optional<std::string>>& row = result.rows.emplace_back();
+        for (int c = 0; c < columns; ++c) {
+            if (sqlite3_column_type(statement, c) == SQLITE_NULL) {
+                row.emplace_back();
+                continue;
+            }
+            const char* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, c));
+            row.emplace_back(std::string(text, static_cast<size_t>(sqlite3_column_bytes(statement, c))));
+        }
+    }
+    if (code != SQLITE_DONE) result.error = sqlite3_errmsg(db);
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return result;
+}
+
 SqliteHolder::SqliteHolder(const std::string& path) {
     if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
         sqlite3_close(db_);

@@ -2,7 +2,9 @@
 // value back, and a second connection that holds locks.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 struct sqlite3;
 
@@ -33,6 +35,18 @@ std::string MakeSqliteDb(const std::string& path, const std::string& script);
 // First column of the first row of sql on a fresh connection: its text,
 // "NULL", "<no row>" or "<error: message>".
 std::string SqliteScalar(const std::string& path, const std::string& sql);
+
+// A query's whole result, read at once through the SQLite library.
+struct SqliteResult {
+    std::string error;                  // "" when the query ran
+    std::vector<std::string> names;     // column names
+    std::vector<std::string> declared;  // declared column types ("" for none)
+    // Each row's values as SQLite gives them as text; nullopt for NULL.
+    std::vector<std::vector<std::optional<std::string>>> rows;
+};
+// Runs sql on a fresh read-only connection and reads every row before it
+// returns. Without the SQLite library: only error is set.
+SqliteResult SqliteQuery(const std::string& path, const std::string& sql);
 
 // A second connection to a database file, for holding locks.
 class SqliteHolder {

@@ -89,6 +89,12 @@ std::string SqliteScalar(const std::string& path, const std::string& sql) {
     return ColumnText(*connection, 0);
 }
 
+SqliteResult SqliteQuery(const std::string&, const std::string&) {
+    SqliteResult result;
+    result.error = kMissing;
+    return result;
+}
+
 SqliteHolder::SqliteHolder(const std::string&) {}
 
 SqliteHolder::~SqliteHolder() {}
