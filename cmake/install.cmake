@@ -1,5 +1,6 @@
-# Install rules: the program with its manual page and notes, and the
-# framework (static library, headers, CMake package, pkg-config file).
+# Install rules: the program with its manual page, notes and SQLite schema,
+# and the framework (static library, public headers, CMake package,
+# pkg-config file, a README with an example).
 include(CMakePackageConfigHelpers)
 
 foreach(page IN ITEMS kestrun kestrun-check kestrun-log)
@@ -9,37 +10,71 @@ if(NOT WIN32)
   install(TARGETS kestrun kestrun-check kestrun-log RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
     COMPONENT runtime)
   install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT runtime)
+  # Manual pages go in as they are; the Debian packages compress them
+  # (cmake/compress-manuals.cmake).
   install(FILES ${CMAKE_BINARY_DIR}/kestrun.1 ${CMAKE_BINARY_DIR}/kestrun-check.1
     ${CMAKE_BINARY_DIR}/kestrun-log.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT runtime)
-  # Debian keeps each package's notices in /usr/share/doc/<package>/copyright.
-  install(FILES ${CMAKE_SOURCE_DIR}/NOTICE DESTINATION ${CMAKE_INSTALL_DOCDIR}
-    RENAME copyright COMPONENT runtime)
-  install(FILES ${CMAKE_SOURCE_DIR}/NOTICE DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/kestrun-dev
-    RENAME copyright COMPONENT dev)
+  # The schema of a new SQLite installation.
+  install(FILES ${CMAKE_SOURCE_DIR}/data/schema/sqlite.sql DESTINATION ${CMAKE_INSTALL_DATADIR}/kestrun
+    COMPONENT runtime)
+  # Each Debian package's doc directory: the machine-readable copyright,
+  # the changelog (compressed without a time stamp), the notices of what the
+  # package's files link or carry.
+  set(changelog ${CMAKE_BINARY_DIR}/changelog.gz)
+  add_custom_command(OUTPUT ${changelog}
+    COMMAND sh -c "gzip -9nc '${CMAKE_SOURCE_DIR}/packaging/changelog' > '${changelog}'"
+    DEPENDS ${CMAKE_SOURCE_DIR}/packaging/changelog VERBATIM)
+  add_custom_target(kestrun_changelog ALL DEPENDS ${changelog})
+  foreach(package IN ITEMS kestrun kestrun-dev)
+    set(component runtime)
+    set(notice ${CMAKE_SOURCE_DIR}/NOTICE)
+    if(package STREQUAL "kestrun-dev")
+      set(component dev)
+      set(notice ${CMAKE_SOURCE_DIR}/packaging/NOTICE-dev)
+    endif()
+    set(docdir ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package})
+    install(FILES ${CMAKE_SOURCE_DIR}/packaging/copyright ${changelog} DESTINATION ${docdir}
+      COMPONENT ${component})
+    install(FILES ${notice} DESTINATION ${docdir} RENAME NOTICE COMPONENT ${component})
+  endforeach()
+  # What a developer starts from: a README and a program that builds against
+  # the installed framework.
+  install(FILES ${CMAKE_SOURCE_DIR}/packaging/README-dev.md DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/kestrun-dev
+    RENAME README.md COMPONENT dev)
+  install(FILES ${CMAKE_SOURCE_DIR}/tests/consumer/CMakeLists.txt ${CMAKE_SOURCE_DIR}/tests/consumer/main.cpp
+    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/kestrun-dev/example COMPONENT dev)
 else()
-  # Windows: one folder with the program, the README, the license notes and
-  # the manual page as plain text (rendered by the host's groff).
+  # Windows: one folder with the programs, their README and their license
+  # notes, as Windows text (CR LF).
   install(TARGETS kestrun kestrun-check kestrun-log RUNTIME DESTINATION . COMPONENT runtime)
-  install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION . COMPONENT runtime)
-  install(FILES ${CMAKE_SOURCE_DIR}/NOTICE DESTINATION . RENAME NOTICE.txt COMPONENT runtime)
-  find_program(KESTRUN_GROFF groff NO_CMAKE_FIND_ROOT_PATH)
-  if(KESTRUN_GROFF)
-    add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/kestrun.txt
-      COMMAND sh -c "'${KESTRUN_GROFF}' -man -Tascii -P-cbou '${CMAKE_BINARY_DIR}/kestrun.1' > '${CMAKE_BINARY_DIR}/kestrun.txt'"
-      DEPENDS ${CMAKE_BINARY_DIR}/kestrun.1 VERBATIM)
-    add_custom_target(kestrun_manual_text ALL DEPENDS ${CMAKE_BINARY_DIR}/kestrun.txt)
-    install(FILES ${CMAKE_BINARY_DIR}/kestrun.txt DESTINATION . COMPONENT runtime)
-  else()
-    message(WARNING "groff not found: the Windows package has no manual page text")
-  endif()
+  foreach(text IN ITEMS README.txt NOTICE.txt)
+    configure_file(${CMAKE_SOURCE_DIR}/packaging/windows/${text} ${CMAKE_BINARY_DIR}/windows/${text} @ONLY
+      NEWLINE_STYLE CRLF)
+    install(FILES ${CMAKE_BINARY_DIR}/windows/${text} DESTINATION . COMPONENT runtime)
+  endforeach()
 endif()
 
 install(TARGETS kestrun_core EXPORT KestrunCoreTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev)
-# The other platform's headers (db/ado_win32.h on POSIX) are left out.
+# The public headers: the other platform's headers (db/ado_win32.h on
+# POSIX) and the library's private ones stay out. Private: the tables of OS
+# and provider entry points, the library loader, the drivers' own helpers,
+# and the Windows text and error conversions.
+set(KESTRUN_PRIVATE_HEADERS
+  app/system_error.h
+  cs3base/argon2_text.h
+  db/connection_internal.h db/library.h db/odbc_api.h db/platform.h db/sql_dialect.h
+  db/sqlite_api.h db/utf16.h
+  util/file_os.h util/log_file.h util/system_errno.h util/wide_text.h)
 foreach(dir IN LISTS KESTRUN_DIRS)
+  set(excluded PATTERN "*_${KESTRUN_OTHER_PLATFORM}.h" EXCLUDE)
+  foreach(header IN LISTS KESTRUN_PRIVATE_HEADERS)
+    if(header MATCHES "^${dir}/(.*)$")
+      list(APPEND excluded PATTERN "${CMAKE_MATCH_1}" EXCLUDE)
+    endif()
+  endforeach()
   install(DIRECTORY ${CMAKE_SOURCE_DIR}/${dir}/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/kestrun/${dir}
-    COMPONENT dev FILES_MATCHING PATTERN "*.h" PATTERN "*_${KESTRUN_OTHER_PLATFORM}.h" EXCLUDE)
+    COMPONENT dev FILES_MATCHING PATTERN "*.h" ${excluded})
 endforeach()
 
 set(KESTRUN_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/KestrunCore)

@@ -41,6 +41,10 @@ if(NOT WIN32)
   # unixODBC's driver manager and SQLite are opened with dlopen, which
   # dpkg-shlibdeps cannot see: the dependencies are declared here.
   set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "libodbc2, libsqlite3-0")
+  # The sqlite3 program makes a new installation's database from the schema.
+  set(CPACK_DEBIAN_RUNTIME_PACKAGE_SUGGESTS "sqlite3")
+  # Debian's packages carry their manual pages compressed.
+  set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/compress-manuals.cmake)
   set(CPACK_DEBIAN_DEV_PACKAGE_NAME kestrun-dev)
   set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
   # A static library carries no shared-library dependencies: the consumer

@@ -5,8 +5,9 @@ KESTRUN_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 KESTRUN_PACKAGES=(g++ cmake make pkg-config libgtest-dev libgmock-dev
   libsqlite3-dev unixodbc-dev odbcinst libsqliteodbc tdsodbc libsodium-dev
   dpkg-dev file groff-base tzdata)
-# The Windows package is checked by unpacking it.
-KESTRUN_PACKAGES+=(unzip)
+# The Windows package is checked by unpacking it, the Debian packages with
+# lintian; the documented set-up makes its database with sqlite3.
+KESTRUN_PACKAGES+=(unzip lintian sqlite3)
 # The fuzz pass builds with clang and its fuzzer runtime.
 KESTRUN_PACKAGES+=(clang libclang-rt-14-dev)
 # The benchmark programs in bench/ build against Google Benchmark; scripts/bench

@@ -1,6 +1,8 @@
 // consumer HOME FILE: opens the environment of the installation HOME, reads
 // the name-value file FILE and prints the database provider and FILE's
-// "status"; exits 0 when both were read.
+// "status"; exits 0 when both were read. FILE is read under its lock file
+// (FILE.lk, which kestrun makes beside kestrun.sts); a file that another
+// program writes without one is read with the reader's noLock set.
 #include <cstdio>
 
 #include "env/environment.h"
