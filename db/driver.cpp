@@ -104,7 +104,14 @@ void DBRecordSet::AddColumn(std::string name, int type) {
             break;
         }
     }
-    firstOfName.push_back(first);
+    // The columns whose guess wrapped to column 0 (the last ones) guess
+    // this one now, unless an earlier column has its name.
+    if (first) {
+        for (size_t i = nextGuess.size(); i > 0 && nextGuess[i - 1] == 0; --i) {
+            nextGuess[i - 1] = names.size();
+        }
+    }
+    nextGuess.push_back(0);
     names.push_back(std::move(name));
     types.push_back(type);
 }
@@ -127,9 +134,10 @@ int DBRecordSet::FieldIndex(const char* name) const {
     if (!name || names.empty()) return -1;
     // Callers read a row's columns in the same order row after row: the
     // column after the one found last is tried first. A name is always its
-    // first column, so a column whose name an earlier one has is skipped.
-    size_t next = lastFound + 1 < names.size() ? lastFound + 1 : 0;
-    if (firstOfName[next] && EqualsNoCase(names[next].c_str(), name)) {
+    // first column, so the guess passes over a column whose name an earlier
+    // one has.
+    size_t next = nextGuess[lastFound];
+    if (EqualsNoCase(names[next].c_str(), name)) {
         lastFound = next;
         return static_cast<int>(next);
     }

@@ -161,8 +161,10 @@ private:
 
     std::vector<std::string> names;
     std::vector<int> types;
-    // Per column: no earlier column has its name (letter case ignored).
-    std::vector<bool> firstOfName;
+    // Per column: the column FieldIndex tries first after finding this
+    // one: the next whose name no earlier column has (letter case ignored),
+    // else column 0.
+    std::vector<size_t> nextGuess;
     mutable size_t lastFound = 0;  // the column FieldIndex found last
     DBRow current;
     std::deque<DBRow> kept;
