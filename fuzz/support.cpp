@@ -34,6 +34,14 @@ std::string FuzzInput::Rest() {
     return text;
 }
 
+std::string FuzzInput::Pieces(const char* const* pieces, size_t count, size_t maxPieces) {
+    std::string text;
+    for (size_t n = Below(static_cast<unsigned>(maxPieces) + 1); n > 0 && !empty(); --n) {
+        text += pieces[Below(static_cast<unsigned>(count))];
+    }
+    return text;
+}
+
 void FuzzFail(const char* property, const std::string& detail) {
     std::fprintf(stderr, "property failed: %s\n%s\n", property, detail.c_str());
     std::abort();

@@ -21,6 +21,9 @@ public:
     std::string Text(size_t maxLength);
     // Everything not read yet.
     std::string Rest();
+    // Up to maxPieces pieces of the list (of count), each chosen by one byte:
+    // texts made of the bytes and runs a unit's rules turn on.
+    std::string Pieces(const char* const* pieces, size_t count, size_t maxPieces);
 
 private:
     const uint8_t* data_;
