@@ -37,9 +37,10 @@ int CdDBDriverConnection::Open(const char* user, const char* password, const cha
         ReportFailure(kDBDriverFailed, "no database driver for the configured provider", "");
         return -1001;
     }
-    recordset.reset();
+    DropRecordset();
     inTransaction = false;
     transactionLost = false;
+    unreached = ReadFailure();
     DBConnectData data{user, password, server, database};
     commandTimeout = timeout;
     defaultCommandTimeout = timeout;
@@ -70,12 +71,13 @@ bool CdDBDriverConnection::Unreachable() const {
 
 int CdDBDriverConnection::Close() {
     long long start = TraceOn() ? NowMillis() : 0;
-    recordset.reset();
+    DropRecordset();
     if (driver && driver->IsOpen()) {
         Rollback(0);
         int result = driver->Close();
         inTransaction = false;
         transactionLost = false;
+        unreached = ReadFailure();
         if (result != 0) {
             if (TraceOn()) {
                 SetLogPath(tracePath, nullptr);
@@ -121,8 +123,18 @@ int CdDBDriverConnection::Commit() {
     if (!driver || !driver->IsOpen()) return -1101;
     if (!inTransaction || noTransactions) return 0;
     TraceLine("commit\n");
+    KeepRecordset();
     if (transactionLost) {
         ReportLostTransaction();
+        Notify("commit", -1004, lastError, lastMessage);
+        return -1004;
+    }
+    // A statement of this transaction failed where its caller never saw
+    // it: what the caller believes written may not be.
+    const ReadFailure& failed = ahead.met ? ahead : unreached;
+    if (failed.met) {
+        std::string message = "a record set failed while its rows were read: " + failed.message;
+        ReportFailure(failed.error, message.c_str(), driver->Name());
         Notify("commit", -1004, lastError, lastMessage);
         return -1004;
     }
@@ -146,6 +158,7 @@ int CdDBDriverConnection::Rollback(int reason) {
         Notify("rollback", 0, reason, nullptr);
         inTransaction = false;
         transactionLost = false;
+        unreached = ReadFailure();
         return 0;
     }
     ReportError(result);
@@ -192,6 +205,26 @@ void CdDBDriverConnection::CheckTransaction() {
     lostMessage = lastMessage;
     LogAppend("transaction rolled back by the database: err[%d] msg[%s]\n", lostError,
               lostMessage.c_str());
+}
+
+void CdDBDriverConnection::TakeAheadFailure() {
+    int status = recordset ? recordset->TakeAheadFailure() : 0;
+    if (status == 0) return;
+    ReportError(status);
+    CheckTransaction();
+    ahead = {true, lastError, lastMessage};
+}
+
+void CdDBDriverConnection::KeepRecordset() {
+    if (!recordset) return;
+    recordset->KeepRest();
+    TakeAheadFailure();
+}
+
+void CdDBDriverConnection::DropRecordset() {
+    if (ahead.met && inTransaction && !noTransactions && !unreached.met) unreached = ahead;
+    ahead = ReadFailure();
+    recordset.reset();
 }
 
 void CdDBDriverConnection::ReportLostTransaction() {

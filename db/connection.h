@@ -64,7 +64,9 @@ public:
     virtual bool IsEOF() = 0;
     // 0 or -1011.
     virtual int CloseRecordset() = 0;
-    // 0; -1004 failed (the transaction stays open); -1101 no connection.
+    // 0; -1004 failed (the transaction stays open), also when a record set
+    // of the transaction failed while its rows were read and no MoveNext
+    // gave the caller that failure; -1101 no connection.
     virtual int Commit() = 0;
     // 0 or -1005; reason only travels to the callback.
     virtual int Rollback(int reason) = 0;
@@ -132,8 +134,8 @@ public:
     // is open or transactions are disabled), or when the database ended
     // the transaction by itself (see TransactionLost).
     int BeginTransaction();
-    // True once a failed statement or commit left the database without the
-    // transaction the connection had open. Until Rollback (or Close, Open)
+    // True once a failed statement, read of rows or commit left the
+    // database without the transaction the connection had open. Until Rollback (or Close, Open)
     // every changing statement and procedure is refused and Commit fails
     // with -1004, so that lost changes are never reported as written.
     bool TransactionLost() const { return transactionLost; }
@@ -159,6 +161,15 @@ private:
     void CheckTransaction();
     // Reports the lost transaction as the current failure.
     void ReportLostTransaction();
+    // Takes a failure the record set met reading ahead of the caller:
+    // reported and checked against the transaction as a failed statement
+    // is, and held until a MoveNext returns it.
+    void TakeAheadFailure();
+    // Lets the record set read its unread rows (taking a failure met).
+    void KeepRecordset();
+    // Drops the record set. Inside a transaction, a failure it met that no
+    // MoveNext returned is kept: the commit fails with it.
+    void DropRecordset();
     void Notify(const char* what, int result, int detail, const char* message);
     bool TraceOn() const { return tracePath[0] != '\0'; }
     // The last failure is worth another open attempt: a network failure
@@ -176,6 +187,17 @@ private:
     // The failure after which the transaction was found gone.
     int lostError = 0;
     std::string lostMessage;
+    // A failure met while rows were read and not yet given to the caller.
+    struct ReadFailure {
+        bool met = false;
+        int error = 0;
+        std::string message;
+    };
+    // Of the current record set, reported, until a MoveNext returns it.
+    ReadFailure ahead;
+    // Of a record set dropped inside the open transaction: until Rollback
+    // the commit fails with it.
+    ReadFailure unreached;
 };
 
 // Creates the connection for a provider ("sqlite", "odbc", "ado" on

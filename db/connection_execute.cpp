@@ -8,6 +8,7 @@
 #include "db/connection.h"
 #include "db/connection_internal.h"
 #include "db/driver.h"
+#include "db/statement_text.h"
 #include "db/utf16.h"
 #include "util/date_time.h"
 #include "util/log.h"
@@ -22,24 +23,6 @@ constexpr long long kSlowMillis = 100;
 
 bool StartsWith(const char* text, const char* prefix) {
     return strncmp(text, prefix, strlen(prefix)) == 0;
-}
-
-// True when sql holds the row-lock hint " with(updlock)" followed by a
-// blank, a comma (the first table of a table list) or the end of the text.
-// A locking SELECT without WHERE or ORDER BY ends with the hint; it must
-// open the transaction too, or its lock would end with the statement.
-bool HasUpdateLock(const char* sql) {
-    static const char kHint[] = " with(updlock)";
-    for (const char* at = strstr(sql, kHint); at; at = strstr(at + 1, kHint)) {
-        char next = at[sizeof(kHint) - 1];
-        if (next == ' ' || next == ',' || next == '\0') return true;
-    }
-    return false;
-}
-
-// Statements that change nothing run outside a transaction.
-bool IsReadOnly(const char* sql) {
-    return (StartsWith(sql, "select ") || StartsWith(sql, "SELECT ")) && !HasUpdateLock(sql);
 }
 
 bool IsUpdateOrDelete(const char* sql) {
@@ -121,7 +104,7 @@ int CdDBDriverConnection::Execute(const char* sql, const char* textParam, int, c
     bool timed = TraceOn() || slowWarn;
     long long start = timed ? NowMillis() : 0;
     CloseRecordset();
-    if (!IsReadOnly(sql)) {
+    if (!IsReadOnlyStatement(sql)) {
         int begun = BeginTransaction();
         if (begun != 0) return begun;
     }
@@ -163,6 +146,7 @@ int CdDBDriverConnection::Execute(const char* sql, const char* textParam, int, c
     recordset = std::move(result);
     TraceStatement(elapsed, sql, false);
     if (paramLine) LogAppend("param=[%s]\n", textParam);
+    TakeAheadFailure();
     if (IsUpdateOrDelete(sql)) {
         rowsAffected = affected > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(affected);
         Notify(sql, 0, rowsAffected, nullptr);
@@ -217,6 +201,7 @@ int CdDBDriverConnection::ExecuteProcedure(const char* name, char** paramNames,
         return mapped;
     }
     recordset = std::move(result);
+    TakeAheadFailure();
     return 0;
 }
 
@@ -297,13 +282,21 @@ int CdDBDriverConnection::MoveNext() {
     }
     int status = recordset->MoveNext();
     if (status == 0) return 0;
+    if (ahead.met) {
+        // The failure met ahead, reported and checked when it was met.
+        lastError = ahead.error;
+        CopyCutChars(lastMessage, sizeof(lastMessage), ahead.message.c_str());
+        ahead = ReadFailure();
+        return -1008;
+    }
     ReportError(status);
+    CheckTransaction();
     return -1008;
 }
 
 bool CdDBDriverConnection::IsEOF() { return !recordset || recordset->IsEOF(); }
 
 int CdDBDriverConnection::CloseRecordset() {
-    recordset.reset();
+    DropRecordset();
     return 0;
 }

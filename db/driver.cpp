@@ -3,6 +3,7 @@
 
 #include <map>
 
+#include "db/statement_text.h"
 #include "util/utf8_text.h"
 
 namespace {
@@ -82,6 +83,13 @@ void DBDriver::KeepOpenRecordSet() {
     DBDriverFailure saved = TakeFailure();
     openSet->KeepRest();
     PutFailure(std::move(saved));
+}
+
+bool DBDriver::StatementEndedTransaction(const std::string& sql) {
+    TransactionEnd end = StatementTransactionEnd(sql);
+    if (end == TransactionEnd::None) return false;
+    int open = TransactionOpen();
+    return open < 0 ? end == TransactionEnd::Leading : open == 0;
 }
 
 void DBDriver::Opened(DBRecordSet* set) {
@@ -223,6 +231,13 @@ int DBRecordSet::KeepRest() {
         }
     }
     if (keptFailure != 0 && driver) driver->PutFailure(keptErrors);
+    return keptFailure;
+}
+
+int DBRecordSet::TakeAheadFailure() {
+    if (keptFailure == 0 || aheadTaken) return 0;
+    aheadTaken = true;
+    if (driver) driver->PutFailure(keptErrors);
     return keptFailure;
 }
 

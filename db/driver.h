@@ -123,6 +123,15 @@ public:
     // another negative driver result. The text stays valid until the row
     // changes or the set is destroyed.
     int Value(int index, DBValue* value);
+    // Reads every row the driver still holds into memory and lets go of
+    // the statement; returns the failure met on the way (0 when none), which
+    // the MoveNext that reaches it returns again.
+    int KeepRest();
+    // A failure met while reading ahead of the caller (the row after the
+    // first, at Execute, or the rows kept by KeepRest) and not taken
+    // before: its driver result, with its errors put back into the driver;
+    // 0 when there is none. The MoveNext that reaches it still returns it.
+    int TakeAheadFailure();
 
 protected:
     void AddColumn(std::string name, int type);
@@ -133,10 +142,6 @@ protected:
     // (and frees what it holds in the database) at once; later rows are read
     // in place.
     int Start();
-    // Reads every row the driver still holds into memory and lets go of
-    // the statement; returns the failure met on the way (0 when none), which
-    // the MoveNext that reaches it returns again.
-    int KeepRest();
     // The value of a row kept in memory.
     static int CellValue(const DBCell& cell, DBValue* value);
 
@@ -175,6 +180,7 @@ private:
     // The failure met after the kept rows, with what the driver recorded.
     int keptFailure = 0;
     DBDriverFailure keptErrors;
+    bool aheadTaken = false;  // TakeAheadFailure gave keptFailure out
 };
 
 // Connection data the driver turns into its own connection string.
@@ -240,6 +246,12 @@ protected:
     // statement, before the connection is used for anything else. Keeps the
     // errors of the previous call.
     void KeepOpenRecordSet();
+    // After sql ran inside the transaction begun with BeginTrans: whether
+    // it ended that transaction (a COMMIT or ROLLBACK of its own), so that
+    // a change now would commit on its own. A text that names COMMIT or
+    // ROLLBACK is checked with TransactionOpen; when the database cannot
+    // tell, a statement that begins with COMMIT, ROLLBACK or END ended it.
+    bool StatementEndedTransaction(const std::string& sql);
     // Makes set the driver's open record set.
     void Opened(DBRecordSet* set);
 

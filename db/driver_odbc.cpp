@@ -8,6 +8,7 @@
 #include "db/driver.h"
 #include "db/odbc_api.h"
 #include "db/platform.h"
+#include "db/statement_text.h"
 #include "db/utf16.h"
 
 static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "ODBC wide characters must be UTF-16 units");
@@ -173,6 +174,9 @@ private:
     SQLHDBC dbc = SQL_NULL_HDBC;
     bool connected = false;
     bool manualCommit = false;
+    // A statement ended the transaction begun with BeginTrans: changes are
+    // refused until the next transaction step.
+    bool ended = false;
 };
 
 int OdbcDriver::Diagnose(SQLSMALLINT type, SQLHANDLE handle, const char* what) {
@@ -264,6 +268,7 @@ int OdbcDriver::Close() {
     dbc = SQL_NULL_HDBC;
     connected = false;
     manualCommit = false;
+    ended = false;
     return result;
 }
 
@@ -275,6 +280,7 @@ int OdbcDriver::BeginTrans() {
                                      reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0);
     if (!Succeeded(rc)) return Diagnose(SQL_HANDLE_DBC, dbc, "begin transaction");
     manualCommit = true;
+    ended = false;
     return 0;
 }
 
@@ -287,6 +293,7 @@ int OdbcDriver::EndTransaction(SQLSMALLINT completion) {
         return Diagnose(SQL_HANDLE_DBC, dbc, completion == SQL_COMMIT ? "commit" : "rollback");
     }
     manualCommit = false;
+    ended = false;
     SQLRETURN rc = odbc->SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT,
                                      reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
     if (!Succeeded(rc)) return Diagnose(SQL_HANDLE_DBC, dbc, "autocommit");
@@ -295,9 +302,15 @@ int OdbcDriver::EndTransaction(SQLSMALLINT completion) {
 
 // SQL Server ends a transaction by itself after a deadlock or an error
 // under XACT_ABORT; its count of open transactions tells. A database that
-// does not know the query cannot tell (-1).
+// does not know the query cannot tell (-1). A connection back in
+// autocommit mode has none.
 int OdbcDriver::TransactionOpen() {
-    if (!connected || !manualCommit) return 0;
+    if (!connected || !manualCommit || ended) return 0;
+    SQLULEN autocommit = SQL_AUTOCOMMIT_OFF;
+    if (Succeeded(odbc->SQLGetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, &autocommit, 0, nullptr)) &&
+        autocommit == SQL_AUTOCOMMIT_ON) {
+        return 0;
+    }
     KeepOpenRecordSet();
     StatementHandle statement;
     if (!Succeeded(odbc->SQLAllocHandle(SQL_HANDLE_STMT, dbc, &statement.handle))) {
@@ -381,6 +394,11 @@ int OdbcDriver::Execute(const std::string& sql, bool procedure, const std::vecto
     *recordsAffected = -1;
     if (!connected) return Fail(kDBDriverFailed, "database not open");
     KeepOpenRecordSet();
+    // In autocommit now, a change would stay whatever the caller's
+    // rollback says.
+    if (ended && (procedure || !IsReadOnlyStatement(sql.c_str()))) {
+        return Fail(kDBDriverFailed, "the transaction was ended by an earlier statement");
+    }
     StatementHandle statement;
     if (!Succeeded(odbc->SQLAllocHandle(SQL_HANDLE_STMT, dbc, &statement.handle))) {
         statement.handle = SQL_NULL_HSTMT;
@@ -407,22 +425,28 @@ int OdbcDriver::Execute(const std::string& sql, bool procedure, const std::vecto
     if (result != 0) return result;
     if (rc == SQL_NO_DATA) {
         *recordsAffected = 0;
-        return 0;
+    } else if (!Succeeded(rc)) {
+        return Diagnose(SQL_HANDLE_STMT, statement.handle, "execute");
+    } else {
+        SQLLEN count = -1;
+        if (Succeeded(odbc->SQLRowCount(statement.handle, &count))) *recordsAffected = count;
+        SQLSMALLINT columns = 0;
+        if (!Succeeded(odbc->SQLNumResultCols(statement.handle, &columns))) {
+            return Diagnose(SQL_HANDLE_STMT, statement.handle, "result columns");
+        }
+        if (columns > 0) {
+            auto rows = std::make_unique<OdbcRecordSet>(this, statement.handle);
+            statement.handle = SQL_NULL_HSTMT;
+            result = rows->Describe(columns);
+            if (result == 0) result = rows->Start();
+            if (result != 0) return result;
+            *recordSet = std::move(rows);
+        }
     }
-    if (!Succeeded(rc)) return Diagnose(SQL_HANDLE_STMT, statement.handle, "execute");
-    SQLLEN count = -1;
-    if (Succeeded(odbc->SQLRowCount(statement.handle, &count))) *recordsAffected = count;
-    SQLSMALLINT columns = 0;
-    if (!Succeeded(odbc->SQLNumResultCols(statement.handle, &columns))) {
-        return Diagnose(SQL_HANDLE_STMT, statement.handle, "result columns");
-    }
-    if (columns == 0) return 0;
-    auto rows = std::make_unique<OdbcRecordSet>(this, statement.handle);
+    // Asked once the statement is done with the connection.
+    if (statement.handle != SQL_NULL_HSTMT) odbc->SQLFreeHandle(SQL_HANDLE_STMT, statement.handle);
     statement.handle = SQL_NULL_HSTMT;
-    result = rows->Describe(columns);
-    if (result == 0) result = rows->Start();
-    if (result != 0) return result;
-    *recordSet = std::move(rows);
+    if (manualCommit && !procedure && StatementEndedTransaction(sql)) ended = true;
     return 0;
 }
 

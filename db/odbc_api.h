@@ -11,7 +11,7 @@
 #define KESTRUN_ODBC_FUNCTIONS(X)                                                              \
     X(SQLAllocHandle) X(SQLBindParameter) X(SQLDescribeColW) X(SQLDisconnect)                  \
     X(SQLDriverConnectW) X(SQLEndTran) X(SQLExecDirect) X(SQLExecDirectW) X(SQLFetch)          \
-    X(SQLFreeHandle) X(SQLGetData) X(SQLGetDiagRecW) X(SQLNumResultCols) X(SQLParamData)       \
+    X(SQLFreeHandle) X(SQLGetConnectAttr) X(SQLGetData) X(SQLGetDiagRecW) X(SQLNumResultCols) X(SQLParamData)       \
     X(SQLPutData) X(SQLRowCount) X(SQLSetConnectAttr) X(SQLSetEnvAttr) X(SQLSetStmtAttr)
 
 struct OdbcApi {

@@ -381,6 +381,41 @@ TEST_F(SqliteConnection, ARowThatFailsFailsOnlyTheMoveOntoIt) {
     EXPECT_TRUE(connection->IsEOF());
 }
 
+// A failure met while rows are read that no MoveNext gave the caller (the
+// row read ahead at Execute, the rows kept before the commit) fails the
+// commit, also once the set is dropped: the statement failed.
+TEST_F(SqliteConnection, AReadFailureTheCallerNeverGotFailsTheCommit) {
+    const char* twoRows = "select abs(column1) from (values (1), (-9223372036854775807 - 1))";
+    const char* threeRows =
+        "select abs(column1) from (values (1), (2), (-9223372036854775807 - 1))";
+    struct Row {
+        const char* what;
+        const char* select;
+        const char* next;  // a statement after the select, or null
+    } rows[] = {
+        {"read ahead", twoRows, nullptr},
+        {"kept before the commit", threeRows, nullptr},
+        {"dropped by the next statement", twoRows, "select 1"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        ASSERT_EQ(connection->Execute("update t set name = 'uno' where id = 1", nullptr, 0,
+                                      nullptr, 0),
+                  0);
+        ASSERT_EQ(connection->Execute(row.select, nullptr, 0, nullptr, 0), 0);
+        EXPECT_EQ(Value(0), "1");
+        if (row.next) {
+            ASSERT_EQ(connection->Execute(row.next, nullptr, 0, nullptr, 0), 0);
+        }
+        EXPECT_EQ(connection->Commit(), -1004);
+        EXPECT_NE(std::string(connection->LastMessage()).find("integer overflow"),
+                  std::string::npos)
+            << connection->LastMessage();
+        EXPECT_EQ(connection->Rollback(0), 0);
+        EXPECT_EQ(Scalar("select name from t where id = 1"), "one");
+    }
+}
+
 TEST_F(SqliteConnection, ParametersBindInOrderAndTextRoundTrips) {
     const std::string wide = "日本語テキスト 😀 done";
     std::string longText(100000, 'x');

@@ -349,6 +349,69 @@ TEST_F(AdoCallsTest, RowsStillUnreadAreKeptBeforeTheConnectionCommits) {
     EXPECT_TRUE(connection->IsEOF());
 }
 
+// A deadlock the server reports after the rows it sent has rolled the
+// transaction back. Met reading ahead, by a move or while the rows are kept
+// before the commit, it runs the transaction check: no later change runs
+// on its own, and the commit fails with the deadlock.
+TEST_F(AdoCallsTest, ADeadlockAfterSomeRowsEndsTheTransaction) {
+    struct Row {
+        const char* what;
+        long failingRow;
+        int moves;         // MoveNext calls, the last one failing when the row fails there
+        bool changeAfter;  // a change before the commit
+    } rows[] = {
+        {"read ahead", 1, 0, true},
+        {"a move", 2, 2, true},
+        {"kept before the commit", 2, 0, false},
+    };
+    ASSERT_EQ(Open(), 0);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        AdoStandinResult result;
+        result.recordset = true;
+        result.columns = {{u"id", 3}};
+        result.rows = {{Number(1)}, {Number(2)}, {Number(3)}};
+        result.failingRow = row.failingRow;
+        result.rowFailure = Failure(1205, u"40001", u"deadlock victim");
+        ASSERT_EQ(Run("INSERT INTO t VALUES (1)"), 0);
+        ado.executes.push_back(result);
+        ASSERT_EQ(Run("SELECT id FROM t"), 0);
+        for (int i = 1; i <= row.moves; ++i) {
+            EXPECT_EQ(connection->MoveNext(), i == row.failingRow ? -1008 : 0);
+        }
+        Calls();
+        if (row.changeAfter) {
+            EXPECT_NE(Run("INSERT INTO t VALUES (2)"), 0);
+        }
+        EXPECT_EQ(connection->Commit(), -1004);
+        EXPECT_EQ(connection->LastError(), 1205);
+        for (const std::string& call : Calls()) {
+            EXPECT_EQ(call.find("INSERT INTO t VALUES (2)"), std::string::npos);
+            EXPECT_NE(call, "CommitTrans");
+        }
+        EXPECT_EQ(connection->Rollback(0), 0);
+    }
+}
+
+// A statement that ended the transaction (its own ROLLBACK or COMMIT)
+// leaves the server in autocommit: a change now is refused, not sent.
+TEST_F(AdoCallsTest, AChangeAfterAStatementThatEndedTheTransactionIsRefused) {
+    ASSERT_EQ(Open(), 0);
+    for (const char* end : {"ROLLBACK", "COMMIT TRANSACTION"}) {
+        SCOPED_TRACE(end);
+        ASSERT_EQ(Run("INSERT INTO t VALUES (1)"), 0);
+        ASSERT_EQ(Run(end), 0);
+        Calls();
+        EXPECT_EQ(Run("INSERT INTO t VALUES (2)"), -1006);
+        EXPECT_EQ(connection->Commit(), -1004);
+        for (const std::string& call : Calls()) {
+            EXPECT_EQ(call.find("INSERT INTO t VALUES (2)"), std::string::npos);
+            EXPECT_NE(call, "CommitTrans");
+        }
+        EXPECT_EQ(connection->Rollback(0), 0);
+    }
+}
+
 TEST_F(AdoCallsTest, TextOfTheSystemCodePageConvertsExactly) {
     int page = SystemCodePage();
     ASSERT_EQ(page, RegisteredCodePage())

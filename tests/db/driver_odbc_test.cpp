@@ -145,6 +145,32 @@ TEST_F(OdbcDriverTest, TransactionsCommitAndRollBack) {
     EXPECT_EQ(SqliteScalar(dbPath, "select count(*) from t"), "1");
 }
 
+// A statement that ended the transaction (its own ROLLBACK or COMMIT)
+// leaves the connection in autocommit: a change now would be stored
+// whatever the caller's rollback says, so it is refused.
+TEST_F(OdbcDriverTest, AChangeAfterAStatementThatEndedTheTransactionIsRefused) {
+    struct Row {
+        const char* end;
+        const char* first;  // the first change's value afterwards
+    } rows[] = {{"ROLLBACK", "one"}, {"commit transaction", "uno"}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.end);
+        ASSERT_EQ(Open(), 0);
+        ASSERT_EQ(connection->Execute("update t set name = 'uno' where id = 1", nullptr, 0,
+                                      nullptr, 0),
+                  0);
+        ASSERT_EQ(connection->Execute(row.end, nullptr, 0, nullptr, 0), 0);
+        EXPECT_EQ(connection->Execute("update t set name = 'dos' where id = 2", nullptr, 0,
+                                      nullptr, 0),
+                  -1006);
+        EXPECT_EQ(connection->Commit(), -1004);
+        connection->Close();
+        EXPECT_EQ(SqliteScalar(dbPath, "select name from t where id = 1"), row.first);
+        EXPECT_EQ(SqliteScalar(dbPath, "select name from t where id = 2"), "two");
+        ASSERT_TRUE(MakeSqliteDb(dbPath, "update t set name = 'one' where id = 1").empty());
+    }
+}
+
 TEST_F(OdbcDriverTest, ErrorsCarryTheDiagnostics) {
     ASSERT_EQ(Open(), 0);
     EXPECT_EQ(connection->Execute("select * from nosuch", nullptr, 0, nullptr, 0), -1006);

@@ -116,9 +116,14 @@ T* From(This* self) {
 
 // --- Connection and its Errors -------------------------------------------
 
+struct RecordsetObject;
+
 struct ConnectionObject : Object {
     bool open = false;
     std::vector<AdoStandinError> errors;
+    bool transaction = false;        // BeginTrans called, not yet ended
+    bool serverTransaction = false;  // the server still has it
+    std::vector<RecordsetObject*> sets;  // record sets alive on the connection
 };
 
 struct ErrorsObject : Object {
@@ -209,13 +214,51 @@ const ErrorsVtbl kErrorsVtbl = [] {
     return t;
 }();
 
+// A deadlock victim's transaction is rolled back by the server.
+void EndOnDeadlock(ConnectionObject* connection, const AdoStandinAnswer& answer) {
+    for (const AdoStandinError& error : answer.errors) {
+        if (error.nativeError == 1205 && connection) connection->serverTransaction = false;
+    }
+}
+
+AdoStandinAnswer ProviderFailure(long native, const char16_t* state, const char16_t* text) {
+    AdoStandinAnswer answer;
+    answer.result = static_cast<long>(E_FAIL);
+    AdoStandinError error;
+    error.number = static_cast<long>(E_FAIL);
+    error.source = u"Microsoft OLE DB Provider for SQL Server";
+    error.description = text;
+    error.sqlState = state;
+    error.nativeError = native;
+    answer.errors.push_back(error);
+    return answer;
+}
+
 // --- Record sets ------------------------------------------------------------
 
 struct RecordsetObject : Object {
     AdoStandinResult result;
     size_t row = 0;
     bool open = true;
+    ConnectionObject* connection = nullptr;
 };
+
+// The connection cannot serve another call: a transaction is open and a
+// record set on it still has rows unread.
+bool Busy(ConnectionObject* connection) {
+    if (!connection || !connection->transaction) return false;
+    for (const RecordsetObject* set : connection->sets) {
+        if (set->open && set->row < set->result.rows.size()) return true;
+    }
+    return false;
+}
+
+HRESULT BusyAnswer(ConnectionObject* connection) {
+    return Answer(connection,
+                  ProviderFailure(0, u"HY000",
+                                  u"Cannot create new connection because in manual or "
+                                  u"distributed transaction mode."));
+}
 
 struct FieldsObject : Object {
     RecordsetObject* recordset;
@@ -338,6 +381,11 @@ const _RecordsetVtbl kRecordsetVtbl = [] {
         RecordsetObject* set = From<RecordsetObject>(self);
         if (set->row >= set->result.rows.size()) return kBeyondEnd;
         ++set->row;
+        if (set->result.failingRow >= 0 && set->row == static_cast<size_t>(set->result.failingRow)) {
+            set->result.rows.resize(set->row);
+            EndOnDeadlock(set->connection, set->result.rowFailure);
+            return Answer(set->connection, set->result.rowFailure);
+        }
         return S_OK;
     };
     t.get_Fields = [](_ADORecordset* self, ADOFields** out) {
@@ -361,24 +409,61 @@ const _RecordsetVtbl kRecordsetVtbl = [] {
 }();
 
 // The record set of an Execute answer, or null.
-_ADORecordset* RecordsetFor(const AdoStandinResult& result) {
+_ADORecordset* RecordsetFor(ConnectionObject* connection, const AdoStandinResult& result) {
     if (!result.recordset) return nullptr;
     RecordsetObject* set = New<RecordsetObject>(&kRecordsetVtbl, kNoInterface);
     set->result = result;
+    if (connection) {
+        set->connection = connection;
+        Hold(connection);
+        connection->sets.push_back(set);
+    }
+    set->destroy = [](Object* o) {
+        RecordsetObject* gone = static_cast<RecordsetObject*>(o);
+        if (ConnectionObject* owner = gone->connection) {
+            std::erase(owner->sets, gone);
+            Drop(owner);
+        }
+        delete gone;
+    };
     return As<_ADORecordset>(set);
 }
 
-HRESULT ExecuteAnswer(ConnectionObject* connection, VARIANT* affected, _ADORecordset** out) {
-    AdoStandinResult result = Next(&standin.executes);
+// Whether text is a statement COMMIT or ROLLBACK.
+bool EndsTransaction(const std::string& text) {
+    std::string word;
+    for (char c : text) {
+        if (c == ' ' || c == ';') break;
+        word += static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    }
+    return word == "COMMIT" || word == "ROLLBACK";
+}
+
+HRESULT ExecuteAnswer(ConnectionObject* connection, const std::string& text, VARIANT* affected,
+                      _ADORecordset** out) {
     if (out) *out = nullptr;
+    if (Busy(connection)) return BusyAnswer(connection);
+    AdoStandinResult result;
+    if (text == "SELECT @@TRANCOUNT") {
+        AdoStandinValue count;
+        count.kind = AdoStandinValue::Kind::Number;
+        count.number = connection && connection->serverTransaction ? 1 : 0;
+        result.recordset = true;
+        result.columns = {{u"", 3}};
+        result.rows = {{count}};
+    } else {
+        result = Next(&standin.executes);
+    }
+    EndOnDeadlock(connection, result);
     HRESULT hr = Answer(connection, result);
     if (FAILED(hr)) return hr;
+    if (connection && EndsTransaction(text)) connection->serverTransaction = false;
     if (affected) {
         VariantInit(affected);
         affected->vt = VT_I4;
         affected->lVal = result.affected;
     }
-    if (out) *out = RecordsetFor(result);
+    if (out) *out = RecordsetFor(connection, result);
     return S_OK;
 }
 
@@ -410,20 +495,38 @@ const _ConnectionVtbl kConnectionVtbl = [] {
                    _ADORecordset** out) {
         standin.calls.push_back("ConnectionExecute " + Narrow(text) + " options=" +
                                 std::to_string(options));
-        return ExecuteAnswer(From<ConnectionObject>(self), affected, out);
+        return ExecuteAnswer(From<ConnectionObject>(self), Narrow(text), affected, out);
     };
     t.BeginTrans = [](_ADOConnection* self, long* level) {
         standin.calls.push_back("BeginTrans");
+        ConnectionObject* connection = From<ConnectionObject>(self);
+        if (Busy(connection)) return BusyAnswer(connection);
         *level = 1;
-        return Answer(From<ConnectionObject>(self), Next(&standin.transactions));
+        HRESULT hr = Answer(connection, Next(&standin.transactions));
+        if (SUCCEEDED(hr)) connection->transaction = connection->serverTransaction = true;
+        return hr;
     };
     t.CommitTrans = [](_ADOConnection* self) {
         standin.calls.push_back("CommitTrans");
-        return Answer(From<ConnectionObject>(self), Next(&standin.transactions));
+        ConnectionObject* connection = From<ConnectionObject>(self);
+        if (Busy(connection)) return BusyAnswer(connection);
+        AdoStandinAnswer answer = Next(&standin.transactions);
+        if (answer.result == 0 && connection->transaction && !connection->serverTransaction) {
+            answer = ProviderFailure(3902, u"25000",
+                                     u"The COMMIT TRANSACTION request has no corresponding "
+                                     u"BEGIN TRANSACTION.");
+        }
+        HRESULT hr = Answer(connection, answer);
+        if (SUCCEEDED(hr)) connection->transaction = connection->serverTransaction = false;
+        return hr;
     };
     t.RollbackTrans = [](_ADOConnection* self) {
         standin.calls.push_back("RollbackTrans");
-        return Answer(From<ConnectionObject>(self), Next(&standin.transactions));
+        ConnectionObject* connection = From<ConnectionObject>(self);
+        if (Busy(connection)) return BusyAnswer(connection);
+        HRESULT hr = Answer(connection, Next(&standin.transactions));
+        if (SUCCEEDED(hr)) connection->transaction = connection->serverTransaction = false;
+        return hr;
     };
     t.get_Errors = [](_ADOConnection* self, ADOErrors** out) {
         ConnectionObject* connection = From<ConnectionObject>(self);
@@ -448,6 +551,7 @@ struct ParameterObject : Object {
 
 struct CommandObject : Object {
     ConnectionObject* connection = nullptr;
+    std::string text;
 };
 
 const _ParameterVtbl kParameterVtbl = [] {
@@ -489,8 +593,9 @@ const _CommandVtbl kCommandVtbl = [] {
         standin.calls.push_back("CommandType " + std::to_string(static_cast<long>(type)));
         return S_OK;
     };
-    t.put_CommandText = [](_ADOCommand*, BSTR text) {
+    t.put_CommandText = [](_ADOCommand* self, BSTR text) {
         standin.calls.push_back("CommandText " + Narrow(text));
+        From<CommandObject>(self)->text = Narrow(text);
         return S_OK;
     };
     t.put_CommandTimeout = [](_ADOCommand*, LONG seconds) {
@@ -520,7 +625,8 @@ const _CommandVtbl kCommandVtbl = [] {
                    _ADORecordset** out) {
         standin.calls.push_back(std::string("Execute options=") + std::to_string(options) +
                                 (parameters ? " with parameters" : ""));
-        return ExecuteAnswer(From<CommandObject>(self)->connection, affected, out);
+        CommandObject* command = From<CommandObject>(self);
+        return ExecuteAnswer(command->connection, command->text, affected, out);
     };
     return t;
 }();

@@ -47,8 +47,20 @@ struct AdoStandinResult : AdoStandinAnswer {
     long recordsetState = 0;  // a failing result makes the record set's get_State fail
     std::vector<AdoStandinColumn> columns;
     std::vector<std::vector<AdoStandinValue>> rows;
+    // The MoveNext onto this row (from 1) fails with rowFailure, as the
+    // server's error after the rows it sent; the set ends there.
+    long failingRow = -1;
+    AdoStandinAnswer rowFailure;
 };
 
+// Like SQL Server's provider, the connection is strict about its state:
+// - while a transaction is open and a record set still has unread rows,
+//   every other command and BeginTrans, CommitTrans and RollbackTrans fail
+//   with 0x80004005 (the provider cannot open a second connection inside a
+//   transaction);
+// - the server's transaction ends with a deadlock (native 1205) and with a
+//   statement COMMIT or ROLLBACK; CommitTrans then fails with native 3902,
+//   and "SELECT @@TRANCOUNT" on the connection answers the server's count.
 struct AdoStandin {
     // Answers, taken in order; a call with none left succeeds.
     std::deque<AdoStandinAnswer> opens;
