@@ -19,6 +19,9 @@ namespace {
 
 const char kUnit[] = "ZAppKestrun";
 const char kUsage[] = "usage : kestrun.exe -h VRNHOME\n";
+// The argument table: "-h", required with a value.
+const char* const kArgumentNames[] = {"-h", nullptr};
+const unsigned char kArgumentFlags[] = {1};
 const char kStepProgram[] = "updbatbookmarkv30.exe";
 const char kWorkDirName[] = "kestv30r15";
 const char kDriverLog[] = "kestrun.log";
@@ -67,9 +70,7 @@ int ZAppKestrun::Init(int argc, const char* const* argv) {
 }
 
 int ZAppKestrun::ReadArguments(int argc, const char* const* argv) {
-    static const char* const names[] = {"-h", nullptr};
-    static const unsigned char flags[] = {1};
-    int r = ParseArguments(argc, argv, names, flags);
+    int r = ParseArguments(argc, argv, kArgumentNames, kArgumentFlags);
     if (r != 0) {
         TraceError("[%s:%d] ret[%d]", kUnit, 1, r);
         ConsolePrint("%s", kUsage);
@@ -77,6 +78,15 @@ int ZAppKestrun::ReadArguments(int argc, const char* const* argv) {
         return 1;
     }
     return 0;
+}
+
+int ZAppKestrun::HomeArgument(int argc, const char* const* argv, NUString* home) {
+    char* value = nullptr;
+    if (!home || ParseArguments(argc, argv, kArgumentNames, kArgumentFlags) != 0 ||
+        argList.Find("-h", &value) != 1 || !value) {
+        return 1;
+    }
+    return home->Set(value) == 0 ? 0 : 1;
 }
 
 int ZAppKestrun::ReadEnvironment(int argc, const char* const* argv) {

@@ -62,6 +62,10 @@ public:
     // The text that stands for the database password wherever it is shown.
     static const char* MaskedPassword();
 
+    // The "-h" value of argv by kestrun's argument rules, without any
+    // console text. 0; 1 when the rules are not met.
+    int HomeArgument(int argc, const char* const* argv, NUString* home);
+
     bool Failed() const { return failed; }
     const char* WorkDir() const { return workDir.Get(); }
 

@@ -17,6 +17,8 @@
 
 namespace {
 
+const char kUsage[] = "usage : kestrun-check VRNHOME\n        kestrun-check -h VRNHOME\n";
+
 // The console text of a step without its line ends.
 std::string OneLine(const std::string& text) {
     std::string line;
@@ -82,6 +84,7 @@ int ZAppKestrunCheck::Check(int argc, const char* const* argv) {
         std::string detail = line.state == State::kNotChecked ? "not checked: an earlier check failed" : line.detail;
         ConsolePrint("%-6s %d %s: %s\n", state, ++number, line.what, detail.c_str());
     }
+    if (lines[0].state == State::kFailed && !homeGiven) ConsolePrint("%s", kUsage);
     return failures == 0 ? 0 : 1;
 }
 
@@ -89,7 +92,7 @@ bool ZAppKestrunCheck::CheckArguments(int argc, const char* const* argv, Line* h
     console.clear();
     SetConsoleCapture(&console);
     int r = ReadArguments(argc, argv);
-    bool homeGiven = false;
+    homeGiven = false;
     if (r == 0) {
         // Whether "-h" has a usable value, apart from the configuration.
         std::string scratch;
@@ -218,8 +221,10 @@ void ZAppKestrunCheck::CheckStepProgram(Line* line) {
         line->detail = program + " can be started by this user; its arguments: " + arguments;
         return;
     }
-    const char* why = errno == ENOENT ? " does not exist" : errno == EISDIR ? " is a directory"
-                                                                            : " cannot be started by this user";
+    const char* why = errno == ENOENT    ? " does not exist"
+                      : errno == EISDIR  ? " is a directory"
+                      : errno == ENOEXEC ? " is not a program this system starts"
+                                         : " cannot be started by this user";
     line->state = State::kFailed;
     line->detail = program + why + ": " + RunLeaves(-9910001) + " (its arguments: " + arguments + ")";
 }

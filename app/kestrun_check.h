@@ -35,6 +35,8 @@ private:
     // The effective database settings, the password masked.
     static std::string Settings();
 
+    // Whether the command line gave a usable "-h" value.
+    bool homeGiven = false;
     // Console texts of kestrun's steps while a check runs them.
     std::string console;
 };

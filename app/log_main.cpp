@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/driver_log.h"
+#include "app/home_argument.h"
 #include "app/kestrun_app.h"
 #include "app/status_codes.h"
 #include "util/console.h"
@@ -14,7 +15,8 @@
 
 namespace {
 
-const char kUsage[] = "usage : kestrun-log VRNHOME\n        kestrun-log -f LOGFILE\n";
+const char kUsage[] =
+    "usage : kestrun-log VRNHOME\n        kestrun-log -h VRNHOME\n        kestrun-log -f LOGFILE\n";
 
 // The "status" of the status file at path ("" when there is none); read
 // without its lock, as a reader that changes nothing.
@@ -37,17 +39,24 @@ int main(int argc, char** argv) {
     }
     std::string logPath;
     std::string statusPath;
-    if (args.size() == 2 && !args[1].empty() && args[1][0] != '-') {
-        // The home directory as kestrun takes it: the value followed by "/".
-        NUString path;
-        ZAppKestrun::DriverLogPathOf((args[1] + "/").c_str(), &path);
-        logPath = path.Get();
-        statusPath = logPath.substr(0, logPath.rfind('/') + 1) + "kestrun.sts";
-    } else if (args.size() == 3 && args[1] == "-f") {
+    if (args.size() == 3 && args[1] == "-f") {
         logPath = args[2];
     } else {
-        ConsolePrint("%s", kUsage);
-        return 2;
+        // The home as kestrun takes it, its directory being the value and "/".
+        TakeBareHomeArgument(&args);
+        std::vector<const char*> pointers;
+        for (const std::string& arg : args) pointers.push_back(arg.c_str());
+        pointers.push_back(nullptr);
+        NUString home;
+        ZAppKestrun rules;
+        if (rules.HomeArgument(static_cast<int>(args.size()), pointers.data(), &home) != 0) {
+            ConsolePrint("%s", kUsage);
+            return 2;
+        }
+        NUString path;
+        ZAppKestrun::DriverLogPathOf((std::string(home.Get()) + "/").c_str(), &path);
+        logPath = path.Get();
+        statusPath = logPath.substr(0, logPath.rfind('/') + 1) + "kestrun.sts";
     }
     if (!statusPath.empty()) {
         std::string status = StatusOf(statusPath);

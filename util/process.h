@@ -71,5 +71,6 @@ std::vector<std::string> SplitWindowsCommandLine(std::string_view line, const Co
 int CurrentProcessId();
 // Whether RunProcess could start the program at path, checked without
 // starting it: 1 yes; 0 no, with errno set (ENOENT: no such file; EACCES:
-// this user may not run it; EISDIR: a directory).
+// this user may not run it; EISDIR: a directory; ENOEXEC: not a program
+// the system starts).
 int ProgramStartable(const char* path);

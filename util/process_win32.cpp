@@ -141,5 +141,24 @@ int ProgramStartable(const char* path) {
         errno = EISDIR;
         return 0;
     }
+    // The access and sharing with which CreateProcessW opens an image: a
+    // user without execute rights, or a writer holding the file, stops it.
+    HANDLE file = CreateFileW(wide.c_str(), FILE_EXECUTE | FILE_READ_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                              FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        errno = EACCES;
+        return 0;
+    }
+    // Only an executable image starts: it opens with "MZ".
+    char magic[2] = {};
+    DWORD got = 0;
+    bool image = ReadFile(file, magic, sizeof magic, &got, nullptr) && got == sizeof magic && magic[0] == 'M' &&
+                 magic[1] == 'Z';
+    CloseHandle(file);
+    if (!image) {
+        errno = ENOEXEC;
+        return 0;
+    }
     return 1;
 }
