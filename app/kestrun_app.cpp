@@ -263,8 +263,7 @@ int ZAppKestrun::RunChild(const char* const* array) {
         TraceError("[%s:%d] ret[%d] dret=[%d] derr=[%d]", kUnit, 15, r, dret, derr);
         // The records end up in the driver log: the password never does.
         for (int i = 0; array[i]; ++i) {
-            const char* text = array[i] == dbPasswordArg.Get() ? kMaskedPassword : array[i];
-            TraceError("[%s:%d] procarg[%d]=%s", kUnit, 16, i, text);
+            TraceError("[%s:%d] procarg[%d]=%s", kUnit, 16, i, ShownArgument(array[i]));
         }
         return kStepFailed;
     }

@@ -84,6 +84,10 @@ protected:
     NUString emptyArg1;
     NUString emptyArg2;
     NUString oneArg;
+    // A child argument as logs and reports show it: the password masked.
+    const char* ShownArgument(const char* argument) const {
+        return argument == dbPasswordArg.Get() ? MaskedPassword() : argument;
+    }
     // Init's first two steps. The argument table; 1 after the usage text
     // when it is not met. Then CMSApp's Init (environment, home argument,
     // configuration); 1 after the usage text or "[-h] : No such file or

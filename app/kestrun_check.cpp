@@ -214,7 +214,7 @@ void ZAppKestrunCheck::CheckStepProgram(Line* line) {
     std::string arguments;
     for (int i = 0; array[i]; ++i) {
         arguments += i == 0 ? "" : " ";
-        arguments += array[i] == dbPasswordArg.Get() ? MaskedPassword() : array[i];
+        arguments += ShownArgument(array[i]);
     }
     if (ProgramStartable(program.c_str()) == 1) {
         line->state = State::kOk;

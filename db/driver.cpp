@@ -92,6 +92,15 @@ bool DBDriver::StatementEndedTransaction(const std::string& sql) {
     return open < 0 ? end == TransactionEnd::Leading : open == 0;
 }
 
+void DBDriver::NoteTransactionEnd(const std::string& sql, bool procedure) {
+    if (!procedure && StatementEndedTransaction(sql)) transactionEnded = true;
+}
+
+int DBDriver::RefuseChangeAfterTransactionEnd(const std::string& sql, bool procedure) {
+    if (!transactionEnded || (!procedure && IsReadOnlyStatement(sql.c_str()))) return 0;
+    return Fail(kDBDriverFailed, "the transaction was ended by an earlier statement");
+}
+
 void DBDriver::Opened(DBRecordSet* set) {
     KeepOpenRecordSet();
     if (openSet) openSet->driver = nullptr;

@@ -252,9 +252,19 @@ protected:
     // ROLLBACK is checked with TransactionOpen; when the database cannot
     // tell, a statement that begins with COMMIT, ROLLBACK or END ended it.
     bool StatementEndedTransaction(const std::string& sql);
+    // After sql ran without failing inside the transaction begun with
+    // BeginTrans: remembers when it ended that transaction.
+    void NoteTransactionEnd(const std::string& sql, bool procedure);
+    // Once a statement ended the transaction, a change would commit on its
+    // own whatever the caller's rollback says: 0, or the recorded failure
+    // when sql (a procedure, or anything but a plain read) would change.
+    int RefuseChangeAfterTransactionEnd(const std::string& sql, bool procedure);
     // Makes set the driver's open record set.
     void Opened(DBRecordSet* set);
 
+    // A statement ended the transaction begun with BeginTrans; the driver
+    // clears it at open, close and each transaction step.
+    bool transactionEnded = false;
     std::vector<DBDriverError> errors;
     int failureCode = 0;
     std::string failureMessage;

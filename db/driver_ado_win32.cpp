@@ -9,7 +9,6 @@
 #include "db/ado_win32.h"
 #include "db/driver.h"
 #include "db/platform.h"
-#include "db/statement_text.h"
 #include "db/utf16.h"
 #include "util/wide_text.h"
 
@@ -211,7 +210,7 @@ private:
         HRESULT hr = step(connection.Get());
         if (FAILED(hr)) return Report(hr);
         transactionBegun = begunAfter;
-        ended = false;
+        transactionEnded = false;
         return 0;
     }
     // Execute without the check of what the statement did to the
@@ -240,9 +239,6 @@ private:
     DBDriverSettings settings;
     ComRef<ado::Connection> connection;
     bool transactionBegun = false;
-    // A statement ended the transaction begun with BeginTrans: changes are
-    // refused until the next transaction step.
-    bool ended = false;
 };
 
 int AdoDriver::Report(HRESULT hr) {
@@ -303,7 +299,7 @@ int AdoDriver::Open(const DBConnectData& data, int connectTimeoutSeconds) {
     KeepOpenRecordSet();
     connection.Reset();
     transactionBegun = false;
-    ended = false;
+    transactionEnded = false;
     HRESULT hr = CoInitialize(nullptr);
     if (FAILED(hr)) return Report(hr);
     hr = CreateAdoObject(ado::kConnectionClass, ado::kConnectionInterface, &connection);
@@ -358,7 +354,7 @@ int AdoDriver::Close() {
     }
     connection.Reset();
     transactionBegun = false;
-    ended = false;
+    transactionEnded = false;
     return result;
 }
 
@@ -383,7 +379,7 @@ int AdoDriver::RollbackTrans() {
 // under XACT_ABORT; its count of open transactions tells. Runs through the
 // connection so the driver's recorded errors stay those of the failed call.
 int AdoDriver::TransactionOpen() {
-    if (!connection.Get() || !transactionBegun || ended) return 0;
+    if (!connection.Get() || !transactionBegun || transactionEnded) return 0;
     KeepOpenRecordSet();
     Bstr query(u"SELECT @@TRANCOUNT");
     Variant affected;
@@ -595,9 +591,7 @@ int AdoDriver::Execute(const std::string& sql, bool procedure, const std::vector
                        int commandTimeout, std::unique_ptr<DBRecordSet>* recordSet,
                        long long* recordsAffected) {
     int result = Run(sql, procedure, params, commandTimeout, recordSet, recordsAffected);
-    if (result == 0 && transactionBegun && !procedure && StatementEndedTransaction(sql)) {
-        ended = true;
-    }
+    if (result == 0 && transactionBegun) NoteTransactionEnd(sql, procedure);
     return result;
 }
 
@@ -609,11 +603,7 @@ int AdoDriver::Run(const std::string& sql, bool procedure, const std::vector<DBP
     *recordsAffected = -1;
     if (!connection.Get()) return Fail(kDBDriverFailed, "no connection");
     KeepOpenRecordSet();
-    // In autocommit now, a change would stay whatever the caller's
-    // rollback says.
-    if (ended && (procedure || !IsReadOnlyStatement(sql.c_str()))) {
-        return Fail(kDBDriverFailed, "the transaction was ended by an earlier statement");
-    }
+    if (int refused = RefuseChangeAfterTransactionEnd(sql, procedure)) return refused;
     std::u16string text;
     if (procedure) {
         if (!FromCodePage(sql, &text)) {

@@ -8,7 +8,6 @@
 #include "db/driver.h"
 #include "db/odbc_api.h"
 #include "db/platform.h"
-#include "db/statement_text.h"
 #include "db/utf16.h"
 
 static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "ODBC wide characters must be UTF-16 units");
@@ -174,9 +173,6 @@ private:
     SQLHDBC dbc = SQL_NULL_HDBC;
     bool connected = false;
     bool manualCommit = false;
-    // A statement ended the transaction begun with BeginTrans: changes are
-    // refused until the next transaction step.
-    bool ended = false;
 };
 
 int OdbcDriver::Diagnose(SQLSMALLINT type, SQLHANDLE handle, const char* what) {
@@ -268,7 +264,7 @@ int OdbcDriver::Close() {
     dbc = SQL_NULL_HDBC;
     connected = false;
     manualCommit = false;
-    ended = false;
+    transactionEnded = false;
     return result;
 }
 
@@ -280,7 +276,7 @@ int OdbcDriver::BeginTrans() {
                                      reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0);
     if (!Succeeded(rc)) return Diagnose(SQL_HANDLE_DBC, dbc, "begin transaction");
     manualCommit = true;
-    ended = false;
+    transactionEnded = false;
     return 0;
 }
 
@@ -293,7 +289,7 @@ int OdbcDriver::EndTransaction(SQLSMALLINT completion) {
         return Diagnose(SQL_HANDLE_DBC, dbc, completion == SQL_COMMIT ? "commit" : "rollback");
     }
     manualCommit = false;
-    ended = false;
+    transactionEnded = false;
     SQLRETURN rc = odbc->SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT,
                                      reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
     if (!Succeeded(rc)) return Diagnose(SQL_HANDLE_DBC, dbc, "autocommit");
@@ -305,7 +301,7 @@ int OdbcDriver::EndTransaction(SQLSMALLINT completion) {
 // does not know the query cannot tell (-1). A connection back in
 // autocommit mode has none.
 int OdbcDriver::TransactionOpen() {
-    if (!connected || !manualCommit || ended) return 0;
+    if (!connected || !manualCommit || transactionEnded) return 0;
     SQLULEN autocommit = SQL_AUTOCOMMIT_OFF;
     if (Succeeded(odbc->SQLGetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, &autocommit, 0, nullptr)) &&
         autocommit == SQL_AUTOCOMMIT_ON) {
@@ -394,11 +390,7 @@ int OdbcDriver::Execute(const std::string& sql, bool procedure, const std::vecto
     *recordsAffected = -1;
     if (!connected) return Fail(kDBDriverFailed, "database not open");
     KeepOpenRecordSet();
-    // In autocommit now, a change would stay whatever the caller's
-    // rollback says.
-    if (ended && (procedure || !IsReadOnlyStatement(sql.c_str()))) {
-        return Fail(kDBDriverFailed, "the transaction was ended by an earlier statement");
-    }
+    if (int refused = RefuseChangeAfterTransactionEnd(sql, procedure)) return refused;
     StatementHandle statement;
     if (!Succeeded(odbc->SQLAllocHandle(SQL_HANDLE_STMT, dbc, &statement.handle))) {
         statement.handle = SQL_NULL_HSTMT;
@@ -446,7 +438,7 @@ int OdbcDriver::Execute(const std::string& sql, bool procedure, const std::vecto
     // Asked once the statement is done with the connection.
     if (statement.handle != SQL_NULL_HSTMT) odbc->SQLFreeHandle(SQL_HANDLE_STMT, statement.handle);
     statement.handle = SQL_NULL_HSTMT;
-    if (manualCommit && !procedure && StatementEndedTransaction(sql)) ended = true;
+    if (manualCommit) NoteTransactionEnd(sql, procedure);
     return 0;
 }
 
