@@ -244,16 +244,31 @@ TEST(ZioBatchObjTest, StatusValuesAreReplacedInPlace) {
     EXPECT_STREQ(value, "2");
 }
 
-TEST(ZAppBatSaveCheckFile, WritesAndRemovesTheFileAndItsLock) {
+TEST(ZAppBatSaveCheckFile, WritesAndRemovesTheFileOrRefusesWithItsCode) {
     TempDir dir;
-    TestKestrun app;
-    std::string path = dir.file("sub/check.txt");
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(app.SaveCheckFile("-s", path.c_str(), false), 0);
-    EXPECT_EQ(app.SaveCheckFile(nullptr, path.c_str(), false), -99);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Argument error.\n");
-    EXPECT_FALSE(std::filesystem::exists(path));
-    EXPECT_FALSE(std::filesystem::exists(path + ".lk"));
+    std::string longPath = dir.path();
+    while (longPath.size() < 1100) longPath += "/" + std::string(200, 'a');
+    struct Case {
+        const char* name;
+        const char* label;
+        std::string path;
+        int result;
+        std::string out;
+    } cases[] = {
+        {"written and removed", "-s", dir.file("sub/check.txt"), 0, ""},
+        {"no label", nullptr, dir.file("sub/check.txt"), -99, "Argument error.\n"},
+        {"path beyond the buffer", "-s", longPath, -1, "Save path error. path=[" + longPath + "]\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestKestrun app;
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(app.SaveCheckFile(c.label, c.path.c_str(), false), c.result);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.out);
+        std::error_code ec;
+        EXPECT_FALSE(std::filesystem::exists(c.path, ec));
+        EXPECT_FALSE(std::filesystem::exists(c.path + ".lk", ec));
+    }
 }
 
 namespace {
