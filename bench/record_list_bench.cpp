@@ -33,8 +33,9 @@ public:
     CS3Object* NewItem() override { return new Item(); }
 };
 
-// One list load; false when it did not give every row.
-[[gnu::noinline]] bool LoadItems() {
+// One list load; false when it did not give every row. Not inlined, so
+// that scripts/bench --instructions can count it alone.
+[[gnu::noinline]] bool RecordListLoad_FrameworkStep() {
     Items list;
     return list.LoadFirst() == 0 && list.ItemCount() == kBenchItemRows &&
            list.ItemAt(kBenchItemRows - 1) != nullptr;
@@ -44,7 +45,7 @@ public:
 const std::string& ListStatement() {
     static const std::string statement = [] {
         ClearStatements();
-        if (!LoadItems()) return std::string();
+        if (!RecordListLoad_FrameworkStep()) return std::string();
         for (const std::string& s : Statements()) {
             if (s.rfind("SELECT", 0) == 0 && s.find("TM_ITEM") != std::string::npos) return s;
         }
@@ -59,9 +60,9 @@ struct RawItem {
     int hits;
 };
 
-// One raw load of the list's rows; null, or what failed. Not inlined, so
-// that an instruction count can be taken of it alone.
-[[gnu::noinline]] const char* RawLoad(sqlite3* db) {
+// One raw load of the list's rows; null, or what failed. Not inlined (as
+// above).
+[[gnu::noinline]] const char* RecordListLoad_BaselineStep(sqlite3* db) {
     sqlite3_stmt* statement = nullptr;
     if (sqlite3_prepare_v2(db, ListStatement().c_str(), -1, &statement, nullptr) != SQLITE_OK) {
         return sqlite3_errmsg(db);
@@ -92,7 +93,7 @@ void RecordListLoad_Framework(benchmark::State& state) {
         return;
     }
     for (auto _ : state) {
-        if (!LoadItems()) {
+        if (!RecordListLoad_FrameworkStep()) {
             state.SkipWithError("list load failed");
             break;
         }
@@ -112,7 +113,7 @@ void RecordListLoad_Baseline(benchmark::State& state) {
         return;
     }
     for (auto _ : state) {
-        const char* failure = RawLoad(db);
+        const char* failure = RecordListLoad_BaselineStep(db);
         if (failure) {
             state.SkipWithError(failure);
             break;
