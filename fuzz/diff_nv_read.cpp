@@ -1,6 +1,7 @@
 // The name-value reader against a reference that takes the file line by
 // line and applies the format's rules in their order, on files of blanks,
-// separators, comments, continuations, CR, NUL and lines past 2047 bytes.
+// separators, comments, continuations, CR, NUL and lines past 2047 bytes,
+// with the bytes the rules turn on placed at and around the 2047-byte edges.
 #include <algorithm>
 #include <iterator>
 #include <string>
@@ -16,9 +17,8 @@ namespace {
 
 using Pairs = std::vector<std::pair<std::string, std::string>>;
 
-// A name ends, and a comment may start afresh, within each piece of this many
-// bytes of a line.
-constexpr size_t kPiece = 2047;
+// A name ends within a line's first this many bytes.
+constexpr size_t kNameBytes = 2047;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -27,26 +27,11 @@ std::string TrimmedRight(std::string text) {
     return text;
 }
 
-// Where the value (at offset from in its line) ends: at the first '#' of a
-// stretch when a TAB stands before it in that stretch. The stretches are
-// the value, and the rest of each 2047-byte piece of the line after the
-// value's start.
-size_t ValueEnd(const std::string& value, size_t from) {
-    size_t end = value.size();
-    std::vector<size_t> starts{0};
-    for (size_t edge = kPiece; edge < from + value.size(); edge += kPiece) {
-        if (edge > from) starts.push_back(edge - from);
-    }
-    for (size_t start : starts) {
-        size_t stop = start == 0 ? value.size() : std::min(value.size(), start + kPiece);
-        size_t hash = value.find('#', start);
-        if (hash >= stop) continue;
-        size_t tab = value.find('\t', start);
-        if (tab < hash) end = std::min(end, hash);
-    }
-    return end;
-}
-
+// The rules of the format, each applied once to a whole line: a TAB first
+// continues the last value (never cut, a lone TAB a bare LF); a separator
+// in the first 2047 bytes makes an entry unless a '#' at the start or after
+// a blank comes before it; the value ends at a '#' that is its first and has
+// a TAB before it; name and value lose their trailing blanks.
 Pairs ReadReference(const std::string& file, char separator, bool keepComments) {
     Pairs pairs;
     size_t at = 0;
@@ -57,20 +42,22 @@ Pairs ReadReference(const std::string& file, char separator, bool keepComments) 
         if (lf != std::string::npos && !line.empty() && line.back() == '\r') line.pop_back();
         line = line.substr(0, line.find('\0'));  // a NUL ends the line's text
         if (!line.empty() && line[0] == '\t') {
-            std::string more = "\n" + line.substr(1);
-            if (line.size() > 1) more = TrimmedRight(more);
-            if (!pairs.empty()) pairs.back().second += more;
+            if (pairs.empty()) continue;
+            pairs.back().second += line == "\t" ? "\n" : TrimmedRight("\n" + line.substr(1));
             continue;
         }
         size_t sep = line.find(separator);
-        if (sep == std::string::npos || sep >= kPiece) continue;
+        if (sep == std::string::npos || sep + 1 > kNameBytes) continue;
         bool comment = false;
         for (size_t i = 0; i < sep; ++i) {
             if (line[i] == '#' && (i == 0 || line[i - 1] == ' ' || line[i - 1] == '\t')) comment = true;
         }
         if (comment) continue;
         std::string value = line.substr(sep + 1);
-        if (!keepComments) value.resize(ValueEnd(value, sep + 1));
+        size_t hash = value.find('#');
+        if (!keepComments && hash != std::string::npos && value.substr(0, hash).find('\t') != std::string::npos) {
+            value.erase(hash);
+        }
         pairs.emplace_back(TrimmedRight(line.substr(0, sep)), TrimmedRight(value));
     }
     return pairs;
@@ -81,23 +68,9 @@ const std::string kPieces[] = {
     "\n\t", "\n#", "k=", "\t#",
 };
 
-}  // namespace
-
-void CheckNameValueReader(FuzzInput& in) {
-    bool keepComments = in.Byte() & 1;
-    char separator = (in.Byte() & 1) ? ':' : '=';
-    std::string file;
-    for (unsigned parts = in.Below(8); parts > 0 && !in.empty(); --parts) {
-        std::string piece;
-        for (unsigned n = in.Below(6); n > 0; --n) piece += kPieces[in.Below(static_cast<unsigned>(std::size(kPieces)))];
-        // A short piece repeated: lines that cross the 2047-byte edges with
-        // blanks, separators and comments on every offset.
-        size_t length = (in.Byte() & 3) == 0 ? in.Below(6000) : piece.size();
-        while (!piece.empty() && file.size() < 12000 && length >= piece.size()) {
-            file += piece;
-            length -= piece.size();
-        }
-    }
+// Reads file with NUFileIO and with the reference, and stops on the first
+// pair that differs.
+void CompareReaders(const std::string& file, char separator, bool keepComments) {
     const std::string path = ScratchDirectory() + "/reference.sts";
     FileOs().removeFile(path.c_str());
     NUFileHandle handle = FileOs().createWrite(path.c_str());
@@ -127,5 +100,64 @@ void CheckNameValueReader(FuzzInput& in) {
                                           Visible(got[i].second.substr(0, 200)) + "], the reference [" +
                                           Visible(want[i].first.substr(0, 80)) + "]=[" +
                                           Visible(want[i].second.substr(0, 200)) + "]");
+    }
+}
+
+// Offsets in a line around its first two 2047-byte edges.
+size_t EdgeOffset(unsigned pick) { return (pick < 7 ? 2044 : 4091 - 7) + pick; }
+constexpr unsigned kEdgeOffsets = 14;
+const char kFillers[] = {'a', ' ', '\t'};
+const char* const kEdgeBytes[] = {"=", "#", "\t#", " #", "\t", "\r", "\n", "\r\n", "x"};
+constexpr size_t kEdgeByteCount = sizeof kEdgeBytes / sizeof kEdgeBytes[0];
+
+// The current (last) line of file padded with filler up to offset.
+void PadLine(std::string& file, size_t offset, char filler) {
+    size_t lf = file.rfind('\n');
+    size_t length = file.size() - (lf == std::string::npos ? 0 : lf + 1);
+    if (length < offset) file.append(offset - length, filler);
+}
+
+}  // namespace
+
+void CheckNameValueReader(FuzzInput& in) {
+    bool keepComments = in.Byte() & 1;
+    char separator = (in.Byte() & 1) ? ':' : '=';
+    std::string file;
+    for (unsigned parts = in.Below(8); parts > 0 && !in.empty(); --parts) {
+        if (in.Below(4) == 0) {
+            // The next byte lands at or next to one of the line's edges.
+            PadLine(file, EdgeOffset(in.Below(kEdgeOffsets)), kFillers[in.Below(sizeof kFillers)]);
+            file += kEdgeBytes[in.Below(kEdgeByteCount)];
+            continue;
+        }
+        std::string piece;
+        for (unsigned n = in.Below(6); n > 0; --n) piece += kPieces[in.Below(static_cast<unsigned>(std::size(kPieces)))];
+        // A short piece repeated: lines that cross the 2047-byte edges with
+        // blanks, separators and comments on every offset.
+        size_t length = (in.Byte() & 3) == 0 ? in.Below(6000) : piece.size();
+        while (!piece.empty() && file.size() < 12000 && length >= piece.size()) {
+            file += piece;
+            length -= piece.size();
+        }
+    }
+    CompareReaders(file, separator, keepComments);
+}
+
+void CheckNameValueReaderEdges() {
+    const char* const starts[] = {"", "k=", "\t", "# ", "k=a#b", "k=\t"};
+    for (const char* start : starts) {
+        for (char filler : kFillers) {
+            std::string file;
+            for (unsigned pick = 0; pick < kEdgeOffsets; ++pick) {
+                for (const char* edge : kEdgeBytes) {
+                    file += "z=0\n";
+                    file += start;
+                    PadLine(file, EdgeOffset(pick), filler);
+                    file += edge;
+                    file += "y\t#=\n";
+                }
+            }
+            for (bool keepComments : {false, true}) CompareReaders(file, '=', keepComments);
+        }
     }
 }

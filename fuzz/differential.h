@@ -12,6 +12,9 @@
 void CheckNameValueList(FuzzInput& in, bool indexed);
 // Reading a name-value file against a line-by-line reader.
 void CheckNameValueReader(FuzzInput& in);
+// The same on files whose lines put each byte the rules turn on at every
+// offset around the first two 2047-byte edges.
+void CheckNameValueReaderEdges();
 // One template object rendering several times into its collected output
 // against a plain substitution, tag walk and concatenation.
 void CheckTemplateOutput(FuzzInput& in);

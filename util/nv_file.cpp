@@ -76,33 +76,15 @@ bool IsCommentLine(const char* line, char separator) {
     return false;
 }
 
-// Lines of the format were once read in pieces of this many bytes, each
-// piece judged on its own; a name still has to end within the first piece,
-// and a comment may still start right after any piece's edge.
-constexpr size_t kPieceBytes = 2047;
+// A name ends within the first this many bytes of its line: a line whose
+// first separator stands later is no entry.
+constexpr size_t kNameBytes = 2047;
 
-// The first '#' of [from, to) when a TAB stands before it there, else null.
-char* CommentIn(char* from, char* to) {
-    char* hash = static_cast<char*>(memchr(from, '#', static_cast<size_t>(to - from)));
-    if (!hash || !memchr(from, '\t', static_cast<size_t>(hash - from))) return nullptr;
-    return hash;
-}
-
-// Cuts the value (which starts at offset valueAt of its line) at its comment:
-// its first '#' when a TAB stands before it in the value, else the first '#'
-// after one of the line's 2047-byte edges when a TAB stands between that
-// edge and it. The rest of the line goes with the comment.
-void CutValueComment(char* value, size_t valueAt) {
-    char* end = value + strlen(value);
-    char* hash = CommentIn(value, end);
-    for (size_t edge = kPieceBytes; !hash && edge < valueAt + static_cast<size_t>(end - value);
-         edge += kPieceBytes) {
-        if (edge <= valueAt) continue;
-        char* from = value + (edge - valueAt);
-        char* to = end - from > static_cast<ptrdiff_t>(kPieceBytes) ? from + kPieceBytes : end;
-        hash = CommentIn(from, to);
-    }
-    if (hash) *hash = '\0';
+// Cuts the value at its comment: its first '#', when a TAB stands before it
+// in the value.
+void CutValueComment(char* value) {
+    char* hash = strchr(value, '#');
+    if (hash && memchr(value, '\t', static_cast<size_t>(hash - value))) *hash = '\0';
 }
 
 // Appends one pair in the file format: the value's further lines follow
@@ -235,7 +217,7 @@ int NUFileIO::ReadPairs(NUioObj* obj, NUFileHandle file, bool keepComments) {
             continue;
         }
         char* sep = strchr(line, separator);
-        if (!sep || static_cast<size_t>(sep - line) >= kPieceBytes ||
+        if (!sep || static_cast<size_t>(sep - line) >= kNameBytes ||
             IsCommentLine(line, separator)) {
             continue;
         }
@@ -244,7 +226,7 @@ int NUFileIO::ReadPairs(NUioObj* obj, NUFileHandle file, bool keepComments) {
         *sep = '\0';
         char* value = sep + 1;
         TrimRight(line);
-        if (!keepComments) CutValueComment(value, static_cast<size_t>(value - line));
+        if (!keepComments) CutValueComment(value);
         TrimRight(value);
         r = obj->Add(line, value, &ctx);
         if (r != 0) return r;

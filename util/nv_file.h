@@ -1,5 +1,23 @@
 // NUFileIO: reads and writes name-value files between a file and an NUioObj,
 // guarding the file with its lock file (the path followed by ".lk").
+//
+// Reading takes the file line by line (LF or CR LF ends a line; a NUL ends
+// the line's text) and applies the rules once to each whole line, however
+// long it is:
+// - A line starting with a TAB continues the last value: the TAB becomes an
+//   LF, and the line, trailing blanks trimmed (a lone TAB gives a bare LF),
+//   is appended. Continuation lines are never cut at a comment.
+// - An entry is name, separator, value. The first separator must stand
+//   within the line's first 2047 bytes; a line whose first separator stands
+//   later is skipped whole, as is a line without one, and a comment line (a
+//   '#' before the separator that starts the line or follows a space or
+//   TAB).
+// - Unless keepComments, the value ends at its first '#' when a TAB stands
+//   before that '#' in the value; the rest of the line is dropped.
+// - Name and value lose their trailing TAB, LF, CR and space bytes.
+// So a value reads back as it was written whatever its length: the comment
+// and trimming rules fall the same on a line of 10 bytes or of 10,000, with
+// no rule at the 2047-byte edges other than where a name must end.
 #pragma once
 
 #include "util/file.h"

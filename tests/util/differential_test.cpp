@@ -19,6 +19,7 @@ TEST(Differential, FastPathsAnswerAsTheirReferences) {
         {"name-value list", [](FuzzInput& in) { CheckNameValueList(in, false); }, 300, 400},
         {"catalog index", [](FuzzInput& in) { CheckNameValueList(in, true); }, 60, 12000},
         {"name-value reader", CheckNameValueReader, 300, 600},
+        {"name-value reader at the edges", [](FuzzInput&) { CheckNameValueReaderEdges(); }, 1, 0},
         {"template output", CheckTemplateOutput, 200, 3000},
         {"UTF-8 search and cut", CheckUtf8SearchAndCut, 3000, 200},
     };
