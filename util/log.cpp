@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "app/cms_app.h"
 #include "env/environment.h"
@@ -83,26 +84,15 @@ bool AppendStampedV(const char* path, bool withMillis, const char* format, va_li
     // precedes is written as the platform's line end (CR LF on Windows),
     // so one file never mixes two kinds.
     const char* lineEnd = FileOs().lineEnd;
-    size_t endLen = strlen(lineEnd);
-    size_t bare = 0;
+    std::string line(stamp, stampLen);
+    line.reserve(stampLen + length + 16);
     for (size_t i = 0; i < length; ++i) {
-        if (message[i] == '\n' && (i == 0 || message[i - 1] != '\r')) ++bare;
+        if (message[i] == '\n' && (i == 0 || message[i - 1] != '\r'))
+            line += lineEnd;
+        else
+            line += message[i];
     }
-    char* line = static_cast<char*>(malloc(stampLen + length + bare * (endLen - 1)));
-    if (!line) return false;
-    memcpy(line, stamp, stampLen);
-    size_t out = stampLen;
-    for (size_t i = 0; i < length; ++i) {
-        if (message[i] == '\n' && (i == 0 || message[i - 1] != '\r')) {
-            memcpy(line + out, lineEnd, endLen);
-            out += endLen;
-        } else {
-            line[out++] = message[i];
-        }
-    }
-    bool written = AppendToFile(path, line, out);
-    free(line);
-    return written;
+    return AppendToFile(path, line.data(), line.size());
 }
 
 }  // namespace

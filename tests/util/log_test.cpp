@@ -78,15 +78,24 @@ TEST(LogAppend, StampsEachLineAndAppends) {
 // Logs are text files: on Windows every line ends with CR LF, whether the
 // format gave LF or CR LF, and a line end inside a message too.
 TEST(LogAppend, OneLineEndPerFile) {
-    TempDir dir;
-    std::string path = dir.file("log.txt");
-    SetLogPath(path.c_str(), nullptr);
-    LogAppend("a\n");
-    LogAppend("b\r\n");
-    LogAppend("c\nd\r\n\n");
-    std::string expected = OnWindows() ? "a\r\n|b\r\n|c\r\nd\r\n\r\n" : "a\n|b\r\n|c\nd\r\n\n";
-    std::string text = std::regex_replace(ReadWholeFile(path), std::regex(kStamp), "|");
-    EXPECT_EQ(text, "|" + expected);
+    // Both line ends on every platform: a bare LF becomes the file's line
+    // end, a CR LF stays as it is.
+    NUFileOs saved = FileOs();
+    for (const char* lineEnd : {"\n", "\r\n"}) {
+        SCOPED_TRACE(lineEnd[0] == '\r' ? "CR LF" : "LF");
+        FileOs().lineEnd = lineEnd;
+        TempDir dir;
+        std::string path = dir.file("log.txt");
+        SetLogPath(path.c_str(), nullptr);
+        LogAppend("\na\n");
+        LogAppend("b\r\n");
+        LogAppend("c\nd\r\n\n");
+        std::string e = lineEnd;
+        std::string text = std::regex_replace(ReadWholeFile(path), std::regex(kStamp), "|");
+        EXPECT_EQ(text, "|" + e + "a" + e + "|b\r\n|c" + e + "d\r\n" + e);
+        SetLogPath(nullptr, nullptr);
+    }
+    FileOs() = saved;
 }
 
 TEST(LogAppend, MessageIsCutAt8191Bytes) {
