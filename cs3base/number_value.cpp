@@ -43,6 +43,11 @@ int CS3Double::SetDouble(double value) {
     return Set(text);
 }
 
+size_t KeyLength(const char* text, size_t length) {
+    while (length > 0 && (text[length - 1] == ' ' || text[length - 1] == '\r')) --length;
+    return length;
+}
+
 int CS3Id::Set(const char* text) {
     if (textMode == 0) return CS3Int::Set(text);
     text = OrEmpty(text);
@@ -51,8 +56,7 @@ int CS3Id::Set(const char* text) {
         TraceError("[%s:%d]len[%d]id[%s]", kTag, __LINE__, static_cast<int>(length), text);
         return -62;
     }
-    while (length > 0 && text[length - 1] == ' ') --length;
-    int ret = Store(text, static_cast<int>(length));
+    int ret = Store(text, static_cast<int>(KeyLength(text, length)));
     if (ret != 0) TraceError("[%s:%d]ret[%d]errno[%d]", kTag, __LINE__, ret, errno);
     return ret;
 }

@@ -2,6 +2,8 @@
 // integers, daylight-saving minutes and fixed-width digit texts.
 #pragma once
 
+#include <cstddef>
+
 #include "cs3base/field_value.h"
 
 // An integer stored as its decimal text: at most capacity - 2 digits, or
@@ -24,8 +26,13 @@ public:
     int SetDouble(double value);
 };
 
+// The length of a text key without its trailing blanks. A CR is dropped
+// where a value meets the database, so it keeps no blank before it:
+// "k \r" is the key "k", stored and searched alike.
+size_t KeyLength(const char* text, size_t length);
+
 // A record identifier: a number (as CS3Int) or, in text mode, a free text
-// shorter than the capacity with trailing blanks removed.
+// shorter than the capacity with trailing blanks removed (KeyLength).
 class CS3Id : public CS3Int {
 public:
     explicit CS3Id(int textMode = 0, int capacity = 11) : CS3Int(capacity), textMode(textMode) {}

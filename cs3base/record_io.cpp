@@ -136,9 +136,11 @@ int CS3DataIO::LockRows(CS3DataDB& buffer) {
     return rc;
 }
 
-int CS3DataIO::AddKeyFor(CS3Object& record, CS3DataDB& buffer, const char* key) {
-    if (record.Id().IsTextMode()) return record.AddIdCondition(buffer, key);
-    return record.AddIdConditionInt(buffer, std::atoi(key));
+int CS3DataIO::AddKeyFor(CS3Object& record, CS3DataDB& buffer) {
+    // The identifier as the record holds it, its key rule applied, so that a
+    // row is searched under the key it was stored with.
+    if (record.Id().IsTextMode()) return record.AddIdCondition(buffer, record.IdText());
+    return record.AddIdConditionInt(buffer, record.IdInt());
 }
 
 int CS3DataIO::PrepareChange(CS3Object& record, const char* id, int operation) {
@@ -149,7 +151,7 @@ int CS3DataIO::PrepareChange(CS3Object& record, const char* id, int operation) {
     rc = OpenStatement(record, operation, true);
     if (rc == 0 && id != nullptr && *id != '\0') {
         rc = record.SetId(id);
-        if (rc == 0) rc = AddKeyFor(record, *buffer, id);
+        if (rc == 0) rc = AddKeyFor(record, *buffer);
     }
     if (rc == 0 && operation == kOpUpdate) rc = record.AddUpdateConditions(*buffer);
     if (rc == 0) rc = LockRows(*buffer);
@@ -179,7 +181,9 @@ int CS3DataIO::WriteRow(CS3Object& record, const char* key, int operation) {
     }
     // UPDATE and DELETE always carry the identifier condition, an empty key
     // included (it matches no row), so they can never reach every row.
-    if (rc == 0 && (*text != '\0' || operation != kOpInsert)) rc = AddKeyFor(record, *buffer, text);
+    if (rc == 0 && (!record.Id().IsEmpty() || operation != kOpInsert)) {
+        rc = AddKeyFor(record, *buffer);
+    }
     if (rc != 0) {
         if (buffer != buffers.front().get() && error == 0) error = rc;
         return rc;
@@ -230,7 +234,7 @@ int CS3DataIO::Save(CS3Object& record) {
     int rc = BufferOf(record, &buffer);
     if (rc != 0) return rc;
     rc = record.AddKeyConditions(*buffer);
-    if (rc == 0 && !record.Id().IsEmpty()) rc = AddKeyFor(record, *buffer, record.IdText());
+    if (rc == 0 && !record.Id().IsEmpty()) rc = AddKeyFor(record, *buffer);
     if (rc == 0) rc = record.PutFields(*buffer);
     if (rc == 0) rc = Execute(record);
     if (rc == kRecDuplicateKey) {

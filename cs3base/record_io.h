@@ -81,7 +81,8 @@ protected:
     int LockRows(CS3DataDB& buffer);
     int PrepareChange(CS3Object& record, const char* id, int operation);
     int WriteRow(CS3Object& record, const char* key, int operation);
-    int AddKeyFor(CS3Object& record, CS3DataDB& buffer, const char* key);
+    // The identifier condition of the record's own identifier.
+    int AddKeyFor(CS3Object& record, CS3DataDB& buffer);
     // Reads the current row of buffer's result into target (null: record).
     int TakeRow(CS3Object& record, CS3Object* target, CS3DataDB& buffer);
 

@@ -33,9 +33,15 @@ int ReadIdColumn(CS3DataDB& buffer, const char* column, bool textMode, CS3String
     int rc = buffer.GetColumnText(column, value);
     if (rc != 0) return rc;
     std::string text = value.Value();
-    size_t end = text.find_last_not_of(' ');
-    text.resize(end == std::string::npos ? 0 : end + 1);
+    text.resize(KeyLength(text.c_str(), text.size()));
     return value.Set(text.c_str());
+}
+
+// A member's identifier as a row read back carries it: the key as the
+// database stored it in text mode, the integer's text in number mode.
+std::string StoredKey(CS3Object& member) {
+    if (member.Id().IsTextMode()) return DatabaseValue(member.IdText(), kItemText);
+    return std::to_string(member.IdInt());
 }
 
 // The alias of the list's key columns for a read.
@@ -74,7 +80,7 @@ int CS3Index::LoadMembers(CS3DataDB& buffer, const char* idColumn) {
             CS3Object* member = items[slot];
             if (member == nullptr) continue;
             if (taken > 0) ids += ",";
-            // Each identifier as a value of its kind: a text key is a literal.
+            // Each identifier as a literal of its kind, under the one value rule.
             ids += ValueLiteral(member->IdText(),
                                 member->Id().IsTextMode() ? kItemText : kItemNumber);
             member->SetReadFieldsFlag(false);
@@ -96,15 +102,13 @@ int CS3Index::LoadMembers(CS3DataDB& buffer, const char* idColumn) {
 }
 
 int CS3Index::TakeMemberRows(CS3DataDB& buffer, const char* idColumn, int first, int count) {
-    // Members are matched by identifier text: the integer's text in number
-    // mode, the key itself in text mode.
     std::unordered_map<std::string, CS3Object*> batch;
     bool textMode = false;
     for (int i = first; i < first + count && i < ItemCount(); ++i) {
         CS3Object* member = ItemAt(i);
         if (member == nullptr) continue;
         textMode = member->Id().IsTextMode();
-        batch.emplace(textMode ? member->IdText() : std::to_string(member->IdInt()), member);
+        batch.emplace(StoredKey(*member), member);
     }
     const std::string column = (idColumn != nullptr && *idColumn != '\0') ? idColumn : "ID";
     int rc = DBCheckRow();
@@ -199,7 +203,7 @@ int CS3DBIndex::FetchRows(CS3DataDB& buffer, bool paging) {
             haveLast = true;
             for (int i = 0; i < exclusions.ItemCount(); ++i) {
                 CS3Object* excluded = exclusions.ItemAt(i);
-                if (excluded != nullptr && rid == excluded->IdText()) {
+                if (excluded != nullptr && rid == StoredKey(*excluded)) {
                     exclusions.RemoveItemAt(i);
                     skip = true;
                     break;

@@ -89,12 +89,7 @@ public:
     std::string text;
 };
 
-// The text of a value as it reaches the database, in a row, a key or a
-// condition alike: without CR bytes, so that a value is searched exactly as
-// it is stored. Numbers and SQL expressions (kind 1) are written as they are.
-std::string DatabaseText(const CS3Item& item) {
-    return item.kind == kItemNumber ? item.value : WithoutCarriageReturns(item.value);
-}
+std::string DatabaseText(const CS3Item& item) { return DatabaseValue(item.value, item.kind); }
 
 // A comparison of kind-dependent value form: "name<op>value".
 bool Comparison(const CS3Item& item, const char* op, std::string& term) {
@@ -351,10 +346,15 @@ std::string WithoutCarriageReturns(const std::string& value) {
     return text;
 }
 
+std::string DatabaseValue(const std::string& value, int kind) {
+    return kind == kItemNumber ? value : WithoutCarriageReturns(value);
+}
+
 std::string ValueLiteral(const std::string& value, int kind) {
-    if (kind == kItemNumber) return value.empty() ? "NULL" : value;
-    if (IsFixed(kind)) return FixedLiteral(value);
-    return "N'" + EscapeText(value.c_str(), nullptr) + "'";
+    std::string text = DatabaseValue(value, kind);
+    if (kind == kItemNumber) return text.empty() ? "NULL" : text;
+    if (IsFixed(kind)) return FixedLiteral(text);
+    return "N'" + EscapeText(text.c_str(), nullptr) + "'";
 }
 
 size_t EscapeValue(char* destination, const char* value, const char* escapeSet) {

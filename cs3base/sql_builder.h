@@ -56,12 +56,17 @@ int BuildConditions(const CS3ItemList& geList, const CS3ItemList& leList,
 // BuildConditions over a buffer's six lists.
 int BuildConditions(const CS3DataDB& buffer, std::string& out);
 
-// value without its CR bytes: the form SetColumn stores, and the form
-// conditions compare with (kind 1, numbers and expressions, aside).
+// value without its CR bytes: the form SetColumn stores.
 std::string WithoutCarriageReturns(const std::string& value);
-// A value written as a literal of its kind: a number as it is (empty:
-// NULL), a fixed text (kinds 2, 3) as '...', any other kind as N'...',
-// both escaped as EscapeValue does.
+// The one rule for a value of kind as it reaches the database, in a row, a
+// key, a condition, a member list or a bound parameter alike, and as rows
+// read back are matched against it: without CR bytes, so that a value is
+// searched exactly as it is stored. Numbers and SQL expressions (kind 1)
+// are taken as they are.
+std::string DatabaseValue(const std::string& value, int kind);
+// DatabaseValue written as a literal of its kind: a number as it is
+// (empty: NULL), a fixed text (kinds 2, 3) as '...', any other kind as
+// N'...', both escaped as EscapeValue does.
 std::string ValueLiteral(const std::string& value, int kind);
 // Escapes value into destination, which must hold 2 * strlen(value) + 1
 // bytes (3 * strlen(value) + 1 with an escape set): single quotes doubled,

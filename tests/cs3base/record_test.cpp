@@ -14,6 +14,7 @@
 #include "cs3base/date_value.h"
 #include "cs3base/record_io.h"
 #include "cs3base/record_key.h"
+#include "cs3base/record_list.h"
 #include "cs3base/sql_builder.h"
 #include "db/session.h"
 #include "env/environment.h"
@@ -198,6 +199,59 @@ std::string ProbeTags(const char* column, const char* value, int kind) {
     EXPECT_EQ(0, DBExecute(nullptr, b.Statement().c_str(), 0, 0));
     DBGetFirstColumn(&tags, nullptr);
     return tags.Get();
+}
+
+// A T_PROBE row as a record keyed by text in column K.
+class ProbeRecord : public CS3Object {
+public:
+    ProbeRecord() : CS3Object(1, 65) {}
+    CS3Int tag{11};
+    int TableName(NUString& buffer) override { return buffer.Set("T_PROBE"); }
+    int IdColumn(NUString& buffer) override { return buffer.Set("K"); }
+    int PutFields(CS3DataDB& buffer) override { return buffer.SetColumnNumber("TAG", tag); }
+    int GetFields(CS3Data& buffer) override { return buffer.GetColumnInt("TAG", tag); }
+};
+
+// The T_PROBE rows as a list of ProbeRecord members, in TAG order.
+class ProbeList : public CS3DBIndex {
+public:
+    ProbeList() { Id().SetTextMode(1); }
+    int TableName(NUString& buffer) override { return buffer.Set("T_PROBE"); }
+    int IdColumn(NUString& buffer) override { return buffer.Set("K"); }
+    int PrepareSelect(CS3DataDB& buffer) override {
+        return AppendItem(buffer.OrderList(), "TAG", "1", kItemNumber);
+    }
+    CS3Object* NewItem() override { return new ProbeRecord(); }
+    // The members' tags, comma-separated.
+    std::string Tags() {
+        std::string tags;
+        for (int i = 0; i < ItemCount(); ++i) {
+            if (!tags.empty()) tags += ",";
+            tags += static_cast<ProbeRecord*>(ItemAt(i))->tag.Value();
+        }
+        return tags;
+    }
+};
+
+// The tags of "1,2,3" without found (and without 3 when it was not stored).
+std::string TagsLeft(const std::string& found, bool stored) {
+    std::string left;
+    for (const char* tag : {"1", "2", "3"}) {
+        if (tag != found && (stored || tag[0] != '3'))
+            left += left.empty() ? tag : std::string(",") + tag;
+    }
+    return left;
+}
+
+// The key a text names, written from the rule: CR bytes dropped, then
+// trailing blanks.
+std::string KeyOf(const std::string& text) {
+    std::string key;
+    for (char c : text) {
+        if (c != '\r') key += c;
+    }
+    while (!key.empty() && key.back() == ' ') key.pop_back();
+    return key;
 }
 
 }  // namespace
@@ -398,15 +452,88 @@ TEST_F(RecordDbTest, EveryValueFindsAndDeletesTheRowItStored) {
             ASSERT_EQ(0, BuildDelete(del));
             int deleted = DBExecute(nullptr, del.Statement().c_str(), 0, 0);
             EXPECT_EQ(deleted, found.empty() ? -110 : 0);
-            std::string left;
-            for (const char* tag : {"1", "2", "3"}) {
-                if (tag != found && (stored || tag[0] != '3'))
-                    left += left.empty() ? tag : std::string(",") + tag;
-            }
             EXPECT_EQ(
                 Scalar("SELECT group_concat(TAG) FROM (SELECT TAG FROM T_PROBE ORDER BY TAG)"),
-                left);
+                TagsLeft(found, stored));
         }
+    }
+
+    // The same through records keyed by text: a key is stored under the
+    // rule's form, refused when that form is taken, and every read by key
+    // (a load, a member load, a list's exclusion) and a delete by key reach
+    // the one row stored under it.
+    struct Read {
+        const char* name;
+        std::string (*tagOf)(const char* key);  // the tag found under key
+    };
+    const Read reads[] = {
+        {"load by key",
+         [](const char* key) {
+             ProbeRecord r;
+             int rc = r.LoadByText(key);
+             return rc == 0 ? std::string(r.tag.Value()) : rc == -110 ? "" : std::to_string(rc);
+         }},
+        {"member load",
+         [](const char* key) {
+             ProbeList list;
+             CS3Object* member = new ProbeRecord();
+             member->SetId(key);
+             list.AddItem(member);
+             CS3DataIO io;
+             CS3DataDB* buffer = nullptr;
+             int rc = io.PrepareRead(list);
+             if (rc == 0) rc = io.BufferOf(list, &buffer);
+             if (rc == 0) rc = list.LoadMembers(*buffer, "K");
+             if (rc != 0) return std::to_string(rc);
+             return member->ReadFieldsFlag() ? list.Tags() : std::string();
+         }},
+        {"list read without it",
+         [](const char* key) {
+             ProbeList list;
+             CS3Object* excluded = new ProbeRecord();
+             excluded->SetId(key);
+             list.Exclusions().AddItem(excluded);
+             int rc = list.LoadFirst();
+             if (rc != 0) return std::to_string(rc);
+             ProbeList all;
+             if (all.LoadFirst() != 0) return std::string("?");
+             // The one tag the exclusion took out, or "" when it took none.
+             std::string kept = "," + list.Tags() + ",", every = "," + all.Tags() + ",";
+             for (std::string tag : {",1,", ",2,", ",3,"}) {
+                 if (every.find(tag) != std::string::npos && kept.find(tag) == std::string::npos)
+                     return tag.substr(1, 1);
+             }
+             return std::string();
+         }},
+    };
+    const char* const keys[] = {"a\rb", "a\r\rb", "k \r", "k\r ", "k ",  "a \rb",
+                                "zz\r", "x'y",     "a\\\r\nb", "\xE6\x97\xA5\r"};
+    const char* const background[] = {"ab", "k"};
+    for (const char* key : keys) {
+        SCOPED_TRACE("key " + ::testing::PrintToString(key));
+        int cleared = DBExecute(nullptr, "DELETE FROM T_PROBE", 0, 0);
+        ASSERT_TRUE(cleared == 0 || cleared == -110) << cleared;
+        std::string found = "3";
+        for (int i = 0; i < 3; ++i) {
+            ProbeRecord r;
+            r.tag.SetInt(i + 1);
+            const char* text = i < 2 ? background[i] : key;
+            if (i == 2 && KeyOf(key) == KeyOf(background[0])) found = "1";
+            if (i == 2 && KeyOf(key) == KeyOf(background[1])) found = "2";
+            CS3DataIO io;
+            ASSERT_EQ(0, io.PrepareInsert(r));
+            EXPECT_EQ(found == "3" || i < 2 ? 0 : -50, io.Insert(r, text));
+        }
+        const bool stored = found == "3";
+        EXPECT_EQ(KeyOf(key), Scalar("SELECT K FROM T_PROBE WHERE TAG=" + found));
+        for (const Read& read : reads) {
+            SCOPED_TRACE(read.name);
+            EXPECT_EQ(found, read.tagOf(key));
+        }
+        ProbeRecord d;
+        EXPECT_EQ(0, d.DeleteByText(key));
+        EXPECT_EQ(Scalar("SELECT group_concat(TAG) FROM (SELECT TAG FROM T_PROBE ORDER BY TAG)"),
+                  TagsLeft(found, stored));
     }
 }
 
