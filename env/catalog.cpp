@@ -53,18 +53,25 @@ void CMSioObjMsg::SetLanguageDir(const char* languageCode) {
 
 int CMSioObjMsg::LoadOnce(const char* fileName) {
     if (!fileName) return -99;
+    if (lastLoaded[0] != '\0' && strcmp(fileName, lastLoaded) == 0) return 0;
     char* seen = nullptr;
-    if (loadedFiles.Find(fileName, &seen) == 1) return 0;
-    SetName(fileName);
-    int ret = loadedFiles.AddText(fileName, "");
-    if (ret < 0) {
-        TraceError("[%s:%d]ret[%d]errno[%d]fname[%s]", kLocalizeTag, __LINE__, ret, errno, fileName);
-        return -10;
+    const bool known = loadedFiles.Find(fileName, &seen) == 1;
+    if (!known) {
+        SetName(fileName);
+        int ret = loadedFiles.AddText(fileName, "");
+        if (ret < 0) {
+            TraceError("[%s:%d]ret[%d]errno[%d]fname[%s]", kLocalizeTag, __LINE__, ret, errno,
+                       fileName);
+            return -10;
+        }
     }
+    size_t length = strlen(fileName);
+    if (length < sizeof lastLoaded) memcpy(lastLoaded, fileName, length + 1);
+    if (known) return 0;
     NUFileIO reader;
     reader.noLock = true;
     reader.SetSeparator(Separator());
-    ret = reader.Read(this, false, false);
+    int ret = reader.Read(this, false, false);
     if (ret == 0 || ret == -16) return 0;
     TraceError("[%s:%d] ret[%d] errno[%d] fname[%s]", kLocalizeTag, __LINE__, ret, errno, fileName);
     return -30000;

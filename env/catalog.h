@@ -28,7 +28,7 @@ public:
     // The first text of key, or null. Points into the catalog.
     virtual const char* Text(const char* key);
     // Names of the files read (or tried) so far.
-    NUNVList& LoadedFiles() { return loadedFiles; }
+    const NUNVList& LoadedFiles() const { return loadedFiles; }
 
 protected:
     // Separator of the catalog's files.
@@ -40,6 +40,10 @@ private:
     void SetLanguageDir(const char* languageCode);
 
     NUNVList loadedFiles{128};
+    // The name LoadOnce met last, which loadedFiles holds (it only grows):
+    // the numbered lookups name the same file every time and need not scan.
+    // "" when none, or when the name does not fit.
+    char lastLoaded[32] = "";
 };
 
 class CMSioObjLocalize : public CMSioObjMsg {

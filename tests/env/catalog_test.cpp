@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 #include <string>
 
 #include "cs3base/field_value.h"
@@ -46,6 +47,28 @@ TEST_F(CatalogTest, EachFileIsReadOnceAndTheFirstKeyWins) {
     Catalog("en_US", "com", "greet=Changed\n");
     EXPECT_EQ(LoadCatalogFile("com"), 0);
     EXPECT_STREQ(LookupText("greet"), "Hello");
+}
+
+// The catalog remembers the name it met last so that repeated loads do not
+// scan its list of loaded files: every name loaded after every other, and
+// again, reads each file exactly once, as a plain set of the names says.
+TEST_F(CatalogTest, EveryOrderOfLoadsReadsEachFileOnce) {
+    const std::string names[] = {"message", "messag", "message2", "m", "com",
+                                 std::string(31, 'x'), std::string(32, 'x'), std::string(40, 'x')};
+    for (const std::string& name : names) Catalog("en_US", name, "from_" + name + "=1\n");
+    for (const std::string& first : names) {
+        for (const std::string& second : names) {
+            SCOPED_TRACE(first + " then " + second);
+            CMSioObjLocalize catalog("en_US");
+            std::set<std::string> reference;
+            for (const std::string* name : {&first, &second, &first, &second, &first}) {
+                ASSERT_EQ(catalog.LoadOnce(name->c_str()), 0);
+                reference.insert(*name);
+                ASSERT_EQ(catalog.Count(), static_cast<int>(reference.size()));
+                ASSERT_EQ(catalog.LoadedFiles().Count(), static_cast<int>(reference.size()));
+            }
+        }
+    }
 }
 
 TEST_F(CatalogTest, MissingFileCountsAsLoadedAndIsNotTriedAgain) {
