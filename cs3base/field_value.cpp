@@ -88,10 +88,11 @@ int CS3String::CheckLength(const char* text, int length) {
         TraceError("[%s:%d]len[%d]", kTag, __LINE__, length);
         return -99;
     }
-    size_t textLength = strlen(text);
     if (capacity != 0) {
+        // Too long when both the text and the length reach the capacity:
+        // the text up to length (its NUL, if sooner) reaches it.
         size_t limit = static_cast<size_t>(capacity);
-        if (textLength >= limit && static_cast<size_t>(length) >= limit) {
+        if (strnlen(text, static_cast<size_t>(length)) >= limit) {
             ReportLengthViolation("comzlengthbyte", capacity - 1);
             TraceError("[%s:%d]len[%d]size[%d]", kTag, __LINE__, length, capacity);
             return -62;

@@ -234,6 +234,9 @@ private:
     int FetchRows(CS3DataDB& buffer, bool paging);
 
     std::string lastId;
+    // The identifier column's name, kept between rows so that reading each
+    // row's identifier allocates nothing.
+    NUString idColumnName;
     CS3Index exclusions;
     std::vector<std::string> movedBefore;
     std::vector<std::string> movedAfter;

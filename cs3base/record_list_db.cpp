@@ -390,7 +390,6 @@ int CS3DBIndex::ApplyTop(std::string& statement) {
 int CS3DBIndex::DeleteCondition(NUString& out) { return out.Set(""); }
 
 int CS3DBIndex::ReadRowId(CS3DataDB& buffer, CS3String& value) {
-    NUString column;
-    IdColumn(column);
-    return ReadIdColumn(buffer, column.Get(), id.IsTextMode(), value);
+    IdColumn(idColumnName);
+    return ReadIdColumn(buffer, idColumnName.Get(), id.IsTextMode(), value);
 }

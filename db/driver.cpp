@@ -150,9 +150,9 @@ int DBRecordSet::FieldType(int index) const {
 int DBRecordSet::FieldIndex(const char* name) const {
     if (!name || names.empty()) return -1;
     // Callers read a row's columns in the same order row after row: the
-    // column after the one found last is tried first. A name is always its
-    // first column, so the guess passes over a column whose name an earlier
-    // one has.
+    // column that followed the one found last is tried first. A name is
+    // always its first column, so a guess is never a column whose name an
+    // earlier one has.
     size_t next = nextGuess[lastFound];
     if (EqualsNoCase(names[next].c_str(), name)) {
         lastFound = next;
@@ -160,6 +160,8 @@ int DBRecordSet::FieldIndex(const char* name) const {
     }
     for (size_t i = 0; i < names.size(); ++i) {
         if (EqualsNoCase(names[i].c_str(), name)) {
+            // The first column of its name: the guess after the last one.
+            nextGuess[lastFound] = i;
             lastFound = i;
             return static_cast<int>(i);
         }

@@ -167,9 +167,11 @@ private:
     std::vector<std::string> names;
     std::vector<int> types;
     // Per column: the column FieldIndex tries first after finding this
-    // one: the next whose name no earlier column has (letter case ignored),
-    // else column 0.
-    std::vector<size_t> nextGuess;
+    // one: at first the next whose name no earlier column has (letter case
+    // ignored), else column 0; then the column a search found after it
+    // last, so that a row read in any fixed order is guessed throughout.
+    // Always a column that no earlier column's name shadows.
+    mutable std::vector<size_t> nextGuess;
     mutable size_t lastFound = 0;  // the column FieldIndex found last
     DBRow current;
     std::deque<DBRow> kept;

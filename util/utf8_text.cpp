@@ -235,7 +235,7 @@ bool EqualsNoCase(const char* a, const char* b) {
     if (!a) a = "";
     if (!b) b = "";
     for (; *a && *b; ++a, ++b) {
-        if (LowerAscii(*a) != LowerAscii(*b)) return false;
+        if (*a != *b && LowerAscii(*a) != LowerAscii(*b)) return false;
     }
     return *a == *b;
 }
