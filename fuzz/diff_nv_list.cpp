@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "differential.h"
@@ -84,6 +85,24 @@ int ModelFind(const std::vector<Pair>& model, const Text& name, bool noCase) {
 
 bool Matches(const Pair& pair, const Text& name) { return !name || pair.name == name; }
 
+// Every name of the model is found with the value of its first pair, and a
+// name it lacks is not found.
+void FindEveryName(NUNVList& list, const std::vector<Pair>& model) {
+    std::unordered_map<std::string, size_t> first;
+    for (size_t i = 0; i < model.size(); ++i) {
+        if (model[i].name) first.emplace(*model[i].name, i);
+    }
+    for (const auto& [name, at] : first) {
+        char* value = nullptr;
+        FUZZ_CHECK(list.Find(name.c_str(), &value) == 1,
+                   "find [" + Visible(name) + "] of " + std::to_string(model.size()) + " pairs");
+        Text got = value ? Text(value) : std::nullopt;
+        FUZZ_CHECK(got == model[at].value, "find [" + Visible(name) + "] value " + Show(got));
+    }
+    char* value = nullptr;
+    FUZZ_CHECK(list.Find("absent", &value) == (first.count("absent") ? 1 : 0), "find absent");
+}
+
 }  // namespace
 
 void CheckNameValueList(FuzzInput& in, bool indexed) {
@@ -93,8 +112,27 @@ void CheckNameValueList(FuzzInput& in, bool indexed) {
     std::vector<Pair> model;
     // An index needs hundreds of names before it grows.
     const int steps = indexed ? 3000 : 64;
+    unsigned fresh = 0;
     for (int step = 0; step < steps && !in.empty(); ++step) {
-        unsigned op = in.Below(10);
+        unsigned op = in.Below(11);
+        if (op == 10) {
+            // A batch of new names, a few of them known ones, drives the list
+            // (and an index through each of its growths); then every name is
+            // looked up.
+            unsigned seed = in.Byte();
+            unsigned batch = model.size() < 1700 ? in.Below(indexed ? 700 : 40) : 0;
+            if (batch == 0) continue;
+            for (unsigned n = batch; n > 0; --n) {
+                seed = seed * 1103515245u + 12345u;
+                std::string name = (seed >> 16) % 8 == 0 ? "n" + std::to_string((seed >> 8) % 600)
+                                                         : "g" + std::to_string(fresh++);
+                FUZZ_CHECK(list.AddText(name.c_str(), name.c_str()) == 0, "add " + name);
+                model.push_back(Pair{name, name});
+            }
+            FindEveryName(list, model);
+            Compare(list, model);
+            continue;
+        }
         Text name = PickName(in);
         switch (op) {
         case 0:
@@ -171,6 +209,9 @@ void CheckNameValueList(FuzzInput& in, bool indexed) {
             break;
         }
         }
-        Compare(list, model);
+        // Every step on a short list; on a long one now and then, and at
+        // the end.
+        if (model.size() <= 300 || step % 32 == 0) Compare(list, model);
     }
+    Compare(list, model);
 }

@@ -1,6 +1,8 @@
 // UTF-8 search and cuts: FindText, FindTextNoCase, CutAtByte and
-// CutToChars against plain walks from the start of the text, on texts of
-// whole, truncated and stray multi-byte sequences between ASCII runs.
+// CutToChars against references written from their rules, on texts of
+// whole, truncated and stray multi-byte sequences between ASCII runs, and
+// on every lead byte followed by ASCII runs of every length up to seven.
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -21,7 +23,15 @@ size_t LeadLength(unsigned char c) {
     return 0;
 }
 
-bool IsContinuation(unsigned char c) { return c >= 0x80 && c <= 0xBF; }
+// The continuation bytes 0x80 to 0xBF.
+const std::string& Continuations() {
+    static const std::string bytes = [] {
+        std::string all;
+        for (int c = 0x80; c <= 0xBF; ++c) all += static_cast<char>(c);
+        return all;
+    }();
+    return bytes;
+}
 
 unsigned char At(const std::string& s, size_t i) {
     return i < s.size() ? static_cast<unsigned char>(s[i]) : 0;
@@ -29,68 +39,70 @@ unsigned char At(const std::string& s, size_t i) {
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
-// Position p of the first match on the search's steps: the whole needle
-// compared at p, else p moves on by the lead length of its byte (2 for a
-// byte that cannot lead). -1 when none.
+// The search's steps: from 0, each step is the lead length of the byte it
+// starts at, 2 for a byte that cannot lead; a match is the whole needle
+// compared at a step. -1 when none.
 long Find(const std::string& hay, const std::string& needle, bool noCase) {
-    for (size_t p = 0; p < hay.size();) {
-        bool match = true;
-        for (size_t i = 0; i < needle.size() && match; ++i) {
-            char a = static_cast<char>(At(hay, p + i));
-            char b = needle[i];
-            match = noCase ? Lower(a) == Lower(b) : a == b;
+    std::vector<size_t> steps;
+    for (size_t p = 0; p < hay.size(); p += LeadLength(At(hay, p)) ? LeadLength(At(hay, p)) : 2) {
+        steps.push_back(p);
+    }
+    for (size_t p : steps) {
+        if (needle.empty()) return static_cast<long>(p);
+        std::string here = hay.substr(p, needle.size());
+        if (here.size() < needle.size()) continue;
+        bool same = true;
+        for (size_t i = 0; i < needle.size(); ++i) {
+            same = same && (noCase ? Lower(here[i]) == Lower(needle[i]) : here[i] == needle[i]);
         }
-        if (match) return static_cast<long>(p);
-        size_t step = LeadLength(static_cast<unsigned char>(hay[p]));
-        p += step == 0 ? 2 : step;
+        if (same) return static_cast<long>(p);
     }
     return -1;
 }
 
-// The text cut at position: an ASCII byte before it ends a whole
-// character; else the character whose lead stands before it is dropped
-// when it still needs bytes past the position; only continuation bytes
-// back to the start leave nothing.
+// The cut at position keeps no partial character at its end: the last byte
+// before the position that is not a continuation byte starts the last
+// character, which is dropped when its lead length asks for more bytes
+// than stand before the position. Nothing but continuation bytes keeps
+// nothing.
 std::string CutAt(const std::string& text, size_t position, bool clamp) {
     if (position >= text.size()) {
         if (!clamp) return text;
         position = text.size();
     }
     if (position == 0) return "";
-    if (At(text, position - 1) < 0x80) return text.substr(0, position);
-    size_t lead = position - 1;
-    while (IsContinuation(At(text, lead))) {
-        if (lead == 0) return "";
-        --lead;
-    }
-    size_t have = position - lead;
-    return text.substr(0, LeadLength(At(text, lead)) > have ? lead : position);
+    size_t last = text.find_last_not_of(Continuations(), position - 1);
+    if (last == std::string::npos) return "";
+    return text.substr(0, LeadLength(At(text, last)) > position - last ? last : position);
 }
 
-// The first count character units: a lead followed by all its continuation
-// bytes is one character (two units past three bytes unless fourByteAsOne);
-// any other byte is one unit. A character cut off by the text's end, or one
-// of two units where one is left, ends the walk.
+// The text as characters: a lead followed by all the continuation bytes
+// its length asks for is one character (two units past three bytes unless
+// fourByteAsOne); a lead whose continuation bytes run out before the text
+// does is one broken byte, one unit, as is any byte that cannot lead; a
+// lead whose continuation bytes reach the text's end unfinished ends the
+// text. The cut keeps the characters that fit in count units.
 std::string CutChars(const std::string& text, int count, bool fourByteAsOne, bool* cut) {
     *cut = false;
     if (count <= 0) return "";
-    size_t p = 0;
+    size_t kept = 0;
     int units = 0;
-    while (p < text.size() && units < count) {
-        size_t want = LeadLength(At(text, p));
-        size_t have = 1;
-        while (want > 1 && have < want && p + have < text.size() && IsContinuation(At(text, p + have))) {
-            ++have;
+    for (size_t p = 0; p < text.size();) {
+        size_t length = LeadLength(At(text, p));
+        size_t run = std::min(text.find_first_not_of(Continuations(), p + 1), text.size()) - (p + 1);
+        size_t bytes = 1;
+        if (length > 1 && run >= length - 1) {
+            bytes = length;
+        } else if (length > 1 && p + 1 + run == text.size()) {
+            break;
         }
-        if (want > 1 && have < want && p + have == text.size()) break;
-        size_t bytes = (want > 1 && have == want) ? want : 1;
-        int cost = (bytes > 3 && !fourByteAsOne) ? 2 : 1;
-        if (units + cost > count) break;
-        units += cost;
+        units += (bytes > 3 && !fourByteAsOne) ? 2 : 1;
+        if (units > count) break;
         p += bytes;
+        kept = p;
     }
-    *cut = p < text.size();
-    return text.substr(0, p);
+    *cut = kept < text.size();
+    return text.substr(0, kept);
 }
 
 // Whole, truncated and stray sequences, and ASCII of both cases.
@@ -102,6 +114,34 @@ const char* const kPieces[] = {
 };
 
 std::string Show(const std::string& text) { return "[" + Visible(text) + "]"; }
+
+// Both searches of needle in text against the steps.
+void CompareSearch(const std::string& text, const std::string& needle) {
+    for (bool noCase : {false, true}) {
+        const char* got = noCase ? FindTextNoCase(text.c_str(), needle.c_str())
+                                 : FindText(text.c_str(), needle.c_str());
+        long at = got ? static_cast<long>(got - text.c_str()) : -1;
+        long want = Find(text, needle, noCase);
+        FUZZ_CHECK(at == want, "text " + Show(text) + " needle " + Show(needle) + (noCase ? " no case" : "") +
+                                   " found at " + std::to_string(at) + ", the steps at " + std::to_string(want));
+    }
+}
+
+// CutAtByte at position and CutToChars to count, with the flag of each.
+void CompareCuts(const std::string& text, size_t position, int count, bool flag) {
+    std::vector<char> buffer(text.c_str(), text.c_str() + text.size() + 1);
+    CutAtByte(position, buffer.data(), flag);
+    std::string want = CutAt(text, position, flag);
+    FUZZ_CHECK(want == buffer.data(), "text " + Show(text) + " CutAtByte " + std::to_string(position) +
+                                          " gave " + Show(buffer.data()) + ", the rule " + Show(want));
+    std::memcpy(buffer.data(), text.c_str(), text.size() + 1);
+    bool wasCut = CutToChars(buffer.data(), count, flag);
+    bool wantCut = false;
+    want = CutChars(text, count, flag, &wantCut);
+    FUZZ_CHECK(want == buffer.data() && wasCut == wantCut,
+               "text " + Show(text) + " CutToChars " + std::to_string(count) + " gave " + Show(buffer.data()) +
+                   ", the rule " + Show(want));
+}
 
 }  // namespace
 
@@ -118,32 +158,27 @@ void CheckUtf8SearchAndCut(FuzzInput& in) {
     } else {
         needle = in.Pieces(kPieces, kinds, 3);
     }
-    std::string detail = "text " + Show(text) + " needle " + Show(needle);
-    for (bool noCase : {false, true}) {
-        const char* got = noCase ? FindTextNoCase(text.c_str(), needle.c_str())
-                                 : FindText(text.c_str(), needle.c_str());
-        long at = got ? static_cast<long>(got - text.c_str()) : -1;
-        long want = Find(text, needle, noCase);
-        FUZZ_CHECK(at == want, detail + (noCase ? " no case" : "") + " found at " +
-                                   std::to_string(at) + ", the walk at " + std::to_string(want));
-    }
-
-    std::vector<char> buffer(text.size() + 1);
+    CompareSearch(text, needle);
     for (bool flag : {false, true}) {
         size_t position = in.Below(static_cast<unsigned>(text.size()) + 4);
-        std::memcpy(buffer.data(), text.c_str(), text.size() + 1);
-        CutAtByte(position, buffer.data(), flag);
-        std::string want = CutAt(text, position, flag);
-        FUZZ_CHECK(want == buffer.data(), detail + " CutAtByte " + std::to_string(position) +
-                                              " gave " + Show(buffer.data()) + ", the walk " + Show(want));
+        CompareCuts(text, position, static_cast<int>(in.Below(90)), flag);
+    }
+}
 
-        int count = static_cast<int>(in.Below(90));
-        std::memcpy(buffer.data(), text.c_str(), text.size() + 1);
-        bool wasCut = CutToChars(buffer.data(), count, flag);
-        bool wantCut = false;
-        want = CutChars(text, count, flag, &wantCut);
-        FUZZ_CHECK(want == buffer.data() && wasCut == wantCut,
-                   detail + " CutToChars " + std::to_string(count) + " gave " + Show(buffer.data()) +
-                       ", the walk " + Show(want));
+void CheckUtf8Steps() {
+    for (const char* before : {"", "\xC3"}) {
+        for (int lead = 0x80; lead <= 0xFF; ++lead) {
+            for (size_t run = 0; run <= 7; ++run) {
+                std::string text = before + std::string(1, static_cast<char>(lead)) +
+                                   std::string("bcdefgh").substr(0, run) + "aB\xE3\x81\x82" "a";
+                for (size_t from = 0; from < text.size(); ++from) {
+                    CompareSearch(text, text.substr(from, 1));
+                    CompareSearch(text, text.substr(from, 2));
+                }
+                for (size_t at = 0; at <= text.size() + 1; ++at) {
+                    for (bool flag : {false, true}) CompareCuts(text, at, static_cast<int>(at), flag);
+                }
+            }
+        }
     }
 }

@@ -20,3 +20,6 @@ void CheckNameValueReaderEdges();
 void CheckTemplateOutput(FuzzInput& in);
 // UTF-8 search and cuts against walks from the start of the text.
 void CheckUtf8SearchAndCut(FuzzInput& in);
+// The same on every byte of 0x80 or more followed by ASCII runs of every
+// length up to seven: each place a search could take up its steps again.
+void CheckUtf8Steps();

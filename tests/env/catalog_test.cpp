@@ -132,10 +132,14 @@ TEST_F(CatalogTest, HundredThousandMessages) {
     for (int i = 0; i < 100000; ++i) text += std::to_string(i) + "=I:text " + std::to_string(i) + "\n";
     Catalog("en_US", "message", text);
     ASSERT_EQ(SetLanguage("en_US"), 0);
-    char kind = 0;
-    EXPECT_STREQ(MessageByNumber(99999, &kind), "text 99999");
-    EXPECT_EQ(kind, 'I');
-    EXPECT_STREQ(MessageByNumber(0, nullptr), "text 0");
+    // Every one is found: none is lost while the catalog's index grows.
+    int wrong = 0;
+    for (int i = 0; i < 100000; ++i) {
+        char kind = 0;
+        const char* text = MessageByNumber(i, &kind);
+        if (!text || text != "text " + std::to_string(i) || kind != 'I') ++wrong;
+    }
+    EXPECT_EQ(wrong, 0);
 }
 
 TEST_F(CatalogTest, MessageByKeyResults) {

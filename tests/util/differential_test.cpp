@@ -17,11 +17,12 @@ TEST(Differential, FastPathsAnswerAsTheirReferences) {
         size_t maxBytes;
     } rows[] = {
         {"name-value list", [](FuzzInput& in) { CheckNameValueList(in, false); }, 300, 400},
-        {"catalog index", [](FuzzInput& in) { CheckNameValueList(in, true); }, 60, 12000},
+        {"catalog index", [](FuzzInput& in) { CheckNameValueList(in, true); }, 30, 12000},
         {"name-value reader", CheckNameValueReader, 300, 600},
         {"name-value reader at the edges", [](FuzzInput&) { CheckNameValueReaderEdges(); }, 1, 0},
         {"template output", CheckTemplateOutput, 200, 3000},
         {"UTF-8 search and cut", CheckUtf8SearchAndCut, 3000, 200},
+        {"UTF-8 steps after every byte", [](FuzzInput&) { CheckUtf8Steps(); }, 1, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.path);
