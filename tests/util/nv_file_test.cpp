@@ -499,6 +499,12 @@ TEST(NVFileLock, LockErrorsMapOntoCodes) {
     ASSERT_TRUE(WriteWholeFile(dir.file("plain"), ""));
     EXPECT_EQ(io.LockExclusive(dir.file("plain/x").c_str()), -15);
     EXPECT_EQ(io.LockShared(dir.file("plain/x").c_str()), -16);
+    // No path: no lock, and the one held before is let go.
+    ASSERT_EQ(io.LockExclusive(dir.file("s").c_str()), 0);
+    EXPECT_EQ(io.LockShared(nullptr), -14);
+    EXPECT_FALSE(io.HasLock());
+    EXPECT_EQ(io.LockExclusive(nullptr), -15);
+    EXPECT_FALSE(io.HasLock());
 }
 
 // A link planted at the lock file's name is refused as a bad lock path,

@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "util/nv_io.h"
@@ -86,10 +87,11 @@ TEST(NVList, GrowsWhenFull) {
     list.NameAt(128, &name);
     EXPECT_STREQ(name, "127");
 
-    NUNVList small(2);
-    EXPECT_EQ(small.Capacity(), 2);
-    NUNVList defaulted(-3);
-    EXPECT_EQ(defaulted.Capacity(), 128);
+    // A capacity of no slots means the default.
+    for (auto [asked, slots] : {std::pair{2, 2}, {1, 1}, {0, 128}, {-3, 128}}) {
+        SCOPED_TRACE(asked);
+        EXPECT_EQ(NUNVList(asked).Capacity(), slots);
+    }
 }
 
 TEST(NVList, RemoveKeepsTheOrderOfTheRest) {
