@@ -71,96 +71,52 @@ TEST(Utf8Text, FindTextNoCaseFoldsAsciiOnly) {
     EXPECT_EQ(FindTextNoCase(writable, "bC"), writable + 1);
 }
 
-TEST(Utf8Text, CutAtByteDropsIncompleteCharacter) {
-    std::string text = std::string("ab") + kA3 + "c";
-    std::string buffer = text;
-    CutAtByte(4, buffer.data(), false);  // inside the three-byte character
-    EXPECT_STREQ(buffer.c_str(), "ab");
-    buffer = text;
-    CutAtByte(5, buffer.data(), false);  // right after it
-    EXPECT_EQ(std::string(buffer.c_str()), std::string("ab") + kA3);
-    buffer = text;
-    CutAtByte(2, buffer.data(), false);
-    EXPECT_STREQ(buffer.c_str(), "ab");
-    buffer = text;
-    CutAtByte(0, buffer.data(), false);
-    EXPECT_STREQ(buffer.c_str(), "");
-}
-
-TEST(Utf8Text, CutAtBytePastEndDependsOnClamp) {
-    // A text ending in a truncated character: without clamp nothing changes,
-    // with clamp the cut at the end drops the incomplete character.
-    std::string truncated = std::string("ab") + "\xE3\x81";
-    std::string buffer = truncated;
-    CutAtByte(10, buffer.data(), false);
-    EXPECT_EQ(std::string(buffer.c_str()), truncated);
-    CutAtByte(10, buffer.data(), true);
-    EXPECT_STREQ(buffer.c_str(), "ab");
-    buffer = "abc";
-    CutAtByte(3, buffer.data(), true);
-    EXPECT_STREQ(buffer.c_str(), "abc");
-}
-
-TEST(Utf8Text, CutToCharsCountsCharacters) {
-    std::string buffer = std::string("a") + kA3 + "b" + kA3;
-    EXPECT_TRUE(CutToChars(buffer.data(), 2, false));
-    EXPECT_EQ(std::string(buffer.c_str()), std::string("a") + kA3);
-    buffer = "abc";
-    EXPECT_FALSE(CutToChars(buffer.data(), 3, false));
-    EXPECT_STREQ(buffer.c_str(), "abc");
-    EXPECT_FALSE(CutToChars(buffer.data(), 0, false));
-    EXPECT_STREQ(buffer.c_str(), "");
-    EXPECT_FALSE(CutToChars(nullptr, 1, false));
-}
-
-TEST(Utf8Text, CutToCharsFourByteCharacters) {
-    std::string buffer = kEmoji;
-    EXPECT_TRUE(CutToChars(buffer.data(), 1, false));  // counts 2, does not fit
-    EXPECT_STREQ(buffer.c_str(), "");
-    buffer = std::string(kEmoji) + "x";
-    EXPECT_TRUE(CutToChars(buffer.data(), 1, true));
-    EXPECT_STREQ(buffer.c_str(), kEmoji);
-    buffer = std::string("a") + kEmoji + "b";
-    EXPECT_TRUE(CutToChars(buffer.data(), 3, false));
-    EXPECT_EQ(std::string(buffer.c_str()), std::string("a") + kEmoji);
-}
-
-TEST(Utf8Text, CutToCharsDropsTruncatedSequenceAtEnd) {
-    std::string buffer = std::string("ab") + "\xE3\x81";
-    EXPECT_TRUE(CutToChars(buffer.data(), 5, false));
-    EXPECT_STREQ(buffer.c_str(), "ab");
-}
-
-TEST(Utf8Text, BrokenBytesNeverMakeACutSplitACharacter) {
-    // A lead byte whose continuation bytes are missing is one broken byte.
+TEST(Utf8Text, CutsNeverSplitACharacter) {
+    const std::string abA3c = std::string("ab") + kA3 + "c";
+    const std::string truncated = "ab\xE3\x81";
     struct Row {
         std::string text;
-        int count;
-        std::string expected;
+        size_t position;  // CutAtByte
+        int count;        // CutToChars, with the flag as fourByteAsOne
+        bool flag;        // clamp for CutAtByte
+        std::string cutAt;
+        std::string cutTo;
+        bool cut;
     } rows[] = {
-        {std::string("\xE3") + "a" + kA3, 2, "\xE3" "a"},
-        {std::string("\xE3") + kA3 + "b", 1, "\xE3"},
-        {std::string("\xF0\x9F") + kA3, 2, "\xF0\x9F"},
-        {std::string("\xE3") + kA3, 2, std::string("\xE3") + kA3},
+        // Inside the three-byte character, right after it, before it, at 0.
+        {abA3c, 4, 2, false, "ab", "ab", true},
+        {abA3c, 5, 3, false, std::string("ab") + kA3, std::string("ab") + kA3, true},
+        {abA3c, 2, 4, false, "ab", abA3c, false},
+        {abA3c, 0, 0, false, "", "", false},
+        // Past the end: without clamp nothing changes; with clamp the
+        // incomplete character at the end goes, as it does for CutToChars.
+        {truncated, 10, 5, false, truncated, "ab", true},
+        {truncated, 10, 5, true, "ab", "ab", true},
+        {"abc", 3, 3, true, "abc", "abc", false},
+        // A four-byte character counts 2 unless fourByteAsOne.
+        {kEmoji, 4, 1, false, kEmoji, "", true},
+        {std::string(kEmoji) + "x", 4, 1, true, kEmoji, kEmoji, true},
+        {std::string("a") + kEmoji + "b", 3, 3, false, "a", std::string("a") + kEmoji, true},
+        // A lead byte whose continuation bytes are missing is one broken
+        // byte; a complete character before stray bytes stays.
+        {std::string("\xE3") + "a" + kA3, 2, 2, true, "\xE3" "a", "\xE3" "a", true},
+        {std::string("\xE3") + kA3 + "b", 1, 1, true, "", "\xE3", true},
+        {std::string("\xF0\x9F") + kA3, 2, 2, true, "", "\xF0\x9F", true},
+        {std::string("\xE3") + kA3, 4, 2, true, std::string("\xE3") + kA3, std::string("\xE3") + kA3, false},
+        {"0\xae", 2, 2, true, "0\xae", "0\xae", false},
+        {std::string(kA3) + "\x80\x80x", 4, 1, false, std::string(kA3) + "\x80", kA3, true},
+        {"0\x80\xE3\x81x", 4, 9, false, "0\x80", "0\x80\xE3\x81x", false},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.text);
+        SCOPED_TRACE(row.text + " at " + std::to_string(row.position) + " to " + std::to_string(row.count));
         std::string buffer = row.text;
-        CutToChars(buffer.data(), row.count, true);
-        EXPECT_EQ(std::string(buffer.c_str()), row.expected);
+        CutAtByte(row.position, buffer.data(), row.flag);
+        EXPECT_EQ(std::string(buffer.c_str()), row.cutAt);
+        buffer = row.text;
+        EXPECT_EQ(CutToChars(buffer.data(), row.count, row.flag), row.cut);
+        EXPECT_EQ(std::string(buffer.c_str()), row.cutTo);
     }
-}
-
-TEST(Utf8Text, CutAtByteKeepsCompleteCharactersBeforeStrayBytes) {
-    std::string buffer = "0\xae";
-    CutAtByte(2, buffer.data(), true);
-    EXPECT_STREQ(buffer.c_str(), "0\xae");
-    buffer = std::string(kA3) + "\x80\x80x";
-    CutAtByte(4, buffer.data(), false);
-    EXPECT_EQ(std::string(buffer.c_str()), std::string(kA3) + "\x80");
-    buffer = std::string("0\x80") + "\xE3\x81" + "x";
-    CutAtByte(4, buffer.data(), false);  // the incomplete character still goes
-    EXPECT_STREQ(buffer.c_str(), "0\x80");
+    EXPECT_FALSE(CutToChars(nullptr, 1, false));
 }
 
 TEST(Utf8Text, KeepLastColumnsAscii) {
@@ -206,35 +162,28 @@ TEST(Utf8Text, TrimTrailingSpace) {
     TrimTrailingSpace(nullptr);
 }
 
-TEST(Utf8Text, IsInteger) {
-    EXPECT_TRUE(IsInteger("12"));
-    EXPECT_TRUE(IsInteger("007"));
-    EXPECT_TRUE(IsInteger("-5"));
-    EXPECT_TRUE(IsInteger("12 \t\r\n"));
-    EXPECT_FALSE(IsInteger(""));
+TEST(Utf8Text, IntegersAndDecimals) {
+    struct Row {
+        std::string text;
+        bool integer;
+        bool decimal;
+    } rows[] = {
+        {"12", true, true},        {"007", true, true},     {"-5", true, true},
+        {"12 \t\r\n", true, true}, {"", false, false},      {" 1", false, false},
+        {"-", false, false},       {"- ", false, false},    {"  ", false, false},
+        {"1-2", false, false},     {"12 3", false, false},  {"--1", false, false},
+        {"1.5", false, true},      {"-1.5", false, true},   {".5", false, true},
+        {"5.", false, false},      {"1.-5", false, false},  {"1.2.3", false, false},
+        {"a.5", false, false},     {"-.5", false, false},
+        // The whole integer part is checked, however long it is.
+        {std::string(600, '1') + ".5", false, true},
+        {std::string(600, '1') + "x.5", false, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        EXPECT_EQ(IsInteger(row.text.c_str()), row.integer);
+        EXPECT_EQ(IsDecimal(row.text.c_str()), row.decimal);
+    }
     EXPECT_FALSE(IsInteger(nullptr));
-    EXPECT_FALSE(IsInteger(" 1"));
-    EXPECT_FALSE(IsInteger("-"));
-    EXPECT_FALSE(IsInteger("- "));
-    EXPECT_FALSE(IsInteger("  "));
-    EXPECT_FALSE(IsInteger("1-2"));
-    EXPECT_FALSE(IsInteger("1.5"));
-    EXPECT_FALSE(IsInteger("12 3"));
-    EXPECT_FALSE(IsInteger("--1"));
-}
-
-TEST(Utf8Text, IsDecimal) {
-    EXPECT_TRUE(IsDecimal("1.5"));
-    EXPECT_TRUE(IsDecimal("-1.5"));
-    EXPECT_TRUE(IsDecimal(".5"));
-    EXPECT_TRUE(IsDecimal("42"));
-    EXPECT_FALSE(IsDecimal("5."));
-    EXPECT_FALSE(IsDecimal("1.-5"));
-    EXPECT_FALSE(IsDecimal("1.2.3"));
-    EXPECT_FALSE(IsDecimal("a.5"));
-    EXPECT_FALSE(IsDecimal("-.5"));
     EXPECT_FALSE(IsDecimal(nullptr));
-    // The whole integer part is checked, however long it is.
-    EXPECT_TRUE(IsDecimal((std::string(600, '1') + ".5").c_str()));
-    EXPECT_FALSE(IsDecimal((std::string(600, '1') + "x.5").c_str()));
 }
