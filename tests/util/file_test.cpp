@@ -91,6 +91,8 @@ TEST(FilePaths, DirectoryPart) {
         EXPECT_STREQ(out, row.expected);
     }
     char out[8] = "junk";
+    DirectoryPart(out, "a/b", 0);  // no room at all: nothing is written
+    EXPECT_STREQ(out, "junk");
     DirectoryPart(out, nullptr, 8);
     EXPECT_STREQ(out, "");
 }
