@@ -9,8 +9,8 @@
 #include <string>
 #include <thread>
 
-#include "app/kestrun_app.h"
 #include "support/demo_home.h"
+#include "support/kestrun_in_process.h"
 #include "support/sqlite_db.h"
 #include "support/temp_dir.h"
 #include "support/test_platform.h"
@@ -69,11 +69,7 @@ int RemoveDirectory(const char* path) {
     return Fails(kRemove) ? -1 : original.removeDirectory(path);
 }
 
-struct RunOutcome {
-    std::string out;
-    std::string err;
-    int exitCode = 0;
-};
+using RunOutcome = InProcessOutcome;
 
 // One run of kestrun in this process on home, with the table's calls
 // counted and the failAt-th call of failKind failed.
@@ -81,7 +77,7 @@ RunOutcome RunCounted(const std::string& home) {
     for (int& n : seen) n = 0;
     failed = false;
     original = FileOs();
-    NUFileOs& os = FileOs();
+    NUFileOs os = FileOs();
     os.openLock = OpenLock;
     os.openRead = OpenRead;
     os.createWrite = CreateWrite;
@@ -91,18 +87,7 @@ RunOutcome RunCounted(const std::string& home) {
     os.rename = Rename;
     os.removeFile = RemoveFile;
     os.removeDirectory = RemoveDirectory;
-    RunOutcome outcome;
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    {
-        ZAppKestrun app;
-        const char* argv[] = {"kestrun", "-h", home.c_str(), nullptr};
-        outcome.exitCode = app.Run(3, argv);
-    }
-    outcome.err = testing::internal::GetCapturedStderr();
-    outcome.out = testing::internal::GetCapturedStdout();
-    FileOs() = original;
-    return outcome;
+    return RunKestrunInProcess(home, os);
 }
 
 // A whole status file that begins with its start date.

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <string>
 
-#include "app/kestrun_app.h"
 #include "support/demo_home.h"
+#include "support/kestrun_in_process.h"
 #include "support/sqlite_db.h"
 #include "support/temp_dir.h"
 #include "support/test_platform.h"
@@ -78,11 +78,7 @@ int FailingRename(const char* from, const char* to) {
     return original.rename(from, to);
 }
 
-struct Outcome {
-    std::string out;
-    std::string err;
-    int exitCode = 0;
-};
+using Outcome = InProcessOutcome;
 
 // One run of kestrun in this process on a demo installation at home, with
 // the fault of the globals injected.
@@ -92,24 +88,14 @@ Outcome RunWithFaults(const std::string& home) {
     driverLog = home + "/kestv30r15/log/kestrun.log";
     logAtFinalStatus.clear();
     original = FileOs();
-    NUFileOs& os = FileOs();
+    NUFileOs os = FileOs();
     os.createWrite = CountingCreate;
     os.write = FailingWrite;
     os.sync = FailingSync;
     os.close = ForgettingClose;
     os.rename = FailingRename;
     os.syncDirectory = FailingSyncDirectory;
-    Outcome outcome;
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    {
-        ZAppKestrun app;
-        const char* argv[] = {"kestrun", "-h", home.c_str(), nullptr};
-        outcome.exitCode = app.Run(3, argv);
-    }
-    outcome.err = testing::internal::GetCapturedStderr();
-    outcome.out = testing::internal::GetCapturedStdout();
-    FileOs() = original;
+    Outcome outcome = RunKestrunInProcess(home, os);
     fault = Fault::kNone;
     faultAt = 2;
     return outcome;
