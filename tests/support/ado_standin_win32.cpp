@@ -214,6 +214,12 @@ const ErrorsVtbl kErrorsVtbl = [] {
     return t;
 }();
 
+// A server rollback the script announced reaches the connection's next call.
+void TakeServerRollback(ConnectionObject* connection) {
+    if (standin.serverRollback && connection) connection->serverTransaction = false;
+    standin.serverRollback = false;
+}
+
 // A deadlock victim's transaction is rolled back by the server.
 void EndOnDeadlock(ConnectionObject* connection, const AdoStandinAnswer& answer) {
     for (const AdoStandinError& error : answer.errors) {
@@ -442,6 +448,7 @@ bool EndsTransaction(const std::string& text) {
 HRESULT ExecuteAnswer(ConnectionObject* connection, const std::string& text, VARIANT* affected,
                       _ADORecordset** out) {
     if (out) *out = nullptr;
+    TakeServerRollback(connection);
     if (Busy(connection)) return BusyAnswer(connection);
     AdoStandinResult result;
     if (text == "SELECT @@TRANCOUNT") {
@@ -500,6 +507,7 @@ const _ConnectionVtbl kConnectionVtbl = [] {
     t.BeginTrans = [](_ADOConnection* self, long* level) {
         standin.calls.push_back("BeginTrans");
         ConnectionObject* connection = From<ConnectionObject>(self);
+        TakeServerRollback(connection);
         if (Busy(connection)) return BusyAnswer(connection);
         *level = 1;
         HRESULT hr = Answer(connection, Next(&standin.transactions));
@@ -509,6 +517,7 @@ const _ConnectionVtbl kConnectionVtbl = [] {
     t.CommitTrans = [](_ADOConnection* self) {
         standin.calls.push_back("CommitTrans");
         ConnectionObject* connection = From<ConnectionObject>(self);
+        TakeServerRollback(connection);
         if (Busy(connection)) return BusyAnswer(connection);
         AdoStandinAnswer answer = Next(&standin.transactions);
         if (answer.result == 0 && connection->transaction && !connection->serverTransaction) {
@@ -523,6 +532,7 @@ const _ConnectionVtbl kConnectionVtbl = [] {
     t.RollbackTrans = [](_ADOConnection* self) {
         standin.calls.push_back("RollbackTrans");
         ConnectionObject* connection = From<ConnectionObject>(self);
+        TakeServerRollback(connection);
         if (Busy(connection)) return BusyAnswer(connection);
         HRESULT hr = Answer(connection, Next(&standin.transactions));
         if (SUCCEEDED(hr)) connection->transaction = connection->serverTransaction = false;

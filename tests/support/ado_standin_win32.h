@@ -76,6 +76,9 @@ struct AdoStandin {
     std::vector<std::u16string> longTexts;
     // The row of the last value read from a record set (-1: none yet).
     long lastRowRead = -1;
+    // The server ended the transaction by itself (a deadlock or a lost
+    // session met elsewhere): the connection's next call finds it gone.
+    bool serverRollback = false;
     // The class objects are registered.
     bool registered = false;
 };

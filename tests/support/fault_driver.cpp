@@ -11,6 +11,8 @@
 namespace {
 
 std::string innerProvider;
+std::string shadowProvider;  // "" without a shadow
+DBScriptHooks scriptHooks{};
 std::array<int, kDBCallKinds> seen{};
 DBCall failCall = DBCall::Prepare;
 int failAt = 0;
@@ -28,6 +30,10 @@ DBDriverError ErrorOf(DBFault fault, const char* source) {
             return {kDBDriverFailed, source,
                     "TCP Provider: An existing connection was forcibly closed by the remote host.",
                     "08S01", 10054};
+        case DBFault::Overflow:
+            return {kDBDriverFailed, source,
+                    "Arithmetic overflow error converting expression to data type int.", "22003",
+                    8115};
         case DBFault::Constraint:
             break;
     }
@@ -37,13 +43,18 @@ DBDriverError ErrorOf(DBFault fault, const char* source) {
 
 class FaultDriver final : public DBDriver {
 public:
-    explicit FaultDriver(std::unique_ptr<DBDriver> d) : inner(std::move(d)) {}
+    FaultDriver(std::unique_ptr<DBDriver> d, std::unique_ptr<DBDriver> s)
+        : inner(std::move(d)), shadow(std::move(s)) {}
 
     const char* Name() const override { return inner->Name(); }
 
     int Open(const DBConnectData& data, int timeout) override {
         lost = false;
         begun = false;
+        if (shadow) {
+            int result = Adopt(shadow->Open(data, timeout), shadow.get());
+            if (result != 0) return result;
+        }
         return Adopt(inner->Open(data, timeout));
     }
     bool IsOpen() override { return inner->IsOpen(); }
@@ -51,6 +62,7 @@ public:
         KeepOpenRecordSet();
         lost = false;
         begun = false;
+        if (shadow) shadow->Close();
         return Adopt(inner->Close());
     }
 
@@ -61,6 +73,10 @@ public:
     int BeginTrans() override {
         ClearErrors();
         if (Fails(DBCall::Begin)) return Injected();
+        if (shadow) {
+            int result = Adopt(shadow->BeginTrans(), shadow.get());
+            if (result != 0) return result;
+        }
         int result = Adopt(inner->BeginTrans());
         begun = result == 0;
         return result;
@@ -84,19 +100,22 @@ public:
     // The failure of a call that Fails chose, as the server leaves it.
     int Injected() {
         ClearErrors();
-        if (!lost && failWith != DBFault::Constraint && begun) ServerRollback();
+        bool ends = failWith == DBFault::Deadlock || failWith == DBFault::LostConnection;
+        if (!lost && ends && begun) ServerRollback();
         if (failWith == DBFault::LostConnection) lost = true;
         return FailWith(kDBDriverFailed, ErrorOf(lost ? DBFault::LostConnection : failWith, Name()));
     }
-    // Takes the inner driver's result and what it recorded.
-    int Adopt(int result) {
+    // Takes the result of a call of from (the inner driver when null) and
+    // what it recorded.
+    int Adopt(int result, DBDriver* from = nullptr) {
         ClearErrors();
         if (result == 0) return 0;
-        errors = inner->Errors();
-        failureCode = inner->FailureCode();
-        failureMessage = inner->FailureMessage();
-        failureSource = inner->FailureSource();
-        failureDescription = inner->FailureDescription();
+        if (!from) from = inner.get();
+        errors = from->Errors();
+        failureCode = from->FailureCode();
+        failureMessage = from->FailureMessage();
+        failureSource = from->FailureSource();
+        failureDescription = from->FailureDescription();
         return result;
     }
 private:
@@ -105,6 +124,11 @@ private:
     // server behind ODBC does not tell its driver.
     void ServerRollback() {
         begun = false;
+        if (shadow) {
+            shadow->RollbackTrans();
+            scriptHooks.serverRollback();
+            return;
+        }
         if (innerProvider != "sqlite") {
             inner->RollbackTrans();
             return;
@@ -118,12 +142,51 @@ private:
         ClearErrors();
         KeepOpenRecordSet();
         if (Fails(kind)) return Injected();
-        int result = Adopt(kind == DBCall::Commit ? inner->CommitTrans() : inner->RollbackTrans());
+        bool commit = kind == DBCall::Commit;
+        int result = Adopt(commit ? inner->CommitTrans() : inner->RollbackTrans());
+        if (shadow && (result == 0 || !commit)) {
+            // The database keeps what the server kept.
+            int ended = commit ? shadow->CommitTrans() : shadow->RollbackTrans();
+            if (result == 0) result = Adopt(ended, shadow.get());
+        }
         if (result == 0) begun = false;
         return result;
     }
 
+    // Runs sql on the shadow database and scripts its result as the inner
+    // driver's next answer; outside a transaction the change is committed.
+    void RunOnShadow(const std::string& sql, const std::vector<DBParam>& params, int timeout) {
+        DBShadowAnswer answer;
+        std::unique_ptr<DBRecordSet> rows;
+        answer.failure = shadow->Execute(RewriteForSqlite(sql), false, params, timeout, &rows,
+                                         &answer.affected);
+        if (answer.failure != 0) {
+            answer.error = shadow->Errors().empty()
+                               ? DBDriverError{answer.failure, shadow->Name(),
+                                               shadow->FailureMessage(), "HY000", 0}
+                               : shadow->Errors()[0];
+        } else if (rows) {
+            answer.rows = true;
+            for (int c = 0; c < rows->FieldCount(); ++c) answer.columns.push_back(rows->FieldName(c));
+            for (; !rows->IsEOF(); rows->MoveNext()) {
+                auto& row = answer.values.emplace_back();
+                for (int c = 0; c < rows->FieldCount(); ++c) {
+                    DBValue value;
+                    if (rows->Value(c, &value) == 0 && value.text) {
+                        row.emplace_back(std::string(value.text, value.size));
+                    } else {
+                        row.emplace_back();
+                    }
+                }
+            }
+        }
+        rows.reset();
+        if (!begun) shadow->CommitTrans();
+        scriptHooks.answer(answer);
+    }
+
     std::unique_ptr<DBDriver> inner;
+    std::unique_ptr<DBDriver> shadow;  // the real database behind a scripted one
     bool lost = false;
     bool begun = false;  // a transaction is open underneath
 };
@@ -188,6 +251,7 @@ int FaultDriver::Execute(const std::string& sql, bool procedure, const std::vect
     if (Fails(DBCall::Prepare)) return Injected();
     bool failAfter = Fails(DBCall::Execute);
     std::unique_ptr<DBRecordSet> rows;
+    if (shadow) RunOnShadow(sql, params, commandTimeout);
     // SQLite's ODBC driver speaks SQLite's dialect: the statement goes to
     // it as the embedded driver rewrites it.
     std::string text = innerProvider == "odbc" ? RewriteForSqlite(sql) : sql;
@@ -204,8 +268,13 @@ int FaultDriver::Execute(const std::string& sql, bool procedure, const std::vect
 
 std::unique_ptr<DBDriver> CreateFaultDriver(const DBDriverSettings& settings) {
     std::unique_ptr<DBDriver> inner = CreateDBDriver(innerProvider.c_str(), settings);
+    std::unique_ptr<DBDriver> shadow;
+    if (!shadowProvider.empty()) {
+        shadow = CreateDBDriver(shadowProvider.c_str(), settings);
+        if (!shadow) return nullptr;
+    }
     if (!inner) return nullptr;
-    return std::make_unique<FaultDriver>(std::move(inner));
+    return std::make_unique<FaultDriver>(std::move(inner), std::move(shadow));
 }
 
 }  // namespace
@@ -217,15 +286,22 @@ const char* DBCallName(DBCall call) {
 }
 
 const char* DBFaultName(DBFault fault) {
-    static const char* const names[] = {"deadlock", "lost connection", "constraint"};
+    static const char* const names[] = {"deadlock", "lost connection", "constraint", "overflow"};
     return names[static_cast<int>(fault)];
 }
 
-int DBFaultNativeError(DBFault fault) { return ErrorOf(fault, "").nativeError; }
+DBDriverError DBFaultError(DBFault fault) { return ErrorOf(fault, "fault"); }
 
 void UseFaultDriverOver(const char* inner) {
     innerProvider = inner;
+    shadowProvider.clear();
     RegisterDBDriver("fault", &CreateFaultDriver);
+}
+
+void UseFaultDriverOverScripted(const char* inner, const char* shadow, DBScriptHooks hooks) {
+    UseFaultDriverOver(inner);
+    shadowProvider = shadow;
+    scriptHooks = hooks;
 }
 
 void ArmDBFault(DBCall call, int at, DBFault fault) {

@@ -4,6 +4,11 @@
 #pragma once
 
 #include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "db/driver.h"
 
 // The calls the fault driver counts. Prepare fails a statement before it
 // reaches the database; Execute fails it after it ran there.
@@ -18,11 +23,13 @@ const char* DBCallName(DBCall call);
 //   every later one fail (native error 10054, SQL state 08S01), and whether
 //   a transaction survived cannot be told;
 // - Constraint: the statement broke a constraint (native error 547, SQL
-//   state 23000); the transaction stays open.
-enum class DBFault { Deadlock, LostConnection, Constraint };
+//   state 23000); the transaction stays open;
+// - Overflow: a value could not be converted (native error 8115, SQL state
+//   22003); the transaction stays open.
+enum class DBFault { Deadlock, LostConnection, Constraint, Overflow };
 const char* DBFaultName(DBFault fault);
-// The native error of the fault as the connection reports it.
-int DBFaultNativeError(DBFault fault);
+// The error the fault gives.
+DBDriverError DBFaultError(DBFault fault);
 
 // Makes "fault" a provider whose driver wraps a driver of the provider
 // inner ("sqlite", "odbc", "ado"), created with the same settings.
@@ -34,3 +41,27 @@ void ArmDBFault(DBCall call, int at, DBFault fault);
 const std::array<int, kDBCallKinds>& DBCallCounts();
 // Whether the armed fault was met.
 bool DBFaultMet();
+
+// A statement's result on the shadow database, to be scripted as the
+// answer of a driver whose database is a stand-in.
+struct DBShadowAnswer {
+    int failure = 0;  // the shadow's failure (0: none), with its error
+    DBDriverError error;
+    bool rows = false;  // the statement gave a record set
+    std::vector<std::string> columns;
+    std::vector<std::vector<std::optional<std::string>>> values;
+    long long affected = -1;
+};
+// What the stand-in's script takes from the fault driver.
+struct DBScriptHooks {
+    // The answer of the statement the inner driver runs next.
+    void (*answer)(const DBShadowAnswer& answer);
+    // The server ended the transaction by itself.
+    void (*serverRollback)();
+};
+// As UseFaultDriverOver, for an inner driver whose database is scripted:
+// each statement, transaction step and server rollback goes to a driver of
+// the provider shadow on the real database first, and its result becomes
+// the inner driver's answer through hooks. After a server rollback the
+// shadow commits each statement, as a server does outside a transaction.
+void UseFaultDriverOverScripted(const char* inner, const char* shadow, DBScriptHooks hooks);
