@@ -33,10 +33,10 @@ int RunStatement(CS3DataDB& buffer) {
 CS3DataIO::CS3DataIO() = default;
 CS3DataIO::~CS3DataIO() = default;
 
-int CS3DataIO::AddBuffer(CS3Object& record) {
+CS3DataDB& CS3DataIO::AddBuffer(CS3Object& record) {
     buffers.push_back(std::make_unique<CS3DataDB>());
     record.SetStatementIndex(static_cast<int>(buffers.size()) - 1);
-    return 0;
+    return *buffers.back();
 }
 
 int CS3DataIO::BufferOf(const CS3Object& record, CS3DataDB** out) {
@@ -90,11 +90,7 @@ int CS3DataIO::OpenStatement(CS3Object& record, int operation, bool withKeys) {
 }
 
 int CS3DataIO::PrepareRead(CS3Object& record) {
-    int rc = AddBuffer(record);
-    if (rc != 0) return rc;
-    CS3DataDB* buffer = nullptr;
-    BufferOf(record, &buffer);
-    rc = record.PrepareSelect(*buffer);
+    int rc = record.PrepareSelect(AddBuffer(record));
     if (rc == 0) rc = OpenStatement(record, kOpRead, true);
     return rc == 0 ? 0 : Fail(record, rc);
 }
@@ -121,9 +117,8 @@ int CS3DataIO::MarkOperation(CS3Object& record, int operation) {
 }
 
 int CS3DataIO::PrepareInsert(CS3Object& record) {
-    int rc = AddBuffer(record);
-    if (rc != 0) return rc;
-    rc = OpenStatement(record, kOpInsert, false);
+    AddBuffer(record);
+    int rc = OpenStatement(record, kOpInsert, false);
     return rc == 0 ? 0 : Fail(record, rc);
 }
 
@@ -144,17 +139,14 @@ int CS3DataIO::AddKeyFor(CS3Object& record, CS3DataDB& buffer) {
 }
 
 int CS3DataIO::PrepareChange(CS3Object& record, const char* id, int operation) {
-    int rc = AddBuffer(record);
-    if (rc != 0) return rc;
-    CS3DataDB* buffer = nullptr;
-    BufferOf(record, &buffer);
-    rc = OpenStatement(record, operation, true);
+    CS3DataDB& buffer = AddBuffer(record);
+    int rc = OpenStatement(record, operation, true);
     if (rc == 0 && id != nullptr && *id != '\0') {
         rc = record.SetId(id);
-        if (rc == 0) rc = AddKeyFor(record, *buffer);
+        if (rc == 0) rc = AddKeyFor(record, buffer);
     }
-    if (rc == 0 && operation == kOpUpdate) rc = record.AddUpdateConditions(*buffer);
-    if (rc == 0) rc = LockRows(*buffer);
+    if (rc == 0 && operation == kOpUpdate) rc = record.AddUpdateConditions(buffer);
+    if (rc == 0) rc = LockRows(buffer);
     return rc == 0 ? 0 : Fail(record, rc);
 }
 
@@ -310,13 +302,9 @@ int CS3DataIO::TakeRow(CS3Object& record, CS3Object* target, CS3DataDB& buffer) 
 
 int CS3DataIO::NextId(CS3Object& record) {
     CS3DataDB* buffer = nullptr;
-    int rc = BufferOf(record, &buffer);
-    if (rc == kRecNoBuffer || rc == kRecBadIndex) {
-        // A counter not prepared in this operation gets its buffer now.
-        AddBuffer(record);
-        rc = BufferOf(record, &buffer);
-    }
-    if (rc != 0) return rc;
+    // A counter not prepared in this operation gets its buffer now.
+    if (BufferOf(record, &buffer) != 0) buffer = &AddBuffer(record);
+    int rc = 0;
     for (int attempt = 1;; ++attempt) {
         NUString table;
         rc = record.IdTableName(table);

@@ -70,8 +70,8 @@ public:
     int Count() const { return static_cast<int>(buffers.size()); }
 
 protected:
-    // Appends a fresh buffer and gives the record its position. 0 or -10.
-    int AddBuffer(CS3Object& record);
+    // Appends a fresh buffer, gives the record its position and returns it.
+    CS3DataDB& AddBuffer(CS3Object& record);
     // Frees the record's buffer after a failed step, resets its index and
     // records code as the operation's error unless it was the first buffer.
     int Fail(CS3Object& record, int code);

@@ -86,7 +86,7 @@ public:
     }
     int AfterUpdate(CS3DataDB&) override {
         ++updates;
-        return 0;
+        return afterUpdate;
     }
     int AfterDelete(CS3DataDB&) override {
         ++deletes;
@@ -97,6 +97,7 @@ public:
         return 0;
     }
     int inserts = 0, updates = 0, deletes = 0, loads = 0;
+    int afterUpdate = 0;  // what AfterUpdate answers
 };
 
 // The ID counter of T_REC.
@@ -380,6 +381,15 @@ TEST_F(RecordDbTest, SaveInsertsThenUpdatesAfterDuplicateKey) {
     EXPECT_EQ("1", Scalar("SELECT count(*) FROM T_REC"));
     EXPECT_EQ("second", Scalar("SELECT Name FROM T_REC WHERE ID=6"));
     EXPECT_EQ(created, Scalar("SELECT cretime FROM T_REC WHERE ID=6"));
+
+    // A record whose own step after the update fails fails the save.
+    TestRecord failing;
+    failing.SetIdInt(6);
+    failing.name.Set("third");
+    failing.afterUpdate = -77;
+    CS3DataIO io;
+    ASSERT_EQ(0, io.PrepareInsert(failing));
+    EXPECT_EQ(-77, io.Save(failing));
 }
 
 TEST_F(RecordDbTest, AValueWithCarriageReturnsFindsItsOwnRow) {
