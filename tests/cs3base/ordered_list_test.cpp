@@ -59,40 +59,35 @@ protected:
     ItemList list;
 };
 
-TEST_F(OrderedListTest, MovingAnAfterRowBeforeTheTarget) {
-    EXPECT_EQ(Move({"5"}, "2", '+'), 0);
-    EXPECT_EQ(Order(), "A1 E2 B3 C4 D5 F6");
-    EXPECT_EQ(list.MovedAfter(), std::vector<std::string>{"5"});
-    EXPECT_TRUE(list.MovedBefore().empty());
+// Moves from the order A1..F6, each reset before the next; company 2's rows
+// never move.
+TEST_F(OrderedListTest, RowsMoveBeforeOrAfterTheTarget) {
+    const struct {
+        std::vector<const char*> ids;
+        const char* target;
+        char direction;
+        const char* order;
+        std::vector<std::string> before, after;  // the moved rows on each side
+    } rows[] = {
+        {{"5"}, "2", '+', "A1 E2 B3 C4 D5 F6", {}, {"5"}},
+        {{"5"}, "2", '-', "A1 B2 E3 C4 D5 F6", {}, {"5"}},
+        {{"2"}, "5", 'x', "A1 C2 D3 E4 B5 F6", {"2"}, {}},
+        {{"2"}, "5", '+', "A1 C2 D3 B4 E5 F6", {"2"}, {}},
+        // Given out of order: F (after), B (before), E (after), target D.
+        {{"6", "2", "5"}, "4", '+', "A1 C2 B3 E4 F5 D6", {"2"}, {"5", "6"}},
+        {{"6", "2", "5"}, "4", '-', "A1 C2 D3 B4 E5 F6", {"2"}, {"5", "6"}},
+        // The target among the identifiers is left out.
+        {{"1", "3"}, "3", '-', "B1 C2 A3 D4 E5 F6", {"1"}, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.order);
+        ASSERT_EQ(DBExecute(nullptr, "update TM_ITEM set SEQNO=ID where SID_CORPORATE=1", 0, 0), 0);
+        EXPECT_EQ(Move(row.ids, row.target, row.direction), 0);
+        EXPECT_EQ(Order(), row.order);
+        EXPECT_EQ(list.MovedBefore(), row.before);
+        EXPECT_EQ(list.MovedAfter(), row.after);
+    }
     EXPECT_EQ(Order(2), "a1 b2 c3 d4 e5 f6");
-}
-
-TEST_F(OrderedListTest, MovingAnAfterRowAfterTheTarget) {
-    EXPECT_EQ(Move({"5"}, "2", '-'), 0);
-    EXPECT_EQ(Order(), "A1 B2 E3 C4 D5 F6");
-}
-
-TEST_F(OrderedListTest, MovingABeforeRowAfterTheTarget) {
-    EXPECT_EQ(Move({"2"}, "5", 'x'), 0);
-    EXPECT_EQ(Order(), "A1 C2 D3 E4 B5 F6");
-    EXPECT_EQ(list.MovedBefore(), std::vector<std::string>{"2"});
-}
-
-TEST_F(OrderedListTest, MovingABeforeRowBeforeTheTarget) {
-    EXPECT_EQ(Move({"2"}, "5", '+'), 0);
-    EXPECT_EQ(Order(), "A1 C2 D3 B4 E5 F6");
-}
-
-TEST_F(OrderedListTest, SeveralRowsOnBothSidesKeepTheirRelativeOrder) {
-    // Given out of order: F (after), B (before), E (after), target D.
-    EXPECT_EQ(Move({"6", "2", "5"}, "4", '+'), 0);
-    EXPECT_EQ(Order(), "A1 C2 B3 E4 F5 D6");
-    ASSERT_EQ(DBExecute(nullptr, "update TM_ITEM set SEQNO=ID where SID_CORPORATE=1", 0, 0), 0);
-    EXPECT_EQ(Move({"6", "2", "5"}, "4", '-'), 0);
-    EXPECT_EQ(Order(), "A1 C2 D3 B4 E5 F6");
-    // The target among the identifiers is left out.
-    EXPECT_EQ(Move({"1", "3"}, "3", '-'), 0);
-    EXPECT_EQ(Order(), "C1 A2 D3 B4 E5 F6");
 }
 
 TEST_F(OrderedListTest, TheListConditionLimitsTheMoveAndTheStampMarksRenumberedRows) {

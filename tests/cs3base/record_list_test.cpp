@@ -16,6 +16,7 @@
 #include "cxiocom/office.h"
 #include "db/session.h"
 #include "env/environment.h"
+#include "support/record_lists.h"
 #include "support/session_db.h"
 #include "support/sqlite_db.h"
 #include "support/temp_dir.h"
@@ -252,12 +253,8 @@ TEST_F(RecordListDb, IdentifiersFirstThenMemberFieldsInBatchesOf1000) {
     EXPECT_STREQ(list.At(0)->name.Value(), "");
 
     list.SetStatusFlag(true);
-    CS3DataIO io;
-    ASSERT_EQ(io.PrepareRead(list), 0);
-    CS3DataDB* buffer = nullptr;
-    ASSERT_EQ(io.BufferOf(list, &buffer), 0);
     ClearStatements();
-    ASSERT_EQ(list.LoadMembers(*buffer, nullptr), 0);
+    ASSERT_EQ(LoadListMembers(list, nullptr), 0);
     std::vector<long> idsPerStatement;
     for (const std::string& s : Statements()) {
         if (s.find(" and ID in (") == std::string::npos) continue;
@@ -271,19 +268,6 @@ TEST_F(RecordListDb, IdentifiersFirstThenMemberFieldsInBatchesOf1000) {
     }
 }
 
-TEST_F(RecordListDb, AMemberWithoutARowKeepsItsReadFlagCleared) {
-    Open(3);
-    CS3Object* ghost = new Item();
-    ghost->SetIdInt(99);
-    list.AddItem(ghost);
-    CS3DataIO io;
-    ASSERT_EQ(io.PrepareRead(list), 0);
-    CS3DataDB* buffer = nullptr;
-    ASSERT_EQ(io.BufferOf(list, &buffer), 0);
-    ASSERT_EQ(list.LoadMembers(*buffer, "ID"), 0);
-    EXPECT_FALSE(list.At(0)->ReadFieldsFlag());
-}
-
 // Loads the fields of the members of list with the given identifiers (text
 // keys when textKeys) through LoadMembers.
 int LoadMembersOf(Items& list, std::vector<std::string> ids, bool textKeys) {
@@ -293,11 +277,13 @@ int LoadMembersOf(Items& list, std::vector<std::string> ids, bool textKeys) {
         member->SetId(key.c_str());
         list.AddItem(member);
     }
-    CS3DataIO io;
-    CS3DataDB* buffer = nullptr;
-    int rc = io.PrepareRead(list);
-    if (rc == 0) rc = io.BufferOf(list, &buffer);
-    return rc == 0 ? list.LoadMembers(*buffer, "ID") : rc;
+    return LoadListMembers(list, "ID");
+}
+
+TEST_F(RecordListDb, AMemberWithoutARowKeepsItsReadFlagCleared) {
+    Open(3);
+    ASSERT_EQ(LoadMembersOf(list, {"99"}, false), 0);
+    EXPECT_FALSE(list.At(0)->ReadFieldsFlag());
 }
 
 TEST_F(RecordListDb, MembersKeyedByTextLoadWithQuotedKeys) {
@@ -574,11 +560,7 @@ TEST_F(RecordListDb, ReadsThatStopBeforeTheEndLetGoOfTheDatabase) {
                  member->SetIdInt(id);
                  items.AddItem(member);
              }
-             CS3DataIO io;
-             CS3DataDB* buffer = nullptr;
-             int rc = io.PrepareRead(items);
-             if (rc == 0) rc = io.BufferOf(items, &buffer);
-             return rc == 0 ? items.LoadMembers(*buffer, "ID") : rc;
+             return LoadListMembers(items, "ID");
          },
          -99},
     };

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "env/environment.h"
 
@@ -91,113 +92,93 @@ TEST(SqlBuilderSelect, TableListStatementsWorkOnTheFirstTable) {
     EXPECT_EQ("DELETE a FROM TM_USER a,TM_GROUP b WHERE a.DEFGROUP=b.ID", b.Statement());
 }
 
-TEST(SqlBuilderConditions, ListsInFixedOrderWithKinds) {
-    CS3DataDB b;
-    AppendItem(b.InList(), "ID", "1,2", kItemNumber);
-    AppendItem(b.InList(), "GID", "select ID from G", kItemText);
-    AppendItem(b.NeList(), "Kind", "3", kItemNumber);
-    AppendItem(b.NeList(), "Code", "ab", kItemFixed2);
-    AppendItem(b.NeList(), "Name", "", kItemText);
-    AppendItem(b.EqList(), "SID_CORPORATE", "1", kItemNumber);
-    AppendItem(b.LeList(), "Start", "20261231", kItemFixed3);
-    AppendItem(b.LeList(), "Title", "m", kItemText);
-    AppendItem(b.GeList(), "SEQNO", "10", kItemNumber);
-    AppendItem(b.GeList(), "Day", "20260101", kItemFixed2);
-    AppendItem(b.GeList(), "Kana", "a", kItemParam);
-    EXPECT_EQ(
-        "SEQNO>=10 AND Day>='20260101' AND Kana>=N'a' AND Start<='20261231' AND Title<=N'm' AND "
-        "SID_CORPORATE=1 AND Kind!=3 AND Code!='ab' AND Name!=N'' AND ID IN(1,2) AND "
-        "GID NOT IN(select ID from G)",
-        Conditions(b));
-}
-
-TEST(SqlBuilderConditions, EqualItemsRegroupedByName) {
-    CS3DataDB b;
-    AppendItem(b.EqList(), "ID", "1", kItemNumber);
-    AppendItem(b.EqList(), "Name", "x", kItemText);
-    AppendItem(b.EqList(), "ID", "2", kItemNumber);
-    EXPECT_EQ("(ID=1 OR ID=2) AND Name=N'x'", Conditions(b));
-
-    CS3DataDB three;
-    for (const char* v : {"1", "2", "3"}) AppendItem(three.EqList(), "ID", v, kItemNumber);
-    EXPECT_EQ("(ID=1 OR ID=2 OR ID=3)", Conditions(three));
-
-    CS3DataDB mixed;
-    AppendItem(mixed.EqList(), "C", "a", kItemFixed2);
-    AppendItem(mixed.EqList(), "C", "", kItemText);
-    AppendItem(mixed.EqList(), "C", "b'c", kItemText);
-    EXPECT_EQ("(C='a' OR C IS NULL OR C=N'b''c')", Conditions(mixed));
-}
-
-TEST(SqlBuilderConditions, EmptyEqualValueByKind) {
-    CS3DataDB text, fixed;
-    AppendItem(text.EqList(), "Name", "", kItemText);
-    AppendItem(fixed.EqList(), "Name", "", kItemFixed2);
-    EXPECT_EQ("Name IS NULL", Conditions(text));
-    EXPECT_EQ("Name=''", Conditions(fixed));
-}
-
-TEST(SqlBuilderConditions, TextValuesEscaped) {
-    CS3DataDB b;
-    AppendItem(b.EqList(), "Name", "O'Brien", kItemText);
-    AppendItem(b.EqList(), "Memo", "a\\\r\nb", kItemText);
-    // The CR goes as it goes from stored values; the backslash before the
-    // line break stays.
-    EXPECT_EQ("Name=N'O''Brien' AND Memo=N'a\\\\\n\nb'", Conditions(b));
-}
-
-TEST(SqlBuilderConditions, LikePatternsAndSearchTexts) {
-    CS3DataDB b;
-    AppendItem(b.LikeList(), "Name", "%abc%", kItemLikeUpperAnd);
-    AppendItem(b.LikeList(), "Kana", "x'y", kItemText);
-    EXPECT_EQ("UPPER(Name) LIKE UPPER(N'%abc%') AND Kana LIKE N'%x''y%'", Conditions(b));
-
-    CS3DataDB pct;
-    AppendItem(pct.LikeList(), "Name", "%50%%", kItemLikeOr);
-    EXPECT_EQ("Name LIKE N'%50[%]%'", Conditions(pct));
-
-    CS3DataDB inner;
-    AppendItem(inner.LikeList(), "Name", "a[b%c", kItemLikeAnd);
-    AppendItem(inner.LikeList(), "Kana", "5%[", kItemText);
-    AppendItem(inner.LikeList(), "Mail", "", kItemLikeAnd);
-    EXPECT_EQ("Name LIKE N'a[[]b[%]c' AND Kana LIKE N'%5[%][[]%' AND Mail IS NULL",
-              Conditions(inner));
-}
-
-TEST(SqlBuilderConditions, LikeOrChainsAndGroups) {
-    CS3DataDB b;
-    AppendItem(b.EqList(), "SID_CORPORATE", "1", kItemNumber);
-    AppendItem(b.LikeList(), "Name", "%a%", kItemLikeOr);
-    AppendItem(b.LikeList(), "Kana", "%a%", kItemLikeUpperOr);
-    AppendItem(b.LikeList(), "Mail", "%a%", kItemLikeOr);
-    AppendItem(b.LikeList(), "Tel", "%1%", kItemLikeAnd);
-    EXPECT_EQ(
-        "SID_CORPORATE=1 AND (Name LIKE N'%a%' OR UPPER(Kana) LIKE UPPER(N'%a%') OR "
-        "Mail LIKE N'%a%') AND Tel LIKE N'%1%'",
-        Conditions(b));
-
-    // A single chain term ended by another kind is closed at once; the
-    // last like item on its own is a plain term.
-    CS3DataDB single;
-    AppendItem(single.EqList(), "SID_CORPORATE", "1", kItemNumber);
-    AppendItem(single.LikeList(), "Name", "a", kItemLikeOr);
-    AppendItem(single.LikeList(), "Tel", "1", kItemLikeAnd);
-    AppendItem(single.LikeList(), "Mail", "m", kItemLikeOr);
-    EXPECT_EQ("SID_CORPORATE=1 AND (Name LIKE N'a') AND Tel LIKE N'1' AND Mail LIKE N'm'",
-              Conditions(single));
-
-    // Items of one name form one parenthesised term, each with N'...'.
-    CS3DataDB group;
-    AppendItem(group.LikeList(), "Name", "a", kItemText);
-    AppendItem(group.LikeList(), "Name", "b", kItemText);
-    EXPECT_EQ("(Name LIKE N'%a%' OR Name LIKE N'%b%')", Conditions(group));
-
-    // A chain that starts the condition keeps its parentheses.
-    CS3DataDB first;
-    AppendItem(first.LikeList(), "Name", "a", kItemLikeOr);
-    AppendItem(first.LikeList(), "Kana", "b", kItemLikeOr);
-    AppendItem(first.InList(), "ID", "1", kItemNumber);
-    EXPECT_EQ("(Name LIKE N'a' OR Kana LIKE N'b') AND ID IN(1)", Conditions(first));
+// Condition items (list, name, value, kind) in the order they are added,
+// and the WHERE text they give.
+TEST(SqlBuilderConditions, Terms) {
+    using List = CS3ItemList& (CS3DataDB::*)();
+    struct Item {
+        List list;
+        const char* name;
+        const char* value;
+        int kind;
+    };
+    struct Row {
+        const char* what;
+        std::vector<Item> items;
+        const char* expected;
+    };
+    const List ge = &CS3DataDB::GeList, le = &CS3DataDB::LeList, eq = &CS3DataDB::EqList,
+               ne = &CS3DataDB::NeList, like = &CS3DataDB::LikeList, in = &CS3DataDB::InList;
+    const Row rows[] = {
+        {"lists in fixed order with kinds",
+         {{in, "ID", "1,2", kItemNumber}, {in, "GID", "select ID from G", kItemText},
+          {ne, "Kind", "3", kItemNumber}, {ne, "Code", "ab", kItemFixed2},
+          {ne, "Name", "", kItemText}, {eq, "SID_CORPORATE", "1", kItemNumber},
+          {le, "Start", "20261231", kItemFixed3}, {le, "Title", "m", kItemText},
+          {ge, "SEQNO", "10", kItemNumber}, {ge, "Day", "20260101", kItemFixed2},
+          {ge, "Kana", "a", kItemParam}},
+         "SEQNO>=10 AND Day>='20260101' AND Kana>=N'a' AND Start<='20261231' AND Title<=N'm' AND "
+         "SID_CORPORATE=1 AND Kind!=3 AND Code!='ab' AND Name!=N'' AND ID IN(1,2) AND "
+         "GID NOT IN(select ID from G)"},
+        {"equal items regrouped by name",
+         {{eq, "ID", "1", kItemNumber}, {eq, "Name", "x", kItemText}, {eq, "ID", "2", kItemNumber}},
+         "(ID=1 OR ID=2) AND Name=N'x'"},
+        {"three of one name",
+         {{eq, "ID", "1", kItemNumber}, {eq, "ID", "2", kItemNumber}, {eq, "ID", "3", kItemNumber}},
+         "(ID=1 OR ID=2 OR ID=3)"},
+        {"one name of mixed kinds",
+         {{eq, "C", "a", kItemFixed2}, {eq, "C", "", kItemText}, {eq, "C", "b'c", kItemText}},
+         "(C='a' OR C IS NULL OR C=N'b''c')"},
+        {"empty text", {{eq, "Name", "", kItemText}}, "Name IS NULL"},
+        {"empty fixed text", {{eq, "Name", "", kItemFixed2}}, "Name=''"},
+        // The CR goes as it goes from stored values; the backslash before the
+        // line break stays.
+        {"escaped texts",
+         {{eq, "Name", "O'Brien", kItemText}, {eq, "Memo", "a\\\r\nb", kItemText}},
+         "Name=N'O''Brien' AND Memo=N'a\\\\\n\nb'"},
+        {"a fixed text cannot end its literal",
+         {{eq, "Day", "1' OR '1'='1", kItemFixed2}},
+         "Day='1'' OR ''1''=''1'"},
+        {"empty numbers compare as NULL",
+         {{ge, "Low", "", kItemNumber}, {eq, "Num", "", kItemNumber}, {eq, "Name", "", kItemNumber},
+          {eq, "Name", "2", kItemNumber}, {ne, "Gid", "", kItemNumber}},
+         "Low>=NULL AND Num IS NULL AND (Name IS NULL OR Name=2) AND Gid IS NOT NULL"},
+        {"like pattern and search text",
+         {{like, "Name", "%abc%", kItemLikeUpperAnd}, {like, "Kana", "x'y", kItemText}},
+         "UPPER(Name) LIKE UPPER(N'%abc%') AND Kana LIKE N'%x''y%'"},
+        {"inner wildcard escaped", {{like, "Name", "%50%%", kItemLikeOr}}, "Name LIKE N'%50[%]%'"},
+        {"like escapes and an empty pattern",
+         {{like, "Name", "a[b%c", kItemLikeAnd}, {like, "Kana", "5%[", kItemText},
+          {like, "Mail", "", kItemLikeAnd}},
+         "Name LIKE N'a[[]b[%]c' AND Kana LIKE N'%5[%][[]%' AND Mail IS NULL"},
+        {"an OR chain",
+         {{eq, "SID_CORPORATE", "1", kItemNumber}, {like, "Name", "%a%", kItemLikeOr},
+          {like, "Kana", "%a%", kItemLikeUpperOr}, {like, "Mail", "%a%", kItemLikeOr},
+          {like, "Tel", "%1%", kItemLikeAnd}},
+         "SID_CORPORATE=1 AND (Name LIKE N'%a%' OR UPPER(Kana) LIKE UPPER(N'%a%') OR "
+         "Mail LIKE N'%a%') AND Tel LIKE N'%1%'"},
+        // A single chain term ended by another kind is closed at once; the
+        // last like item on its own is a plain term.
+        {"single chain terms",
+         {{eq, "SID_CORPORATE", "1", kItemNumber}, {like, "Name", "a", kItemLikeOr},
+          {like, "Tel", "1", kItemLikeAnd}, {like, "Mail", "m", kItemLikeOr}},
+         "SID_CORPORATE=1 AND (Name LIKE N'a') AND Tel LIKE N'1' AND Mail LIKE N'm'"},
+        {"like items of one name",
+         {{like, "Name", "a", kItemText}, {like, "Name", "b", kItemText}},
+         "(Name LIKE N'%a%' OR Name LIKE N'%b%')"},
+        {"a chain that starts the condition",
+         {{like, "Name", "a", kItemLikeOr}, {like, "Kana", "b", kItemLikeOr},
+          {in, "ID", "1", kItemNumber}},
+         "(Name LIKE N'a' OR Kana LIKE N'b') AND ID IN(1)"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        CS3DataDB b;
+        for (const Item& item : row.items) {
+            AppendItem((b.*item.list)(), item.name, item.value, item.kind);
+        }
+        EXPECT_EQ(row.expected, Conditions(b));
+    }
 }
 
 TEST(SqlBuilderConditions, ValueLimitOf4096Bytes) {
@@ -222,23 +203,6 @@ TEST(SqlBuilderConditions, ValueLimitOf4096Bytes) {
     number.SetTable("T");
     AppendItem(number.InList(), "ID", std::string(5000, '1').c_str(), kItemNumber);
     EXPECT_EQ(0, BuildDelete(number));
-}
-
-TEST(SqlBuilderConditions, FixedTextCannotEndItsLiteral) {
-    CS3DataDB b;
-    AppendItem(b.EqList(), "Day", "1' OR '1'='1", kItemFixed2);
-    EXPECT_EQ("Day='1'' OR ''1''=''1'", Conditions(b));
-}
-
-TEST(SqlBuilderConditions, EmptyNumbersCompareAsNull) {
-    CS3DataDB b;
-    AppendItem(b.GeList(), "Low", "", kItemNumber);
-    AppendItem(b.EqList(), "Num", "", kItemNumber);
-    AppendItem(b.EqList(), "Name", "", kItemNumber);
-    AppendItem(b.EqList(), "Name", "2", kItemNumber);
-    AppendItem(b.NeList(), "Gid", "", kItemNumber);
-    EXPECT_EQ("Low>=NULL AND Num IS NULL AND (Name IS NULL OR Name=2) AND Gid IS NOT NULL",
-              Conditions(b));
 }
 
 TEST_F(SqlBuilderWithEnv, FixedTextKeepsABackslashBeforeALineBreak) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -174,11 +175,6 @@ TEST(UserFormFields, NamesMatchWithoutCaseAndReachTheirFields) {
     EXPECT_EQ(-70, user.SetField("nosuchfield", "x"));
 }
 
-TEST(UserValues, ThePositiveValueHasCapacityFour) {
-    CS3User user;
-    EXPECT_EQ(4, user.positiveValue.Capacity());
-}
-
 TEST(UserFormFields, GroupAllOrZeroClearsTheDefaultGroup) {
     CS3User user;
     ASSERT_EQ(0, user.SetField("Group", "12"));
@@ -237,24 +233,25 @@ TEST(UserName, EmptyNameTakesTheCatalogText) {
     ReleaseEnvironment();
 }
 
-TEST_F(UserDbTest, LoginWithSpaceIsStoredWithSlashAndReadBack) {
-    ASSERT_EQ(0, InsertUser(7, "Taro", "Taro Yamada"));
-    EXPECT_EQ("1*taro/yamada", UserColumn(7, "UserID"));
-
-    CS3User user;
-    ASSERT_EQ(0, user.LoadById(7));
-    EXPECT_STREQ("taro yamada", user.loginId.Value());
-    EXPECT_STREQ("Taro", user.name.Value());
-}
-
-TEST_F(UserDbTest, UserWithoutLoginIsStoredByIdAndReadWithEmptyLogin) {
-    ASSERT_EQ(0, InsertUser(25, "Nobody", ""));
-    EXPECT_EQ("1* 25", UserColumn(25, "UserID"));
-
-    CS3User user;
-    ASSERT_EQ(0, user.LoadById(25));
-    EXPECT_TRUE(user.loginId.IsEmpty());
-    EXPECT_EQ(25, user.IdInt());
+// A login is stored composed (spaces as slashes, none: the identifier) and
+// read back as it was given.
+TEST_F(UserDbTest, LoginIsStoredComposedAndReadBack) {
+    const struct {
+        int id;
+        const char* login;
+        const char* stored;
+        const char* loaded;
+    } rows[] = {{7, "Taro Yamada", "1*taro/yamada", "taro yamada"}, {25, "", "1* 25", ""}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.stored);
+        ASSERT_EQ(0, InsertUser(row.id, "Taro", row.login));
+        EXPECT_EQ(row.stored, UserColumn(row.id, "UserID"));
+        CS3User user;
+        ASSERT_EQ(0, user.LoadById(row.id));
+        EXPECT_STREQ(row.loaded, user.loginId.Value());
+        EXPECT_STREQ("Taro", user.name.Value());
+        EXPECT_EQ(row.id, user.IdInt());
+    }
 }
 
 TEST_F(UserDbTest, NewUserSortsByItsId) {
@@ -272,20 +269,24 @@ TEST_F(UserDbTest, NewUserSortsByItsId) {
     EXPECT_EQ("Somebody", UserColumn(25, "Name"));
 }
 
-TEST_F(UserDbTest, EmptyNameIsRefusedBeforeAnythingIsWritten) {
-    CS3User user;
-    ASSERT_EQ(0, user.SetField("UserID", "x"));
-    EXPECT_EQ(kUserNameEmpty, Insert(user, 3));
-    EXPECT_EQ("0", Scalar("SELECT COUNT(*) FROM TM_USER"));
-}
-
-TEST_F(UserDbTest, LoginWithAsteriskNeverReachesTheTable) {
-    CS3User user;
-    ASSERT_EQ(0, user.SetField("Name", "Star"));
-    ASSERT_EQ(0, user.loginId.SetN("a*b", 3));
-    EXPECT_EQ(kUserLoginRefused, Insert(user, 3));
-    EXPECT_EQ("0", Scalar("SELECT COUNT(*) FROM TM_USER"));
-
+// An empty name, or a login with "*" that got past the field check, is
+// refused before anything is written.
+TEST_F(UserDbTest, RefusedUsersNeverReachTheTable) {
+    const struct {
+        const char* name;
+        const char* login;
+        int result;
+    } rows[] = {{"", "x", kUserNameEmpty}, {"Star", "a*b", kUserLoginRefused}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.result);
+        CS3User user;
+        if (*row.name != '\0') {
+            ASSERT_EQ(0, user.SetField("Name", row.name));
+        }
+        ASSERT_EQ(0, user.loginId.SetN(row.login, static_cast<int>(std::strlen(row.login))));
+        EXPECT_EQ(row.result, Insert(user, 3));
+        EXPECT_EQ("0", Scalar("SELECT COUNT(*) FROM TM_USER"));
+    }
     CS3User byLogin;
     EXPECT_EQ(-10007, byLogin.LoadByLoginId("a*b"));
 }
