@@ -120,17 +120,6 @@ TEST(CS3String, AppendWithinCapacity) {
     EXPECT_STREQ(v.Value(), "abcde");
 }
 
-TEST(CS3String, AppendGrowsUnboundedValue) {
-    CS3String v;
-    ASSERT_EQ(v.Set("ab"), 0);
-    std::string expected = "ab";
-    for (int i = 0; i < 100; ++i) {
-        ASSERT_EQ(v.Append("0123456789"), 0);
-        expected += "0123456789";
-    }
-    EXPECT_EQ(v.Value(), expected);
-}
-
 TEST(CS3String, AppendOfItsOwnText) {
     // Unbounded: the buffer is reallocated while the appended text is read.
     CS3String unbounded;
