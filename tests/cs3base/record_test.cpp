@@ -97,8 +97,10 @@ public:
         ++loads;
         return 0;
     }
+    int BeforeSave(CS3DataDB&) override { return beforeSave; }
     int inserts = 0, updates = 0, deletes = 0, loads = 0;
     int afterUpdate = 0;  // what AfterUpdate answers
+    int beforeSave = 0;   // what BeforeSave answers
 };
 
 // The ID counter of T_REC.
@@ -347,11 +349,16 @@ TEST_F(RecordDbTest, UpdateKeepsCreationTimeAndDeleteRemoves) {
     EXPECT_EQ(-110, d.DeleteByText("4"));
 }
 
-TEST_F(RecordDbTest, RequiredFieldRefusesTheWrite) {
+TEST_F(RecordDbTest, RequiredFieldOrARefusingRecordRefusesTheWrite) {
     TestRecord r;
     CS3DataIO io;
     ASSERT_EQ(0, io.PrepareInsert(r));
     EXPECT_EQ(-10006, io.Insert(r, "1"));
+    TestRecord refusing;
+    refusing.name.Set("x");
+    refusing.beforeSave = -77;
+    ASSERT_EQ(0, io.PrepareInsert(refusing));
+    EXPECT_EQ(-77, io.Insert(refusing, "2"));
     EXPECT_EQ("0", Scalar("SELECT count(*) FROM T_REC"));
 }
 
@@ -807,6 +814,15 @@ TEST_F(RecordDbTest, FetchIntoASeparateTarget) {
     EXPECT_EQ(1, target.loads);
     EXPECT_TRUE(query.name.IsEmpty());
     EXPECT_EQ(0, query.loads);
+
+    // The identifier of the current result row, read into a record.
+    TestRecord last;
+    CS3DataDB* buffer = nullptr;
+    ASSERT_EQ(0, io.PrepareRead(last));
+    ASSERT_EQ(0, io.BufferOf(last, &buffer));
+    ASSERT_EQ(0, last.ExecuteSelect(*buffer));
+    ASSERT_EQ(0, io.ReadLastId(last));
+    EXPECT_EQ(9, last.IdInt());
 }
 
 TEST_F(RecordDbTest, BufferBookkeepingOfAnOperation) {

@@ -360,6 +360,10 @@ TEST(SqlBuilderNoEnv, TextRowValuesNeedTheEnvironment) {
     b.SetColumn("A", "x", false);
     EXPECT_EQ(-62, BuildInsert(b));
     EXPECT_EQ(-62, BuildUpdate(b));
+    CS3DataDB key;
+    key.SetTable("T");
+    AppendItem(key.EqList(), "K", "k", kItemText);
+    EXPECT_EQ(-62, BuildInsert(key));
     CS3DataDB numbers;
     numbers.SetTable("T");
     numbers.SetColumn("A", "1", false, kItemNumber);
