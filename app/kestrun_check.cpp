@@ -216,17 +216,27 @@ void ZAppKestrunCheck::CheckStepProgram(Line* line) {
         arguments += i == 0 ? "" : " ";
         arguments += ShownArgument(array[i]);
     }
-    if (ProgramStartable(program.c_str()) == 1) {
+    if (ProcessStartable(array) == 1) {
         line->state = State::kOk;
         line->detail = program + " can be started by this user; its arguments: " + arguments;
         return;
     }
-    const char* why = errno == ENOENT    ? " does not exist"
-                      : errno == EISDIR  ? " is a directory"
-                      : errno == ENOEXEC ? " is not a program this system starts"
-                                         : " cannot be started by this user";
+    int error = errno;
+    std::string why = error == ENOENT && PathExists(program.c_str()) == 1
+                          ? program + " names in its #! line an interpreter that does not exist"
+                      : error == ENOENT ? program + " does not exist"
+                      : error == EISDIR ? program + " is a directory"
+                      : error == ENOEXEC
+                          ? program + " is not a program this system starts (empty, a text without a #! line, "
+                                      "or built for another machine)"
+                      : error == ELOOP ? program + " starts through too many interpreters"
+                      : error == E2BIG ? "the step's command line does not fit the " +
+                                             std::to_string(kCommandLineSize) +
+                                             " bytes a run passes (dbs, dbuser, dbpwd or dbname too long)"
+                      : error == EILSEQ ? "an argument of the step has no exact form in the system code page"
+                                        : program + " cannot be started by this user";
     line->state = State::kFailed;
-    line->detail = program + why + ": " + RunLeaves(-9910001) + " (its arguments: " + arguments + ")";
+    line->detail = why + ": " + RunLeaves(-9910001) + " (its arguments: " + arguments + ")";
 }
 
 void ZAppKestrunCheck::CheckStatusDirectory(Line* line) {

@@ -69,8 +69,12 @@ std::vector<std::string> SplitWindowsCommandLine(std::string_view line, const Co
 
 // The id of the current process.
 int CurrentProcessId();
-// Whether RunProcess could start the program at path, checked without
-// starting it: 1 yes; 0 no, with errno set (ENOENT: no such file; EACCES:
-// this user may not run it; EISDIR: a directory; ENOEXEC: not a program
-// the system starts).
-int ProgramStartable(const char* path);
+// Whether RunProcess would start the program of arguments, found without
+// starting anything: the same command line and argument checks, then the
+// system's own rules for the program file. 1 yes; 0 no, with errno set
+// (E2BIG: the command line does not fit kCommandLineSize; EILSEQ: an
+// argument has no exact form in the system code page; ENOENT: no such file,
+// or on POSIX the interpreter its "#!" line names; EACCES: this user may not
+// run it; EISDIR: a directory; ENOEXEC: not a program the system starts;
+// ELOOP: too many interpreters).
+int ProcessStartable(const char* const* arguments);

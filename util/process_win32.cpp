@@ -60,6 +60,23 @@ private:
     DWORD error = 0;
 };
 
+// The wide command line of arguments: 0, or the start error RunProcess
+// leaves in derr without trying. The line is quoted by the characters of the
+// ANSI code page, in which a narrow child reads it (GetCommandLineA); the
+// child's narrow line is made from the wide one in the same code page, so
+// only a line that converts back to exactly its bytes reaches a narrow child
+// unchanged, and any other is not started.
+int PrepareCommand(const char* const* arguments, std::wstring* command) {
+    char line[kCommandLineSize];
+    if (BuildWindowsCommandLine(arguments, line, SystemLeadBytes()) != 0) return kProcessErrorTooLong;
+    if (!arguments || !arguments[0] || ChildArgument(arguments[0]).empty()) return kProcessErrorNotFound;
+    std::string back;
+    if (!WideFromSystem(line, command) || !SystemFromWide(*command, &back) || back != line) {
+        return kProcessErrorNotRepresentable;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int RunProcess(const char* const* arguments, int* dret, int* derr, NUFileHandle inherited) {
@@ -71,30 +88,12 @@ int RunProcess(const char* const* arguments, int* dret, int* derr, NUFileHandle 
         return code;
     };
 
-    // The line is quoted by the characters of the ANSI code page, in which
-    // a narrow child reads it (GetCommandLineA).
-    char line[kCommandLineSize];
-    if (BuildWindowsCommandLine(arguments, line, SystemLeadBytes()) != 0) {
-        error = kProcessErrorTooLong;
-        return finish(-1);
-    }
-    if (!arguments || !arguments[0] || ChildArgument(arguments[0]).empty()) {
-        error = kProcessErrorNotFound;
-        return finish(-1);
-    }
-
-    // The child's narrow line is made from the wide one in the same code
-    // page: only a line that converts back to exactly its bytes reaches a
-    // narrow child unchanged, so any other is not started. The program is
-    // the first word of the command line, found by the system's search
-    // rules. The child inherits inherited alone (every other handle here is
-    // created non-inheritable).
+    // The program is the first word of the command line, found by the
+    // system's search rules. The child inherits inherited alone (every other
+    // handle here is created non-inheritable).
     std::wstring command;
-    std::string back;
-    if (!WideFromSystem(line, &command) || !SystemFromWide(command, &back) || back != line) {
-        error = kProcessErrorNotRepresentable;
-        return finish(-1);
-    }
+    error = PrepareCommand(arguments, &command);
+    if (error != 0) return finish(-1);
     InheritOnly inheritance(inherited);
     if (inheritance.Error() != 0) {
         error = static_cast<int>(inheritance.Error());
@@ -126,9 +125,16 @@ int RunProcess(const char* const* arguments, int* dret, int* derr, NUFileHandle 
 
 int CurrentProcessId() { return static_cast<int>(GetCurrentProcessId()); }
 
-int ProgramStartable(const char* path) {
+int ProcessStartable(const char* const* arguments) {
+    std::wstring command;
+    int error = PrepareCommand(arguments, &command);
+    if (error != 0) {
+        errno = error == kProcessErrorTooLong ? E2BIG : error == kProcessErrorNotFound ? ENOENT : EILSEQ;
+        return 0;
+    }
+    std::string path = ChildArgument(arguments[0]);
     std::wstring wide;
-    if (!path || !WideFromSystem(path, &wide)) {
+    if (!WideFromSystem(path.c_str(), &wide)) {
         errno = ENOENT;
         return 0;
     }

@@ -81,6 +81,11 @@ TEST(KestrunCheck, TellsWhatARunDoesAndChangesNothing) {
     };
     auto remove = [](const std::string& path) { return fs::remove(path) ? "" : "cannot remove " + path; };
     const std::string step = "/kestv30r15/updbatbookmarkv30.exe";
+    auto writeStep = [&](const std::string& bytes) {
+        return [&, bytes](const std::string& home) {
+            return WriteWholeFile(home + step, bytes) ? "" : "cannot write " + step;
+        };
+    };
     const Broken cases[] = {
         {"demo installation", [](const std::string&) { return std::string(); }, nullptr, 0, nullptr, false,
          false},
@@ -104,6 +109,29 @@ TEST(KestrunCheck, TellsWhatARunDoesAndChangesNothing) {
              fs::permissions(home + step, fs::perms::owner_read | fs::perms::owner_write);
              return std::string();
          },
+         "step program", -9910001, nullptr, false, false},
+        // A file a process start refuses: a text without "#!", an empty
+        // file, an ELF image of another machine (no image on Windows), a
+        // "#!" line naming an interpreter that does not exist, or one ending
+        // in CR LF ("/bin/sh\r" is no interpreter).
+        {"step program a text", writeStep("echo step\n"), "step program", -9910001, nullptr, false, false},
+        {"step program empty", writeStep(""), "step program", -9910001, nullptr, false, false},
+        {"step program for another machine",
+         [&](const std::string& home) {
+             std::string bytes = ReadWholeFile(home + step);
+             if (bytes.size() < 20) return std::string("the step program is too short");
+             // e_machine of the ELF header; a Windows image stays no ELF file.
+             bytes[18] = bytes[18] == 0x3e ? 0x28 : 0x3e;
+             bytes[19] = 0;
+             return writeStep(bytes)(home);
+         },
+         "step program", -9910001, nullptr, false, false},
+        {"step program's interpreter missing", writeStep("#!/nonexistent/sh\nexit 0\n"), "step program",
+         -9910001, nullptr, false, false},
+        {"step program's #! line in CR LF", writeStep("#!/bin/sh\r\nexit 0\r\n"), "step program", -9910001,
+         nullptr, false, false},
+        {"step command line too long",
+         [&](const std::string& home) { return append(home + "/data/app", "dbpwd=" + std::string(4000, 'p') + "\n"); },
          "step program", -9910001, nullptr, false, false},
         {"held lock", [](const std::string&) { return std::string(); }, "batch lock", 0,
          "[-s] Failed to lock the file.", true, false},
@@ -142,17 +170,17 @@ TEST(KestrunCheck, TellsWhatARunDoesAndChangesNothing) {
             EXPECT_EQ(StatusOf(home), "0");
         } else {
             EXPECT_EQ(check.exitStatus, 1) << check.out;
-            ASSERT_EQ(failed.size(), 1u) << check.out;
-            EXPECT_NE(failed[0].find(std::string(" ") + c.failedCheck + ": "), std::string::npos) << failed[0];
+            // The first FAILED line is what the run meets first.
+            std::string first = failed.empty() ? check.out : failed[0];
+            EXPECT_NE(first.find(std::string(" ") + c.failedCheck + ": "), std::string::npos) << first;
             if (c.console) {
-                EXPECT_NE(failed[0].find(std::string("a run prints \"") + c.console), std::string::npos)
-                    << failed[0];
-                EXPECT_NE(failed[0].find("exits with -1000004"), std::string::npos) << failed[0];
+                EXPECT_NE(first.find(std::string("a run prints \"") + c.console), std::string::npos) << first;
+                EXPECT_NE(first.find("exits with -1000004"), std::string::npos) << first;
                 EXPECT_EQ(run.out.rfind(c.console, 0), 0u) << run.out;
                 EXPECT_EQ(run.exitStatus, kStoppedStatus);
             } else {
                 std::string leaves = "a run leaves status=" + std::to_string(c.status) + " in kestrun.sts";
-                EXPECT_NE(failed[0].find(leaves), std::string::npos) << failed[0];
+                EXPECT_NE(first.find(leaves), std::string::npos) << first;
                 EXPECT_EQ(StatusOf(home), std::to_string(c.status));
                 EXPECT_EQ(run.exitStatus, 0);
             }
