@@ -244,21 +244,13 @@ int ZAppKestrun::RunChild(const char* const* array) {
         TraceError("[%s:%d] ret[%d]", kUnit, 14, -99);
         return -99;
     }
-    // Only this run's step may leave the step status file: one left by an
-    // earlier run goes before the step starts. Only a file is removed: a
-    // directory of that name is not this program's to delete, and no step
-    // status can be read from it.
-    NUString stepStatus;
-    stepStatus.Format("%s/%s", statusDir.Get(), stepStatusFileName.Get());
-    if (RemoveFile(stepStatus.Get()) != 0) {
-        TraceError("[%s:%d] ret[%d] errno[%d] path[%s]", kUnit, 21, -1, errno, stepStatus.Get());
-        return kStepStatusMissing;
-    }
+    int r = ClearStepStatus();
+    if (r != 0) return r;
     int dret = 0;
     int derr = 0;
     // The step inherits the batch lock: should this process die first, the
     // installation stays locked until the step has ended too.
-    int r = RunProcess(array, &dret, &derr, statusIO.LockHandle());
+    r = RunProcess(array, &dret, &derr, statusIO.LockHandle());
     if (r != 0) {
         TraceError("[%s:%d] ret[%d] dret=[%d] derr=[%d]", kUnit, 15, r, dret, derr);
         // The records end up in the driver log: the password never does.
@@ -271,6 +263,20 @@ int ZAppKestrun::RunChild(const char* const* array) {
     if (r < 0) {
         TraceError("[%s:%d] ret[%d]", kUnit, 17, r);
         return r;
+    }
+    return 0;
+}
+
+int ZAppKestrun::ClearStepStatus() {
+    // Only this run's step may leave the step status file: one left by an
+    // earlier run goes before the step starts. Only a file is removed: a
+    // directory of that name is not this program's to delete, and no step
+    // status can be read from it.
+    NUString stepStatus;
+    stepStatus.Format("%s/%s", statusDir.Get(), stepStatusFileName.Get());
+    if (RemoveFile(stepStatus.Get()) != 0) {
+        TraceError("[%s:%d] ret[%d] errno[%d] path[%s]", kUnit, 21, -1, errno, stepStatus.Get());
+        return kStepStatusMissing;
     }
     return 0;
 }

@@ -96,6 +96,10 @@ protected:
     int ReadEnvironment(int argc, const char* const* argv);
     // workDir and statusDir of the environment's home directory.
     void SetWorkPaths();
+    // Removes the step status file an earlier run left, before the step
+    // starts. 0; -6100020 (traced) when something other than a file stands
+    // at its name or it cannot be removed.
+    int ClearStepStatus();
     // The work and status directories of the environment's home directory.
     static void DeriveWorkPaths(NUString* work, NUString* status);
     // Set once the home check has passed: from then on a failure without a

@@ -11,6 +11,8 @@
 #include "env/environment.h"
 #include "util/console.h"
 #include "util/file.h"
+#include "util/file_dry_run.h"
+#include "util/file_os.h"
 #include "util/log.h"
 #include "util/nv_io.h"
 #include "util/process.h"
@@ -60,16 +62,17 @@ std::string RunLeaves(int code) {
 
 int ZAppKestrunCheck::Check(int argc, const char* const* argv) {
     Line lines[7];
-    const char* const names[] = {"home argument", "configuration", "installation",    "batch lock",
-                                 "database",      "step program",  "status directory"};
+    // In the order a run meets them: its first failure is the first FAILED line.
+    const char* const names[] = {"home argument", "configuration",    "installation", "batch lock",
+                                 "database",      "status directory", "step program"};
     for (int i = 0; i < 7; ++i) lines[i].what = names[i];
     if (CheckArguments(argc, argv, &lines[0], &lines[1])) {
         CheckInstallation(&lines[2]);
         SetWorkPaths();
         CheckLock(&lines[3]);
         CheckDatabase(argc, argv, &lines[4]);
-        CheckStepProgram(&lines[5]);
-        CheckStatusDirectory(&lines[6]);
+        CheckStatusDirectory(&lines[5]);
+        CheckStepProgram(&lines[6]);
     }
     SetConsoleCapture(nullptr);
     ReleaseStatusObject();
@@ -151,31 +154,41 @@ void ZAppKestrunCheck::CheckInstallation(Line* line) {
     line->detail = std::string(env ? env->HomeDir() : "") + "local/ja_JP/message present";
 }
 
-void ZAppKestrunCheck::CheckLock(Line* line) {
-    console.clear();
-    char path[kNUPathSize] = "";
-    if (CreateStatusObject() != 0 || statusObject->GetPath(path) != 0) {
-        line->state = State::kFailed;
-        line->detail = RunStops(console);
-        return;
-    }
+int ZAppKestrunCheck::DryStartStatus(const NUFileDryRun& dryRun, bool* held) {
+    // As at a run's start, no failure of an earlier step shows in errno.
+    errno = 0;
+    int r = StartStatus();
+    *held = r == -17 && dryRun.LastLockError() == kSysSharingViolation;
+    statusIO.Unlock();
     ReleaseStatusObject();
-    std::string lock = std::string(path) + ".lk";
-    line->state = State::kOk;
-    // Nobody holds a lock file that does not exist, and it is left so.
-    if (PathExists(lock.c_str()) != 1) {
-        line->detail = "free: " + lock + " does not exist yet (left uncreated)";
-        return;
+    return r;
+}
+
+void ZAppKestrunCheck::CheckLock(Line* line) {
+    std::string status = std::string(statusDir.Get()) + "/" + statusFileName.Get();
+    std::string lock = status + ".lk";
+    bool lockThere = FileOs().entryExists(lock.c_str()) == 1;
+    bool dirThere = PathExists(statusDir.Get()) == 1;
+    console.clear();
+    bool held = false;
+    int r;
+    {
+        // The run's own lock-taking save of the status file, changing nothing.
+        NUFileDryRun dryRun;
+        r = DryStartStatus(dryRun, &held);
     }
-    int r = statusIO.LockExclusive(path);
     if (r == 0) {
-        statusIO.Unlock();
-        line->detail = "free: " + lock + " taken and released at once";
+        line->state = State::kOk;
+        line->detail = "free: " + (lockThere ? lock + " taken and released at once"
+                                             : lock + " does not exist yet (a run creates it; left uncreated)");
+        if (!dirThere) line->detail += "; " + std::string(statusDir.Get()) + " missing, a run creates it";
         return;
     }
-    ReportLockFailure(path, r);
     line->state = State::kFailed;
-    line->detail = "held: " + RunStops(console);
+    const char* what = held        ? "held by another run: "
+                       : r == -17 ? "the lock file cannot be opened by this user: "
+                                   : "the status file cannot be saved under it: ";
+    line->detail = what + RunStops(console);
 }
 
 void ZAppKestrunCheck::CheckDatabase(int argc, const char* const* argv, Line* line) {
@@ -241,29 +254,26 @@ void ZAppKestrunCheck::CheckStepProgram(Line* line) {
 
 void ZAppKestrunCheck::CheckStatusDirectory(Line* line) {
     std::string dir = statusDir.Get();
-    // A run creates what is missing of the directory: the nearest one that
-    // exists must take it.
-    std::string existing = dir;
-    while (PathExists(existing.c_str()) != 1) {
-        char parent[kNUPathSize] = "";
-        DirectoryPart(parent, existing.c_str(), sizeof parent);
-        if (!parent[0] || existing == parent) break;
-        existing = parent;
-    }
-    std::string probe = existing + "/kestrun-check." + std::to_string(CurrentProcessId()) + ".tmp";
+    std::string stepStatus = dir + "/" + stepStatusFileName.Get();
+    bool left = FileOs().entryExists(stepStatus.c_str()) == 1;
     console.clear();
-    int r = SaveCheckFile("status directory", probe.c_str(), false);
+    int r;
+    {
+        // After the lock the run clears the step status file an earlier run
+        // left: the same steps, changing nothing.
+        NUFileDryRun dryRun;
+        bool held = false;
+        r = DryStartStatus(dryRun, &held);
+        if (r != 0) return;
+        r = ClearStepStatus();
+    }
     if (r == 0) {
         line->state = State::kOk;
-        line->detail = existing == dir ? dir + " writable"
-                                       : dir + " missing; " + existing + ", where a run creates it, writable";
+        line->detail = left ? stepStatus + " left by an earlier run; a run removes it before the step"
+                            : dir + " holds no step status file of an earlier run";
         return;
     }
-    std::string test = OneLine(console);
-    NUString status;
-    status.Format("%s/%s", dir.c_str(), statusFileName.Get());
-    console.clear();
-    ReportLockFailure(status.Get(), r);
     line->state = State::kFailed;
-    line->detail = dir + " cannot be written (" + test + "): " + RunStops(console);
+    line->detail = stepStatus + " cannot be removed (not a file, or this user may not remove it), so the step "
+                   "does not start: " + RunLeaves(-6100020);
 }

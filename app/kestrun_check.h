@@ -6,8 +6,10 @@
 
 #include "app/kestrun_app.h"
 
+class NUFileDryRun;
+
 // Seven checks in kestrun's order: home argument, configuration,
-// installation, batch lock, database, step program, status directory. It
+// installation, batch lock, database, status directory, step program. It
 // writes no status file, keeps no lock and creates no lock file, starts no
 // step and changes nothing in the database.
 class ZAppKestrunCheck : public ZAppKestrun {
@@ -32,6 +34,9 @@ private:
     void CheckDatabase(int argc, const char* const* argv, Line* line);
     void CheckStepProgram(Line* line);
     void CheckStatusDirectory(Line* line);
+    // The run's StartStatus under dryRun, the lock released at once: its
+    // code; *held when another holder has the lock.
+    int DryStartStatus(const NUFileDryRun& dryRun, bool* held);
     // The effective database settings, the password masked.
     static std::string Settings();
 

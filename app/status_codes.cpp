@@ -41,8 +41,12 @@ const KestrunStatusCode kCodes[] = {
     {-9910002, "The step program exited with 0 but its status file bookmarkv30.sts does not read "
                "status=0.",
      "bookmarkv30.sts in VRNHOME/kestv30r15/log and the step program's own logs."},
-    {-6100020, "The step program exited with 0 but left no readable status file bookmarkv30.sts.",
-     "The step program's own logs; that it can write VRNHOME/kestv30r15/log."},
+    {-6100020,
+     "No readable status file bookmarkv30.sts: the step program exited with 0 without leaving one, or the step "
+     "did not start because what an earlier run left at that name cannot be removed (a directory, or a file "
+     "this user may not delete).",
+     "Whether VRNHOME/kestv30r15/log/bookmarkv30.sts is a directory (remove it); the step program's own logs; "
+     "that it can write VRNHOME/kestv30r15/log."},
 };
 
 const KestrunConsoleStop kStops[] = {
@@ -69,7 +73,9 @@ const KestrunConsoleStop kStops[] = {
     {"new object error.", kStoppedInInitExit, "Memory ran out while the status file was set up.",
      "The free memory of the server."},
     {"[-s] Failed to lock the file.", kStoppedInInitExit,
-     "Another run holds the batch lock, or the status directory cannot be written.",
+     "Another run holds the batch lock, or the status file cannot be saved under it: with ret[-17] the lock "
+     "file is held or cannot be opened, otherwise something other than a writable file or directory stands in "
+     "the status directory's place, the status file's, its lock's or its temporary file's (kestrun.sts.bk).",
      "Whether kestrun (or its step program) still runs on this installation; that this user can "
      "write VRNHOME/kestv30r15/log."},
 };

@@ -36,6 +36,15 @@ struct NUFileOs {
     int (*rename)(const char* from, const char* to);
     int (*exists)(const char* path);       // 1 or 0
     int (*isDirectory)(const char* path);  // 1 or 0
+    // 1 when anything has the name path, a link (even a dangling one)
+    // included; 0 otherwise.
+    int (*entryExists)(const char* path);
+    // Whether a new entry could be made at path (its directory exists and
+    // takes new entries from this user), or the entry at path removed as a
+    // file; asked without changing anything. 0, or -1 with errno set as
+    // the change itself would set it.
+    int (*mayCreate)(const char* path);
+    int (*mayRemove)(const char* path);
 
     // Directory listing without following a symbolic link at the top.
     // openListing gives an opaque listing or null with *systemError set.

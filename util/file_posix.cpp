@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <string>
+#include <vector>
 
 #include "util/file_os.h"
 #include "util/path_limit.h"
@@ -26,6 +28,53 @@ int PosixExists(const char* path) { return access(path, F_OK) == 0 ? 1 : 0; }
 int PosixIsDirectory(const char* path) {
     struct stat st;
     return stat(path, &st) == 0 && S_ISDIR(st.st_mode) ? 1 : 0;
+}
+
+int PosixEntryExists(const char* path) {
+    struct stat st;
+    return lstat(path, &st) == 0 ? 1 : 0;
+}
+
+// The directory holding path's last component ("." for a bare name).
+std::string ParentOf(const char* path) {
+    std::vector<char> dir(strlen(path) + 1);
+    DirectoryPart(dir.data(), path, static_cast<int>(dir.size()));
+    if (dir[0]) return std::string(dir.data());
+    return path[0] == '/' ? "/" : ".";
+}
+
+// A change of entries in dir: a directory this user may write and search.
+int ChangeableDirectory(const std::string& dir, struct stat* info) {
+    if (stat(dir.c_str(), info) != 0) return -1;
+    if (!S_ISDIR(info->st_mode)) {
+        errno = ENOTDIR;
+        return -1;
+    }
+    return access(dir.c_str(), W_OK | X_OK) == 0 ? 0 : -1;
+}
+
+int PosixMayCreate(const char* path) {
+    struct stat dir;
+    return ChangeableDirectory(ParentOf(path), &dir);
+}
+
+int PosixMayRemove(const char* path) {
+    struct stat entry;
+    struct stat dir;
+    if (lstat(path, &entry) != 0) return -1;
+    if (S_ISDIR(entry.st_mode)) {
+        errno = EISDIR;
+        return -1;
+    }
+    if (ChangeableDirectory(ParentOf(path), &dir) != 0) return -1;
+    // In a sticky directory only the owners of the entry or the directory
+    // (or root) remove it.
+    uid_t user = geteuid();
+    if ((dir.st_mode & S_ISVTX) && user != 0 && user != entry.st_uid && user != dir.st_uid) {
+        errno = EPERM;
+        return -1;
+    }
+    return 0;
 }
 
 // Maps errno of a failed open onto the portable system error classes.
@@ -241,7 +290,8 @@ long long PlatformPathUnits(const char* path) {
 NUFileOs& FileOs() {
     static NUFileOs table = {
         PosixRemoveFile,  PosixRemoveDirectory,   PosixMakeDirectory, PosixRename,
-        PosixExists,      PosixIsDirectory,       PosixOpenListing,   PosixNextEntry,
+        PosixExists,      PosixIsDirectory,       PosixEntryExists,   PosixMayCreate,
+        PosixMayRemove,   PosixOpenListing,       PosixNextEntry,
         PosixCloseListing, PosixOpenLock,         PosixSameFileAtPath, PosixCloseHandle,
         PosixSleepMilliseconds, PosixOpenRead,    PosixCreateWrite,   PosixOpenAppend,
         PosixRead,        PosixWrite,             PosixSync,          PosixClose,

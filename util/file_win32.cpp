@@ -4,7 +4,9 @@
 #include <windows.h>
 
 #include <cerrno>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "util/file_os.h"
 #include "util/path_limit.h"
@@ -85,6 +87,56 @@ int WinExists(const char* path) { return Attributes(path) != INVALID_FILE_ATTRIB
 int WinIsDirectory(const char* path) {
     DWORD attributes = Attributes(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;
+}
+
+// The entry itself: a link is not followed.
+int WinEntryExists(const char* path) { return WinExists(path); }
+
+// The directory holding path's last component ("." for a bare name).
+std::string ParentOf(const char* path) {
+    std::vector<char> dir(strlen(path) + 1);
+    DirectoryPart(dir.data(), path, static_cast<int>(dir.size()));
+    if (dir[0]) return std::string(dir.data());
+    return ".";
+}
+
+// Opens path with access, refusing nobody's sharing: 0, or -1 with errno
+// from the system's answer. Nothing is changed.
+int OpensWith(const std::string& path, DWORD access, DWORD flags) {
+    std::wstring wide;
+    if (!WidePath(path.c_str(), &wide)) return -1;
+    HANDLE handle = CreateFileW(wide.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, flags, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return Failed();
+    CloseHandle(handle);
+    return 0;
+}
+
+// A new entry needs a directory that grants this user the right to add one.
+int WinMayCreate(const char* path) {
+    std::string dir = ParentOf(path);
+    if (WinIsDirectory(dir.c_str()) != 1) {
+        errno = ENOENT;
+        return -1;
+    }
+    return OpensWith(dir, FILE_ADD_FILE, FILE_FLAG_BACKUP_SEMANTICS);
+}
+
+// A file is deleted with the right to delete it, when no open handle keeps
+// others from deleting it; a directory (not a link) is no file.
+int WinMayRemove(const char* path) {
+    DWORD attributes = Attributes(path);
+    std::wstring wide;
+    if (attributes == INVALID_FILE_ATTRIBUTES || !WidePath(path, &wide)) {
+        errno = ENOENT;
+        return -1;
+    }
+    if (((attributes & FILE_ATTRIBUTE_DIRECTORY) && !IsLinkDirectory(wide, attributes)) ||
+        (attributes & FILE_ATTRIBUTE_READONLY)) {
+        errno = EACCES;
+        return -1;
+    }
+    return OpensWith(path, DELETE, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS);
 }
 
 struct Listing {
@@ -338,7 +390,8 @@ long long PlatformPathUnits(const char* path) {
 NUFileOs& FileOs() {
     static NUFileOs table = {
         WinRemoveFile,  WinRemoveDirectory, WinMakeDirectory, WinRename,        WinExists,
-        WinIsDirectory, WinOpenListing,     WinNextEntry,     WinCloseListing,  WinOpenLock,
+        WinIsDirectory, WinEntryExists,     WinMayCreate,     WinMayRemove,
+        WinOpenListing, WinNextEntry,       WinCloseListing,  WinOpenLock,
         WinSameFileAtPath, WinCloseHandle,  WinSleepMilliseconds, WinOpenRead,  WinCreateWrite,
         WinOpenAppend,  WinRead,            WinWrite,         WinSync,          WinClose,
         WinSyncDirectory, WinCopyErrorToErrno, "\r\n",      false,

@@ -43,3 +43,7 @@ bool HandleIsInherited(NUFileHandle handle);
 // Unix path of a Windows one, for programs that run on the host (such as
 // an ODBC driver); elsewhere path itself.
 std::string HostFilePath(const std::string& path);
+// Sets or clears the immutable flag of path, which keeps even root from
+// changing it (or, for a directory, its entries). false where the system or
+// its file system has no such flag or this user may not set it.
+bool SetImmutable(const std::string& path, bool on);

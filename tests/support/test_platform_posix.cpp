@@ -1,8 +1,11 @@
 // Test platform services on POSIX.
 #include <errno.h>
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
 #include <time.h>
+#include <unistd.h>
 
 #include "support/test_platform.h"
 
@@ -29,3 +32,16 @@ std::string HostFilePath(const std::string& path) { return path; }
 void InjectSystemError(SystemErrorCase error) { errno = error.posix; }
 
 int ReportedSystemError(SystemErrorCase error) { return error.posix; }
+
+bool SetImmutable(const std::string& path, bool on) {
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    int flags = 0;
+    bool set = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (set) {
+        flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        set = ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    close(fd);
+    return set;
+}

@@ -59,3 +59,5 @@ void InjectSystemError(SystemErrorCase error) {
 }
 
 int ReportedSystemError(SystemErrorCase error) { return error.windows; }
+
+bool SetImmutable(const std::string&, bool) { return false; }
