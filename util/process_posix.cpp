@@ -160,6 +160,11 @@ int ExecError(const std::string& path, int depth) {
     }
     std::string elf = ElfIdentity(head);
     if (elf.empty()) return ENOEXEC;
+    // Only an executable or a shared object (e_type 2 or 3, at byte 16 in
+    // the file's byte order) is run.
+    unsigned char low = static_cast<unsigned char>(head[head[5] == 2 ? 17 : 16]);
+    unsigned char high = static_cast<unsigned char>(head[head[5] == 2 ? 16 : 17]);
+    if (high != 0 || (low != 2 && low != 3)) return ENOEXEC;
     // The kernel runs the ELF files of its own machine, class and byte order.
     const std::string& own = OwnElfIdentity();
     return own.empty() || elf == own ? 0 : ENOEXEC;
