@@ -38,15 +38,14 @@ constexpr int kLockReportSize = 2048;
 // as held by someone else.
 constexpr int kLockReopens = 10;
 
-// The directory part of path (DirectoryPart without a length limit).
+}  // namespace
+
 std::string DirectoryOf(const char* path) {
     std::string dir(strlen(path) + 1, '\0');
     DirectoryPart(dir.data(), path, static_cast<int>(dir.size()));
     dir.resize(strlen(dir.c_str()));
     return dir;
 }
-
-}  // namespace
 
 bool IsLinkReparseTag(unsigned long tag) {
     const unsigned long kNameSurrogate = 0x20000000ul;

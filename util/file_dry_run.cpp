@@ -45,16 +45,9 @@ bool EntryThere(const char* path) {
     return known ? *known != Entry::kGone : state->real.entryExists(path) == 1;
 }
 
-std::string ParentOf(const char* path) {
-    std::string dir(strlen(path) + 1, '\0');
-    DirectoryPart(dir.data(), path, static_cast<int>(dir.size()));
-    dir.resize(strlen(dir.c_str()));
-    return dir;
-}
-
 // Whether a new entry could be made at path: 0, or -1 with errno.
 int MayCreate(const char* path) {
-    const Entry* dir = Known(ParentOf(path).c_str());
+    const Entry* dir = Known(DirectoryOf(path).c_str());
     if (!dir) return state->real.mayCreate(path);
     if (*dir == Entry::kDirectory) return 0;
     errno = *dir == Entry::kGone ? ENOENT : ENOTDIR;

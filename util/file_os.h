@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 #include "util/file.h"
 
@@ -89,6 +90,9 @@ struct NUFileOs {
     // Windows the lock's sharing mode keeps everyone from deleting it.
     bool heldFilesDeletable;
 };
+
+// The directory part of path (DirectoryPart without a length limit).
+std::string DirectoryOf(const char* path);
 
 // The table in use. Tests may change entries; each test runs in a process of
 // its own, so a change never leaks into another test.

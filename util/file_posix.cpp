@@ -10,7 +10,6 @@
 #include <cstring>
 #include <ctime>
 #include <string>
-#include <vector>
 
 #include "util/file_os.h"
 #include "util/path_limit.h"
@@ -37,9 +36,8 @@ int PosixEntryExists(const char* path) {
 
 // The directory holding path's last component ("." for a bare name).
 std::string ParentOf(const char* path) {
-    std::vector<char> dir(strlen(path) + 1);
-    DirectoryPart(dir.data(), path, static_cast<int>(dir.size()));
-    if (dir[0]) return std::string(dir.data());
+    std::string dir = DirectoryOf(path);
+    if (!dir.empty()) return dir;
     return path[0] == '/' ? "/" : ".";
 }
 

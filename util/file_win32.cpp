@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "util/file_os.h"
 #include "util/path_limit.h"
@@ -94,9 +93,8 @@ int WinEntryExists(const char* path) { return WinExists(path); }
 
 // The directory holding path's last component ("." for a bare name).
 std::string ParentOf(const char* path) {
-    std::vector<char> dir(strlen(path) + 1);
-    DirectoryPart(dir.data(), path, static_cast<int>(dir.size()));
-    if (dir[0]) return std::string(dir.data());
+    std::string dir = DirectoryOf(path);
+    if (!dir.empty()) return dir;
     return ".";
 }
 
