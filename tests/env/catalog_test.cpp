@@ -103,28 +103,25 @@ TEST_F(CatalogTest, BinaryBytesAndContinuationLines) {
 TEST_F(CatalogTest, NumberedMessagesWithKinds) {
     Catalog("en_US", "message", "5=W:Busy\n6=OK\n7=A:\n8=E:\n");
     ASSERT_EQ(SetLanguage("en_US"), 0);
-    char kind = 'x';
-    EXPECT_STREQ(MessageByNumber(5, &kind), "Busy");
-    EXPECT_EQ(kind, 'W');
-    EXPECT_STREQ(MessageByNumber(6, &kind), "OK");
-    EXPECT_EQ(kind, '\0');
-    EXPECT_STREQ(MessageByNumber(7, &kind), "A:");
-    EXPECT_EQ(kind, '\0');
-    EXPECT_STREQ(MessageByNumber(8, nullptr), "E:");
-}
-
-TEST_F(CatalogTest, UnknownNumberReadsAsItselfFromThenOn) {
-    Catalog("en_US", "message", "5=W:Busy\n");
-    ASSERT_EQ(SetLanguage("en_US"), 0);
-    char kind = 'x';
-    const char* first = MessageByNumber(77, &kind);
-    EXPECT_STREQ(first, "77");
-    EXPECT_EQ(kind, '\0');
+    struct Row {
+        int number;
+        const char* text;
+        char kind;
+    } rows[] = {{5, "Busy", 'W'}, {6, "OK", '\0'}, {7, "A:", '\0'}, {8, "E:", '\0'},
+                // An unknown number reads as itself.
+                {77, "77", '\0'}, {-77, "-77", '\0'}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.number);
+        char kind = 'x';
+        EXPECT_STREQ(MessageByNumber(row.number, &kind), row.text);
+        EXPECT_EQ(kind, row.kind);
+    }
+    EXPECT_STREQ(MessageByNumber(5, nullptr), "Busy");
+    // ... and does so from then on, as its own message.
     const char* text = nullptr;
     EXPECT_EQ(AppEnvironment()->MessageByKey("77", &text, nullptr), 0);
     EXPECT_STREQ(text, "77");
-    EXPECT_EQ(MessageByNumber(77, nullptr), first);
-    EXPECT_STREQ(MessageByNumber(-77, nullptr), "-77");
+    EXPECT_EQ(MessageByNumber(77, nullptr), text);
 }
 
 TEST_F(CatalogTest, HundredThousandMessages) {

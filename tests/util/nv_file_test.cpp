@@ -75,18 +75,15 @@ ReadResult ReadText(const std::string& text, bool keepComments = false, char sep
 
 // ---- reading
 
-TEST(NVFileRead, EntriesCommentsAndContinuations) {
-    ReadResult r = ReadText(
-        "a=1\r\nb = x # y\r\nc=2\t# note\r\n# d=4\r\n  #e=5\r\nf#g=6\r\n\tmore\r\n");
-    EXPECT_EQ(r.code, 0);
-    EXPECT_EQ(r.pairs, (Texts{"a=1", "b= x # y", "c=2", "f#g=6\nmore"}));
-}
-
 TEST(NVFileRead, LineRules) {
     struct Row {
-        const char* text;
+        std::string text;
         Texts expected;
+        bool keepComments = false;
+        char separator = '=';
     } rows[] = {
+        {"a=1\r\nb = x # y\r\nc=2\t# note\r\n# d=4\r\n  #e=5\r\nf#g=6\r\n\tmore\r\n",
+         {"a=1", "b= x # y", "c=2", "f#g=6\nmore"}},
         {"k=v1\nk=v2\n", {"k=v1", "k=v2"}},
         {"\tlead\nk=v\n", {"k=v"}},
         {"k=v\n\t# note\n", {"k=v\n# note"}},
@@ -103,23 +100,19 @@ TEST(NVFileRead, LineRules) {
         {"x\t#=1\n#y=2\nz#=3\n", {"z#=3"}},
         {"a=1\rb=2\r\n", {"a=1\rb=2"}},
         {"", {}},
+        {"a=1\nb=2", {"a=1", "b=2"}},
+        // A NUL byte ends the line's text but never glues the next line on.
+        {std::string("a=x\0y\nb=2\n", 11), {"a=x", "b=2"}},
+        {"b=\x01\xff\xfe\x80\n", {"b=\x01\xff\xfe\x80"}},
+        {"c=2\t# note\nd=x\t#y\t\n", {"c=2\t# note", "d=x\t#y"}, true},
+        {"a:1=2\nb=3\n", {"a=1=2"}, false, ':'},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.text);
-        ReadResult r = ReadText(row.text);
+        ReadResult r = ReadText(row.text, row.keepComments, row.separator);
         EXPECT_EQ(r.code, 0);
         EXPECT_EQ(r.pairs, row.expected);
     }
-}
-
-TEST(NVFileRead, KeepCommentsNeverCutsValues) {
-    ReadResult r = ReadText("c=2\t# note\nd=x\t#y\t\n", true);
-    EXPECT_EQ(r.pairs, (Texts{"c=2\t# note", "d=x\t#y"}));
-}
-
-TEST(NVFileRead, OtherSeparator) {
-    ReadResult r = ReadText("a:1=2\nb=3\n", false, ':');
-    EXPECT_EQ(r.pairs, (Texts{"a=1=2"}));
 }
 
 // Lines are read whole: the rules fall the same on either side of the
@@ -154,18 +147,6 @@ TEST(NVFileRead, LongLinesOneRuleAtEveryEdge) {
             EXPECT_EQ(r.pairs, row.expected);
         }
     }
-}
-
-TEST(NVFileRead, BadInput) {
-    // No final line end.
-    EXPECT_EQ(ReadText("a=1\nb=2").pairs, (Texts{"a=1", "b=2"}));
-    // A NUL byte ends the line's text but never glues the next line on.
-    ReadResult nul = ReadText(std::string("a=x\0y\nb=2\n", 11));
-    EXPECT_EQ(nul.code, 0);
-    EXPECT_EQ(nul.pairs, (Texts{"a=x", "b=2"}));
-    // Other bytes pass through as they are.
-    ReadResult binary = ReadText("b=\x01\xff\xfe\x80\n");
-    EXPECT_EQ(binary.pairs, (Texts{"b=\x01\xff\xfe\x80"}));
 }
 
 TEST(NVFileRead, AddsToWhatTheObjectHolds) {

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "support/temp_dir.h"
@@ -22,24 +23,72 @@ std::string RenderText(NUTemplateToOutput& t, std::string& text, int* result = n
     return t.OutputText() ? t.OutputText() : "";
 }
 
-std::string Expanded(const std::string& source,
-                     std::initializer_list<std::pair<const char*, const char*>> vars) {
-    NUTemplateToOutput t;
-    for (auto& v : vars) t.SetVar(v.first, v.second, 0);
-    std::string text = source;
-    return RenderText(t, text);
-}
-
 }  // namespace
 
-TEST(TemplateSubstitute, KnownUnknownAndUnclosedVariables) {
-    EXPECT_EQ(Expanded("Dear $user$, $missing$ $", {{"user", "Ann"}}), "Dear Ann, $missing$ $");
-    // A '$' without its partner on the same line is copied with that line.
-    EXPECT_EQ(Expanded("$a\nb$c$", {{"a", "X"}, {"c", "Y"}}), "$a\nbY");
-    EXPECT_EQ(Expanded("cost $5", {}), "cost $5");
-    // The first of duplicate variables wins; a null value reads as "".
-    EXPECT_EQ(Expanded("[$v$][$n$]", {{"v", "1"}, {"v", "2"}, {"n", nullptr}}), "[1][]");
-    // The same with a variable list long enough to be looked up by hash.
+// Expansion of one template text with variables: substitution, and the
+// form elements filled from the variables of their names.
+TEST(TemplateExpand, Rows) {
+    const std::string select =
+        "<select name=\"s\"><option value=\"1\" selected>1<option value=\"2\">2"
+        "<option value=\"3\">3</select>";
+    struct Row {
+        std::string source;
+        std::vector<std::pair<const char*, const char*>> vars;
+        std::string expected;
+    } rows[] = {
+        {"Dear $user$, $missing$ $", {{"user", "Ann"}}, "Dear Ann, $missing$ $"},
+        // A '$' without its partner on the same line is copied with that line.
+        {"$a\nb$c$", {{"a", "X"}, {"c", "Y"}}, "$a\nbY"},
+        {"cost $5", {}, "cost $5"},
+        // The first of duplicate variables wins; a null value reads as "".
+        {"[$v$][$n$]", {{"v", "1"}, {"v", "2"}, {"n", nullptr}}, "[1][]"},
+        {"Up to $limit$ characters", {{"limit", "20"}}, "Up to 20 characters"},
+        {"<input type=\"text\" name=\"q\">", {{"q", "v"}}, "<input value=\"v\"  type=\"text\" name=\"q\">"},
+        {"<input name=\"q\" value=\"old\">", {{"q", "v"}}, "<input name=\"q\" value=\"v\" >"},
+        {"<input name=q value=old size=3>", {{"q", "v"}}, "<input name=q value=\"v\"  size=3>"},
+        // No variable: the tag stays as it is.
+        {"<input name=\"z\" value=\"old\">", {{"q", "v"}}, "<input name=\"z\" value=\"old\">"},
+        // An attribute name inside another one is not the attribute.
+        {"<input xname=\"a\" name=\"q\">", {{"q", "v"}, {"a", "w"}},
+         "<input value=\"v\"  xname=\"a\" name=\"q\">"},
+        {"<input type=checkbox name=c>", {{"c", "1"}}, "<input checked type=checkbox name=c>"},
+        {"<input type=checkbox name=c checked>", {{"c", "0"}}, "<input type=checkbox name=c>"},
+        {"<input type=checkbox name=c checked>", {{"c", "1"}}, "<input type=checkbox name=c checked>"},
+        {"<input type=checkbox name=c checked=\"checked\">", {{"c", "0"}}, "<input type=checkbox name=c>"},
+        {"<input checked=\"checked\" type=checkbox name=c>", {{"c", "1"}},
+         "<input checked=\"checked\" type=checkbox name=c>"},
+        {"<input type=radio name=r value=a checked><input type=radio name=r value=b>", {{"r", "b"}},
+         "<input type=radio name=r value=a><input checked type=radio name=r value=b>"},
+        {select, {{"s", "2"}},
+         "<select name=\"s\"><option value=\"1\">1<option selected=\"selected\" value=\"2\">2"
+         "<option value=\"3\">3</select>"},
+        // Without the variable the template's own marker stays.
+        {select, {}, select},
+        // The first match clears the select value: a second "2" is not
+        // marked, nor is an option with an empty value.
+        {"<select name=s><option value=2><option value=2>", {{"s", "2"}},
+         "<select name=s><option selected=\"selected\" value=2><option value=2>"},
+        {"<select name=s><option value=2><option value=\"\">", {{"s", "2"}},
+         "<select name=s><option selected=\"selected\" value=2><option value=\"\">"},
+        {"<textarea name=t>old\ntext</textarea>!", {{"t", "new"}}, "<textarea name=t>\nnew</textarea>!"},
+        {"<textarea name=t>old</textarea>", {}, "<textarea name=t>old</textarea>"},
+        {"<form name=f method=post>", {{"f", "/go"}}, "<form action=\"/go\"  name=f method=post>"},
+        {"<form name=f action=\"/x\">", {{"f", "/go"}}, "<form name=f action=\"/go\" >"},
+        // Unclosed tags and markers do not break the expansion.
+        {"a <input name=q\nb", {{"q", "v"}}, "a <input value=\"v\"  name=q\nb"},
+        {"x <option", {}, "x <option"},
+        {"<", {}, "<"},
+        {"$$$", {}, "$$$"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.source);
+        NUTemplateToOutput t;
+        for (const auto& [name, value] : row.vars) t.SetVar(name, value, 0);
+        std::string text = row.source;
+        EXPECT_EQ(RenderText(t, text), row.expected);
+    }
+    // Duplicates and a null value with a variable list long enough to be
+    // looked up by hash.
     NUTemplateToOutput t;
     for (int i = 0; i < 12; ++i) t.SetVar(("w" + std::to_string(i)).c_str(), "x", 0);
     t.SetVar("v", "1", 0);
@@ -57,10 +106,6 @@ TEST(TemplateSubstitute, WordKeysUseTheMessageSourceOrTheKey) {
     NUTemplateToOutput withSource;
     withSource.SetMessageSource(&words);
     EXPECT_EQ(RenderText(withSource, text), "Save cancel");
-}
-
-TEST(TemplateSubstitute, MessageTemplateWithLimit) {
-    EXPECT_EQ(Expanded("Up to $limit$ characters", {{"limit", "20"}}), "Up to 20 characters");
 }
 
 TEST(TemplateEscape, LevelsOneAndTwo) {
@@ -96,21 +141,6 @@ TEST(TemplateEscape, BadArgumentsAndRange) {
     EXPECT_EQ(t.SetVar(nullptr, "x", 0), -50);
 }
 
-TEST(TemplateForm, InputValueInsertedOrReplaced) {
-    EXPECT_EQ(Expanded("<input type=\"text\" name=\"q\">", {{"q", "v"}}),
-              "<input value=\"v\"  type=\"text\" name=\"q\">");
-    EXPECT_EQ(Expanded("<input name=\"q\" value=\"old\">", {{"q", "v"}}),
-              "<input name=\"q\" value=\"v\" >");
-    EXPECT_EQ(Expanded("<input name=q value=old size=3>", {{"q", "v"}}),
-              "<input name=q value=\"v\"  size=3>");
-    // No variable: the tag stays as it is.
-    EXPECT_EQ(Expanded("<input name=\"z\" value=\"old\">", {{"q", "v"}}),
-              "<input name=\"z\" value=\"old\">");
-    // An attribute name inside another one is not the attribute.
-    EXPECT_EQ(Expanded("<input xname=\"a\" name=\"q\">", {{"q", "v"}, {"a", "w"}}),
-              "<input value=\"v\"  xname=\"a\" name=\"q\">");
-}
-
 TEST(TemplateForm, DefaultModeUppercasesTagsAndFillsNothing) {
     NUTemplateToOutput t;
     t.SetVar("q", "v", 0);
@@ -122,56 +152,6 @@ TEST(TemplateForm, DefaultModeUppercasesTagsAndFillsNothing) {
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "<INPUT TYPE=\"text\" NAME=\"q\"><B><INPUT TYPE=text NAME=abc>");
     EXPECT_EQ(t.OutputText(), nullptr);
-}
-
-TEST(TemplateForm, CheckboxAndRadio) {
-    EXPECT_EQ(Expanded("<input type=checkbox name=c>", {{"c", "1"}}),
-              "<input checked type=checkbox name=c>");
-    EXPECT_EQ(Expanded("<input type=checkbox name=c checked>", {{"c", "0"}}),
-              "<input type=checkbox name=c>");
-    EXPECT_EQ(Expanded("<input type=checkbox name=c checked>", {{"c", "1"}}),
-              "<input type=checkbox name=c checked>");
-    EXPECT_EQ(Expanded("<input type=checkbox name=c checked=\"checked\">", {{"c", "0"}}),
-              "<input type=checkbox name=c>");
-    EXPECT_EQ(Expanded("<input checked=\"checked\" type=checkbox name=c>", {{"c", "1"}}),
-              "<input checked=\"checked\" type=checkbox name=c>");
-    std::string radios = "<input type=radio name=r value=a checked><input type=radio name=r value=b>";
-    EXPECT_EQ(Expanded(radios, {{"r", "b"}}),
-              "<input type=radio name=r value=a><input checked type=radio name=r value=b>");
-}
-
-TEST(TemplateForm, SelectMarksTheOptionOfItsVariable) {
-    std::string select =
-        "<select name=\"s\"><option value=\"1\" selected>1<option value=\"2\">2"
-        "<option value=\"3\">3</select>";
-    EXPECT_EQ(Expanded(select, {{"s", "2"}}),
-              "<select name=\"s\"><option value=\"1\">1<option selected=\"selected\" value=\"2\">2"
-              "<option value=\"3\">3</select>");
-    // Without the variable the template's own marker stays.
-    EXPECT_EQ(Expanded(select, {}), select);
-    // The first match clears the select value: a second "2" is not marked.
-    EXPECT_EQ(Expanded("<select name=s><option value=2><option value=2>", {{"s", "2"}}),
-              "<select name=s><option selected=\"selected\" value=2><option value=2>");
-    // Nor is an option with an empty value once the selection is taken.
-    EXPECT_EQ(Expanded("<select name=s><option value=2><option value=\"\">", {{"s", "2"}}),
-              "<select name=s><option selected=\"selected\" value=2><option value=\"\">");
-}
-
-TEST(TemplateForm, TextareaAndForm) {
-    EXPECT_EQ(Expanded("<textarea name=t>old\ntext</textarea>!", {{"t", "new"}}),
-              "<textarea name=t>\nnew</textarea>!");
-    EXPECT_EQ(Expanded("<textarea name=t>old</textarea>", {}), "<textarea name=t>old</textarea>");
-    EXPECT_EQ(Expanded("<form name=f method=post>", {{"f", "/go"}}),
-              "<form action=\"/go\"  name=f method=post>");
-    EXPECT_EQ(Expanded("<form name=f action=\"/x\">", {{"f", "/go"}}),
-              "<form name=f action=\"/go\" >");
-}
-
-TEST(TemplateForm, UnclosedTagsAndMarkersDoNotBreakExpansion) {
-    EXPECT_EQ(Expanded("a <input name=q\nb", {{"q", "v"}}), "a <input value=\"v\"  name=q\nb");
-    EXPECT_EQ(Expanded("x <option", {}), "x <option");
-    EXPECT_EQ(Expanded("<", {}), "<");
-    EXPECT_EQ(Expanded("$$$", {}), "$$$");
 }
 
 TEST(TemplateForm, UppercaseTagsKeepsValuesAndMultibyteText) {
