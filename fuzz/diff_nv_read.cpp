@@ -126,7 +126,10 @@ void CheckNameValueReader(FuzzInput& in) {
     for (unsigned parts = in.Below(8); parts > 0 && !in.empty(); --parts) {
         if (in.Below(4) == 0) {
             // The next byte lands at or next to one of the line's edges.
-            PadLine(file, EdgeOffset(in.Below(kEdgeOffsets)), kFillers[in.Below(sizeof kFillers)]);
+            // Read in this order on every compiler.
+            size_t offset = EdgeOffset(in.Below(kEdgeOffsets));
+            char filler = kFillers[in.Below(sizeof kFillers)];
+            PadLine(file, offset, filler);
             file += kEdgeBytes[in.Below(kEdgeByteCount)];
             continue;
         }
