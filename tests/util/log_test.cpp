@@ -332,3 +332,15 @@ TEST(WriteErrorLog, WithoutEnvironmentWritesToTheCurrentLogFile) {
     EXPECT_TRUE(std::regex_match(ReadWholeFile(dir.file("current.txt")),
                                  std::regex(std::string(kStamp) + "5:W:text\r\n" + kStamp + Nl())));
 }
+
+TEST(WriteErrorLog, LongestPathIsAtLeastAsLongAsAWrittenRecordsPath) {
+    TempDir home;
+    Configure(home, "");
+    NUString longest;
+    ASSERT_EQ(LongestErrorLogPath(nullptr, &longest), 0);
+    NUString written;
+    ASSERT_TRUE(WriteErrorLog(nullptr, nullptr, 5, "text", 'W', &written));
+    EXPECT_GE(longest.Length(), written.Length());
+    EXPECT_EQ(LongestErrorLogPath(nullptr, nullptr), -99);
+    ReleaseEnvironment();
+}
