@@ -51,6 +51,7 @@ TEST(SqlBuilderSelect, StarDistinctOrderDirectionsAndGroupBy) {
 
 TEST(SqlBuilderSelect, EmptyTableFailsAndEmptyConditionsGiveNoWhere) {
     CS3DataDB b;
+    EXPECT_EQ(-62, BuildSelectForUpdate(b));
     EXPECT_EQ(-62, BuildSelectWithGroup(b, false));
     EXPECT_EQ("", b.Statement());
     EXPECT_EQ("", Conditions(b));
