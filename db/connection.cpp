@@ -198,13 +198,14 @@ void CdDBDriverConnection::ReportError(int result) {
 
 void CdDBDriverConnection::CheckTransaction() {
     if (!inTransaction || transactionLost || !driver) return;
-    // Open, or the driver cannot tell: the transaction is taken as open.
-    if (driver->TransactionOpen() != 0) return;
+    int open = driver->TransactionAfterFailure();
+    if (open > 0) return;
     transactionLost = true;
     lostError = lastError;
     lostMessage = lastMessage;
-    LogAppend("transaction rolled back by the database: err[%d] msg[%s]\n", lostError,
-              lostMessage.c_str());
+    lostHow = open == 0 ? "transaction rolled back by the database"
+                        : "transaction taken as rolled back (the database cannot tell)";
+    LogAppend("%s: err[%d] msg[%s]\n", lostHow, lostError, lostMessage.c_str());
 }
 
 void CdDBDriverConnection::TakeAheadFailure() {
@@ -228,7 +229,7 @@ void CdDBDriverConnection::DropRecordset() {
 }
 
 void CdDBDriverConnection::ReportLostTransaction() {
-    std::string message = "transaction rolled back by the database after: " + lostMessage;
+    std::string message = std::string(lostHow) + " after: " + lostMessage;
     ReportFailure(lostError, message.c_str(), driver ? driver->Name() : "");
 }
 

@@ -135,7 +135,8 @@ public:
     // the transaction by itself (see TransactionLost).
     int BeginTransaction();
     // True once a failed statement, read of rows or commit left the
-    // database without the transaction the connection had open. Until Rollback (or Close, Open)
+    // database without the transaction the connection had open, or the
+    // database cannot tell whether it did. Until Rollback (or Close, Open)
     // every changing statement and procedure is refused and Commit fails
     // with -1004, so that lost changes are never reported as written.
     bool TransactionLost() const { return transactionLost; }
@@ -157,7 +158,8 @@ private:
     void ReportFailure(int code, const char* message, const char* source,
                        const char* description = nullptr);
     // After a failed call inside a transaction: asks the driver whether the
-    // transaction still exists and remembers when it does not.
+    // transaction still exists and remembers when it does not or the
+    // driver cannot tell.
     void CheckTransaction();
     // Reports the lost transaction as the current failure.
     void ReportLostTransaction();
@@ -184,9 +186,10 @@ private:
     // The last failure said that the server could not be reached.
     bool connectionFailure = false;
     bool transactionLost = false;
-    // The failure after which the transaction was found gone.
+    // The failure after which the transaction was found gone, and how.
     int lostError = 0;
     std::string lostMessage;
+    const char* lostHow = "";
     // A failure met while rows were read and not yet given to the caller.
     struct ReadFailure {
         bool met = false;

@@ -97,7 +97,34 @@ void DBDriver::NoteTransactionEnd(const std::string& sql, bool procedure) {
 }
 
 int DBDriver::RefuseChangeAfterTransactionEnd(const std::string& sql, bool procedure) {
-    if (!transactionEnded || (!procedure && IsReadOnlyStatement(sql.c_str()))) return 0;
+    if (!procedure && IsReadOnlyStatement(sql.c_str())) return 0;
+    return RefuseCommitAfterTransactionEnd();
+}
+
+int DBDriver::TransactionAfterFailure() {
+    int open = TransactionOpen();
+    if (open > 0) return 1;
+    transactionEnded = true;
+    return open < 0 ? -1 : 0;
+}
+
+int DBDriver::RollbackEndedTransaction(int refused, const std::function<int()>& begin,
+                                       const std::function<int()>& rollBack) {
+    if (refused == 0 || !transactionEnded) return refused;
+    DBDriverFailure first = TakeFailure();
+    if (begin() == 0 && rollBack() == 0) {
+        ClearErrors();
+        transactionEnded = false;
+        return 0;
+    }
+    ClearErrors();
+    PutFailure(std::move(first));
+    transactionEnded = true;
+    return refused;
+}
+
+int DBDriver::RefuseCommitAfterTransactionEnd() {
+    if (!transactionEnded) return 0;
     return Fail(kDBDriverFailed, "the transaction was ended by an earlier statement");
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -221,6 +222,13 @@ public:
     // deadlock failure), negative when the driver cannot tell. Keeps the
     // errors of the previous call.
     virtual int TransactionOpen() { return -1; }
+    // After a call failed inside the transaction begun with BeginTrans:
+    // 1 when that transaction is still open, 0 when the database ended it,
+    // -1 when the database cannot tell. Unless it is open, the transaction
+    // is taken as lost: a change now might commit on its own, so changes are
+    // refused as after a statement that ended it, until the next transaction
+    // step. Keeps the errors of the failed call.
+    int TransactionAfterFailure();
     // Whether error says, in this driver's own terms, that the server could
     // not be reached, so that opening is tried again (native error 11 and a
     // time-out are retried with every driver).
@@ -261,11 +269,26 @@ protected:
     // own whatever the caller's rollback says: 0, or the recorded failure
     // when sql (a procedure, or anything but a plain read) would change.
     int RefuseChangeAfterTransactionEnd(const std::string& sql, bool procedure);
+    // Nor may it be committed: a commit would report what the transaction
+    // lost, or what ended it committed, as written by the caller's commit.
+    // 0, or the recorded failure.
+    int RefuseCommitAfterTransactionEnd();
+    // A rollback that failed (refused, the driver's result) after the
+    // transaction had ended: nothing of it is left to undo, but the
+    // database's interface may still hold it as open and refuse every later
+    // rollback (SQLite's ODBC driver then never begins a transaction
+    // again). begin() opens a transaction and rollBack() ends it, each 0 or
+    // a recorded failure: when both succeed the connection is out of any
+    // transaction and the result is 0; otherwise refused, with its errors.
+    // Any other result is returned as it is.
+    int RollbackEndedTransaction(int refused, const std::function<int()>& begin,
+                                 const std::function<int()>& rollBack);
     // Makes set the driver's open record set.
     void Opened(DBRecordSet* set);
 
-    // A statement ended the transaction begun with BeginTrans; the driver
-    // clears it at open, close and each transaction step.
+    // A statement ended the transaction begun with BeginTrans, or failed
+    // and left it lost (see TransactionAfterFailure); the driver clears it
+    // at open, close and each transaction step.
     bool transactionEnded = false;
     std::vector<DBDriverError> errors;
     int failureCode = 0;

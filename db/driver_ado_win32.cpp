@@ -368,11 +368,16 @@ int AdoDriver::BeginTrans() {
 }
 
 int AdoDriver::CommitTrans() {
+    ClearErrors();
+    if (int refused = RefuseCommitAfterTransactionEnd()) return refused;
     return TransactionStep([](ado::Connection* c) { return c->CommitTrans(); }, false);
 }
 
 int AdoDriver::RollbackTrans() {
-    return TransactionStep([](ado::Connection* c) { return c->RollbackTrans(); }, false);
+    auto rollBack = [this] {
+        return TransactionStep([](ado::Connection* c) { return c->RollbackTrans(); }, false);
+    };
+    return RollbackEndedTransaction(rollBack(), [this] { return BeginTrans(); }, rollBack);
 }
 
 // SQL Server ends a transaction by itself after a deadlock or an error

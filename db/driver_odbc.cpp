@@ -93,6 +93,11 @@ std::u16string FromOdbc(const SQLWCHAR* text, size_t units) {
     return std::u16string(reinterpret_cast<const char16_t*>(text), units);
 }
 
+SQLRETURN ExecText(SQLHSTMT statement, const char* sql) {
+    return odbc->SQLExecDirect(statement, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql)),
+                               SQL_NTS);
+}
+
 // Frees a statement handle when it goes out of scope.
 struct StatementHandle {
     SQLHSTMT handle = SQL_NULL_HSTMT;
@@ -161,6 +166,14 @@ private:
     // Records the diagnostics of handle after a failed call.
     int Diagnose(SQLSMALLINT type, SQLHANDLE handle, const char* what);
     int EndTransaction(SQLSMALLINT completion);
+    // The server's count of open transactions: 1 some, 0 none, -1 unknown.
+    int CountTransactions();
+    // Whether SQLite has a transaction open: 1, 0 or -1 (see TransactionOpen).
+    int SqliteTransactionOpen();
+    // SQLEndTran: 0 or the recorded failure.
+    int EndTran(SQLSMALLINT completion);
+    // Runs a statement without parameters or rows: 0 or the recorded failure.
+    int Run(const char* sql);
     int Bind(SQLHSTMT statement, const std::vector<DBParam>& params,
              std::vector<SQLLEN>* indicators);
     int SendLongTexts(SQLHSTMT statement, const std::vector<DBParam>& params, SQLRETURN* rc);
@@ -173,6 +186,7 @@ private:
     SQLHDBC dbc = SQL_NULL_HDBC;
     bool connected = false;
     bool manualCommit = false;
+    bool sqlite = false;  // the database is SQLite
 };
 
 int OdbcDriver::Diagnose(SQLSMALLINT type, SQLHANDLE handle, const char* what) {
@@ -249,6 +263,11 @@ int OdbcDriver::Open(const DBConnectData& data, int connectTimeoutSeconds) {
         return result;
     }
     connected = true;
+    SQLWCHAR name[16] = {};
+    SQLSMALLINT bytes = 0;
+    sqlite = Succeeded(odbc->SQLGetInfoW(dbc, SQL_DBMS_NAME, name, sizeof(name), &bytes)) &&
+             FromOdbc(name, std::min<size_t>(static_cast<size_t>(bytes < 0 ? 0 : bytes) / 2, 15)) ==
+                 u"SQLite";
     return 0;
 }
 
@@ -280,14 +299,38 @@ int OdbcDriver::BeginTrans() {
     return 0;
 }
 
+int OdbcDriver::EndTran(SQLSMALLINT completion) {
+    if (Succeeded(odbc->SQLEndTran(SQL_HANDLE_DBC, dbc, completion))) return 0;
+    return Diagnose(SQL_HANDLE_DBC, dbc, completion == SQL_COMMIT ? "commit" : "rollback");
+}
+
+int OdbcDriver::Run(const char* sql) {
+    StatementHandle statement;
+    if (!Succeeded(odbc->SQLAllocHandle(SQL_HANDLE_STMT, dbc, &statement.handle))) {
+        statement.handle = SQL_NULL_HSTMT;
+        return Diagnose(SQL_HANDLE_DBC, dbc, "statement handle");
+    }
+    if (Succeeded(ExecText(statement.handle, sql))) return 0;
+    return Diagnose(SQL_HANDLE_STMT, statement.handle, "execute");
+}
+
 int OdbcDriver::EndTransaction(SQLSMALLINT completion) {
     ClearErrors();
     if (!connected) return Fail(kDBDriverFailed, "database not open");
     if (!manualCommit) return 0;
     KeepOpenRecordSet();
-    if (!Succeeded(odbc->SQLEndTran(SQL_HANDLE_DBC, dbc, completion))) {
-        return Diagnose(SQL_HANDLE_DBC, dbc, completion == SQL_COMMIT ? "commit" : "rollback");
+    int result = 0;
+    if (completion == SQL_COMMIT) {
+        result = RefuseCommitAfterTransactionEnd();
+        if (result == 0) result = EndTran(SQL_COMMIT);
+    } else {
+        // ODBC has no call that begins a transaction: the statement gives
+        // the driver one to roll back.
+        result = RollbackEndedTransaction(
+            EndTran(SQL_ROLLBACK), [this] { return Run("BEGIN TRANSACTION"); },
+            [this] { return EndTran(SQL_ROLLBACK); });
     }
+    if (result != 0) return result;
     manualCommit = false;
     transactionEnded = false;
     SQLRETURN rc = odbc->SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT,
@@ -297,9 +340,11 @@ int OdbcDriver::EndTransaction(SQLSMALLINT completion) {
 }
 
 // SQL Server ends a transaction by itself after a deadlock or an error
-// under XACT_ABORT; its count of open transactions tells. A database that
-// does not know the query cannot tell (-1). A connection back in
-// autocommit mode has none.
+// under XACT_ABORT; its count of open transactions tells. SQLite, which
+// ends one after a conflict under ON CONFLICT ROLLBACK, disk full or an I/O
+// error, has no count, but its BEGIN fails inside a transaction. Any other
+// database that does not know the query cannot tell (-1). A connection back
+// in autocommit mode has none.
 int OdbcDriver::TransactionOpen() {
     if (!connected || !manualCommit || transactionEnded) return 0;
     SQLULEN autocommit = SQL_AUTOCOMMIT_OFF;
@@ -308,16 +353,44 @@ int OdbcDriver::TransactionOpen() {
         return 0;
     }
     KeepOpenRecordSet();
+    int counted = CountTransactions();
+    return counted < 0 && sqlite ? SqliteTransactionOpen() : counted;
+}
+
+int OdbcDriver::SqliteTransactionOpen() {
     StatementHandle statement;
     if (!Succeeded(odbc->SQLAllocHandle(SQL_HANDLE_STMT, dbc, &statement.handle))) {
         statement.handle = SQL_NULL_HSTMT;
         return -1;
     }
-    static const char kQuery[] = "SELECT @@TRANCOUNT";
+    if (Succeeded(ExecText(statement.handle, "BEGIN"))) {
+        // None was open: the one just begun ends at once.
+        ExecText(statement.handle, "ROLLBACK");
+        return 0;
+    }
+    SQLWCHAR state[6] = {};
+    SQLINTEGER native = 0;
+    SQLWCHAR message[512];
+    SQLSMALLINT length = 0;
+    if (!Succeeded(odbc->SQLGetDiagRecW(SQL_HANDLE_STMT, statement.handle, 1, state, &native,
+                                        message, 512, &length))) {
+        return -1;
+    }
+    std::string text;
+    size_t units = length < 0 ? 0 : std::min<size_t>(static_cast<size_t>(length), 511);
+    if (!Utf16ToUtf8(FromOdbc(message, units), &text)) return -1;
+    return text.find("within a transaction") != std::string::npos ? 1 : -1;
+}
+
+int OdbcDriver::CountTransactions() {
+    StatementHandle statement;
+    if (!Succeeded(odbc->SQLAllocHandle(SQL_HANDLE_STMT, dbc, &statement.handle))) {
+        statement.handle = SQL_NULL_HSTMT;
+        return -1;
+    }
     SQLINTEGER count = 0;
     SQLLEN indicator = 0;
-    if (!Succeeded(odbc->SQLExecDirect(statement.handle,
-                                 reinterpret_cast<SQLCHAR*>(const_cast<char*>(kQuery)), SQL_NTS)) ||
+    if (!Succeeded(ExecText(statement.handle, "SELECT @@TRANCOUNT")) ||
         !Succeeded(odbc->SQLFetch(statement.handle)) ||
         !Succeeded(odbc->SQLGetData(statement.handle, 1, SQL_C_SLONG, &count, sizeof(count),
                               &indicator)) ||

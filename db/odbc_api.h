@@ -11,9 +11,9 @@
 #define KESTRUN_ODBC_FUNCTIONS(X)                                                              \
     X(SQLAllocHandle) X(SQLBindParameter) X(SQLDescribeColW) X(SQLDisconnect)                  \
     X(SQLDriverConnectW) X(SQLEndTran) X(SQLExecDirect) X(SQLExecDirectW) X(SQLFetch)          \
-    X(SQLFreeHandle) X(SQLGetConnectAttr) X(SQLGetData) X(SQLGetDiagRecW) X(SQLNumResultCols)  \
-    X(SQLParamData) X(SQLPutData) X(SQLRowCount) X(SQLSetConnectAttr) X(SQLSetEnvAttr)         \
-    X(SQLSetStmtAttr)
+    X(SQLFreeHandle) X(SQLGetConnectAttr) X(SQLGetData) X(SQLGetDiagRecW) X(SQLGetInfoW)       \
+    X(SQLNumResultCols) X(SQLParamData) X(SQLPutData) X(SQLRowCount) X(SQLSetConnectAttr)      \
+    X(SQLSetEnvAttr) X(SQLSetStmtAttr)
 
 struct OdbcApi {
 #define KESTRUN_ODBC_MEMBER(name) decltype(&::name) name;

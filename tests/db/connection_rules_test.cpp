@@ -23,6 +23,7 @@ struct Script {
     bool failCommit = false;
     bool failRollback = false;
     bool failClose = false;
+    int transactionOpen = 1;  // what TransactionOpen answers
     int executeMillis = 0;
     long long affected = 1;
     int opens = 0;
@@ -82,6 +83,7 @@ public:
                    ? FailWith(kDBDriverFailed, {1, "Scripted", "no rollback", "HY000", 3903})
                    : 0;
     }
+    int TransactionOpen() override { return script.transactionOpen; }
 
 private:
     bool open = false;
@@ -195,6 +197,17 @@ TEST_F(ConnectionRules, LongMessagesAreCutAtACharacter) {
     script.executeError.description = std::string(254, 'a') + "é tail";
     connection->Execute("select 1", nullptr, 0, nullptr, 0);
     EXPECT_EQ(std::string(connection->LastMessage()), std::string(254, 'a'));
+}
+
+TEST_F(ConnectionRules, OpenRefusesEachMissingArgument) {
+    const char* given[] = {"vrnl", "pw", "srv", "db"};
+    for (int missing = 0; missing < 4; ++missing) {
+        SCOPED_TRACE(missing);
+        const char* a[4] = {given[0], given[1], given[2], given[3]};
+        a[missing] = nullptr;
+        EXPECT_EQ(connection->Open(a[0], a[1], a[2], a[3], -1), -1099);
+    }
+    EXPECT_EQ(script.opens, 0);
 }
 
 TEST_F(ConnectionRules, OpenRetriesNetworkErrorsAndTimeOuts) {
@@ -335,6 +348,30 @@ TEST_F(ConnectionRules, FailingTransactionStepsKeepTheirState) {
     EXPECT_EQ(connection->Rollback(3), 0);
     EXPECT_EQ(lastCallbackDetail, 3);
     EXPECT_FALSE(connection->InTransaction());
+}
+
+// After a statement failed inside the transaction, a change and the
+// commit go on only when the driver says the transaction is still open.
+TEST_F(ConnectionRules, AFailureLosesTheTransactionUnlessTheDriverSaysItSurvived) {
+    struct Row {
+        int open;  // the driver's answer: open, ended, cannot tell
+        int change;
+        int commit;
+    } rows[] = {{1, 0, 0}, {0, -1019, -1004}, {-1, -1019, -1004}};
+    Open();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.open);
+        script.transactionOpen = row.open;
+        script.failExecute = true;
+        script.executeError = Native(2627, "23000");
+        EXPECT_EQ(connection->Execute("insert into t values (1)", nullptr, 0, nullptr, 0), -1012);
+        script.failExecute = false;
+        EXPECT_EQ(connection->Execute("update t set a = 1", nullptr, 0, nullptr, 0), row.change);
+        EXPECT_EQ(connection->Commit(), row.commit);
+        EXPECT_EQ(connection->Rollback(0), 0);
+        EXPECT_EQ(connection->Execute("update t set a = 1", nullptr, 0, nullptr, 0), 0);
+        EXPECT_EQ(connection->Commit(), 0);
+    }
 }
 
 TEST_F(ConnectionRules, CloseFailureIsReported) {

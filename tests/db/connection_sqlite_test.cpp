@@ -524,7 +524,6 @@ TEST(SqliteConnectionOpen, TheLongestWaitSettingsDoNotOverflow) {
 
 TEST(SqliteConnectionOpen, ArgumentsAndProvidersAreChecked) {
     std::unique_ptr<CdDBConnection> connection(CreateDBConnection("sqlite", "", nullptr));
-    EXPECT_EQ(connection->Open(nullptr, "pw", "srv", "db", -1), -1099);
     EXPECT_EQ(connection->Execute(nullptr, nullptr, 0, nullptr, 0), -1099);
     EXPECT_EQ(connection->Execute("select 1", nullptr, 0, nullptr, 0), -1101);
     EXPECT_EQ(connection->Commit(), -1101);

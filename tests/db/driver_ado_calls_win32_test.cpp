@@ -393,22 +393,49 @@ TEST_F(AdoCallsTest, ADeadlockAfterSomeRowsEndsTheTransaction) {
     }
 }
 
-// A statement that ended the transaction (its own ROLLBACK or COMMIT)
-// leaves the server in autocommit: a change now is refused, not sent.
-TEST_F(AdoCallsTest, AChangeAfterAStatementThatEndedTheTransactionIsRefused) {
+// After a statement that ended the transaction (its own ROLLBACK or
+// COMMIT), or one that failed where the server cannot tell whether the
+// transaction survived, a change might run on its own: it is refused, not
+// sent, and the commit fails. The rollback then leaves the connection ready
+// for the next transaction, although the server has none left to roll back.
+TEST_F(AdoCallsTest, AfterATransactionEndedOrMayHaveNothingRunsOnItsOwn) {
+    struct Row {
+        const char* statement;
+        AdoStandinResult answer;
+        bool counted;  // the server answers SELECT @@TRANCOUNT
+        int result;    // of the statement
+        int change;    // of the change after it
+        const char* logged;
+    } rows[] = {
+        {"UPDATE t SET a = 1", Failure(1205, u"40001", u"deadlock victim"), false, -1015, -1019,
+         "transaction taken as rolled back (the database cannot tell): err[1205]"},
+        {"INSERT INTO t VALUES (1)", Failure(2627, u"23000", u"duplicate"), false, -1012, -1019,
+         "transaction taken as rolled back (the database cannot tell): err[2627]"},
+        {"ROLLBACK", {}, true, 0, -1006, "the transaction was ended by an earlier statement"},
+        {"COMMIT TRANSACTION", {}, true, 0, -1006,
+         "the transaction was ended by an earlier statement"},
+    };
     ASSERT_EQ(Open(), 0);
-    for (const char* end : {"ROLLBACK", "COMMIT TRANSACTION"}) {
-        SCOPED_TRACE(end);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.statement);
+        ado.countsTransactions = row.counted;
         ASSERT_EQ(Run("INSERT INTO t VALUES (1)"), 0);
-        ASSERT_EQ(Run(end), 0);
+        ado.executes.push_back(row.answer);
+        EXPECT_EQ(Run(row.statement), row.result);
         Calls();
-        EXPECT_EQ(Run("INSERT INTO t VALUES (2)"), -1006);
+        EXPECT_EQ(Run("INSERT INTO t VALUES (2)"), row.change);
         EXPECT_EQ(connection->Commit(), -1004);
         for (const std::string& call : Calls()) {
             EXPECT_EQ(call.find("INSERT INTO t VALUES (2)"), std::string::npos);
             EXPECT_NE(call, "CommitTrans");
         }
+        EXPECT_NE(Log().find(row.logged), std::string::npos) << Log();
+        size_t logged = Log().size();
         EXPECT_EQ(connection->Rollback(0), 0);
+        EXPECT_EQ(Log().substr(logged), "");
+        EXPECT_EQ(Run("INSERT INTO t VALUES (3)"), 0);
+        EXPECT_EQ(connection->Commit(), 0);
+        EXPECT_EQ(ado.autocommitted, std::vector<std::string>{});
     }
 }
 

@@ -451,6 +451,10 @@ HRESULT ExecuteAnswer(ConnectionObject* connection, const std::string& text, VAR
     TakeServerRollback(connection);
     if (Busy(connection)) return BusyAnswer(connection);
     AdoStandinResult result;
+    if (text == "SELECT @@TRANCOUNT" && !standin.countsTransactions) {
+        return Answer(connection, ProviderFailure(137, u"42000",
+                                                  u"Must declare the scalar variable \"@@TRANCOUNT\"."));
+    }
     if (text == "SELECT @@TRANCOUNT") {
         AdoStandinValue count;
         count.kind = AdoStandinValue::Kind::Number;
@@ -464,6 +468,9 @@ HRESULT ExecuteAnswer(ConnectionObject* connection, const std::string& text, VAR
     EndOnDeadlock(connection, result);
     HRESULT hr = Answer(connection, result);
     if (FAILED(hr)) return hr;
+    if (connection && !connection->serverTransaction && text.rfind("SELECT ", 0) != 0) {
+        standin.autocommitted.push_back(text);
+    }
     if (connection && EndsTransaction(text)) connection->serverTransaction = false;
     if (affected) {
         VariantInit(affected);
@@ -534,7 +541,14 @@ const _ConnectionVtbl kConnectionVtbl = [] {
         ConnectionObject* connection = From<ConnectionObject>(self);
         TakeServerRollback(connection);
         if (Busy(connection)) return BusyAnswer(connection);
-        HRESULT hr = Answer(connection, Next(&standin.transactions));
+        AdoStandinAnswer answer = Next(&standin.transactions);
+        if (answer.result == 0 && connection->transaction && !connection->serverTransaction) {
+            answer = ProviderFailure(3903, u"25000",
+                                     u"The ROLLBACK TRANSACTION request has no corresponding "
+                                     u"BEGIN TRANSACTION.");
+            connection->transaction = false;
+        }
+        HRESULT hr = Answer(connection, answer);
         if (SUCCEEDED(hr)) connection->transaction = connection->serverTransaction = false;
         return hr;
     };

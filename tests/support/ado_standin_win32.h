@@ -59,19 +59,26 @@ struct AdoStandinResult : AdoStandinAnswer {
 //   with 0x80004005 (the provider cannot open a second connection inside a
 //   transaction);
 // - the server's transaction ends with a deadlock (native 1205) and with a
-//   statement COMMIT or ROLLBACK; CommitTrans then fails with native 3902,
-//   and "SELECT @@TRANCOUNT" on the connection answers the server's count.
+//   statement COMMIT or ROLLBACK; CommitTrans and RollbackTrans then fail
+//   with native 3902 and 3903 (the provider's transaction ends with the
+//   failed RollbackTrans), and "SELECT @@TRANCOUNT" on the connection
+//   answers the server's count.
 struct AdoStandin {
     // Answers, taken in order; a call with none left succeeds.
     std::deque<AdoStandinAnswer> opens;
     std::deque<AdoStandinResult> executes;
     std::deque<AdoStandinAnswer> transactions;  // BeginTrans, CommitTrans, RollbackTrans
     long connectionTimeoutResult = 0;
+    // false: "SELECT @@TRANCOUNT" fails, as on a database that does not know it.
+    bool countsTransactions = true;
 
     // What the driver passed, one line per call ("CommandType 1",
     // "CreateParameter type=129 direction=1 size=5 value=abc",
     // "AppendChunk 40959", "Execute options=8", ...).
     std::vector<std::string> calls;
+    // Statements other than SELECT that the server ran with no transaction
+    // open: they stay whatever a later rollback says.
+    std::vector<std::string> autocommitted;
     // The text of the long parameters, chunks joined.
     std::vector<std::u16string> longTexts;
     // The row of the last value read from a record set (-1: none yet).
