@@ -7,6 +7,7 @@
 
 #include "app/status_codes.h"
 #include "db/session.h"
+#include "db/sqlite_file.h"
 #include "env/catalog.h"
 #include "env/environment.h"
 #include "util/console.h"
@@ -66,8 +67,12 @@ int ZAppKestrunCheck::Check(int argc, const char* const* argv) {
     const char* const names[] = {"home argument", "configuration",    "installation", "batch lock",
                                  "database",      "status directory", "step program"};
     for (int i = 0; i < 7; ++i) lines[i].what = names[i];
-    if (CheckArguments(argc, argv, &lines[0], &lines[1])) {
-        CheckInstallation(&lines[2]);
+    // The configuration may switch on logs that a run writes; the check
+    // writes none of them.
+    SuspendLogFiles();
+    // Past a failed home or installation check nothing is an installation:
+    // no lock, database or directory of it is looked at.
+    if (CheckArguments(argc, argv, &lines[0], &lines[1]) && CheckInstallation(&lines[2])) {
         SetWorkPaths();
         CheckLock(&lines[3]);
         CheckDatabase(argc, argv, &lines[4]);
@@ -142,16 +147,17 @@ std::string ZAppKestrunCheck::Settings() {
     return text;
 }
 
-void ZAppKestrunCheck::CheckInstallation(Line* line) {
+bool ZAppKestrunCheck::CheckInstallation(Line* line) {
     console.clear();
     if (CheckCatalog() != 0) {
         line->state = State::kFailed;
         line->detail = RunStops(console);
-        return;
+        return false;
     }
     line->state = State::kOk;
     CMSioObjApp* env = AppEnvironment();
     line->detail = std::string(env ? env->HomeDir() : "") + "local/ja_JP/message present";
+    return true;
 }
 
 int ZAppKestrunCheck::DryStartStatus(const NUFileDryRun& dryRun, bool* held) {
@@ -194,6 +200,7 @@ void ZAppKestrunCheck::CheckLock(Line* line) {
 void ZAppKestrunCheck::CheckDatabase(int argc, const char* const* argv, Line* line) {
     console.clear();
     CMSioObjApp* env = AppEnvironment();
+    if (PendingRecovery(line)) return;
     const char* part = "opening the database";
     int r = ZAppBat::OpenDB(argc, argv);
     bool opened = r == 0;
@@ -218,6 +225,25 @@ void ZAppKestrunCheck::CheckDatabase(int argc, const char* const* argv, Line* li
     line->detail = std::string("opened ") + (env ? env->DbName() : "") + "; office row of company " +
                    std::to_string(env ? env->CompanyId() : 0) + " read, language " + CurrentLanguageCode() +
                    "; catalogs com, com_locale and version loaded";
+}
+
+bool ZAppKestrunCheck::PendingRecovery(Line* line) {
+    CMSioObjApp* env = AppEnvironment();
+    std::string file;
+    if (!env || !SqliteDatabaseFile(env->DbProvider(), env->DbDriver(), env->DataDir(), env->DbName(), &file)) {
+        return false;
+    }
+    SqliteRecovery recovery = PendingSqliteRecovery(file);
+    if (recovery == SqliteRecovery::kNone) return false;
+    // Opening the file would recover it: that is the run's to do.
+    line->state = State::kOk;
+    line->detail = recovery == SqliteRecovery::kRollback
+                       ? file + "-journal: an interrupted transaction will be rolled back when a run opens "
+                                "the database (unless its writer is still running: a run then waits for it)"
+                       : file + "-wal: the changes a writer left in the write-ahead log will be written into "
+                                "the database when a run opens it";
+    line->detail += "; not opened here, so the office row and the catalogs are not checked";
+    return true;
 }
 
 void ZAppKestrunCheck::CheckStepProgram(Line* line) {

@@ -29,9 +29,13 @@ private:
     // The checks; each fills its line. False when the checks after it
     // cannot run.
     bool CheckArguments(int argc, const char* const* argv, Line* home, Line* config);
-    void CheckInstallation(Line* line);
+    bool CheckInstallation(Line* line);
     void CheckLock(Line* line);
     void CheckDatabase(int argc, const char* const* argv, Line* line);
+    // A database file that a run's open would recover first (an SQLite
+    // journal or write-ahead log a writer left) is not opened: true after
+    // line tells what a run will do.
+    bool PendingRecovery(Line* line);
     void CheckStepProgram(Line* line);
     void CheckStatusDirectory(Line* line);
     // The run's StartStatus under dryRun, the lock released at once: its

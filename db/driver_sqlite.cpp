@@ -9,6 +9,7 @@
 
 #include "db/driver.h"
 #include "db/sql_dialect.h"
+#include "db/sqlite_file.h"
 #include "db/sqlite_api.h"
 #include "util/date_time.h"
 
@@ -119,11 +120,6 @@ int TypeFromValue(int storage) {
     }
 }
 
-bool IsAbsolutePath(const std::string& path) {
-    return (!path.empty() && (path[0] == '/' || path[0] == '\\')) ||
-           (path.size() > 1 && path[1] == ':');
-}
-
 bool OnlyBlanks(const char* text) {
     for (; text && *text; ++text) {
         if (!strchr(" \t\r\n;", *text)) return false;
@@ -181,12 +177,7 @@ public:
         std::string missing;
         if (!sqlite) sqlite = LoadSqliteApi(&missing);
         if (!sqlite) return Fail(kDBDriverFailed, missing);
-        std::string path = data.database;
-        if (!IsAbsolutePath(path)) {
-            std::string dir = settings.dataDir;
-            if (!dir.empty() && dir.back() != '/' && dir.back() != '\\') dir += '/';
-            path = dir + path;
-        }
+        std::string path = SqliteFilePath(settings.dataDir, data.database);
         // One thread uses the connection: SQLite need not lock around each call.
         int code = sqlite->sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
                                    nullptr);

@@ -204,6 +204,15 @@ int PathExists(const char* path) {
     return FileOs().exists(copy.c_str()) == 1 ? 1 : 0;
 }
 
+long long ReadFileStart(const char* path, void* buffer, size_t size) {
+    NUFileOs& os = FileOs();
+    NUFileHandle file = path ? os.openRead(path) : kInvalidFileHandle;
+    if (file == kInvalidFileHandle) return -1;
+    long long n = os.read(file, buffer, size);
+    os.close(file);
+    return n;
+}
+
 namespace {
 
 // The retry loop shared by the three lock openers.

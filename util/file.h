@@ -2,6 +2,7 @@
 // creation, existence tests, lock files with retries, path splitting.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // An open OS file handle (a descriptor on POSIX, a HANDLE on Windows), held
@@ -54,6 +55,11 @@ int EnsureDirectory(const char* dir);
 
 // 1 when path exists (one trailing separator ignored), 0 otherwise.
 int PathExists(const char* path);
+
+// Reads up to size bytes from the start of the file at path (shared with
+// every other reader and writer): the count read, or -1 when it cannot be
+// opened or read.
+long long ReadFileStart(const char* path, void* buffer, size_t size);
 
 // Lock files: the lock is held while the returned handle stays open; close it
 // with CloseFileHandle. Each tries up to attempts times, sleeping seconds

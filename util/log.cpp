@@ -28,6 +28,8 @@ constexpr size_t kTraceHexSize = 16000;
 
 char currentPath[kPathSize];
 bool pathSet = false;
+// Set by SuspendLogFiles: every log write is skipped.
+bool filesSuspended = false;
 
 // The registered log file. Only id 1 is ever registered, so one slot holds
 // it; id 0 marks the slot free.
@@ -41,6 +43,7 @@ RegisteredLog registered = {0, ""};
 // any step fails, the close included: a file system may report only there
 // that the data did not reach the file.
 bool AppendToFile(const char* path, const char* data, size_t length) {
+    if (filesSuspended) return false;
     NUFileOs& os = FileOs();
     NUFileHandle file = os.openAppend(path);
     if (file == kInvalidFileHandle) return false;
@@ -96,6 +99,8 @@ bool AppendStampedV(const char* path, bool withMillis, const char* format, va_li
 }
 
 }  // namespace
+
+void SuspendLogFiles() { filesSuspended = true; }
 
 void SetLogPath(const char* path, char* previous) {
     if (previous) CopyCut(previous, kPathSize, pathSet ? currentPath : "");
@@ -271,6 +276,7 @@ int LongestErrorLogPath(CMSApp* application, NUString* out) {
 bool WriteErrorLog(CMSApp* application, const char* secondName, int code, const char* text,
                    char kind, NUString* writtenPath) {
     if (writtenPath) writtenPath->Clear();
+    if (filesSuspended) return false;
     CMSioObjApp* env = AppEnvironment();
     bool switched = false;
     char saved[kPathSize];

@@ -7,6 +7,10 @@
 // Sets the current log file (null or "" clears it). When previous is given,
 // the old path is copied into it first; it must hold 512 bytes.
 void SetLogPath(const char* path, char* previous);
+// From now on the process writes no log file at all (current, time,
+// registered, error record): for a look at an installation that must leave
+// it as it was, whatever its configuration switches on.
+void SuspendLogFiles();
 // Appends a local-time-stamped line to the current log file, if any.
 void LogAppend(const char* format, ...) NU_PRINTF(1, 2);
 // LogAppend that tells whether the line reached the current log file: false

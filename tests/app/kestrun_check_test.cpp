@@ -18,6 +18,7 @@
 #include "support/sqlite_db.h"
 #include "support/temp_dir.h"
 #include "support/test_platform.h"
+#include "util/date_time.h"
 #include "util/file.h"
 
 namespace fs = std::filesystem;
@@ -72,6 +73,15 @@ struct Broken {
     const char* console;
     bool holdsLock;
     bool homeAlone;  // the home as the check's only argument, not after "-h"
+    // Checks shown as not checked ("--") after the one that fails.
+    int notChecked = 0;
+    // The home given to the check and the run is misspelt: it does not exist.
+    bool mistyped = false;
+    // A text the check's output holds.
+    const char* says = nullptr;
+    // The run writes log files (in data/ and its working directory) that
+    // the check must not.
+    bool runWritesLogs = false;
 };
 
 }  // namespace
@@ -120,7 +130,31 @@ TEST(KestrunCheck, TellsWhatARunDoesAndChangesNothing) {
          "database", -1000001, nullptr, false, false},
         {"missing office table", dropOffice, "database", -1000006, nullptr, false, false},
         {"missing catalog", [&](const std::string& home) { return remove(home + "/local/ja_JP/message"); },
-         "installation", 0, "[-h] : No such directory. path=[", false, false},
+         "installation", 0, "[-h] : No such directory. path=[", false, false, 4},
+        // No database or lock is looked for (the defaults would have the
+        // check wait for a server on this machine), nothing is written in
+        // the directory above.
+        {"mistyped home", [](const std::string&) { return std::string(); }, "installation", 0,
+         "[-h] : No such directory. path=[", false, false, 4, true},
+        // The SQL trace's statement fails on the database: the run stops there.
+        {"configured error log, SQL trace and relative time log",
+         [&](const std::string& home) {
+             char today[9] = "";
+             TodayDate(today, 1);
+             return append(home + "/data/app", "errlogfname=" + home + "/data/err" + today + ".txt\ntracefname=" +
+                                                   home + "/data/sql" + today + ".txt\nsqltrace=1\ntimelog=time\n");
+         },
+         "database", -1016, nullptr, false, false, 0, false, nullptr, true},
+        {"database left by a writer killed inside its transaction",
+         [](const std::string& home) {
+             // More pages than its cache holds: the writer spills into the file.
+             return LeaveInterruptedTransaction(
+                 home + "/data/vrnldb.sqlite",
+                 {"PRAGMA cache_size = 1", "DELETE FROM TM_OFFICE",
+                  "CREATE TABLE filler AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                  "WHERE i < 2000) SELECT randomblob(200) AS b FROM n"});
+         },
+         nullptr, 0, nullptr, false, false, 0, false, "an interrupted transaction will be rolled back"},
         {"missing step program", [&](const std::string& home) { return remove(home + step); }, "step program",
          -9910001, nullptr, false, false},
         {"step program not executable",
@@ -221,8 +255,13 @@ TEST(KestrunCheck, TellsWhatARunDoesAndChangesNothing) {
     int n = 0;
     for (const Broken& c : cases) {
         SCOPED_TRACE(c.name);
-        std::string home = tmp.path() + "/home" + std::to_string(n++);
+        // The installation, and the working directory of both programs:
+        // the check leaves both as they were.
+        std::string dir = tmp.path() + "/case" + std::to_string(n++);
+        std::string home = dir + "/home";
+        std::string cwd = dir + "/cwd";
         ASSERT_EQ(MakeDemoHome(home), "");
+        ASSERT_TRUE(fs::create_directory(cwd));
         std::string broken = c.breakIt(home);
         if (broken.rfind(kSkip, 0) == 0) {
             std::cout << "[ SKIPPED  ] " << c.name << ": " << broken.substr(std::strlen(kSkip)) << "\n";
@@ -232,22 +271,35 @@ TEST(KestrunCheck, TellsWhatARunDoesAndChangesNothing) {
         std::string lock = home + "/kestv30r15/log/kestrun.sts.lk";
         NUFileHandle held = c.holdsLock ? OpenLockExclusive(lock.c_str(), 1, 0) : kInvalidFileHandle;
         ASSERT_EQ(held != kInvalidFileHandle, c.holdsLock);
+        std::string given = c.mistyped ? home + "e" : home;
 
-        std::map<std::string, std::string> before = Snapshot(home);
-        std::vector<std::string> args{BuiltProgramPath("kestrun-check"), "-h", home};
+        std::map<std::string, std::string> before = Snapshot(dir);
+        std::vector<std::string> args{BuiltProgramPath("kestrun-check"), "-h", given};
         if (c.homeAlone) args.erase(args.begin() + 1);
+        fs::path testDir = fs::current_path();
+        fs::current_path(cwd);
         ProgramResult check = RunProgram(args, 120);
-        EXPECT_EQ(Snapshot(home), before);
-        ProgramResult run = RunKestrun({"-h", home});
+        EXPECT_EQ(Snapshot(dir), before);
+        ProgramResult run = RunKestrun({"-h", given});
+        fs::current_path(testDir);
         CloseFileHandle(held);
         for (const char* flagged : {"/kestv30r15/log", "/kestv30r15/log/kestrun.sts.lk"}) {
             SetImmutable(home + flagged, false);
+        }
+        if (c.runWritesLogs) {
+            EXPECT_NE(Snapshot(dir), before) << "the run wrote no log: the row shows nothing";
+        }
+        if (c.says) {
+            EXPECT_NE(check.out.find(c.says), std::string::npos) << check.out;
         }
 
         std::vector<std::string> failed = LinesStartingWith(check.out, "FAILED");
         EXPECT_EQ(LinesStartingWith(check.out, "ok").size() + failed.size() + LinesStartingWith(check.out, "--").size(),
                   7u)
             << check.out;
+        if (c.notChecked) {
+            EXPECT_EQ(LinesStartingWith(check.out, "--").size(), static_cast<size_t>(c.notChecked)) << check.out;
+        }
         if (!c.failedCheck) {
             EXPECT_EQ(check.exitStatus, 0) << check.out;
             EXPECT_TRUE(failed.empty()) << check.out;

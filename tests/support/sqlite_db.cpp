@@ -3,6 +3,8 @@
 
 #include <sqlite3.h>
 
+#include <filesystem>
+
 namespace {
 
 std::string ExecOn(sqlite3* db, const std::string& sql) {
@@ -91,6 +93,28 @@ SqliteResult SqliteQuery(const std::string& path, const std::string& sql) {
     if (code != SQLITE_DONE) result.error = sqlite3_errmsg(db);
     sqlite3_finalize(statement);
     sqlite3_close(db);
+    return result;
+}
+
+std::string LeaveInterruptedTransaction(const std::string& path, const std::vector<std::string>& statements) {
+    namespace fs = std::filesystem;
+    std::string writer = path + ".writer";
+    std::error_code error;
+    fs::copy_file(path, writer, fs::copy_options::overwrite_existing, error);
+    if (error) return "cannot copy " + path;
+    sqlite3* db = nullptr;
+    std::string result = sqlite3_open(writer.c_str(), &db) == SQLITE_OK ? ExecOn(db, "BEGIN") : "cannot open";
+    for (const std::string& statement : statements) {
+        if (result.empty()) result = ExecOn(db, statement);
+    }
+    if (result.empty()) {
+        fs::copy_file(writer, path, fs::copy_options::overwrite_existing, error);
+        if (!error) fs::copy_file(writer + "-journal", path + "-journal", fs::copy_options::overwrite_existing, error);
+        if (error) result = "cannot copy the writer's files";
+    }
+    ExecOn(db, "ROLLBACK");
+    sqlite3_close(db);
+    fs::remove(writer);
     return result;
 }
 

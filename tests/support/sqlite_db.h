@@ -48,6 +48,14 @@ struct SqliteResult {
 // returns. Without the SQLite library: only error is set.
 SqliteResult SqliteQuery(const std::string& path, const std::string& sql);
 
+// Leaves the database file at path as a writer killed inside its
+// transaction leaves it: the statements run in one transaction on a copy,
+// and the copy's file and its journal, as they stand then, take path's
+// place (the journal as path + "-journal"). The journal is hot once the
+// writer has written pages into the file (its cache spilled). "" on
+// success, else what failed.
+std::string LeaveInterruptedTransaction(const std::string& path, const std::vector<std::string>& statements);
+
 // A second connection to a database file, for holding locks.
 class SqliteHolder {
 public:

@@ -4,6 +4,7 @@
 // under Wine reaches the host's driver this way). The embedded provider
 // stays missing, so SKIP_WITHOUT_SQLITE still skips the tests that need it.
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 #include "db/connection.h"
@@ -87,6 +88,33 @@ std::string SqliteScalar(const std::string& path, const std::string& sql) {
     }
     if (connection->IsEOF()) return "<no row>";
     return ColumnText(*connection, 0);
+}
+
+std::string LeaveInterruptedTransaction(const std::string& path, const std::vector<std::string>& statements) {
+    namespace fs = std::filesystem;
+    std::string writer = path + ".writer";
+    std::error_code error;
+    fs::copy_file(path, writer, fs::copy_options::overwrite_existing, error);
+    if (error) return "cannot copy " + path;
+    std::string result;
+    {
+        std::unique_ptr<CdDBConnection> connection = OpenFile(writer, &result);
+        // The first statement begins the connection's transaction.
+        for (const std::string& statement : statements) {
+            if (connection && result.empty() &&
+                connection->Execute(statement.c_str(), nullptr, 0, nullptr, 0) != 0) {
+                result = connection->LastMessage();
+            }
+        }
+        if (result.empty()) {
+            fs::copy_file(writer, path, fs::copy_options::overwrite_existing, error);
+            if (!error) fs::copy_file(writer + "-journal", path + "-journal", fs::copy_options::overwrite_existing, error);
+            if (error) result = "cannot copy the writer's files";
+        }
+        if (connection) connection->Rollback(0);
+    }
+    fs::remove(writer);
+    return result;
 }
 
 SqliteResult SqliteQuery(const std::string&, const std::string&) {
