@@ -9,7 +9,9 @@ endforeach()
 if(NOT WIN32)
   install(TARGETS kestrun kestrun-check kestrun-log RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
     COMPONENT runtime)
-  install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT runtime)
+  # The administrator's guide is the package's README.
+  install(FILES ${CMAKE_SOURCE_DIR}/packaging/README-admin.md DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME README.md
+    COMPONENT runtime)
   # Manual pages go in as they are; the Debian packages compress them
   # (cmake/compress-manuals.cmake).
   install(FILES ${CMAKE_BINARY_DIR}/kestrun.1 ${CMAKE_BINARY_DIR}/kestrun-check.1
