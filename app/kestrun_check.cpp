@@ -240,8 +240,8 @@ bool ZAppKestrunCheck::PendingRecovery(Line* line) {
     line->detail = recovery == SqliteRecovery::kRollback
                        ? file + "-journal: an interrupted transaction will be rolled back when a run opens "
                                 "the database (unless its writer is still running: a run then waits for it)"
-                       : file + "-wal: the changes a writer left in the write-ahead log will be written into "
-                                "the database when a run opens it";
+                       : file + "-wal: the write-ahead log holds changes not yet in the database file, which "
+                                "a run's open and close may write into it";
     line->detail += "; not opened here, so the office row and the catalogs are not checked";
     return true;
 }
