@@ -108,8 +108,9 @@ std::string LeaveInterruptedTransaction(const std::string& path, const std::vect
         if (result.empty()) result = ExecOn(db, statement);
     }
     if (result.empty()) {
-        fs::copy_file(writer, path, fs::copy_options::overwrite_existing, error);
-        if (!error) fs::copy_file(writer + "-journal", path + "-journal", fs::copy_options::overwrite_existing, error);
+        fs::remove(path, error);
+        if (!error) fs::copy_file(writer, path, error);
+        if (!error) fs::copy_file(writer + "-journal", path + "-journal", error);
         if (error) result = "cannot copy the writer's files";
     }
     ExecOn(db, "ROLLBACK");

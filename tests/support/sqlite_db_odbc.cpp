@@ -107,9 +107,11 @@ std::string LeaveInterruptedTransaction(const std::string& path, const std::vect
             }
         }
         if (result.empty()) {
-            fs::copy_file(writer, path, fs::copy_options::overwrite_existing, error);
-            if (!error) fs::copy_file(writer + "-journal", path + "-journal", fs::copy_options::overwrite_existing, error);
-            if (error) result = "cannot copy the writer's files";
+            // Removed first: copy_file of mingw's library refuses to overwrite.
+            fs::remove(path, error);
+            if (!error) fs::copy_file(writer, path, error);
+            if (!error) fs::copy_file(writer + "-journal", path + "-journal", error);
+            if (error) result = "cannot copy the writer's files: " + error.message();
         }
         if (connection) connection->Rollback(0);
     }
