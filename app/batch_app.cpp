@@ -138,10 +138,19 @@ int ZAppBat::CheckDerivedPaths() {
     // temporary directory of the day.
     NUString record;
     int r = LongestErrorLogPath(this, &record);
-    if (r != 0) return r;
     NUString tempDir;
     CMSioObjApp* env = AppEnvironment();
     if (env) env->GetTempDir(&tempDir, false);
+    // A record whose path the log cannot hold could never be written: the
+    // run is refused before anything is created, as for a path the system
+    // cannot open.
+    if (r != 0 || std::strlen(record.Get()) >= kNULogPathSize) {
+        const char* shown = r != 0 ? tempDir.Get() : record.Get();
+        TraceError("[%s:%d] ret=[%d] path[%s]", kUnit, 21, r != 0 ? r : 1, shown);
+        ConsolePrint("[-h] : The path of the error record is too long. path=[%s] length[%zu] limit[%zu]\n", shown,
+                     std::strlen(shown), kNULogPathSize - 1);
+        return 1;
+    }
     const char* paths[] = {tempDir.Get(), record.Get()};
     const NUPathKind kinds[] = {kPathDirectory, kPathFile};
     return CheckPathLengths(paths, kinds, 2);

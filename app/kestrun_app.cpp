@@ -4,7 +4,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <new>
+#include <string>
 
+#include "app/driver_log.h"
 #include "app/batch_status.h"
 #include "env/catalog.h"
 #include "env/environment.h"
@@ -14,6 +16,7 @@
 #include "util/nv_file.h"
 #include "util/process.h"
 #include "util/utf8_text.h"
+#include "util/visible_text.h"
 
 namespace {
 
@@ -321,9 +324,13 @@ int ZAppKestrun::WriteFinalStatus(int code) {
 
 int ZAppKestrun::ReportError(int code) {
     if (code == 0) return 0;
-    // Before the home check passed the console text is the whole report:
-    // nothing may be written under a path that is not an installation.
-    if (statusDir.IsEmpty() && !homeChecked) return 0;
+    MarkRecord();
+    // Before the home check passed nothing may be written under a path that
+    // is not an installation: standard error carries the record.
+    if (statusDir.IsEmpty() && !homeChecked) {
+        WriteRecordToStandardError(code, MessageByNumber(code, nullptr));
+        return 0;
+    }
     if (statusDir.IsEmpty()) {
         // No status directory (the batch lock was held by another run).
         WriteTemporaryRecord(code, MessageByNumber(code, nullptr));
@@ -334,11 +341,13 @@ int ZAppKestrun::ReportError(int code) {
 }
 
 void ZAppKestrun::WriteTemporaryRecord(int code, const char* text) {
+    MarkRecord();
     char kind = '\0';
     MessageByNumber(code, &kind);
     NUString written;
     if (!WriteErrorLog(this, nullptr, code, text, kind, &written)) {
         std::fprintf(stderr, "Failed to write the error record. errno[%d]\n", errno);
+        WriteRecordToStandardError(code, text);
     } else if (!written.IsEmpty()) {
         std::fprintf(stderr, "The error record was written to [%s].\n", written.Get());
     }
@@ -346,6 +355,7 @@ void ZAppKestrun::WriteTemporaryRecord(int code, const char* text) {
 
 int ZAppKestrun::WriteDriverLog(int code, const char* text) {
     if (statusDir.IsEmpty()) return 0;
+    MarkRecord();
     NUString path;
     path.Format("%s/%s", statusDir.Get(), kDriverLog);
     // The file holds only the latest failed run: its first write replaces
@@ -373,4 +383,59 @@ int ZAppKestrun::WriteDriverLog(int code, const char* text) {
     std::fprintf(stderr, "Failed to write the log file. path[%s] errno[%d]\n", path.Get(), errno);
     WriteTemporaryRecord(code, text);
     return 0;
+}
+
+namespace {
+
+const char kIdentityStart[] = "[ZAppKestrun:22] home[";
+const char kIdentityDate[] = "] startdate[";
+
+}  // namespace
+
+void ZAppKestrun::MarkRecord() {
+    CMSioObjApp* env = AppEnvironment();
+    if (recordMarked || !env) return;
+    recordMarked = true;
+    char* startdate = nullptr;
+    if (statusObject) statusObject->FindValue("startdate", &startdate);
+    // First in the trace, so that a reader finds it in a record's first line.
+    NUString rest;
+    rest.Set(env->ErrorTrace().Get());
+    env->ErrorTrace().Clear();
+    TraceError("%s%s%s%s]", kIdentityStart, env->HomeDir(), kIdentityDate, startdate ? startdate : "");
+    env->ErrorTrace().Append(rest.Get());
+}
+
+bool ZAppKestrun::RecordIdentityOf(const std::string& record, std::string* home, std::string* startdate) {
+    size_t date = record.rfind(kIdentityDate);
+    if (record.rfind(kIdentityStart, 0) != 0 || date == std::string::npos || record.back() != ']' ||
+        date < sizeof kIdentityStart - 1) {
+        return false;
+    }
+    size_t homeStart = sizeof kIdentityStart - 1;
+    *home = record.substr(homeStart, date - homeStart);
+    size_t dateStart = date + sizeof kIdentityDate - 1;
+    *startdate = record.substr(dateStart, record.size() - 1 - dateStart);
+    return true;
+}
+
+void ZAppKestrun::WriteRecordToStandardError(int code, const char* text) {
+    char kind = '\0';
+    MessageByNumber(code, &kind);
+    std::string record = "The error record of the run: " + std::to_string(code) + ":" +
+                         (kind ? std::string(1, kind) : std::string()) + ":" + VisibleText(text ? text : "") + "\n";
+    CMSioObjApp* env = AppEnvironment();
+    std::string trace = env ? env->ErrorTrace().Get() : "";
+    size_t pos = 0;
+    while (pos < trace.size()) {
+        size_t end = trace.find('\n', pos);
+        if (end == std::string::npos) end = trace.size();
+        std::string decoded;
+        std::string line = trace.substr(pos, end - pos);
+        pos = end + 1;
+        if (line.empty()) continue;
+        record += "  " + VisibleText(DecodeRecord(line, &decoded) ? decoded : line) + "\n";
+    }
+    std::fputs(record.c_str(), stderr);
+    if (env) env->ErrorTrace().Clear();
 }

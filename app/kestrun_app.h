@@ -2,6 +2,8 @@
 // step program "updbatbookmarkv30.exe" once and reports the outcome.
 #pragma once
 
+#include <string>
+
 #include "app/batch_app.h"
 
 // Files under the installation home <home>/ (the environment's home directory):
@@ -62,6 +64,12 @@ public:
     // The text that stands for the database password wherever it is shown.
     static const char* MaskedPassword();
 
+    // The home directory and "startdate" (empty before the batch lock was
+    // held) of the run that wrote a record, from its identity record (the
+    // decoded first record of the trace kestrun writes); false for any
+    // other record.
+    static bool RecordIdentityOf(const std::string& record, std::string* home, std::string* startdate);
+
     // The "-h" value of argv by kestrun's argument rules, without any
     // console text. 0; 1 when the rules are not met.
     int HomeArgument(int argc, const char* const* argv, NUString* home);
@@ -110,4 +118,12 @@ protected:
     // The error record of code with text in the temporary directory, and on
     // standard error where it went (or that it could not be written).
     void WriteTemporaryRecord(int code, const char* text);
+    // Puts the run's identity record first in the error trace, once per run:
+    // "[ZAppKestrun:22] home[<home directory>] startdate[<startdate>]".
+    void MarkRecord();
+    bool recordMarked = false;
+    // The record of code with text and the error trace, decoded and with
+    // control bytes escaped, on standard error; the trace is then cleared.
+    // For a run whose record cannot be written anywhere else.
+    void WriteRecordToStandardError(int code, const char* text);
 };

@@ -15,3 +15,5 @@ void ErrnoText(char* out, int size) {
     int e = errno;
     std::snprintf(out, static_cast<size_t>(size), "%s", e != 0 ? std::strerror(e) : "");
 }
+
+std::string RecordErrnoText(int) { return ""; }

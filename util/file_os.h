@@ -65,7 +65,9 @@ struct NUFileOs {
     void (*closeHandle)(NUFileHandle handle);
     void (*sleepMilliseconds)(int milliseconds);
 
-    // Plain files. openRead refuses a directory. createWrite makes a new
+    // Plain files. openRead opens a regular file only (a link followed),
+    // never waiting on what it opens: a directory fails with EISDIR, a
+    // FIFO, pipe or device with ENODEV. createWrite makes a new
     // file and fails (EEXIST) when anything has that name already, a
     // symbolic link included, so it never writes through a planted link.
     NUFileHandle (*openRead)(const char* path);

@@ -195,13 +195,27 @@ void PosixSleepMilliseconds(int milliseconds) {
     }
 }
 
+// Opened without waiting (a FIFO's open would wait for a writer), then
+// judged by what was opened: only a regular file is read, and reads of it
+// block as usual.
 NUFileHandle PosixOpenRead(const char* path) {
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return kInvalidFileHandle;
     struct stat st;
-    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    int refused = 0;
+    if (fstat(fd, &st) != 0) {
+        refused = errno;
+    } else if (S_ISDIR(st.st_mode)) {
+        refused = EISDIR;
+    } else if (!S_ISREG(st.st_mode)) {
+        refused = ENODEV;
+    } else {
+        int flags = fcntl(fd, F_GETFL);
+        if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) refused = errno;
+    }
+    if (refused != 0) {
         close(fd);
-        errno = EISDIR;
+        errno = refused;
         return kInvalidFileHandle;
     }
     return fd;
@@ -275,6 +289,12 @@ int PosixCopyErrorToErrno(int* systemError) {
 }  // namespace
 
 NUPathLimits PlatformPathLimits() { return {0, 0, 0}; }
+
+long long ModifiedTimeNs(NUFileHandle handle) {
+    struct stat st;
+    if (fstat(ToDescriptor(handle), &st) != 0) return 0;
+    return static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+}
 
 long long PlatformPathUnits(const char* path) {
     if (!path) return -1;

@@ -294,6 +294,13 @@ NUFileHandle WinOpenRead(const char* path) {
         Failed();
         return kInvalidFileHandle;
     }
+    // Only a file on disk is read: a pipe, the console or another device
+    // (CON, NUL, COM1) could keep a read waiting.
+    if (GetFileType(handle) != FILE_TYPE_DISK) {
+        CloseHandle(handle);
+        errno = ENODEV;
+        return kInvalidFileHandle;
+    }
     return FromHandle(handle);
 }
 
@@ -374,6 +381,14 @@ int WinCopyErrorToErrno(int* systemError) {
 // Without the long-path opt-in: CreateFileW takes MAX_PATH units with the
 // terminating NUL, CreateDirectoryW MAX_PATH - 12, and a current directory
 // MAX_PATH with its trailing backslash and NUL.
+long long ModifiedTimeNs(NUFileHandle handle) {
+    FILETIME written;
+    if (!GetFileTime(ToHandle(handle), nullptr, nullptr, &written)) return 0;
+    // 100-ns units since 1601 to nanoseconds since 1970.
+    unsigned long long units = (static_cast<unsigned long long>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
+    return (static_cast<long long>(units) - 116444736000000000LL) * 100;
+}
+
 NUPathLimits PlatformPathLimits() { return {MAX_PATH - 1, MAX_PATH - 13, MAX_PATH - 2}; }
 
 long long PlatformPathUnits(const char* path) {

@@ -21,7 +21,7 @@
 
 namespace {
 
-constexpr size_t kPathSize = 512;
+constexpr size_t kPathSize = kNULogPathSize;
 constexpr size_t kLineSize = 8192;
 constexpr size_t kTraceTextSize = 8000;
 constexpr size_t kTraceHexSize = 16000;

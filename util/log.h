@@ -2,7 +2,12 @@
 // registered log files and the end-of-run error record.
 #pragma once
 
+#include <cstddef>
+
 #include "util/format_check.h"
+
+// Size of a log path's buffer: a log path holds at most 511 bytes.
+inline constexpr std::size_t kNULogPathSize = 512;
 
 // Sets the current log file (null or "" clears it). When previous is given,
 // the old path is copied into it first; it must hold 512 bytes.

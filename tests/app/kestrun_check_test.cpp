@@ -1,6 +1,5 @@
-// kestrun-check and kestrun-log end to end: the check and a real kestrun run
-// on the same broken installations, the log decoder on a failed run's log,
-// and the documentation's copy of the status-code table.
+// kestrun-check end to end: the check and a real kestrun run on the same
+// broken installations, and the documentation's copy of the status-code table.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -332,34 +331,6 @@ TEST(KestrunCheck, TellsWhatARunDoesAndChangesNothing) {
         if (run.out.find("Failed to lock the file.") == std::string::npos && fs::exists(lock)) {
             EXPECT_TRUE(WaitForFreeLock(lock, 10));
         }
-    }
-}
-
-TEST(KestrunLog, PrintsAFailedRunAsTextWithTheMeaningOfItsCodes) {
-    SKIP_WITHOUT_SQLITE_FILES();
-    TempDir tmp;
-    std::string home = tmp.path() + "/vrnl";
-    ASSERT_EQ(MakeDemoHome(home), "");
-    ASSERT_TRUE(WriteStandinControl(home, "exit=1\n"));
-    ASSERT_EQ(RunKestrun({"-h", home}).exitStatus, 0);
-    std::string lock = home + "/kestv30r15/log/kestrun.sts.lk";
-    EXPECT_TRUE(WaitForFreeLock(lock, 10));
-
-    // The home alone, or after "-h" as kestrun takes it.
-    const std::vector<std::string> forms[] = {{BuiltProgramPath("kestrun-log"), home},
-                                              {BuiltProgramPath("kestrun-log"), "-h", home}};
-    for (const std::vector<std::string>& form : forms) {
-        SCOPED_TRACE(form[1]);
-        ProgramResult log = RunProgram(form, 60);
-        EXPECT_EQ(log.exitStatus, 0);
-        const std::string meaning = FindKestrunStatusCode(-9910001)->meaning;
-        EXPECT_NE(log.out.find("status=-9910001"), std::string::npos) << log.out;
-        EXPECT_NE(log.out.find("Run failed with -9910001:"), std::string::npos) << log.out;
-        EXPECT_NE(log.out.find("  Meaning: " + meaning + "\n"), std::string::npos) << log.out;
-        // The records as text, each code the table knows followed by its meaning.
-        EXPECT_NE(log.out.find("  [ZAppKestrun:15] ret[-2] dret=[1] derr=[0]\n"), std::string::npos) << log.out;
-        EXPECT_NE(log.out.find("  [ZAppKestrun:16] procarg[6]=********\n"), std::string::npos) << log.out;
-        EXPECT_NE(log.out.find("ret[-9910001]\n    -9910001: " + meaning + "\n"), std::string::npos) << log.out;
     }
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -482,15 +483,75 @@ TEST_F(Kestrun, KilledDriverLeavesTheLockWithItsRunningStep) {
     EXPECT_EQ(Run().out, kSuccess);
 }
 
-TEST_F(Kestrun, ErrorRecordThatCannotBeWrittenIsReported) {
-    // The temporary directory cannot be made: a file holds its place.
-    fs::remove_all(home + "/data/1/tmp");
-    fs::create_directories(home + "/data/1");
-    ASSERT_TRUE(WriteWholeFile(home + "/data/1/tmp", "x"));
-    NUFileHandle held = OpenLockExclusive((StatusFile() + ".lk").c_str(), 1, 0);
-    ASSERT_NE(held, kInvalidFileHandle);
-    ProgramResult r = Run();
-    CloseFileHandle(held);
-    EXPECT_EQ(r.exitStatus, kCommitFailedStatus);
-    EXPECT_NE(r.err.find("Failed to write the error record."), std::string::npos) << r.err;
+// Wherever a run fails, its record is somewhere an administrator finds it:
+// the driver log, an error record whose path standard error names, or,
+// where neither can be written (or nothing may be created), standard error.
+TEST_F(Kestrun, EveryFailedRunLeavesItsRecord) {
+    const std::string longData = tmp.path() + "/" + std::string(200, 'd') + "/" + std::string(250, 'e') + "/";
+    struct Case {
+        const char* name;
+        std::function<void()> breakIt;
+        std::vector<std::string> args;  // after the program; empty: -h home
+        bool holdLock;
+        int exitStatus;
+        std::string out;                // the start of standard output
+        std::vector<std::string> err;   // texts of standard error
+        bool namedRecord;               // standard error names a record file that exists
+        bool driverLog;
+    };
+    const Case cases[] = {
+        {"argument error", [] {}, {"-h"}, false, kCommitFailedStatus, kUsage,
+         {"The error record of the run: -1000004::\n"}, false, false},
+        {"unreadable configuration",
+         [&] {
+             fs::remove(home + "/data/app");
+             fs::create_directory(home + "/data/app");
+         },
+         {}, false, kCommitFailedStatus, "[-h] : No such file or directory.\n",
+         {"The error record of the run: -1000004::\n", "iret=[-11008]"}, false, false},
+        {"missing catalog", [&] { fs::remove(home + "/local/ja_JP/message"); }, {}, false, kCommitFailedStatus,
+         "[-h] : No such directory. path=[", {"The error record of the run: -1000004::\n", "[ZAppBat:6] ret=[0] errno["},
+         false, false},
+        {"error record path too long",
+         [&] { ASSERT_TRUE(WriteWholeFile(home + "/data/app", ReadWholeFile(home + "/data/app") + "dbdirdata=" + longData + "\n")); },
+         {}, false, kCommitFailedStatus, "[-h] : The path of the error record is too long. path=[" + longData,
+         {"The error record of the run: -1000004::\n", "[ZAppBat:21] ret=[1] path["}, false, false},
+        {"lock held", [] {}, {}, true, kCommitFailedStatus, "[-s] Failed to lock the file.",
+         {"The error record was written to ["}, true, false},
+        {"lock held, temporary directory unusable",
+         [&] {
+             fs::remove_all(home + "/data/1/tmp");
+             fs::create_directories(home + "/data/1");
+             ASSERT_TRUE(WriteWholeFile(home + "/data/1/tmp", "x"));
+         },
+         {}, true, kCommitFailedStatus, "[-s] Failed to lock the file.",
+         {"Failed to write the error record.", "The error record of the run: -1000004::\n", "[ZAppBat:11] ret=[-17]"},
+         false, false},
+        {"failed step", [&] { ASSERT_TRUE(WriteStandinControl(home, "exit=1\n")); }, {}, false, 0, kError, {}, false,
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        home = tmp.path() + "/" + c.name;
+        ASSERT_EQ(MakeDemoHome(home), "");
+        c.breakIt();
+        NUFileHandle held = c.holdLock ? OpenLockExclusive((StatusFile() + ".lk").c_str(), 1, 0) : kInvalidFileHandle;
+        ASSERT_EQ(held != kInvalidFileHandle, c.holdLock);
+        ProgramResult r = c.args.empty() ? Run() : RunKestrun(c.args);
+        CloseFileHandle(held);
+        EXPECT_EQ(r.exitStatus, c.exitStatus);
+        EXPECT_EQ(r.out.rfind(c.out, 0), 0u) << r.out;
+        EXPECT_EQ(r.out.substr(r.out.size() - std::string(kError).size()), kError);
+        for (const std::string& text : c.err) EXPECT_NE(r.err.find(text), std::string::npos) << text << "\n" << r.err;
+        size_t named = r.err.find("The error record was written to [");
+        EXPECT_EQ(named != std::string::npos, c.namedRecord) << r.err;
+        if (named != std::string::npos) {
+            size_t start = named + std::string("The error record was written to [").size();
+            EXPECT_TRUE(fs::is_regular_file(r.err.substr(start, r.err.find("].", start) - start))) << r.err;
+        }
+        EXPECT_EQ(fs::is_regular_file(DriverLog()), c.driverLog);
+        if (c.driverLog) {
+            EXPECT_TRUE(r.err.empty()) << r.err;
+        }
+    }
 }

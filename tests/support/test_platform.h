@@ -47,3 +47,7 @@ std::string HostFilePath(const std::string& path);
 // changing it (or, for a directory, its entries). false where the system or
 // its file system has no such flag or this user may not set it.
 bool SetImmutable(const std::string& path, bool on);
+// Makes a FIFO at path; false where the platform has none (Windows).
+bool MakeFifo(const std::string& path);
+// True when the tests run with the rights to read any file (root).
+bool RunsPrivileged();

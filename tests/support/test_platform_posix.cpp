@@ -4,6 +4,7 @@
 #include <linux/fs.h>
 #include <stdlib.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -45,3 +46,7 @@ bool SetImmutable(const std::string& path, bool on) {
     close(fd);
     return set;
 }
+
+bool MakeFifo(const std::string& path) { return mkfifo(path.c_str(), 0600) == 0; }
+
+bool RunsPrivileged() { return geteuid() == 0; }

@@ -61,3 +61,7 @@ void InjectSystemError(SystemErrorCase error) {
 int ReportedSystemError(SystemErrorCase error) { return error.windows; }
 
 bool SetImmutable(const std::string&, bool) { return false; }
+
+bool MakeFifo(const std::string&) { return false; }
+
+bool RunsPrivileged() { return false; }
