@@ -46,7 +46,9 @@ std::vector<std::string> Entries(const std::string& dir, bool files) {
     std::vector<std::string> names;
     NUFileOs& os = FileOs();
     int error = 0;
-    void* listing = os.openListing(dir.c_str(), &error);
+    // Listed without its trailing "/": the platform adds its own separator.
+    std::string listed = dir.size() > 1 && dir.back() == '/' ? dir.substr(0, dir.size() - 1) : dir;
+    void* listing = os.openListing(listed.c_str(), &error);
     if (!listing) return names;
     const char* name = nullptr;
     int isFile = 0;
