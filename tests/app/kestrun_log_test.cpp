@@ -184,6 +184,11 @@ TEST(KestrunLog, HostileFilesNeverHangCrashOrReachTheTerminalRaw) {
              return std::vector<std::string>{home};
          },
          1, {"/kestrun.log is not a regular file"}, {}},
+        {"-f a device", nullptr,
+         [](const std::string&, const std::string&) {
+             return std::vector<std::string>{"-f", OnWindows() ? "NUL" : "/dev/null"};
+         },
+         1, {" is not a regular file"}, {}},
         {"kestrun.log unreadable",
          RunsPrivileged() || OnWindows() ? "file permissions that bind this user (not root, not Windows)" : nullptr,
          [&](const std::string& home, const std::string& log) {
