@@ -52,6 +52,10 @@ TEST(SqlBuilderSelect, StarDistinctOrderDirectionsAndGroupBy) {
 TEST(SqlBuilderSelect, EmptyTableFailsAndEmptyConditionsGiveNoWhere) {
     CS3DataDB b;
     EXPECT_EQ(-62, BuildSelectForUpdate(b));
+    std::string sql = "old";
+    EXPECT_EQ(-62, BuildSelect("", {}, "", {}, false, sql));
+    EXPECT_EQ(-62, BuildSelect(nullptr, {}, "", {}, false, sql));
+    EXPECT_EQ("", sql);
     EXPECT_EQ(-62, BuildSelectWithGroup(b, false));
     EXPECT_EQ("", b.Statement());
     EXPECT_EQ("", Conditions(b));
