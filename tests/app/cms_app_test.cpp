@@ -107,6 +107,9 @@ TEST(CMSAppMessageParameter, WritesTheCodeInDecimal) {
     EXPECT_STREQ(out, "-1062");
     EXPECT_EQ(app.MessageParameter("x", -1000004, out, 4), 3);
     EXPECT_STREQ(out, "-10");
+    // No room at all: nothing is written and no length is claimed.
+    EXPECT_EQ(app.MessageParameter("x", -1062, out, 0), 0);
+    EXPECT_STREQ(out, "-10");
 }
 
 TEST(CMSAppFields, ProgramNameStartsAsErr) {
