@@ -17,13 +17,6 @@ namespace {
 constexpr int kMaxDays = 62;
 constexpr int kMaxRecordFiles = 2000;
 
-RunFile ReadRunFile(const std::string& path) {
-    RunFile file;
-    file.path = path;
-    file.content = ReadRegularFile(path.c_str(), kLogReadLimit);
-    if (file.content.result == kFileReadOk) IdentifyRunFile(&file);
-    return file;
-}
 
 // The value of key in a status file's text: its first "key=" line, blanks
 // at the end trimmed, as the name-value reader takes it.
@@ -70,6 +63,14 @@ bool IsRecordName(const std::string& name) {
 }
 
 }  // namespace
+
+RunFile ReadRunFile(const std::string& path) {
+    RunFile file;
+    file.path = path;
+    file.content = ReadRegularFile(path.c_str(), kLogReadLimit);
+    if (file.content.result == kFileReadOk) IdentifyRunFile(&file);
+    return file;
+}
 
 void IdentifyRunFile(RunFile* file) {
     const std::string& text = file->content.text;

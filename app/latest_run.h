@@ -34,6 +34,9 @@ struct LatestRun {
     bool statusLater = false;
 };
 
+// Reads at most kLogReadLimit bytes of the regular file at path and
+// identifies the run it tells of.
+RunFile ReadRunFile(const std::string& path);
 // The identity of a log's text: its first decoded record, when that is the
 // identity record of a run.
 void IdentifyRunFile(RunFile* file);

@@ -55,9 +55,7 @@ void Show(const RunFile& file) {
 }
 
 int ShowFile(const std::string& path) {
-    RunFile file;
-    file.path = path;
-    file.content = ReadRegularFile(path.c_str(), kLogReadLimit);
+    RunFile file = ReadRunFile(path);
     if (file.content.result != kFileReadOk) {
         ConsolePrint("%s\n", Trouble(file).c_str());
         return 1;
