@@ -64,82 +64,60 @@ size_t CountOf(const std::string& text, const std::string& part) {
 
 // ---- path splitting
 
-TEST(FilePaths, DirectoryPart) {
+// The parts of a path, with "/" and "\\" as separators and a drive letter
+// before them; each cut to the room given.
+TEST(FilePaths, Parts) {
+    const auto directory = [](char* out, const char* path, int size) {
+        DirectoryPart(out, path, size);
+    };
+    const auto base = [](char* out, const char* path, int size) { BaseName(path, size, out); };
+    const auto stem = [](char* out, const char* path, int) { StripExtension(out, path); };
     struct Row {
+        void (*part)(char* out, const char* path, int size);
         const char* path;
         int size;
         const char* expected;
     } rows[] = {
-        {"a/b/c.txt", 64, "a/b"},
-        {"a\\b\\c.txt", 64, "a\\b"},
-        {"a/b\\c", 64, "a/b"},
-        {"C:/name", 64, ""},
-        {"C:\\name", 64, ""},
-        {"C:name", 64, ""},
-        {"C:/dir/name", 64, "C:/dir"},
-        {"name", 64, ""},
-        {"/name", 64, ""},
-        {"", 64, ""},
-        {"abc/def/g", 4, "abc"},
-        {"abcdef/g", 4, "abc"},
-        {"dir/", 64, "dir"},
+        {directory, "a/b/c.txt", 64, "a/b"},
+        {directory, "a\\b\\c.txt", 64, "a\\b"},
+        {directory, "a/b\\c", 64, "a/b"},
+        {directory, "C:/name", 64, ""},
+        {directory, "C:\\name", 64, ""},
+        {directory, "C:name", 64, ""},
+        {directory, "C:/dir/name", 64, "C:/dir"},
+        {directory, "name", 64, ""},
+        {directory, "/name", 64, ""},
+        {directory, "", 64, ""},
+        {directory, "abc/def/g", 4, "abc"},
+        {directory, "abcdef/g", 4, "abc"},
+        {directory, "dir/", 64, "dir"},
+        {directory, "a/b", 0, "junk"},  // no room at all: nothing is written
+        {directory, nullptr, 8, ""},
+        {base, "a/b/kestrun.exe", 64, "kestrun.exe"},
+        {base, "a\\b\\kestrun.exe", 64, "kestrun.exe"},
+        {base, "C:kestrun", 64, "kestrun"},
+        {base, "kestrun", 64, "kestrun"},
+        {base, "dir/", 64, ""},
+        {base, "a/0123456789", 5, "0123"},
+        {base, "a/0123", 5, "0123"},
+        {stem, "kestrun.sts", 64, "kestrun"},
+        {stem, "a.b.c", 64, "a.b"},
+        {stem, "noext", 64, "noext"},
+        {stem, ".profile", 64, ".profile"},
+        {stem, "dir.d/file", 64, "dir"},
+        {stem, "", 64, ""},
+        {stem, nullptr, 64, ""},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.path);
+        SCOPED_TRACE(row.path ? row.path : "(null)");
         char out[64] = "junk";
-        DirectoryPart(out, row.path, row.size);
+        row.part(out, row.path, row.size);
         EXPECT_STREQ(out, row.expected);
     }
-    char out[8] = "junk";
-    DirectoryPart(out, "a/b", 0);  // no room at all: nothing is written
-    EXPECT_STREQ(out, "junk");
-    DirectoryPart(out, nullptr, 8);
-    EXPECT_STREQ(out, "");
-}
-
-TEST(FilePaths, BaseName) {
-    struct Row {
-        const char* path;
-        int size;
-        const char* expected;
-    } rows[] = {
-        {"a/b/kestrun.exe", 64, "kestrun.exe"},
-        {"a\\b\\kestrun.exe", 64, "kestrun.exe"},
-        {"C:kestrun", 64, "kestrun"},
-        {"kestrun", 64, "kestrun"},
-        {"dir/", 64, ""},
-        {"a/0123456789", 5, "0123"},
-        {"a/0123", 5, "0123"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.path);
-        char out[64] = "junk";
-        BaseName(row.path, row.size, out);
-        EXPECT_STREQ(out, row.expected);
-    }
+    StripExtension(nullptr, "a.b");  // nothing to write into: no crash
     const char* path = "C:\\vrnl/bin\\kestrun.exe";
     EXPECT_EQ(LastPathComponent(path), path + 12);
     EXPECT_STREQ(LastPathComponent("D:"), "");
-}
-
-TEST(FilePaths, StripExtension) {
-    struct Row {
-        const char* path;
-        const char* expected;
-    } rows[] = {
-        {"kestrun.sts", "kestrun"}, {"a.b.c", "a.b"},   {"noext", "noext"},
-        {".profile", ".profile"},   {"dir.d/file", "dir"}, {"", ""},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.path);
-        char out[64] = "junk";
-        StripExtension(out, row.path);
-        EXPECT_STREQ(out, row.expected);
-    }
-    char out[8] = "junk";
-    StripExtension(out, nullptr);
-    EXPECT_STREQ(out, "");
-    StripExtension(nullptr, "a.b");  // nothing to write into: no crash
 }
 
 // ---- existence and directories
@@ -379,15 +357,11 @@ TEST(FileRename, ReplacesAFileButNeverDeletesATarget) {
     EXPECT_EQ(RenameReplace(dir.file("src").c_str(), dir.file("target").c_str()), -1);
     EXPECT_EQ(ReadWholeFile(dir.file("target/inner/x")), "x");
     EXPECT_EQ(ReadWholeFile(dir.file("src")), "src");
-}
-
-TEST(FileRename, OtherFailuresAreReturnedWithoutTouchingTheTarget) {
-    TempDir dir;
-    ASSERT_TRUE(WriteWholeFile(dir.file("old"), "old"));
+    // Other failures are returned without touching the target.
     errno = 0;
     EXPECT_EQ(RenameReplace(dir.file("missing").c_str(), dir.file("old").c_str()), -1);
     EXPECT_EQ(errno, ENOENT);
-    EXPECT_EQ(ReadWholeFile(dir.file("old")), "old");
+    EXPECT_EQ(ReadWholeFile(dir.file("old")), "new");
 }
 
 TEST(FileRename, FailureKeepsBothFilesAndIsLogged) {
@@ -437,6 +411,17 @@ struct LockDir {
     std::string lock = dir.file("kestrun.sts.lk");
 };
 
+std::vector<int>* sleepLog = nullptr;
+
+// Records the waits between lock attempts instead of sleeping.
+struct FakeSleeps : RestoreFileOs {
+    std::vector<int> sleeps;
+    FakeSleeps() {
+        sleepLog = &sleeps;
+        FileOs().sleepMilliseconds = [](int ms) { sleepLog->push_back(ms); };
+    }
+};
+
 }  // namespace
 
 TEST(FileLock, ExclusiveCreatesTheFileAndItsDirectories) {
@@ -449,28 +434,27 @@ TEST(FileLock, ExclusiveCreatesTheFileAndItsDirectories) {
 }
 
 TEST(FileLock, ReadOnAMissingFileFailsAtOnceWithoutReport) {
-    RestoreFileOs restore;
+    FakeSleeps fake;
     LockDir d;
     LogCapture log(d.dir);
-    int sleeps = 0;
-    static int* counter = &sleeps;
-    FileOs().sleepMilliseconds = [](int) { ++*counter; };
     errno = 0;
     EXPECT_EQ(OpenLockRead(3, d.lock.c_str(), 1), kInvalidFileHandle);
     EXPECT_EQ(errno, ENOENT);
     EXPECT_EQ(OpenLockRead(3, d.dir.file("nodir/x.lk").c_str(), 1), kInvalidFileHandle);
     EXPECT_EQ(errno, ENOENT);
-    EXPECT_EQ(sleeps, 0);
+    EXPECT_TRUE(fake.sleeps.empty());
     EXPECT_EQ(log.LockLog(), "");
     EXPECT_FALSE(Exists(d.lock));
 }
 
+// Open-file-description locks conflict between handles of one process too,
+// so the sharing rules can be checked without a second process. No handle
+// is inherited by a child.
 TEST(FileLock, SharingRulesBetweenHandles) {
-    // Open-file-description locks conflict between handles of one process
-    // too, so the sharing rules can be checked without a second process.
     LockDir d;
     NUFileHandle writer = OpenLockExclusive(d.lock.c_str(), 1, 0);
     ASSERT_NE(writer, kInvalidFileHandle);
+    EXPECT_FALSE(HandleIsInherited(writer));
     EXPECT_EQ(OpenLockRead(1, d.lock.c_str(), 0), kInvalidFileHandle);
     EXPECT_EQ(errno, EACCES);
     EXPECT_EQ(OpenLockExclusive(d.lock.c_str(), 1, 0), kInvalidFileHandle);
@@ -481,6 +465,7 @@ TEST(FileLock, SharingRulesBetweenHandles) {
     NUFileHandle reader2 = OpenLockRead(1, d.lock.c_str(), 0);
     ASSERT_NE(reader1, kInvalidFileHandle);
     ASSERT_NE(reader2, kInvalidFileHandle);
+    EXPECT_FALSE(HandleIsInherited(reader1));
     EXPECT_EQ(OpenLockExclusive(d.lock.c_str(), 1, 0), kInvalidFileHandle);
     NUFileHandle shared = OpenLockShared(d.lock.c_str(), 1, 0);
     EXPECT_NE(shared, kInvalidFileHandle);
@@ -492,18 +477,6 @@ TEST(FileLock, SharingRulesBetweenHandles) {
     NUFileHandle again = OpenLockExclusive(d.lock.c_str(), 1, 0);
     EXPECT_NE(again, kInvalidFileHandle);
     CloseFileHandle(again);
-}
-
-TEST(FileLock, HandlesAreCloseOnExec) {
-    LockDir d;
-    NUFileHandle h = OpenLockExclusive(d.lock.c_str(), 1, 0);
-    ASSERT_NE(h, kInvalidFileHandle);
-    EXPECT_FALSE(HandleIsInherited(h));
-    CloseFileHandle(h);
-    h = OpenLockRead(1, d.lock.c_str(), 0);
-    ASSERT_NE(h, kInvalidFileHandle);
-    EXPECT_FALSE(HandleIsInherited(h));
-    CloseFileHandle(h);
 }
 
 // Only name surrogates are links; the system's other reparse points hold
@@ -542,17 +515,11 @@ TEST(FileLock, NeverOpensThroughASymbolicLink) {
     CloseFileHandle(h);
 }
 
-namespace {
-std::vector<int>* sleepLog = nullptr;
-}  // namespace
-
 TEST(FileLock, RetriesSleepBetweenAttemptsOnlyAndThenReport) {
-    RestoreFileOs restore;
+    FakeSleeps fake;
+    std::vector<int>& sleeps = fake.sleeps;
     LockDir d;
     LogCapture log(d.dir);
-    std::vector<int> sleeps;
-    sleepLog = &sleeps;
-    FileOs().sleepMilliseconds = [](int ms) { sleepLog->push_back(ms); };
     NUFileHandle holder = OpenLockExclusive(d.lock.c_str(), 1, 0);
     ASSERT_NE(holder, kInvalidFileHandle);
 
@@ -578,52 +545,42 @@ TEST(FileLock, RetriesSleepBetweenAttemptsOnlyAndThenReport) {
 }
 
 TEST(FileLock, UnexpectedErrorsEndAtOnceWithErrnoKept) {
-    RestoreFileOs restore;
+    FakeSleeps fake;
     LockDir d;
     fs::create_directories(d.lock);  // the lock path is a directory
-    std::vector<int> sleeps;
-    sleepLog = &sleeps;
-    FileOs().sleepMilliseconds = [](int ms) { sleepLog->push_back(ms); };
     errno = 0;
     EXPECT_EQ(OpenLockExclusive(d.lock.c_str(), 3, 1), kInvalidFileHandle);
     EXPECT_EQ(errno, EISDIR);
-    EXPECT_TRUE(sleeps.empty());
+    EXPECT_TRUE(fake.sleeps.empty());
 }
 
-TEST(FileLock, TheLongestRetryTimeWaitsAsLongAsAnIntHolds) {
-    RestoreFileOs restore;
-    LockDir d;
-    std::vector<int> sleeps;
-    sleepLog = &sleeps;
-    FileOs().sleepMilliseconds = [](int ms) { sleepLog->push_back(ms); };
-    FileOs().openLock = [](const char*, NULockMode, int* systemError) {
-        *systemError = kSysAccessDenied;
-        return kInvalidFileHandle;
-    };
-    EXPECT_EQ(OpenLockRead(2, d.lock.c_str(), INT_MAX), kInvalidFileHandle);
-    EXPECT_EQ(sleeps, std::vector<int>{INT_MAX});
-}
-
+// Denied opens are retried like held locks, whatever errno the open left,
+// and reported as EACCES; the longest retry time waits as long as an int
+// holds.
 TEST(FileLock, DeniedOpensAreRetriedLikeHeldLocks) {
-    RestoreFileOs restore;
+    FakeSleeps fake;
     LockDir d;
-    std::vector<int> sleeps;
-    sleepLog = &sleeps;
-    FileOs().sleepMilliseconds = [](int ms) { sleepLog->push_back(ms); };
+    static int deniedErrno;
     FileOs().openLock = [](const char*, NULockMode, int* systemError) {
         *systemError = kSysAccessDenied;
-        errno = EACCES;
+        errno = deniedErrno;
         return kInvalidFileHandle;
     };
-    EXPECT_EQ(OpenLockRead(2, d.lock.c_str(), 1), kInvalidFileHandle);
-    EXPECT_EQ(errno, EACCES);
-    EXPECT_EQ(sleeps.size(), 1u);
+    for (int error : {0, EACCES}) {
+        SCOPED_TRACE(error);
+        deniedErrno = error;
+        fake.sleeps.clear();
+        EXPECT_EQ(OpenLockRead(2, d.lock.c_str(), INT_MAX), kInvalidFileHandle);
+        EXPECT_EQ(errno, EACCES);
+        EXPECT_EQ(fake.sleeps, std::vector<int>{INT_MAX});
+    }
 }
 
 // ---- lock files across processes
 
+// A held exclusive lock fails a second open at once with a report, and is
+// free once its holder is killed.
 TEST(FileLockProcesses, HeldExclusiveLockFailsASecondOpenAtOnceWithReport) {
-    RestoreFileOs restore;
     LockDir d;
     LogCapture log(d.dir);
     std::string lock = d.lock;
@@ -631,16 +588,18 @@ TEST(FileLockProcesses, HeldExclusiveLockFailsASecondOpenAtOnceWithReport) {
         return OpenLockExclusive(lock.c_str(), 1, 0) == kInvalidFileHandle ? -1 : 0;
     });
     ASSERT_EQ(holder.result(), 0);
-    std::vector<int> sleeps;
-    sleepLog = &sleeps;
-    FileOs().sleepMilliseconds = [](int ms) { sleepLog->push_back(ms); };
+    FakeSleeps fake;
     errno = 0;
     EXPECT_EQ(OpenLockExclusive(lock.c_str(), 1, 0), kInvalidFileHandle);
     EXPECT_EQ(errno, EACCES);
-    EXPECT_TRUE(sleeps.empty());
-    EXPECT_TRUE(holder.Release());
+    EXPECT_TRUE(fake.sleeps.empty());
+    EXPECT_EQ(OpenLockRead(1, lock.c_str(), 0), kInvalidFileHandle);
+    EXPECT_TRUE(holder.Kill());
+    NUFileHandle h = OpenLockExclusive(lock.c_str(), 1, 0);
+    EXPECT_NE(h, kInvalidFileHandle);
+    CloseFileHandle(h);
     std::string text = log.LockLog();
-    EXPECT_EQ(CountOf(text, "RETRY["), 1u);
+    EXPECT_EQ(CountOf(text, "RETRY["), 2u);
     EXPECT_NE(text.find("RETRY[1] SLEEPTIME[0] LOCKMODE[0] ERRNO[13] WINERRNO[32]"),
               std::string::npos)
         << text;
@@ -667,20 +626,6 @@ TEST(FileLockProcesses, ReaderAndSharedWriterCoexist) {
     EXPECT_TRUE(writer.Release());
     EXPECT_EQ(OpenLockExclusive(lock.c_str(), 1, 0), kInvalidFileHandle);
     EXPECT_TRUE(otherReader.Release());
-}
-
-TEST(FileLockProcesses, LockIsFreeAfterTheHolderIsKilled) {
-    LockDir d;
-    std::string lock = d.lock;
-    HelperProcess holder([&lock] {
-        return OpenLockExclusive(lock.c_str(), 1, 0) == kInvalidFileHandle ? -1 : 0;
-    });
-    ASSERT_EQ(holder.result(), 0);
-    EXPECT_EQ(OpenLockRead(1, lock.c_str(), 0), kInvalidFileHandle);
-    EXPECT_TRUE(holder.Kill());
-    NUFileHandle h = OpenLockExclusive(lock.c_str(), 1, 0);
-    EXPECT_NE(h, kInvalidFileHandle);
-    CloseFileHandle(h);
 }
 
 // The C run-time's table: a missing network share reads as no such file, a
