@@ -71,6 +71,35 @@ ReadResult ReadText(const std::string& text, bool keepComments = false, char sep
     return result;
 }
 
+// Lock attempts of one try, without waiting.
+struct OneTryIO : NUFileIO {
+    OneTryIO() {
+        retries = 1;
+        waitSeconds = 0;
+    }
+};
+
+// A file of the given name (and text, when given) in a fresh directory, the
+// list that names it, and an I/O object.
+struct NVFile {
+    TempDir dir;
+    NUioObjList obj;
+    NUFileIO io;
+    explicit NVFile(const char* name = "s.sts", const char* text = nullptr) {
+        if (text) {
+            EXPECT_TRUE(WriteWholeFile(dir.file(name), text));
+        }
+        obj.SetPath(name, dir.path().c_str());
+    }
+    // The pairs a fresh list reads from the file at name.
+    Texts ReadBack(const char* name = "s.sts") {
+        NUioObjList back;
+        back.SetPath(name, dir.path().c_str());
+        EXPECT_EQ(io.Read(&back, false, false), 0);
+        return Pairs(back);
+    }
+};
+
 }  // namespace
 
 // ---- reading
@@ -150,16 +179,12 @@ TEST(NVFileRead, LongLinesOneRuleAtEveryEdge) {
 }
 
 TEST(NVFileRead, AddsToWhatTheObjectHolds) {
-    TempDir dir;
-    ASSERT_TRUE(WriteWholeFile(dir.file("f"), "b=2\n"));
-    NUioObjList obj;
-    obj.SetPath("f", dir.path().c_str());
-    obj.Add("a", "1", nullptr);
-    NUFileIO io;
-    io.noLock = true;
-    EXPECT_EQ(io.Read(&obj, false, false), 0);
-    EXPECT_EQ(io.Read(&obj, false, false), 0);
-    EXPECT_EQ(Pairs(obj), (Texts{"a=1", "b=2", "b=2"}));
+    NVFile f("f", "b=2\n");
+    f.obj.Add("a", "1", nullptr);
+    f.io.noLock = true;
+    EXPECT_EQ(f.io.Read(&f.obj, false, false), 0);
+    EXPECT_EQ(f.io.Read(&f.obj, false, false), 0);
+    EXPECT_EQ(Pairs(f.obj), (Texts{"a=1", "b=2", "b=2"}));
 }
 
 TEST(NVFileRead, MissingFilesAndPaths) {
@@ -187,19 +212,15 @@ TEST(NVFileRead, MissingFilesAndPaths) {
     EXPECT_EQ(io.Read(&directory, false, false), -10);
 }
 
-TEST(NVFileRead, FailedReadKeepsWhatWasReadAndReportsTheError) {
-    TempDir dir;
-    ASSERT_TRUE(WriteWholeFile(dir.file("f"), std::string(5000, 'x') + "\nk=v\n"));
-    NUioObjList obj;
-    obj.SetPath("f", dir.path().c_str());
+TEST(NVFileRead, FailedReadReportsTheError) {
+    NVFile f("f", (std::string(5000, 'x') + "\nk=v\n").c_str());
     RestoreFileOs restore;
     FileOs().read = [](NUFileHandle, void*, size_t) -> long long {
         errno = EIO;
         return -1;
     };
-    NUFileIO io;
-    io.noLock = true;
-    EXPECT_EQ(io.Read(&obj, false, false), -10);
+    f.io.noLock = true;
+    EXPECT_EQ(f.io.Read(&f.obj, false, false), -10);
 }
 
 namespace {
@@ -235,27 +256,22 @@ TEST(NVFileRead, FilterLineSkipsAndStops) {
 // ---- writing
 
 TEST(NVFileWrite, FormatAndRoundTrip) {
-    TempDir dir;
-    NUioObjList obj;
-    obj.SetPath("out.sts", dir.path().c_str());
-    obj.Add("x", "1", nullptr);
-    obj.Add("m", "a\r\nb\n", nullptr);
-    obj.Add("n", nullptr, nullptr);
-    obj.Add("s", "trailing   ", nullptr);
-    obj.Add("c", "v\t# kept", nullptr);
-    obj.Add("r", "a\rb", nullptr);
-    NUFileIO io;
-    EXPECT_EQ(io.Write(&obj, false), 0);
-    EXPECT_FALSE(io.HasLock());
-    EXPECT_EQ(ReadWholeFile(dir.file("out.sts")),
+    NVFile f;
+    for (auto [name, value] : {std::pair{"x", "1"},
+                               {"m", "a\r\nb\n"},
+                               {"n", nullptr},
+                               {"s", "trailing   "},
+                               {"c", "v\t# kept"},
+                               {"r", "a\rb"}}) {
+        f.obj.Add(name, value, nullptr);
+    }
+    EXPECT_EQ(f.io.Write(&f.obj, false), 0);
+    EXPECT_FALSE(f.io.HasLock());
+    EXPECT_EQ(ReadWholeFile(f.dir.file("s.sts")),
               Written("x=1\nm=a\n\tb\n\t\nn=\ns=trailing   \nc=v\t# kept\nr=a\rb\n"));
-    EXPECT_TRUE(fs::exists(dir.file("out.sts.lk")));
-    EXPECT_FALSE(fs::exists(dir.file("out.sts.bk")));
-
-    NUioObjList back;
-    back.SetPath("out.sts", dir.path().c_str());
-    EXPECT_EQ(io.Read(&back, false, false), 0);
-    EXPECT_EQ(Pairs(back), (Texts{"x=1", "m=a\nb\n", "n=", "s=trailing", "c=v", "r=a\rb"}));
+    EXPECT_TRUE(fs::exists(f.dir.file("s.sts.lk")));
+    EXPECT_FALSE(fs::exists(f.dir.file("s.sts.bk")));
+    EXPECT_EQ(f.ReadBack(), (Texts{"x=1", "m=a\nb\n", "n=", "s=trailing", "c=v", "r=a\rb"}));
 }
 
 TEST(NVFileWrite, ValuesOfAnyLengthReadBackUnchanged) {
@@ -271,16 +287,10 @@ TEST(NVFileWrite, ValuesOfAnyLengthReadBackUnchanged) {
     for (int i = 0; lines.size() < 4u << 20; ++i) lines += "line " + std::to_string(i) + "\n";
     values.push_back(lines + "last");
 
-    TempDir dir;
-    NUioObjList obj;
-    obj.SetPath("long.sts", dir.path().c_str());
-    for (const std::string& value : values) obj.Add("k", value.c_str(), nullptr);
-    NUFileIO io;
-    ASSERT_EQ(io.Write(&obj, false), 0);
-    NUioObjList back;
-    back.SetPath("long.sts", dir.path().c_str());
-    ASSERT_EQ(io.Read(&back, false, false), 0);
-    Texts pairs = Pairs(back);
+    NVFile f;
+    for (const std::string& value : values) f.obj.Add("k", value.c_str(), nullptr);
+    ASSERT_EQ(f.io.Write(&f.obj, false), 0);
+    Texts pairs = f.ReadBack();
     ASSERT_EQ(pairs.size(), values.size());
     for (size_t i = 0; i < values.size(); ++i) {
         EXPECT_TRUE(pairs[i] == "k=" + values[i]) << "value " << i << ", length " << pairs[i].size();
@@ -316,45 +326,23 @@ TEST(NVFileWrite, SkipsNullNamesAndUsesTheSeparator) {
 }
 
 TEST(NVFileWrite, CreatesMissingDirectoriesAndReplacesTheOldFile) {
-    TempDir dir;
-    NUioObjList obj;
-    obj.SetPath("s.sts", dir.file("new/sub").c_str());
-    obj.Add("k", "1", nullptr);
-    NUFileIO io;
-    EXPECT_EQ(io.Write(&obj, false), 0);
-    obj.Add("k", "2", nullptr);
-    EXPECT_EQ(io.Write(&obj, false), 0);
-    EXPECT_EQ(ReadWholeFile(dir.file("new/sub/s.sts")), Written("k=1\nk=2\n"));
+    NVFile f;
+    f.obj.SetPath("s.sts", f.dir.file("new/sub").c_str());
+    f.obj.Add("k", "1", nullptr);
+    EXPECT_EQ(f.io.Write(&f.obj, false), 0);
+    f.obj.Add("k", "2", nullptr);
+    EXPECT_EQ(f.io.Write(&f.obj, false), 0);
+    EXPECT_EQ(ReadWholeFile(f.dir.file("new/sub/s.sts")), Written("k=1\nk=2\n"));
 }
 
 TEST(NVFileWrite, PathIsADirectoryOrMissing) {
-    TempDir dir;
-    fs::create_directories(dir.file("d.sts"));
-    NUioObjList obj;
-    obj.SetPath("d.sts", dir.path().c_str());
-    NUFileIO io;
-    EXPECT_EQ(io.Write(&obj, false), -11);
-    EXPECT_EQ(io.Write(nullptr, false), -1);
+    NVFile f("d.sts");
+    fs::create_directories(f.dir.file("d.sts"));
+    EXPECT_EQ(f.io.Write(&f.obj, false), -11);
+    EXPECT_EQ(f.io.Write(nullptr, false), -1);
     NUioObjList noPath;
-    EXPECT_EQ(io.Write(&noPath, false), -11);
+    EXPECT_EQ(f.io.Write(&noPath, false), -11);
 }
-
-namespace {
-
-struct OldFile {
-    TempDir dir;
-    NUioObjList obj;
-    NUFileIO io;
-    OldFile() {
-        EXPECT_TRUE(WriteWholeFile(dir.file("s.sts"), "old=1\n"));
-        obj.SetPath("s.sts", dir.path().c_str());
-        obj.Add("new", "2", nullptr);
-    }
-    std::string Contents() const { return ReadWholeFile(dir.file("s.sts")); }
-    bool TemporaryLeft() const { return fs::exists(dir.file("s.sts.bk")); }
-};
-
-}  // namespace
 
 TEST(NVFileWrite, FailuresLeaveTheOldFileIntact) {
     RestoreFileOs restore;
@@ -394,29 +382,29 @@ TEST(NVFileWrite, FailuresLeaveTheOldFileIntact) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        OldFile file;
+        NVFile f("s.sts", "old=1\n");
+        f.obj.Add("new", "2", nullptr);
         NUFileOs saved = os;
         c.inject(os);
-        EXPECT_EQ(file.io.Write(&file.obj, false), c.expected);
+        EXPECT_EQ(f.io.Write(&f.obj, false), c.expected);
         os = saved;
-        EXPECT_EQ(file.Contents(), "old=1\n");
+        EXPECT_EQ(ReadWholeFile(f.dir.file("s.sts")), "old=1\n");
         // Once the new contents are complete, a failed replacement keeps them.
         bool replacing = c.expected == -13 || c.expected == -18;
-        EXPECT_EQ(file.TemporaryLeft(), replacing);
-        if (replacing) {
-            EXPECT_EQ(ReadWholeFile(file.dir.file("s.sts.bk")), Written("new=2\n"));
-        }
-        EXPECT_FALSE(file.io.HasLock());
+        EXPECT_EQ(ReadWholeFile(f.dir.file("s.sts.bk")), replacing ? Written("new=2\n") : "");
+        EXPECT_EQ(fs::exists(f.dir.file("s.sts.bk")), replacing);
+        EXPECT_FALSE(f.io.HasLock());
     }
 }
 
 TEST(NVFileWrite, NeverWritesThroughALinkPlantedAtTheTemporaryName) {
     for (bool stale : {true, false}) {
         SCOPED_TRACE(stale);
-        OldFile file;
-        std::string victim = file.dir.file("victim");
+        NVFile f("s.sts", "old=1\n");
+        f.obj.Add("new", "2", nullptr);
+        std::string victim = f.dir.file("victim");
         ASSERT_TRUE(WriteWholeFile(victim, "victim"));
-        std::string temporary = file.dir.file("s.sts.bk");
+        std::string temporary = f.dir.file("s.sts.bk");
         if (stale) {
             ASSERT_TRUE(WriteWholeFile(temporary, "stale"));
         } else {
@@ -424,50 +412,37 @@ TEST(NVFileWrite, NeverWritesThroughALinkPlantedAtTheTemporaryName) {
             fs::create_symlink(victim, temporary, error);
             if (error) GTEST_SKIP() << "the system cannot create symbolic links here: " << error.message();
         }
-        EXPECT_EQ(file.io.Write(&file.obj, false), 0);
+        EXPECT_EQ(f.io.Write(&f.obj, false), 0);
         EXPECT_EQ(ReadWholeFile(victim), "victim");
-        EXPECT_EQ(file.Contents(), Written("new=2\n"));
-        EXPECT_FALSE(file.TemporaryLeft());
+        EXPECT_EQ(ReadWholeFile(f.dir.file("s.sts")), Written("new=2\n"));
+        EXPECT_FALSE(fs::exists(temporary));
     }
 }
 
 // ---- locks
 
 TEST(NVFileLock, LockAndKeepLockHoldTheWriteLock) {
-    TempDir dir;
-    NUioObjList obj;
-    obj.SetPath("s.sts", dir.path().c_str());
-    obj.Add("k", "v", nullptr);
-    NUFileIO io;
-    io.retries = 1;
-    io.waitSeconds = 0;
-    EXPECT_EQ(io.Lock(&obj), 0);
-    EXPECT_TRUE(io.HasLock());
-    NUFileIO other;
-    other.retries = 1;
-    other.waitSeconds = 0;
-    EXPECT_EQ(other.Write(&obj, false), -17);
-    EXPECT_EQ(io.Write(&obj, true), 0);
-    EXPECT_TRUE(io.HasLock());
-    EXPECT_EQ(other.LockShared(dir.file("s.sts").c_str()), -17);
-    io.Unlock();
-    EXPECT_EQ(other.LockShared(dir.file("s.sts").c_str()), 0);
-    EXPECT_EQ(io.Lock(nullptr), -1);
+    NVFile f;
+    f.obj.Add("k", "v", nullptr);
+    EXPECT_EQ(f.io.Lock(&f.obj), 0);
+    EXPECT_TRUE(f.io.HasLock());
+    OneTryIO other;
+    EXPECT_EQ(other.Write(&f.obj, false), -17);
+    EXPECT_EQ(f.io.Write(&f.obj, true), 0);
+    EXPECT_TRUE(f.io.HasLock());
+    EXPECT_EQ(other.LockShared(f.dir.file("s.sts").c_str()), -17);
+    f.io.Unlock();
+    EXPECT_EQ(other.LockShared(f.dir.file("s.sts").c_str()), 0);
+    EXPECT_EQ(f.io.Lock(nullptr), -1);
 }
 
 TEST(NVFileLock, SharedWriterLetsReadersIn) {
-    TempDir dir;
-    NUioObjList obj;
-    obj.SetPath("s.sts", dir.path().c_str());
-    obj.Add("k", "v", nullptr);
+    NVFile f;
+    f.obj.Add("k", "v", nullptr);
     NUFileIO writer;
     writer.shareReaders = true;
-    EXPECT_EQ(writer.Write(&obj, true), 0);
-    NUioObjList back;
-    back.SetPath("s.sts", dir.path().c_str());
-    NUFileIO reader;
-    EXPECT_EQ(reader.Read(&back, false, false), 0);
-    EXPECT_EQ(Pairs(back), (Texts{"k=v"}));
+    EXPECT_EQ(writer.Write(&f.obj, true), 0);
+    EXPECT_EQ(f.ReadBack(), (Texts{"k=v"}));
 }
 
 TEST(NVFileLock, LockErrorsMapOntoCodes) {
@@ -504,58 +479,48 @@ TEST(NVFileLock, ALinkAtTheLockFileIsNoHeldLock) {
 }
 
 TEST(NVFileLock, RemoveDeletesTheFileAndOptionallyTheLockFile) {
-    TempDir dir;
-    NUioObjList obj;
-    obj.SetPath("s.sts", dir.path().c_str());
-    obj.Add("k", "v", nullptr);
-    NUFileIO io;
-    ASSERT_EQ(io.Write(&obj, false), 0);
-    EXPECT_EQ(io.Remove(&obj, true, true), 0);
-    EXPECT_TRUE(io.HasLock());
-    EXPECT_FALSE(fs::exists(dir.file("s.sts")));
-    EXPECT_TRUE(fs::exists(dir.file("s.sts.lk")));
-    EXPECT_EQ(io.Remove(&obj, false, false), 0);  // nothing left to delete: still 0
-    EXPECT_FALSE(io.HasLock());
-    EXPECT_TRUE(fs::exists(dir.file("s.sts.lk")));
-    EXPECT_EQ(io.Remove(&obj, false, true), 0);
-    EXPECT_FALSE(fs::exists(dir.file("s.sts.lk")));
-    EXPECT_EQ(io.Remove(nullptr, false, false), -1);
+    NVFile f;
+    f.obj.Add("k", "v", nullptr);
+    ASSERT_EQ(f.io.Write(&f.obj, false), 0);
+    EXPECT_EQ(f.io.Remove(&f.obj, true, true), 0);
+    EXPECT_TRUE(f.io.HasLock());
+    EXPECT_FALSE(fs::exists(f.dir.file("s.sts")));
+    EXPECT_TRUE(fs::exists(f.dir.file("s.sts.lk")));
+    EXPECT_EQ(f.io.Remove(&f.obj, false, false), 0);  // nothing left to delete: still 0
+    EXPECT_FALSE(f.io.HasLock());
+    EXPECT_TRUE(fs::exists(f.dir.file("s.sts.lk")));
+    EXPECT_EQ(f.io.Remove(&f.obj, false, true), 0);
+    EXPECT_FALSE(fs::exists(f.dir.file("s.sts.lk")));
+    EXPECT_EQ(f.io.Remove(nullptr, false, false), -1);
     // A file that cannot be deleted (a directory in its place) stays: -18.
-    fs::create_directories(dir.file("d.sts"));
-    obj.SetPath("d.sts", dir.path().c_str());
-    EXPECT_EQ(io.Remove(&obj, false, false), -18);
-    EXPECT_TRUE(fs::is_directory(dir.file("d.sts")));
-    EXPECT_FALSE(io.HasLock());
+    fs::create_directories(f.dir.file("d.sts"));
+    f.obj.SetPath("d.sts", f.dir.path().c_str());
+    EXPECT_EQ(f.io.Remove(&f.obj, false, false), -18);
+    EXPECT_TRUE(fs::is_directory(f.dir.file("d.sts")));
+    EXPECT_FALSE(f.io.HasLock());
 }
 
 TEST(NVFileLockProcesses, TryOnceReadsAFileAnotherProcessIsWriting) {
-    TempDir dir;
-    ASSERT_TRUE(WriteWholeFile(dir.file("s.sts"), "k=v\n"));
-    std::string path = dir.file("s.sts");
+    NVFile f("s.sts", "k=v\n");
+    std::string path = f.dir.file("s.sts");
     HelperProcess writer([&path] {
         NUFileIO* held = new NUFileIO;  // kept open until the helper ends
         held->retries = 1;
         return held->LockExclusive(path.c_str());
     });
     ASSERT_EQ(writer.result(), 0);
+    EXPECT_EQ(f.io.Read(&f.obj, true, false), -19);
+    EXPECT_EQ(f.io.retries, 1);
+    EXPECT_EQ(f.io.waitSeconds, 0);
+    EXPECT_EQ(Pairs(f.obj), (Texts{"k=v"}));
+    EXPECT_EQ(f.io.Read(&f.obj, false, false), -17);
 
-    NUioObjList obj;
-    obj.SetPath("s.sts", dir.path().c_str());
-    NUFileIO io;
-    EXPECT_EQ(io.Read(&obj, true, false), -19);
-    EXPECT_EQ(io.retries, 1);
-    EXPECT_EQ(io.waitSeconds, 0);
-    EXPECT_EQ(Pairs(obj), (Texts{"k=v"}));
-    EXPECT_EQ(io.Read(&obj, false, false), -17);
-
-    NUFileIO blocked;
-    blocked.retries = 1;
-    blocked.waitSeconds = 0;
-    EXPECT_EQ(blocked.Write(&obj, false), -17);
+    OneTryIO blocked;
+    EXPECT_EQ(blocked.Write(&f.obj, false), -17);
     EXPECT_EQ(ReadWholeFile(path), "k=v\n");
 
     EXPECT_TRUE(writer.Kill());
-    EXPECT_EQ(blocked.Write(&obj, false), 0);
+    EXPECT_EQ(blocked.Write(&f.obj, false), 0);
 }
 
 namespace {
@@ -569,9 +534,7 @@ std::unique_ptr<HelperProcess> holder;
 
 // A lock taken, as by another holder, in a process of its own: its result.
 int TakeLockAndHold() {
-    NUFileIO* held = new NUFileIO;  // kept open until the helper ends
-    held->retries = 1;
-    held->waitSeconds = 0;
+    NUFileIO* held = new OneTryIO;  // kept open until the helper ends
     return held->LockExclusive(lockedPath.c_str());
 }
 
@@ -584,10 +547,8 @@ TEST(NVFileLockProcesses, LockFileDeletedAroundALockLeavesOneHolder) {
                                  "deleted by its remover while a waiter takes it"};
     for (const char* what : cases) {
         SCOPED_TRACE(what);
-        TempDir dir;
-        NUioObjList obj;
-        obj.SetPath("s.sts", dir.path().c_str());
-        lockedPath = dir.file("s.sts");
+        NVFile f;
+        lockedPath = f.dir.file("s.sts");
         unwrapped = FileOs();
         if (what == cases[0]) {
             holder = std::make_unique<HelperProcess>([] {
@@ -618,14 +579,12 @@ TEST(NVFileLockProcesses, LockFileDeletedAroundALockLeavesOneHolder) {
                 startHolderOnClose = false;
                 holder = std::make_unique<HelperProcess>(TakeLockAndHold);
             };
-            EXPECT_EQ(remover.Remove(&obj, false, true), 0);
+            EXPECT_EQ(remover.Remove(&f.obj, false, true), 0);
             FileOs() = unwrapped;
         }
         ASSERT_TRUE(holder);
         EXPECT_EQ(holder->result(), 0);
-        NUFileIO next;
-        next.retries = 1;
-        next.waitSeconds = 0;
+        OneTryIO next;
         EXPECT_EQ(next.LockExclusive(lockedPath.c_str()), -17);
         holder.reset();
     }
