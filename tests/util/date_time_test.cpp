@@ -8,6 +8,8 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "support/test_platform.h"
 
@@ -30,6 +32,19 @@ std::string Convert(const char* offset, const char* date, const char* time, cons
     char outTime[7] = "";
     *code = ConvertZone(offset, date, time, daylight, outDate, outTime);
     return std::string(outDate) + " " + outTime;
+}
+
+std::string Shown(const char* text) {
+    return text ? text : "(null)";
+}
+
+using TextCases = std::vector<std::pair<const char*, int>>;
+
+// Each text's answer from read.
+void Answers(const char* name, int (*read)(const char*), const TextCases& cases) {
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(read(text), expected) << name << " " << Shown(text);
+    }
 }
 
 }  // namespace
@@ -76,20 +91,31 @@ TEST(DateTimeCalendar, LeapYearsMonthsAndWeekdays) {
     EXPECT_EQ(DayOfWeek(3, 0, 1), 3);      // Wednesday
 }
 
-TEST(DateTimeCalendar, IsValidDate) {
-    EXPECT_EQ(IsValidDate("20240229"), 0);
-    EXPECT_EQ(IsValidDate("20230229"), -1);
-    EXPECT_EQ(IsValidDate("20241301"), -1);
-    EXPECT_EQ(IsValidDate("20240100"), -1);
-    EXPECT_EQ(IsValidDate("20240431"), -1);
-    EXPECT_EQ(IsValidDate("20241231"), 0);
-    EXPECT_EQ(IsValidDate("20240101235959"), 0);  // a stamp's date part
-    EXPECT_EQ(IsValidDate("2024011"), -1);
-    EXPECT_EQ(IsValidDate(nullptr), -1);
-    // Blanks and letters are not read as the end of a shorter number.
-    EXPECT_EQ(IsValidDate("2024 1 1"), -1);
-    EXPECT_EQ(IsValidDate("2024011x"), -1);
-    EXPECT_EQ(IsValidDate("-2024011"), -1);
+// The checks and readers of one text. A stamp's date part is a date; blanks
+// and letters are not read as the end of a shorter number; seconds are not
+// checked.
+TEST(DateTimeCalendar, TextChecksAndFieldReaders) {
+    const TextCases dates = {
+        {"20240229", 0},  {"20230229", -1}, {"20241301", -1},      {"20240100", -1},
+        {"20240431", -1}, {"20241231", 0},  {"20240101235959", 0}, {"2024011", -1},
+        {nullptr, -1},    {"2024 1 1", -1}, {"2024011x", -1},      {"-2024011", -1},
+    };
+    const TextCases times = {
+        {"2400", 0}, {"2360", -1}, {"2500", -1},  {"235999", 0}, {"0000 ", 0},
+        {"12", -1},  {"-100", -1}, {"12:00", -1}, {nullptr, -1},
+    };
+    Answers("IsValidDate", IsValidDate, dates);
+    Answers("IsValidTime", IsValidTime, times);
+    EXPECT_EQ(YearOf("20240315"), 2024);
+    EXPECT_EQ(DigitsAt0("20240315"), 20);
+    EXPECT_EQ(DigitsAt2("20240315"), 24);
+    EXPECT_EQ(DigitsAt4("20240315"), 3);
+    EXPECT_EQ(DigitsAt6("20240315"), 15);
+    EXPECT_EQ(DigitsAt6("2024031"), 0);
+    EXPECT_EQ(YearOf("202"), 0);
+    EXPECT_EQ(YearOf(nullptr), 0);
+    Answers("IsSignedDigits", IsSignedDigits,
+            {{"", 0}, {"-12-3", 0}, {"12a", -9}, {" 1", -9}, {nullptr, -9}});
 }
 
 TEST(DateTimeCalendar, CheckDayOfMonth) {
@@ -101,74 +127,34 @@ TEST(DateTimeCalendar, CheckDayOfMonth) {
     EXPECT_EQ(CheckDayOfMonth(nullptr, "1", "2024"), -1);
 }
 
-TEST(DateTimeCalendar, IsValidTime) {
-    EXPECT_EQ(IsValidTime("2400"), 0);
-    EXPECT_EQ(IsValidTime("2360"), -1);
-    EXPECT_EQ(IsValidTime("2500"), -1);
-    EXPECT_EQ(IsValidTime("235999"), 0);  // seconds are not checked
-    EXPECT_EQ(IsValidTime("0000 "), 0);
-    EXPECT_EQ(IsValidTime("12"), -1);
-    EXPECT_EQ(IsValidTime("-100"), -1);
-    EXPECT_EQ(IsValidTime("12:00"), -1);
-    EXPECT_EQ(IsValidTime(nullptr), -1);
-}
-
-TEST(DateTimeCalendar, FieldReadersAndDigitCheck) {
-    EXPECT_EQ(YearOf("20240315"), 2024);
-    EXPECT_EQ(DigitsAt0("20240315"), 20);
-    EXPECT_EQ(DigitsAt2("20240315"), 24);
-    EXPECT_EQ(DigitsAt4("20240315"), 3);
-    EXPECT_EQ(DigitsAt6("20240315"), 15);
-    EXPECT_EQ(DigitsAt6("2024031"), 0);
-    EXPECT_EQ(YearOf("202"), 0);
-    EXPECT_EQ(YearOf(nullptr), 0);
-    EXPECT_EQ(IsSignedDigits(""), 0);
-    EXPECT_EQ(IsSignedDigits("-12-3"), 0);
-    EXPECT_EQ(IsSignedDigits("12a"), -9);
-    EXPECT_EQ(IsSignedDigits(" 1"), -9);
-    EXPECT_EQ(IsSignedDigits(nullptr), -9);
-}
-
-TEST(DateTimeAddDays, ShiftsAcrossMonthsAndYears) {
-    UseServerZone(kUtc);
-    char out[9] = "";
-    EXPECT_EQ(AddDays("20240131", out, 1), 0);
-    EXPECT_STREQ(out, "20240201");
-    EXPECT_EQ(AddDays("20240131", out, -31), 0);
-    EXPECT_STREQ(out, "20231231");
-    EXPECT_EQ(AddDays("20240228", out, 1), 0);
-    EXPECT_STREQ(out, "20240229");
-    EXPECT_EQ(AddDays("20230228", out, 1), 0);
-    EXPECT_STREQ(out, "20230301");
-    EXPECT_EQ(AddDays("20240101", out, 366), 0);
-    EXPECT_STREQ(out, "20250101");
-    EXPECT_EQ(AddDays("19691231", out, 1), 0);
-    EXPECT_STREQ(out, "19700101");
-    EXPECT_EQ(AddDays("20240101120000", out, 0), 0);  // only the date part counts
-    EXPECT_STREQ(out, "20240101");
+TEST(DateTimeAddDays, ShiftsOrRefuses) {
+    // The server's daylight saving never moves a date (clocks go forward on
+    // 10 March 2024 and back on 3 November in kEastern). A result beyond
+    // year 9999 does not fit the date buffer.
+    const struct {
+        const char* zone;
+        const char* date;
+        int days;
+        int code;
+        const char* expected;  // "unset": out is not written
+    } rows[] = {
+        {kUtc, "20240131", 1, 0, "20240201"},       {kUtc, "20240131", -31, 0, "20231231"},
+        {kUtc, "20240228", 1, 0, "20240229"},       {kUtc, "20230228", 1, 0, "20230301"},
+        {kUtc, "20240101", 366, 0, "20250101"},     {kUtc, "19691231", 1, 0, "19700101"},
+        {kUtc, "20240101120000", 0, 0, "20240101"},  // only the date part counts
+        {kEastern, "20240309", 1, 0, "20240310"},   {kEastern, "20241103", -1, 0, "20241102"},
+        {kUtc, nullptr, 1, -99, "unset"},           {kUtc, "2024013", 1, -1, "unset"},
+        {kUtc, "2024a131", 1, -2, "unset"},         {kUtc, "20241301", 1, -3, "unset"},
+        {kUtc, "99991231", 1, -3, "unset"},         {kUtc, "20240101", 2147483647, -3, "unset"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(Shown(row.date) + " + " + std::to_string(row.days) + " in " + row.zone);
+        UseServerZone(row.zone);
+        char out[9] = "unset";
+        EXPECT_EQ(AddDays(row.date, out, row.days), row.code);
+        EXPECT_STREQ(out, row.expected);
+    }
     EXPECT_EQ(AddDays("20240101", nullptr, 5), 0);
-}
-
-TEST(DateTimeAddDays, RefusesBadInput) {
-    char out[9] = "unset";
-    EXPECT_EQ(AddDays(nullptr, out, 1), -99);
-    EXPECT_EQ(AddDays("2024013", out, 1), -1);
-    EXPECT_EQ(AddDays("2024a131", out, 1), -2);
-    EXPECT_EQ(AddDays("20241301", out, 1), -3);
-    EXPECT_STREQ(out, "unset");
-    // A result beyond year 9999 does not fit the date buffer.
-    EXPECT_EQ(AddDays("99991231", out, 1), -3);
-    EXPECT_EQ(AddDays("20240101", out, 2147483647), -3);
-    EXPECT_STREQ(out, "unset");
-}
-
-TEST(DateTimeAddDays, ServerDaylightSavingDoesNotMoveDates) {
-    UseServerZone(kEastern);
-    char out[9] = "";
-    EXPECT_EQ(AddDays("20240309", out, 1), 0);  // clocks go forward on the 10th
-    EXPECT_STREQ(out, "20240310");
-    EXPECT_EQ(AddDays("20241103", out, -1), 0);
-    EXPECT_STREQ(out, "20241102");
 }
 
 TEST(DateTimeConvert, RefusesBadTexts) {
