@@ -217,76 +217,53 @@ TEST(ProcessRun, ArgumentsReachTheStepStandInIntact) {
     std::string out = dir.file("argv.txt");
     ASSERT_TRUE(WriteWholeFile(dir.file("step dir/updbatbookmarkv30.ctl"),
                                "argvfile=" + out + "\nstatusfile=none\ndatabase=none\n"));
-    Outcome outcome = RunChild({Quoted(program), Quoted("he said \"hi\" there"), Quoted("C:\\vrn\\"),
-                                Quoted("a\\\"b"), "plain", "\"\"", Quoted("日本 語"), "0"});
+    // No shell reads them: its quoting and substitutions stay text.
+    Outcome outcome = RunChild({Quoted(program), Quoted("he said \"hi\" there"),
+                                Quoted("C:\\vrn\\"), Quoted("a\\\"b"), "plain", "\"\"",
+                                Quoted("日本 語"), Quoted("a;b $(x) `y`"), "0"});
     ASSERT_EQ(outcome.code, 0);
     std::string argv = ReadWholeFile(out);
     EXPECT_EQ(argv.substr(argv.find('\n') + 1),
-              "he said \"hi\" there\nC:\\vrn\\\na\\\"b\nplain\n\n日本 語\n0\n");
+              "he said \"hi\" there\nC:\\vrn\\\na\\\"b\nplain\n\n日本 語\na;b $(x) `y`\n0\n");
 }
 
-TEST(ProcessRun, ExitCodes) {
-    if (OnWindows()) GTEST_SKIP() << "the child is a POSIX shell";
-    Outcome ok = RunChild({"/bin/sh", "-c", "exit 0"});
-    EXPECT_EQ(ok.code, 0);
-    EXPECT_EQ(ok.dret, 0);
-    EXPECT_EQ(ok.derr, 0);
-    Outcome three = RunChild({"/bin/sh", "-c", "exit 3"});
-    EXPECT_EQ(three.code, -2);
-    EXPECT_EQ(three.dret, 3);
-    EXPECT_EQ(three.derr, 0);
-    // A program without a directory is found through PATH.
-    EXPECT_EQ(RunChild({"sh", "-c", "exit 0"}).code, 0);
-}
-
-TEST(ProcessRun, SignalGivesExitCodeAbove128) {
-    if (OnWindows()) GTEST_SKIP() << "the child is a POSIX shell";
-    Outcome killed = RunChild({"/bin/sh", "-c", "kill -9 $$"});
-    EXPECT_EQ(killed.code, -2);
-    EXPECT_EQ(killed.dret, 128 + 9);
-    EXPECT_EQ(killed.derr, 0);
-}
-
-TEST(ProcessRun, MissingProgramFailsToStart) {
+// A child's end as the caller sees it: an exit code, a signal (above 128),
+// a program that is not there, a list that cannot be a command line. A
+// program without a directory is found through PATH.
+TEST(ProcessRun, ExitCodesAndStartFailures) {
     TempDir dir;
-    Outcome missing = RunChild({Quoted(dir.file("no-such-program")), "x"});
-    EXPECT_EQ(missing.code, -1);
-    EXPECT_EQ(missing.dret, 0);
-    EXPECT_EQ(missing.derr, kProcessErrorNotFound);
-    Outcome unknown = RunChild({"kestrun-no-such-program-anywhere"});
-    EXPECT_EQ(unknown.code, -1);
-    EXPECT_EQ(unknown.derr, kProcessErrorNotFound);
-}
-
-TEST(ProcessRun, RefusesEmptyAndOverlongLists) {
-    Outcome empty = RunChild({});
-    EXPECT_EQ(empty.code, -1);
-    EXPECT_NE(empty.derr, 0);
+    const std::string half(kCommandLineSize / 2, 'y');
+    const struct {
+        const char* name;
+        std::vector<std::string> arguments;
+        Outcome expected;  // derr -1: any error but 0
+        bool shell;        // the child is a POSIX shell
+    } rows[] = {
+        {"exit 0", {"/bin/sh", "-c", "exit 0"}, {0, 0, 0}, true},
+        {"exit 3", {"/bin/sh", "-c", "exit 3"}, {-2, 3, 0}, true},
+        {"through PATH", {"sh", "-c", "exit 0"}, {0, 0, 0}, true},
+        {"killed", {"/bin/sh", "-c", "kill -9 $$"}, {-2, 128 + 9, 0}, true},
+        {"missing",
+         {Quoted(dir.file("no-such-program")), "x"},
+         {-1, 0, kProcessErrorNotFound},
+         false},
+        {"unknown", {"kestrun-no-such-program-anywhere"}, {-1, 0, kProcessErrorNotFound}, false},
+        {"empty", {}, {-1, 0, -1}, false},
+        {"too long", {"/bin/sh", "-c", "exit 0", half, half}, {-1, 0, kProcessErrorTooLong}, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.shell && OnWindows()) continue;
+        Outcome outcome = RunChild(row.arguments);
+        EXPECT_EQ(outcome.code, row.expected.code);
+        EXPECT_EQ(outcome.dret, row.expected.dret);
+        if (row.expected.derr == -1) {
+            EXPECT_NE(outcome.derr, 0);
+        } else {
+            EXPECT_EQ(outcome.derr, row.expected.derr);
+        }
+    }
     EXPECT_EQ(RunProcess(nullptr, nullptr, nullptr), -1);
-    std::string half(kCommandLineSize / 2, 'y');
-    Outcome tooLong = RunChild({"/bin/sh", "-c", "exit 0", half, half});
-    EXPECT_EQ(tooLong.code, -1);
-    EXPECT_EQ(tooLong.dret, 0);
-    EXPECT_EQ(tooLong.derr, kProcessErrorTooLong);
-}
-
-TEST(ProcessRun, QuotedArgumentsArriveIntact) {
-    if (OnWindows()) GTEST_SKIP() << "the child is a POSIX shell";
-    TempDir dir;
-    std::filesystem::create_directory(dir.file("step dir"));
-    std::string script = dir.file("step dir/args.sh");
-    ASSERT_TRUE(WriteWholeFile(script,
-                               "#!/bin/sh\n"
-                               "out=$1\n"
-                               "shift\n"
-                               "for a; do printf '[%s]\\n' \"$a\"; done > \"$out\"\n"));
-    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
-    std::string out = dir.file("args.txt");
-    Outcome outcome = RunChild({Quoted(script), Quoted(out), Quoted("he said \"hi\" there"),
-                           "plain", "\"\"", Quoted("a;b $(x) `y`"), "0"});
-    ASSERT_EQ(outcome.code, 0);
-    EXPECT_EQ(ReadWholeFile(out),
-              "[he said \"hi\" there]\n[plain]\n[]\n[a;b $(x) `y`]\n[0]\n");
 }
 
 TEST(ProcessRun, ChildInheritsEnvironmentAndDirectory) {
