@@ -5,20 +5,15 @@
 
 #include <string>
 
-TEST(NUString, NewStringIsEmptyAndPointsIntoObject) {
+TEST(NUString, SetKeepsItsBufferWhenLongEnoughAndSetNStopsAtNul) {
     NUString s;
     ASSERT_NE(s.Get(), nullptr);
     EXPECT_STREQ(s.Get(), "");
     EXPECT_TRUE(s.IsEmpty());
     EXPECT_EQ(s.Set(""), 0);
-    EXPECT_STREQ(s.Get(), "");
     EXPECT_TRUE(s.IsEmpty());
     EXPECT_EQ(s.Set(nullptr), 0);
     EXPECT_STREQ(s.Get(), "");
-}
-
-TEST(NUString, SetReusesBufferOnlyWhenLongEnough) {
-    NUString s;
     s.Set("abcdef");
     const char* first = s.Get();
     s.Set("xy");
@@ -26,59 +21,58 @@ TEST(NUString, SetReusesBufferOnlyWhenLongEnough) {
     EXPECT_STREQ(s.Get(), "xy");
     s.Set("abcdef");
     EXPECT_STREQ(s.Get(), "abcdef");
-}
-
-TEST(NUString, SetNPadsAndStopsAtNul) {
-    NUString s;
     EXPECT_EQ(s.SetN("abcdef", 3), 0);
     EXPECT_STREQ(s.Get(), "abc");
     EXPECT_EQ(s.SetN("ab", 5), 0);
     EXPECT_STREQ(s.Get(), "ab");
 }
 
-TEST(NUString, SetCutBytes) {
-    NUString s;
-    s.SetCutBytes("abcdef", 4, "..");
-    EXPECT_STREQ(s.Get(), "ab..");
-    s.SetCutBytes("abc", 4, "..");
-    EXPECT_STREQ(s.Get(), "abc");
-    // Two 3-byte characters cut at 5 bytes keep only the first.
-    s.SetCutBytes("\xE3\x81\x82\xE3\x81\x84", 5, "");
-    EXPECT_STREQ(s.Get(), "\xE3\x81\x82");
-    // A complete character right before the cut stays.
-    s.SetCutBytes("a\xE3\x81\x82xyz", 4, "");
-    EXPECT_STREQ(s.Get(), "a\xE3\x81\x82");
-    // Only continuation bytes before the cut: nothing is kept.
-    s.SetCutBytes("\x80\x80\x80\x80", 2, "");
-    EXPECT_STREQ(s.Get(), "");
-}
-
-TEST(NUString, SetCutCharsCountsUnits) {
-    NUString s;
-    s.SetCutChars("abcdef", 4, "..", true);
-    EXPECT_STREQ(s.Get(), "ab..");
-    // The suffix's room is reserved before the scan, even when the text
-    // itself is within maxUnits.
-    s.SetCutChars("abcd", 4, "..", true);
-    EXPECT_STREQ(s.Get(), "ab..");
-    s.SetCutChars("ab", 4, "..", true);
-    EXPECT_STREQ(s.Get(), "ab");
-    // A 4-byte character is 2 units when fourByteIsOne is false.
-    const char* text = "a\xF0\x9F\x98\x80" "b";
-    s.SetCutChars(text, 2, "", false);
-    EXPECT_STREQ(s.Get(), "a");
-    s.SetCutChars(text, 2, "", true);
-    EXPECT_STREQ(s.Get(), "a\xF0\x9F\x98\x80");
-    // A character running past the end is cut before it.
-    s.SetCutChars("ab\xE3\x81", 5, "~", true);
-    EXPECT_STREQ(s.Get(), "ab~");
-    s.SetCutChars("abc", 2, "..", true);
-    EXPECT_STREQ(s.Get(), "");
-    s.SetCutChars("abc", 1, "..", true);
-    EXPECT_STREQ(s.Get(), "..");
-    // A truncated character before a whole one is one broken byte.
-    s.SetCutChars("\xE3" "a\xE3\x81\x82", 3, "~", true);
-    EXPECT_STREQ(s.Get(), "\xE3" "a~");
+// Cuts by bytes (SetCutChars false) or by units, with the suffix's room
+// reserved before the scan even when the text itself fits. A 4-byte
+// character is 2 units unless fourByteIsOne; a character running past the
+// cut or the end goes; a truncated character before a whole one is one
+// broken byte; only continuation bytes before the cut keep nothing.
+TEST(NUString, CutsNeverSplitACharacter) {
+    const char* emoji =
+        "a\xF0\x9F\x98\x80"
+        "b";
+    const struct {
+        const char* text;
+        int max;
+        const char* suffix;
+        bool chars;
+        bool fourByteIsOne;
+        const char* expected;
+    } rows[] = {
+        {"abcdef", 4, "..", false, false, "ab.."},
+        {"abc", 4, "..", false, false, "abc"},
+        {"\xE3\x81\x82\xE3\x81\x84", 5, "", false, false, "\xE3\x81\x82"},
+        {"a\xE3\x81\x82xyz", 4, "", false, false, "a\xE3\x81\x82"},
+        {"\x80\x80\x80\x80", 2, "", false, false, ""},
+        {"abcdef", 4, "..", true, true, "ab.."},
+        {"abcd", 4, "..", true, true, "ab.."},
+        {"ab", 4, "..", true, true, "ab"},
+        {emoji, 2, "", true, false, "a"},
+        {emoji, 2, "", true, true, "a\xF0\x9F\x98\x80"},
+        {"ab\xE3\x81", 5, "~", true, true, "ab~"},
+        {"abc", 2, "..", true, true, ""},
+        {"abc", 1, "..", true, true, ".."},
+        {"\xE3"
+         "a\xE3\x81\x82",
+         3, "~", true, true,
+         "\xE3"
+         "a~"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.text) + " to " + std::to_string(row.max));
+        NUString s;
+        if (row.chars) {
+            s.SetCutChars(row.text, row.max, row.suffix, row.fourByteIsOne);
+        } else {
+            s.SetCutBytes(row.text, row.max, row.suffix);
+        }
+        EXPECT_STREQ(s.Get(), row.expected);
+    }
 }
 
 TEST(NUString, FormatCutsAtFormatLengthPlus8191) {

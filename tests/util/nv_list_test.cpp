@@ -199,46 +199,40 @@ TEST(NVRecodes, OwnsAndDestroysItsRecords) {
 
 // ---- NUioObjList
 
-TEST(NVioObjList, SetPathJoinsDirectoryAndName) {
-    struct Row {
+// The path is the directory and the name joined by one "/", refused when
+// it would not fit its 1023 bytes; a directory that ends in "/" gets no
+// separator added.
+TEST(NVioObjList, SetPathJoinsDirectoryAndNameWithinTheLimit) {
+    const std::string name(1023, 'n');
+    const std::string longer = name + "n";
+    const std::string dir(1022 - 5, 'd');
+    const std::string slashDir = std::string(1022 - 6, 'd') + "/";
+    const struct {
         const char* name;
         const char* dir;
-        const char* expected;
+        std::string expected;  // "": refused
     } rows[] = {
         {"x.sts", "dir/", "dir/x.sts"},
         {"x.sts", "dir", "dir/x.sts"},
         {"x.sts", "", "x.sts"},
         {"x.sts", nullptr, "x.sts"},
+        {name.c_str(), nullptr, name},
+        {longer.c_str(), nullptr, ""},
+        {"abcde", dir.c_str(), dir + "/abcde"},
+        {"abcdef", dir.c_str(), ""},
+        {"abcdef", slashDir.c_str(), slashDir + "abcdef"},
+        {"abcdefg", slashDir.c_str(), ""},
+        {nullptr, "d", ""},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.expected);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.dir ? row.dir : "(null)").substr(0, 8) + " " +
+                     std::string(row.name ? row.name : "(null)").substr(0, 8));
         NUioObjList obj;
-        EXPECT_EQ(obj.SetPath(row.name, row.dir), 0);
+        EXPECT_EQ(obj.SetPath(row.name, row.dir), row.expected.empty() ? -1 : 0);
         char path[kNUPathSize];
-        EXPECT_EQ(obj.GetPath(path), 0);
-        EXPECT_STREQ(path, row.expected);
+        EXPECT_EQ(obj.GetPath(path), row.expected.empty() ? -11 : 0);
+        EXPECT_EQ(row.expected.empty() ? "" : std::string(path), row.expected);
     }
-}
-
-TEST(NVioObjList, PathLimits) {
-    NUioObjList obj;
-    char path[kNUPathSize];
-    EXPECT_EQ(obj.GetPath(path), -11);
-    EXPECT_EQ(obj.SetPath(nullptr, "d"), -1);
-    std::string name(1023, 'n');
-    EXPECT_EQ(obj.SetPath(name.c_str(), nullptr), 0);
-    EXPECT_EQ(obj.SetPath((name + "n").c_str(), nullptr), -1);
-    std::string dir(1022 - 5, 'd');
-    EXPECT_EQ(obj.SetPath("abcde", dir.c_str()), 0);
-    EXPECT_EQ(obj.GetPath(path), 0);
-    EXPECT_EQ(strlen(path), 1023u);
-    EXPECT_EQ(obj.SetPath("abcdef", dir.c_str()), -1);
-    // A directory that ends in "/" gets no separator added: 1023 bytes fit.
-    std::string slashDir = std::string(1022 - 6, 'd') + "/";
-    EXPECT_EQ(obj.SetPath("abcdef", slashDir.c_str()), 0);
-    EXPECT_EQ(obj.GetPath(path), 0);
-    EXPECT_EQ(strlen(path), 1023u);
-    EXPECT_EQ(obj.SetPath("abcdefg", slashDir.c_str()), -1);
 }
 
 TEST(NVioObjList, AddGetAppendAndLookups) {

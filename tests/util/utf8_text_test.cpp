@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -22,16 +23,18 @@ std::string Repeat(const std::string& unit, int times) {
 }  // namespace
 
 TEST(Utf8Text, SequenceLengthFollowsLeadByteTable) {
-    EXPECT_EQ(Utf8SequenceLength(0x41), 1);
-    EXPECT_EQ(Utf8SequenceLength(0xC2), 2);
-    EXPECT_EQ(Utf8SequenceLength(0xE3), 3);
-    EXPECT_EQ(Utf8SequenceLength(0xF4), 4);
-    EXPECT_EQ(Utf8SequenceLength(0xFB), 5);
-    EXPECT_EQ(Utf8SequenceLength(0xFD), 6);
-    EXPECT_EQ(Utf8SequenceLength(0x80), -1);
-    EXPECT_EQ(Utf8SequenceLength(0xC1), -1);
-    EXPECT_EQ(Utf8SequenceLength(0xF5), -1);
-    EXPECT_EQ(Utf8SequenceLength(0xFF), -1);
+    for (auto [lead, length] : {std::pair{0x41, 1},
+                                {0xC2, 2},
+                                {0xE3, 3},
+                                {0xF4, 4},
+                                {0xFB, 5},
+                                {0xFD, 6},
+                                {0x80, -1},
+                                {0xC1, -1},
+                                {0xF5, -1},
+                                {0xFF, -1}}) {
+        EXPECT_EQ(Utf8SequenceLength(lead), length) << lead;
+    }
 }
 
 TEST(Utf8Text, HalfWidthKanaRange) {
@@ -119,37 +122,28 @@ TEST(Utf8Text, CutsNeverSplitACharacter) {
     EXPECT_FALSE(CutToChars(nullptr, 1, false));
 }
 
-TEST(Utf8Text, KeepLastColumnsAscii) {
-    std::string text;
-    for (int i = 0; i < 70; ++i) text += static_cast<char>('a' + i % 26);
-    std::string buffer = text;
-    KeepLastColumns(buffer.data());
-    EXPECT_EQ(std::string(buffer.c_str()), text.substr(6));
-    buffer = text.substr(0, 64);
-    KeepLastColumns(buffer.data());
-    EXPECT_EQ(std::string(buffer.c_str()), text.substr(0, 64));
-}
-
-TEST(Utf8Text, KeepLastColumnsWideCharacters) {
-    std::string buffer = Repeat(kA3, 40);  // 120 bytes, 80 columns
-    KeepLastColumns(buffer.data());
-    EXPECT_EQ(std::string(buffer.c_str()), Repeat(kA3, 32));
-    // 23 wide characters (69 bytes, 46 columns) fit whole: unchanged.
-    buffer = Repeat(kA3, 23);
-    KeepLastColumns(buffer.data());
-    EXPECT_EQ(std::string(buffer.c_str()), Repeat(kA3, 23));
-    // Half-width kana count one column each.
-    buffer = Repeat(kKana, 70);
-    KeepLastColumns(buffer.data());
-    EXPECT_EQ(std::string(buffer.c_str()), Repeat(kKana, 64));
-}
-
-TEST(Utf8Text, KeepLastColumnsDropsWideCharacterThatWouldMake65) {
-    // 63 ASCII columns at the end, a wide character before them.
-    std::string tail(63, 'z');
-    std::string buffer = std::string(kA3) + kA3 + tail;
-    KeepLastColumns(buffer.data());
-    EXPECT_EQ(std::string(buffer.c_str()), tail);
+// The last 64 columns of a text are kept; wide characters count two
+// columns, half-width kana one, and a wide character that would make 65 goes.
+TEST(Utf8Text, KeepLastColumns) {
+    std::string ascii;
+    for (int i = 0; i < 70; ++i) ascii += static_cast<char>('a' + i % 26);
+    const struct {
+        std::string text;
+        std::string kept;
+    } rows[] = {
+        {ascii, ascii.substr(6)},
+        {ascii.substr(0, 64), ascii.substr(0, 64)},
+        {Repeat(kA3, 40), Repeat(kA3, 32)},  // 120 bytes, 80 columns
+        {Repeat(kA3, 23), Repeat(kA3, 23)},  // 69 bytes, 46 columns: unchanged
+        {Repeat(kKana, 70), Repeat(kKana, 64)},
+        {std::string(kA3) + kA3 + std::string(63, 'z'), std::string(63, 'z')},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        std::string buffer = row.text;
+        KeepLastColumns(buffer.data());
+        EXPECT_EQ(std::string(buffer.c_str()), row.kept);
+    }
 }
 
 TEST(Utf8Text, TrimTrailingSpace) {
