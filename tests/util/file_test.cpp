@@ -131,12 +131,21 @@ TEST(FileDirectories, PathExistsIgnoresOneTrailingSeparator) {
     EXPECT_EQ(PathExists("/"), 1);
 }
 
+// Every missing parent is made, not the last component; a path without a
+// directory, or with a file on the way, fails.
 TEST(FileDirectories, CreateDirectoriesMakesEveryMissingParentButNotTheLastComponent) {
     TempDir dir;
     std::string file = dir.file("a/b/c/status.sts");
     EXPECT_EQ(CreateDirectories(file.c_str()), 0);
     EXPECT_TRUE(fs::is_directory(dir.file("a/b/c")));
     EXPECT_FALSE(Exists(file));
+    EXPECT_EQ(CreateDirectories("name-without-directory"), -1);
+    ASSERT_TRUE(WriteWholeFile(dir.file("plain"), "x"));
+    errno = 0;
+    EXPECT_EQ(CreateDirectories(dir.file("plain/sub/x").c_str()), -1);
+    // Windows reports a file on the way as a missing path, then the file
+    // itself as existing when the parent is made.
+    EXPECT_EQ(errno, OnWindows() ? EEXIST : ENOTDIR);
 }
 
 TEST(FileDirectories, CreateDirectoriesOnAnExistingDirectoryGivesEexistAndTwoLogLines) {
@@ -151,17 +160,6 @@ TEST(FileDirectories, CreateDirectoriesOnAnExistingDirectoryGivesEexistAndTwoLog
               std::string::npos);
     EXPECT_NE(text.find("dircreateall:dircreate path[" + dir.path() + "] ret[-1] errno["),
               std::string::npos);
-}
-
-TEST(FileDirectories, CreateDirectoriesFailures) {
-    TempDir dir;
-    EXPECT_EQ(CreateDirectories("name-without-directory"), -1);
-    ASSERT_TRUE(WriteWholeFile(dir.file("plain"), "x"));
-    errno = 0;
-    EXPECT_EQ(CreateDirectories(dir.file("plain/sub/x").c_str()), -1);
-    // Windows reports a file on the way as a missing path, then the file
-    // itself as existing when the parent is made.
-    EXPECT_EQ(errno, OnWindows() ? EEXIST : ENOTDIR);
 }
 
 TEST(FileDirectories, EnsureDirectory) {

@@ -275,7 +275,7 @@ TEST(TemplateRender, MegabyteLineWithManyVariablesAndTags) {
     EXPECT_EQ(out.substr(out.size() - 4), "$ <i");
 }
 
-TEST(TemplateVars, RemoveVarAndDateVar) {
+TEST(TemplateVars, RemoveVarDateVarAndReset) {
     NUTemplateToOutput t;
     t.SetVar("a", "1", 0);
     t.SetVar("a", "2", 0);
@@ -284,15 +284,13 @@ TEST(TemplateVars, RemoveVarAndDateVar) {
     EXPECT_EQ(t.SetDateVar("e", "2026-12"), 0);
     std::string text = "$a$ $d$ $e$";
     EXPECT_EQ(RenderText(t, text), "$a$ 2026-12-06 2026-12");
-}
-
-TEST(TemplateVars, ResetTemplateDropsVariablesAndSettings) {
-    NUTemplateToOutput t;
-    t.SetVar("a", "1", 0);
-    t.SetStartMarker("[x]");
-    t.ResetTemplate(4);
-    std::string text = "$a$";
-    EXPECT_EQ(RenderText(t, text), "$a$");
+    // ResetTemplate drops the variables and the settings.
+    NUTemplateToOutput reset;
+    reset.SetVar("a", "1", 0);
+    reset.SetStartMarker("[x]");
+    reset.ResetTemplate(4);
+    text = "$a$";
+    EXPECT_EQ(RenderText(reset, text), "$a$");
 }
 
 TEST(TemplateRender, OneObjectRendersAPageOncePerRow) {
