@@ -144,40 +144,6 @@ TEST(NVFileRead, LineRules) {
     }
 }
 
-// Lines are read whole: the rules fall the same on either side of the
-// 2047-byte edges, except that a name must end before the first edge. Each
-// row puts a byte the rules turn on at offset `at` of a line between two
-// entries.
-TEST(NVFileRead, LongLinesOneRuleAtEveryEdge) {
-    auto a = [](size_t n) { return std::string(n, 'a'); };
-    for (size_t at : {2045, 2046, 2047, 2048, 2049, 2050, 4094, 4095, 4096}) {
-        std::string tail = "k=" + a(8) + "\t" + a(at - 11);  // a TAB at 10, byte `at` next
-        std::string blanks = "k=" + a(at - 3) + "   x";      // blanks at at-1 .. at+1
-        std::string kept = "k=a#b" + a(at - 6) + "\t# c";     // TAB-'#' at at .. at+1
-        std::string more = "\t" + a(at - 2) + "\t# c";        // the same on a continuation
-        struct Row {
-            const char* what;
-            std::string line;
-            Texts expected;
-        } rows[] = {
-            {"a separator", std::string(at, 'n') + "=v",
-             at < 2047 ? Texts{"z=0", std::string(at, 'n') + "=v", "end=1"} : Texts{"z=0", "end=1"}},
-            {"a comment after a TAB", tail + "# c", {"z=0", tail, "end=1"}},
-            {"blanks inside the value", blanks, {"z=0", blanks, "end=1"}},
-            {"TAB-'#' after a kept '#'", kept, {"z=0", kept, "end=1"}},
-            {"a continuation", more, {"z=0" + ("\n" + more.substr(1)), "end=1"}},
-            {"a line of that length", "k=" + a(at - 2), {"z=0", "k=" + a(at - 2), "end=1"}},
-            {"a comment line", "# " + a(at - 2) + "=x", {"z=0", "end=1"}},
-        };
-        for (const Row& row : rows) {
-            SCOPED_TRACE(std::string(row.what) + " at " + std::to_string(at));
-            ReadResult r = ReadText("z=0\n" + row.line + "\nend=1\n");
-            EXPECT_EQ(r.code, 0);
-            EXPECT_EQ(r.pairs, row.expected);
-        }
-    }
-}
-
 TEST(NVFileRead, AddsToWhatTheObjectHolds) {
     NVFile f("f", "b=2\n");
     f.obj.Add("a", "1", nullptr);
