@@ -85,6 +85,12 @@ const char* CMSioObjMsg::Text(const char* key) {
     return value;
 }
 
+const char* CMSioObjMsg::NumberedText(int number) {
+    char* value = nullptr;
+    if (!list || list->FindNumber(number, &value) != 1) return nullptr;
+    return value;
+}
+
 // ---- Zi18nLang ----
 
 Zi18nLang::Zi18nLang(const char* languageCode) { code.Set(languageCode); }

@@ -27,6 +27,9 @@ public:
     virtual int LoadOnce(const char* fileName);
     // The first text of key, or null. Points into the catalog.
     virtual const char* Text(const char* key);
+    // Text of the key that number is written as ("%d"), found without
+    // writing it.
+    const char* NumberedText(int number);
     // Names of the files read (or tried) so far.
     const NUNVList& LoadedFiles() const { return loadedFiles; }
 

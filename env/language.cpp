@@ -2,7 +2,6 @@
 // the office, loading catalog files into it, text and message lookup, and
 // the environment's language-list and office operations.
 #include <cerrno>
-#include <charconv>
 #include <cstring>
 #include <new>
 
@@ -27,6 +26,23 @@ const int kNoCurrentUser = -11002;
 Zi18nLang* CurrentLang() {
     CMSioObjApp* env = AppEnvironment();
     return env ? env->CurrentLanguage() : nullptr;
+}
+
+// The current language's message catalog with fileName read into it; null
+// (traced) when there is none.
+CMSioObjLocalize* ReadMessageCatalog(CMSioObjApp* env, const char* fileName) {
+    Zi18nLang* lang = env->CurrentLanguage();
+    CMSioObjLocalize* catalog = lang ? lang->MessageCatalog() : nullptr;
+    if (!catalog) {
+        TraceError("[%s][%d]", kMessageTag, __LINE__);
+        return nullptr;
+    }
+    catalog->LoadOnce(fileName);
+    return catalog;
+}
+
+void TraceMissingMessage(const char* key) {
+    TraceError("[%s][%d]ret[%d]errno[%s]", kMessageTag, __LINE__, -20, key);
 }
 
 }  // namespace
@@ -70,16 +86,11 @@ void CMSioObjApp::ReleaseLangList() {
 int CMSioObjApp::MessageByKey(const char* key, const char** text, const char* fileName) {
     if (!key || !text) return -99;
     *text = nullptr;
-    Zi18nLang* lang = CurrentLanguage();
-    CMSioObjLocalize* catalog = lang ? lang->MessageCatalog() : nullptr;
-    if (!catalog) {
-        TraceError("[%s][%d]", kMessageTag, __LINE__);
-        return -10;
-    }
-    catalog->LoadOnce(fileName ? fileName : "message");
+    CMSioObjLocalize* catalog = ReadMessageCatalog(this, fileName ? fileName : "message");
+    if (!catalog) return -10;
     const char* found = catalog->Text(key);
     if (!found) {
-        TraceError("[%s][%d]ret[%d]errno[%s]", kMessageTag, __LINE__, -20, key);
+        TraceMissingMessage(key);
         return -20;
     }
     *text = found;
@@ -168,11 +179,8 @@ const char* MessageByNumber(int number, char* kind) {
     if (kind) *kind = '\0';
     CMSioObjApp* env = AppEnvironment();
     if (!env) return nullptr;
-    // The number as "%d" would print it.
-    char key[16];
-    *std::to_chars(key, key + sizeof key - 1, number).ptr = '\0';
-    const char* text = nullptr;
-    if (env->MessageByKey(key, &text, "message") == 0 && text) {
+    CMSioObjLocalize* catalog = ReadMessageCatalog(env, "message");
+    if (const char* text = catalog ? catalog->NumberedText(number) : nullptr) {
         // At least three bytes, the second a colon.
         if (text[0] && text[1] == ':' && text[2]) {
             if (kind) *kind = text[0];
@@ -180,8 +188,11 @@ const char* MessageByNumber(int number, char* kind) {
         }
         return text;
     }
+    char key[kNumberNameSize];
+    NumberName(number, key);
+    if (catalog) TraceMissingMessage(key);
     Zi18nLang* lang = env->CurrentLanguage();
-    CMSioObjLocalize* catalog = lang ? lang->MessageCatalog() : nullptr;
+    catalog = lang ? lang->MessageCatalog() : nullptr;
     if (!catalog) {
         TraceError("[%s][%d]", kMessageTag, __LINE__);
         return nullptr;

@@ -1,6 +1,7 @@
 // Name-value lists, plain and indexed as the catalogs keep them: every
 // operation sequence agrees with a plain vector of optional names and
-// values, searched from the front.
+// values, searched from the front, by name and by number.
+#include <climits>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -29,18 +30,30 @@ bool LowerEquals(const std::string& a, const std::string& b) {
     return true;
 }
 
-// Names come from a small set so that lookups hit, or from a few hundred
-// numbered ones so that an index grows and its probe runs collide; some are
-// null.
+// A number lookups ask for: a few hundred around zero, or an edge of int.
+int PickNumber(FuzzInput& in) {
+    static const int kEdges[] = {INT_MIN, INT_MIN + 1, INT_MAX, 7, 0, -1};
+    unsigned pick = in.Below(8);
+    if (pick < 6) return kEdges[pick];
+    return static_cast<int>(in.Below(600)) - 300;
+}
+
+// Names come from a small set so that lookups hit, from a few hundred
+// numbered ones so that an index grows and its probe runs collide, or are
+// numbers, as "%d" writes them or nearly; some are null.
 Text PickName(FuzzInput& in) {
-    static const char* const kNames[] = {"k", "K", "a", "", "key", "Key", "b#c"};
-    unsigned pick = in.Below(10);
+    static const char* const kNames[] = {"k",   "K",  "a",  "",           "key",        "Key",
+                                         "b#c", "07", "-0", "+7",         " 7",         "7 ",
+                                         "0x7", "--1", "2147483648", "-2147483649", "-"};
+    unsigned pick = in.Below(12);
     if (pick == 7) return std::nullopt;
     if (pick == 8) {
         std::string name = in.Text(8);
         return name.substr(0, strlen(name.c_str()));
     }
     if (pick == 9) return "n" + std::to_string(in.Below(600));
+    if (pick == 10) return std::to_string(PickNumber(in));
+    if (pick == 11) return std::string(kNames[7 + in.Below(10)]);
     return std::string(kNames[pick]);
 }
 
@@ -85,8 +98,20 @@ int ModelFind(const std::vector<Pair>& model, const Text& name, bool noCase) {
 
 bool Matches(const Pair& pair, const Text& name) { return !name || pair.name == name; }
 
+// A lookup of number finds the first pair named as "%d" writes it, at (-1:
+// none).
+void CheckFindNumber(NUNVList& list, const std::vector<Pair>& model, int number, int at) {
+    char* value = nullptr;
+    int r = list.FindNumber(number, &value);
+    std::string name = std::to_string(number);
+    FUZZ_CHECK(r == (at >= 0 ? 1 : 0), "find number " + name + " gave " + std::to_string(r));
+    if (at < 0) return;
+    Text got = value ? Text(value) : std::nullopt;
+    FUZZ_CHECK(got == model[at].value, "find number " + name + " value " + Show(got));
+}
+
 // Every name of the model is found with the value of its first pair, and a
-// name it lacks is not found.
+// name it lacks is not found; so is every number of the batches.
 void FindEveryName(NUNVList& list, const std::vector<Pair>& model) {
     std::unordered_map<std::string, size_t> first;
     for (size_t i = 0; i < model.size(); ++i) {
@@ -101,6 +126,10 @@ void FindEveryName(NUNVList& list, const std::vector<Pair>& model) {
     }
     char* value = nullptr;
     FUZZ_CHECK(list.Find("absent", &value) == (first.count("absent") ? 1 : 0), "find absent");
+    for (int number = -1; number <= 600; ++number) {
+        auto found = first.find(std::to_string(number));
+        CheckFindNumber(list, model, number, found == first.end() ? -1 : static_cast<int>(found->second));
+    }
 }
 
 }  // namespace
@@ -114,7 +143,7 @@ void CheckNameValueList(FuzzInput& in, bool indexed) {
     const int steps = indexed ? 3000 : 64;
     unsigned fresh = 0;
     for (int step = 0; step < steps && !in.empty(); ++step) {
-        unsigned op = in.Below(11);
+        unsigned op = in.Below(12);
         if (op == 10) {
             // A batch of new names, a few of them known ones, drives the list
             // (and an index through each of its growths); then every name is
@@ -124,8 +153,10 @@ void CheckNameValueList(FuzzInput& in, bool indexed) {
             if (batch == 0) continue;
             for (unsigned n = batch; n > 0; --n) {
                 seed = seed * 1103515245u + 12345u;
-                std::string name = (seed >> 16) % 8 == 0 ? "n" + std::to_string((seed >> 8) % 600)
-                                                         : "g" + std::to_string(fresh++);
+                unsigned kind = (seed >> 16) % 8;
+                std::string name = kind == 0   ? "n" + std::to_string((seed >> 8) % 600)
+                                   : kind == 1 ? std::to_string((seed >> 8) % 600)
+                                               : "g" + std::to_string(fresh++);
                 FUZZ_CHECK(list.AddText(name.c_str(), name.c_str()) == 0, "add " + name);
                 model.push_back(Pair{name, name});
             }
@@ -199,6 +230,11 @@ void CheckNameValueList(FuzzInput& in, bool indexed) {
                 Text got = value ? Text(value) : std::nullopt;
                 FUZZ_CHECK(got == model[at].value, "find " + Show(name) + " value " + Show(got));
             }
+            break;
+        }
+        case 9: {
+            int number = PickNumber(in);
+            CheckFindNumber(list, model, number, ModelFind(model, std::to_string(number), false));
             break;
         }
         default: {

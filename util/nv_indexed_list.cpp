@@ -1,8 +1,10 @@
 // NUNVIndexedList: the first entry of each name in an open-addressing hash
-// table (linear probing, deletion by shifting back), kept in step with the
-// list.
+// table, and the first entry of each name that is a number in a second one
+// keyed by the number, both kept in step with the list.
 #include "util/nv_indexed_list.h"
 
+#include <charconv>
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -19,21 +21,42 @@ size_t HashName(const char* name) {
     return static_cast<size_t>(h);
 }
 
-bool SameName(const NUNVEntry* entry, const char* name) { return strcmp(entry->name, name) == 0; }
+// A one-to-one mix of the number (an odd multiplier, then high bits folded
+// into low ones), so that the hash alone tells numbers apart and runs and
+// strides of numbers spread over the table.
+size_t NumberHash(int number) {
+    uint32_t h = static_cast<uint32_t>(number) * 0x9E3779B1u;
+    return static_cast<size_t>(h ^ (h >> 16));
+}
+
+// True with *number set when name is a number exactly as "%d" writes it.
+bool NumberOfName(const char* name, int* number) {
+    const char* digits = name[0] == '-' ? name + 1 : name;
+    if (*digits < '0' || *digits > '9') return false;
+    size_t length = strlen(name);
+    int n = 0;
+    auto [end, error] = std::from_chars(name, name + length, n);
+    if (error != std::errc() || end != name + length) return false;
+    char written[kNumberNameSize];
+    if (static_cast<size_t>(NumberName(n, written)) != length || memcmp(written, name, length) != 0) {
+        return false;
+    }
+    *number = n;
+    return true;
+}
 
 }  // namespace
 
-NUNVIndexedList::~NUNVIndexedList() { delete[] slots; }
-
-size_t NUNVIndexedList::SlotOf(const char* name, size_t hash) const {
+size_t NUNVIndexedList::Table::SlotOf(size_t hash, const char* name) const {
     size_t i = hash & mask;
-    while (slots[i].entry && !(slots[i].hash == hash && SameName(slots[i].entry, name))) {
+    while (slots[i].entry &&
+           !(slots[i].hash == hash && (!name || strcmp(slots[i].entry->name, name) == 0))) {
         i = (i + 1) & mask;
     }
     return i;
 }
 
-bool NUNVIndexedList::Rehash(size_t slotCount) {
+bool NUNVIndexedList::Table::Rehash(size_t slotCount) {
     Slot* grown = new (std::nothrow) Slot[slotCount]();
     if (!grown) return false;
     Slot* old = slots;
@@ -50,23 +73,29 @@ bool NUNVIndexedList::Rehash(size_t slotCount) {
     return true;
 }
 
-bool NUNVIndexedList::Put(NUNVEntry* entry) {
+bool NUNVIndexedList::Table::Put(size_t hash, const char* name, NUNVEntry* entry) {
+    size_t i = 0;
+    if (slots) {
+        i = SlotOf(hash, name);
+        if (slots[i].entry) {
+            slots[i].entry = entry;
+            return true;
+        }
+    }
     // At most three quarters of the slots are used: probes stay short and
     // the table small.
     if (!slots || 4 * (used + 1) > 3 * (mask + 1)) {
-        size_t count = slots ? 2 * (mask + 1) : kFirstSlots;
-        if (!Rehash(count)) return false;
+        if (!Rehash(slots ? 2 * (mask + 1) : kFirstSlots)) return false;
+        i = SlotOf(hash, name);
     }
-    size_t hash = HashName(entry->name);
-    size_t i = SlotOf(entry->name, hash);
-    if (!slots[i].entry) ++used;
+    ++used;
     slots[i] = Slot{hash, entry};
     return true;
 }
 
-void NUNVIndexedList::Erase(const char* name) {
+void NUNVIndexedList::Table::Erase(size_t hash, const char* name) {
     if (!slots) return;
-    size_t i = SlotOf(name, HashName(name));
+    size_t i = SlotOf(hash, name);
     if (!slots[i].entry) return;
     // Shift later slots of the same probe run back into the hole, so that
     // no lookup stops early at it.
@@ -81,62 +110,82 @@ void NUNVIndexedList::Erase(const char* name) {
     --used;
 }
 
-void NUNVIndexedList::Drop() {
+void NUNVIndexedList::Table::Clear() {
     delete[] slots;
     slots = nullptr;
     mask = 0;
     used = 0;
+}
+
+NUNVIndexedList::~NUNVIndexedList() {
+    names.Clear();
+    numbers.Clear();
+}
+
+bool NUNVIndexedList::SetFirst(const char* name, NUNVEntry* first) {
+    size_t hash = HashName(name);
+    if (!first) {
+        names.Erase(hash, name);
+    } else if (!names.Put(hash, name, first)) {
+        return false;
+    }
+    int number = 0;
+    if (!NumberOfName(name, &number)) return true;
+    if (!first) {
+        numbers.Erase(NumberHash(number), nullptr);
+        return true;
+    }
+    return numbers.Put(NumberHash(number), nullptr, first);
+}
+
+NUNVEntry* NUNVIndexedList::FirstOf(const char* name) const {
+    if (!names.slots) return nullptr;
+    return names.slots[names.SlotOf(HashName(name), name)].entry;
+}
+
+void NUNVIndexedList::Drop() {
+    names.Clear();
+    numbers.Clear();
     dropped = true;
 }
 
 int NUNVIndexedList::Insert(const char* name, const void* data, int size, int index, bool owned) {
     int r = NUNVList::Insert(name, data, size, index, owned);
     if (r != 0 || !name || dropped) return r;
-    NUNVEntry* entry = entries[index];
     // The new entry is the first of its name unless one stands before it.
-    if (slots) {
-        size_t i = SlotOf(name, HashName(name));
-        if (NUNVEntry* first = slots[i].entry) {
-            if (index == count - 1) return 0;
-            for (int k = 0; k < index; ++k) {
-                if (entries[k] == first) return 0;
-            }
+    if (NUNVEntry* first = FirstOf(name)) {
+        if (index == count - 1) return 0;
+        for (int k = 0; k < index; ++k) {
+            if (entries[k] == first) return 0;
         }
     }
-    if (!Put(entry)) Drop();
+    if (!SetFirst(name, entries[index])) Drop();
     return 0;
 }
 
 int NUNVIndexedList::RemoveByName(const char* name) {
     if (!dropped && entries) {
         if (name) {
-            Erase(name);
+            SetFirst(name, nullptr);
         } else {
-            delete[] slots;
-            slots = nullptr;
-            mask = 0;
-            used = 0;
+            names.Clear();
+            numbers.Clear();
         }
     }
     return NUNVList::RemoveByName(name);
 }
 
 int NUNVIndexedList::RemoveAt(int index) {
-    if (!dropped && slots && entries && index >= 0 && index < count && entries[index]->name) {
+    if (!dropped && entries && index >= 0 && index < count && entries[index]->name) {
         NUNVEntry* removed = entries[index];
         const char* name = removed->name;
-        size_t i = SlotOf(name, HashName(name));
-        if (slots[i].entry == removed) {
+        if (FirstOf(name) == removed) {
             // The next entry of that name, if any, becomes the first.
             NUNVEntry* next = nullptr;
             for (int k = index + 1; k < count && !next; ++k) {
-                if (entries[k]->name && SameName(entries[k], name)) next = entries[k];
+                if (entries[k]->name && strcmp(entries[k]->name, name) == 0) next = entries[k];
             }
-            if (next) {
-                slots[i].entry = next;
-            } else {
-                Erase(name);
-            }
+            if (!SetFirst(name, next)) Drop();
         }
     }
     return NUNVList::RemoveAt(index);
@@ -144,9 +193,17 @@ int NUNVIndexedList::RemoveAt(int index) {
 
 int NUNVIndexedList::Find(const char* name, char** value) {
     if (dropped || !name || !value || !entries) return NUNVList::Find(name, value);
-    if (!slots) return 0;
-    size_t i = SlotOf(name, HashName(name));
-    if (!slots[i].entry) return 0;
-    *value = slots[i].entry->value;
+    NUNVEntry* first = FirstOf(name);
+    if (!first) return 0;
+    *value = first->value;
+    return 1;
+}
+
+int NUNVIndexedList::FindNumber(int number, char** value) {
+    if (dropped || !value || !entries) return NUNVList::FindNumber(number, value);
+    if (!numbers.slots) return 0;
+    NUNVEntry* first = numbers.slots[numbers.SlotOf(NumberHash(number), nullptr)].entry;
+    if (!first) return 0;
+    *value = first->value;
     return 1;
 }

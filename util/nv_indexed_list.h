@@ -1,14 +1,15 @@
 // NUNVIndexedList: a name-value list with a hash index of the first entry
-// of each name, so that Find does not scan.
+// of each name, so that Find does not scan, and a second index of the names
+// that are numbers, so that FindNumber neither formats nor hashes text.
 #pragma once
 
 #include <cstddef>
 
 #include "util/nv_list.h"
 
-// The same list, order and results as NUNVList; Find answers from an index
-// that every insertion and removal keeps in step. When memory for the index
-// runs out, the list drops it and Find scans as NUNVList does.
+// The same list, order and results as NUNVList; Find and FindNumber answer
+// from indexes that every insertion and removal keeps in step. When memory
+// for an index runs out, the list drops both and scans as NUNVList does.
 class NUNVIndexedList : public NUNVList {
 public:
     NUNVIndexedList() = default;
@@ -19,6 +20,7 @@ public:
     int RemoveByName(const char* name) override;
     int RemoveAt(int index) override;
     int Find(const char* name, char** value) override;
+    int FindNumber(int number, char** value) override;
 
 private:
     struct Slot {
@@ -26,18 +28,31 @@ private:
         NUNVEntry* entry;  // null: free
     };
 
-    // The slot of name, or the free slot where it would go.
-    size_t SlotOf(const char* name, size_t hash) const;
-    // Points name's slot at entry (whose name it is); false when the table
-    // cannot grow.
-    bool Put(NUNVEntry* entry);
-    void Erase(const char* name);
-    bool Rehash(size_t slotCount);
-    // Gives the index up: Find scans from then on.
+    // Open addressing with linear probing; deletion shifts back.
+    struct Table {
+        Slot* slots = nullptr;
+        size_t mask = 0;  // slot count - 1; the count is a power of two
+        size_t used = 0;
+
+        // The slot of hash (and name, when given; without one the hash
+        // alone tells keys apart), or the free slot where it would go.
+        size_t SlotOf(size_t hash, const char* name) const;
+        // Points the key's slot at entry; false when the table cannot grow.
+        bool Put(size_t hash, const char* name, NUNVEntry* entry);
+        void Erase(size_t hash, const char* name);
+        bool Rehash(size_t slotCount);
+        void Clear();
+    };
+
+    // Records first as the first entry of name (null: name has none left)
+    // in both indexes; false when an index cannot grow.
+    bool SetFirst(const char* name, NUNVEntry* first);
+    // The entry an index holds for name, or null.
+    NUNVEntry* FirstOf(const char* name) const;
+    // Gives the indexes up: lookups scan from then on.
     void Drop();
 
-    Slot* slots = nullptr;
-    size_t mask = 0;  // slot count - 1; the count is a power of two
-    size_t used = 0;
+    Table names;
+    Table numbers;  // keyed by NumberHash of the names that are numbers
     bool dropped = false;
 };

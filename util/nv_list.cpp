@@ -1,6 +1,7 @@
 // NUNVList and NURecodes: ordered name-value pairs with duplicates.
 #include "util/nv_list.h"
 
+#include <charconv>
 #include <climits>
 #include <cstring>
 #include <new>
@@ -37,6 +38,12 @@ int FindFirst(NUNVEntry* const* entries, int count, const char* name, char** val
 }
 
 }  // namespace
+
+int NumberName(int number, char* name) {
+    char* end = std::to_chars(name, name + kNumberNameSize - 1, number).ptr;
+    *end = '\0';
+    return static_cast<int>(end - name);
+}
 
 NUNVList::NUNVList() : NUNVList(kDefaultCapacity) {}
 
@@ -129,6 +136,12 @@ int NUNVList::Find(const char* name, char** value) {
 
 int NUNVList::FindNoCase(const char* name, char** value) {
     return FindFirst(entries, count, name, value, NameEqualsNoCase);
+}
+
+int NUNVList::FindNumber(int number, char** value) {
+    char name[kNumberNameSize];
+    NumberName(number, name);
+    return Find(name, value);
 }
 
 int NUNVList::NameAt(int index, char** name) {

@@ -2,6 +2,12 @@
 // NURecodes, a list whose values each own one record object.
 #pragma once
 
+// Room for an int written as "%d" writes it, with its NUL.
+inline constexpr int kNumberNameSize = 12;
+// Writes number into name (kNumberNameSize bytes) as "%d" writes it;
+// returns its length.
+int NumberName(int number, char* name);
+
 // One pair. name is an owned copy (may be null); value is an owned buffer
 // (may be null), read as NUL-terminated text. The entry and its name are one
 // allocation; so is a value copied in at insertion (packed), unless the list
@@ -48,6 +54,8 @@ public:
     // the list's own buffer, 0 when there is none.
     virtual int Find(const char* name, char** value);
     virtual int FindNoCase(const char* name, char** value);
+    // Find of the name that number is written as (NumberName).
+    virtual int FindNumber(int number, char** value);
     // The list's own name / value at index.
     virtual int NameAt(int index, char** name);
     virtual int ValueAt(int index, char** value);

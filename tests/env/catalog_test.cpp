@@ -101,7 +101,8 @@ TEST_F(CatalogTest, BinaryBytesAndContinuationLines) {
 }
 
 TEST_F(CatalogTest, NumberedMessagesWithKinds) {
-    Catalog("en_US", "message", "5=W:Busy\n6=OK\n7=A:\n8=E:\n");
+    // A number's key is written as "%d": "09" is no key of 9; the first "5" wins.
+    Catalog("en_US", "message", "5=W:Busy\n6=OK\n7=A:\n8=E:\n5=E:Later\n09=I:Padded\n");
     ASSERT_EQ(SetLanguage("en_US"), 0);
     struct Row {
         int number;
@@ -109,7 +110,7 @@ TEST_F(CatalogTest, NumberedMessagesWithKinds) {
         char kind;
     } rows[] = {{5, "Busy", 'W'}, {6, "OK", '\0'}, {7, "A:", '\0'}, {8, "E:", '\0'},
                 // An unknown number reads as itself.
-                {77, "77", '\0'}, {-77, "-77", '\0'}};
+                {77, "77", '\0'}, {-77, "-77", '\0'}, {9, "9", '\0'}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.number);
         char kind = 'x';
