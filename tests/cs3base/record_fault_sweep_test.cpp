@@ -13,6 +13,7 @@
 #include "db/session.h"
 #include "env/environment.h"
 #include "support/fault_driver.h"
+#include "support/named_record.h"
 #include "support/odbc_driver.h"
 #include "support/scripted_ado.h"
 #include "support/session_db.h"
@@ -34,22 +35,9 @@ const char kSchema[] =
     "INSERT INTO T_ITEMID VALUES (1, 'T_ITEM', 6);";
 
 // A row of T_ITEM, numbered from the counter row of T_ITEMID.
-class Item : public CS3Object {
+class Item : public NamedRecord {
 public:
-    CS3ShortStr name;
-    int TableName(NUString& buffer) override { return buffer.Set("T_ITEM"); }
-    int IdTableName(NUString& buffer) override { return buffer.Set("T_ITEMID"); }
-    int AddIdTableConditions(CS3DataDB& buffer) override {
-        return SetItem(buffer.EqList(), "TABLENAME", "T_ITEM", kItemText);
-    }
-    int PutFields(CS3DataDB& buffer) override {
-        int rc = buffer.SetColumn("Name", name.Value(), false);
-        return rc == 0 ? PutTimes(buffer) : rc;
-    }
-    int GetFields(CS3Data& buffer) override {
-        int rc = buffer.GetColumn("Name", name);
-        return rc == 0 ? GetTimes(buffer) : rc;
-    }
+    Item() : NamedRecord("T_ITEM", "T_ITEMID") {}
 };
 
 class Items : public CS3DBIndex {

@@ -1,0 +1,18 @@
+#include "support/session_test.h"
+
+#include "db/session.h"
+#include "env/environment.h"
+#include "support/session_db.h"
+#include "support/sqlite_db.h"
+
+void SessionDbTest::Open(const std::string& script, const std::string& extraConfig) {
+    SKIP_WITHOUT_SQLITE();
+    ASSERT_EQ("", OpenSessionDb(dir, script, extraConfig));
+}
+
+void SessionDbTest::TearDown() { ReleaseEnvironment(); }
+
+std::string SessionDbTest::Scalar(const std::string& sql) {
+    EXPECT_EQ(0, DBCommit());
+    return SqliteScalar(SessionDbPath(dir), sql);
+}
