@@ -4,51 +4,59 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <cstring>
 #include <memory>
-#include <vector>
+#include <string>
 
-namespace {
+#include "support/value_rows.h"
 
-struct DateCase {
-    const char* text;
-    int expected;
-    const char* stored;  // value afterwards, the value having been "old"
-};
-
-// Runs each case against a fresh value that holds "old" (stored without
-// validation) so that "unchanged" and "cleared" can be told apart.
-void RunCases(const std::function<CS3FixedInt*()>& make, const std::vector<DateCase>& cases) {
-    for (const DateCase& c : cases) {
-        std::unique_ptr<CS3FixedInt> v(make());
-        v->CS3String::SetN("old", 3);
-        EXPECT_EQ(v->Set(c.text), c.expected) << (c.text ? c.text : "null");
-        EXPECT_STREQ(v->Value(), c.stored) << (c.text ? c.text : "null");
-    }
+TEST(DateValues, SetChecksFormAndCalendar) {
+    ExpectSets<CS3DateStr>("date", {{"2024/2/29", 0, "20240229"},
+                                    {"2024-1-5", 0, "20240105"},
+                                    {"20240229", 0, "20240229"},
+                                    {"2023/2/29", -13002, ""},
+                                    {"20240230", -13002, ""},
+                                    {"2024023", -13002, ""},
+                                    {"20241301", -13002, ""},
+                                    {"abcdefgh", -13004, ""},
+                                    {"2024/x/1", -13004, ""},
+                                    {"2024.1.5", -13004, ""},
+                                    {"20240229123", -13004, "old"},  // valid date, too long
+                                    {"", 0, ""},
+                                    {nullptr, 0, ""}});
+    ExpectSets<CS3DateTimeStr>("stamp", {{"20240101240000", 0, "20240101240000"},
+                                         {"20240229235959", 0, "20240229235959"},
+                                         {"20240101236000", -10007, ""},
+                                         {"20240101235960", -10007, ""},
+                                         {"20230229120000", -10007, ""},
+                                         {"202401011200", -10007, ""},  // 12 digits
+                                         {"2024010112000a", -10007, ""},
+                                         {"202401011200000", -62, "old"},
+                                         {"2024/1/1", -10007, ""},  // no entry forms for stamps
+                                         {"", 0, ""}});
+    ExpectSets<CS3YMStr>("year-month", {{"202412", 0, "202412"},
+                                        {"202413", -10007, ""},
+                                        {"202400", -10007, ""},
+                                        {"20241", -10007, ""},
+                                        {"2024ab", -10007, ""},
+                                        {"", 0, ""}});
+    ExpectSets<CS3YearStr>("year", {{"2024", 0, "2024"},
+                                    {"0000", 0, "0000"},
+                                    {"-123", -10007, ""},
+                                    {"202", -10007, ""},
+                                    {"20x4", -10007, ""},
+                                    {"20245", -62, "old"}});
+    ExpectSets<CS3MDStr>("month-day", {{"0229", 0, "0229"},
+                                       {"1231", 0, "1231"},
+                                       {"0230", -10007, ""},
+                                       {"1301", -10007, ""},
+                                       {"0000", -10007, ""},
+                                       {"", 0, ""}});
+    ExpectSets<CS3MDStrH>("required month-day",
+                          {{"0101", 0, "0101"}, {"", -10006, "old"}, {"0230", -10007, ""}});
 }
 
-}  // namespace
-
-TEST(CS3DateStr, EntryFormsAndCalendar) {
-    RunCases([] { return new CS3DateStr; },
-             {
-                 {"2024/2/29", 0, "20240229"},
-                 {"2024-1-5", 0, "20240105"},
-                 {"20240229", 0, "20240229"},
-                 {"2023/2/29", -13002, ""},
-                 {"20240230", -13002, ""},
-                 {"2024023", -13002, ""},
-                 {"20241301", -13002, ""},
-                 {"abcdefgh", -13004, ""},
-                 {"2024/x/1", -13004, ""},
-                 {"2024.1.5", -13004, ""},
-                 {"20240229123", -13004, "old"},  // valid date, too long to store
-                 {"", 0, ""},
-                 {nullptr, 0, ""},
-             });
-}
-
-TEST(CS3DateStr, SetYMD) {
+TEST(DateValues, SetYMD) {
     struct Case {
         const char* year;
         const char* month;
@@ -59,7 +67,7 @@ TEST(CS3DateStr, SetYMD) {
     const Case cases[] = {
         {"2024", "2", "29", 0, "20240229"},
         {"2024", "02", "09", 0, "20240209"},
-        {"", "", "", 0, "20200101"},          // all empty: unchanged
+        {"", "", "", 0, "20200101"},  // all empty: unchanged
         {nullptr, nullptr, nullptr, 0, "20200101"},
         {"2024", "", "5", -13002, "20200101"},
         {"20245", "1", "1", -62, "20200101"},
@@ -68,27 +76,40 @@ TEST(CS3DateStr, SetYMD) {
         {"2023", "2", "29", -13002, ""},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.year ? c.year : "null") + "/" + (c.month ? c.month : "") +
+                     "/" + (c.day ? c.day : ""));
         CS3DateStr v;
         ASSERT_EQ(v.Set("20200101"), 0);
-        EXPECT_EQ(v.SetYMD(c.year, c.month, c.day), c.expected) << (c.year ? c.year : "null");
-        EXPECT_STREQ(v.Value(), c.stored) << (c.year ? c.year : "null");
+        EXPECT_EQ(v.SetYMD(c.year, c.month, c.day), c.expected);
+        EXPECT_STREQ(v.Value(), c.stored);
     }
 }
 
-TEST(CS3DateStr, SetInRangeBounds) {
-    const DateCase cases[] = {
-        {"19700102", -70001, ""}, {"19700103", 0, "19700103"}, {"20991231", 0, "20991231"},
-        {"21000101", -70001, ""}, {"", 0, ""},                 {"1969/12/31", -70001, ""},
-        {"20240230", -13002, ""},
+// The supported range is 1970-01-03 to 2099-12-31, of the date part of a
+// stamp too.
+TEST(DateValues, SetInRangeBounds) {
+    const struct {
+        const char* text;
+        int expected;
+        const char* stored;
+    } cases[] = {
+        {"19700102", -70001, ""},       {"19700103", 0, "19700103"},
+        {"20991231", 0, "20991231"},    {"21000101", -70001, ""},
+        {"", 0, ""},                    {"1969/12/31", -70001, ""},
+        {"20240230", -13002, ""},       {"19700102235959", -70001, ""},
+        {"19700103000000", 0, "19700103000000"}, {"20991231235959", 0, "20991231235959"},
+        {"21000101000000", -70001, ""}, {"20240101236000", -10007, ""},
     };
-    for (const DateCase& c : cases) {
-        CS3DateStr v;
-        EXPECT_EQ(v.SetInRange(c.text), c.expected) << c.text;
-        EXPECT_STREQ(v.Value(), c.stored) << c.text;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::unique_ptr<CS3DateStr> v(std::strlen(c.text) > 10 ? new CS3DateTimeStr
+                                                                : new CS3DateStr);
+        EXPECT_EQ(c.expected, v->SetInRange(c.text));
+        EXPECT_STREQ(c.stored, v->Value());
     }
 }
 
-TEST(CS3DateStr, KindAndParts) {
+TEST(DateValues, KindPartsAndPlainStores) {
     CS3DateStr date;
     CS3DateTimeStr stamp;
     EXPECT_EQ(date.Kind(), 2);
@@ -102,79 +123,8 @@ TEST(CS3DateStr, KindAndParts) {
     ASSERT_EQ(ym.Set("199912"), 0);
     EXPECT_EQ(YearOf(ym), 1999);
     EXPECT_EQ(MonthOf(ym), 12);
-}
 
-TEST(CS3DateTimeStr, StampChecks) {
-    RunCases([] { return new CS3DateTimeStr; },
-             {
-                 {"20240101240000", 0, "20240101240000"},
-                 {"20240229235959", 0, "20240229235959"},
-                 {"20240101236000", -10007, ""},
-                 {"20240101235960", -10007, ""},
-                 {"20230229120000", -10007, ""},
-                 {"202401011200", -10007, ""},  // 12 digits: wrong length
-                 {"2024010112000a", -10007, ""},
-                 {"202401011200000", -62, "old"},
-                 {"2024/1/1", -10007, ""},      // no entry forms for stamps
-                 {"", 0, ""},
-             });
-}
-
-TEST(CS3DateTimeStr, SetInRangeComparesTheDatePart) {
-    CS3DateTimeStr v;
-    EXPECT_EQ(v.SetInRange("19700102235959"), -70001);
-    EXPECT_TRUE(v.IsEmpty());
-    EXPECT_EQ(v.SetInRange("19700103000000"), 0);
-    EXPECT_EQ(v.SetInRange("20991231235959"), 0);
-    EXPECT_EQ(v.SetInRange("21000101000000"), -70001);
-    EXPECT_EQ(v.SetInRange("20240101236000"), -10007);
-}
-
-TEST(CS3YMStr, YearMonth) {
-    RunCases([] { return new CS3YMStr; },
-             {
-                 {"202412", 0, "202412"},
-                 {"202413", -10007, ""},
-                 {"202400", -10007, ""},
-                 {"20241", -10007, ""},
-                 {"2024ab", -10007, ""},
-                 {"", 0, ""},
-             });
-}
-
-TEST(CS3YearStr, Year) {
-    RunCases([] { return new CS3YearStr; },
-             {
-                 {"2024", 0, "2024"},
-                 {"0000", 0, "0000"},
-                 {"-123", -10007, ""},
-                 {"202", -10007, ""},
-                 {"20x4", -10007, ""},
-                 {"20245", -62, "old"},
-             });
-}
-
-TEST(CS3MDStr, MonthDay) {
-    RunCases([] { return new CS3MDStr; },
-             {
-                 {"0229", 0, "0229"},
-                 {"1231", 0, "1231"},
-                 {"0230", -10007, ""},
-                 {"1301", -10007, ""},
-                 {"0000", -10007, ""},
-                 {"", 0, ""},
-             });
-    RunCases([] { return new CS3MDStrH; },
-             {
-                 {"0101", 0, "0101"},
-                 {"", -10006, "old"},
-                 {"0230", -10007, ""},
-             });
-}
-
-TEST(FixedDateValues, EveryStoreIsValidated) {
-    // A plain SetN on these classes still runs their checks.
-    CS3YMStr ym;
+    // A plain SetN on the fixed-width classes still runs their checks.
     EXPECT_EQ(ym.SetN("202413", 6), -10007);
     EXPECT_TRUE(ym.IsEmpty());
     EXPECT_EQ(ym.SetN("202401xx", 6), 0);
