@@ -17,6 +17,33 @@ std::string Conditions(const CS3DataDB& buffer) {
     return out;
 }
 
+// An item of a buffer's list, or with list null a column of its row.
+using List = CS3ItemList& (CS3DataDB::*)();
+struct Item {
+    List list;
+    const char* name;
+    const char* value;
+    int kind;
+};
+const List sel = &CS3DataDB::SelectList, order = &CS3DataDB::OrderList, ge = &CS3DataDB::GeList,
+           le = &CS3DataDB::LeList, eq = &CS3DataDB::EqList, ne = &CS3DataDB::NeList,
+           like = &CS3DataDB::LikeList, in = &CS3DataDB::InList;
+
+void Fill(CS3DataDB& b, const std::vector<Item>& items) {
+    for (const Item& item : items) {
+        if (item.list == nullptr) {
+            b.SetColumn(item.name, item.value, false, item.kind);
+        } else {
+            AppendItem((b.*item.list)(), item.name, item.value, item.kind);
+        }
+    }
+}
+
+int Select(CS3DataDB& b) { return BuildSelectWithGroup(b, false); }
+int Distinct(CS3DataDB& b) { return BuildSelectWithGroup(b, true); }
+int Count(CS3DataDB& b) { return BuildCount(b, nullptr); }
+int CountDistinctId(CS3DataDB& b) { return BuildCount(b, "DISTINCT ID"); }
+
 class SqlBuilderWithEnv : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(0, CreateAppEnvironment()); }
@@ -25,95 +52,134 @@ protected:
 
 }  // namespace
 
-TEST(SqlBuilderSelect, SelectListConditionsAndOrder) {
-    CS3DataDB b;
-    b.SetTable("TM_OFFICE");
-    AppendItem(b.SelectList(), "ID", "", kItemText);
-    AppendItem(b.SelectList(), "Name", "", kItemText);
-    AppendItem(b.EqList(), "SID_CORPORATE", "1", kItemNumber);
-    AppendItem(b.EqList(), "ID", "5", kItemNumber);
-    AppendItem(b.OrderList(), "SEQNO", "1", kItemText);
-    ASSERT_EQ(0, BuildSelectWithGroup(b, false));
-    EXPECT_EQ("SELECT ID,Name FROM TM_OFFICE WHERE SID_CORPORATE=1 AND ID=5 ORDER BY SEQNO",
-              b.Statement());
-}
-
-TEST(SqlBuilderSelect, StarDistinctOrderDirectionsAndGroupBy) {
-    CS3DataDB b;
-    b.SetTable("TM_USER");
-    AppendItem(b.OrderList(), "SEQNO", "1", kItemText);
-    AppendItem(b.OrderList(), "Name", "-1", kItemText);
-    b.SetGroupBy("Name,SEQNO");
-    ASSERT_EQ(0, BuildSelectWithGroup(b, true));
-    EXPECT_EQ("SELECT DISTINCT * FROM TM_USER ORDER BY SEQNO,Name DESC group by Name,SEQNO",
-              b.Statement());
-}
-
-TEST(SqlBuilderSelect, EmptyTableFailsAndEmptyConditionsGiveNoWhere) {
-    CS3DataDB b;
-    EXPECT_EQ(-62, BuildSelectForUpdate(b));
+// Statements built in turn from one buffer: each builder's result, the
+// statement (null: not looked at) and its one bound value (null: none).
+TEST_F(SqlBuilderWithEnv, Statements) {
+    struct Built {
+        int (*build)(CS3DataDB&);
+        int result;
+        const char* statement;
+        const char* param = nullptr;
+    };
+    struct Row {
+        const char* what;
+        const char* table;
+        std::vector<Item> items;
+        std::vector<Built> built;
+        const char* groupBy = "";
+    };
+    const Row rows[] = {
+        {"select list, conditions and order",
+         "TM_OFFICE",
+         {{sel, "ID", "", kItemText}, {sel, "Name", "", kItemText},
+          {eq, "SID_CORPORATE", "1", kItemNumber}, {eq, "ID", "5", kItemNumber},
+          {order, "SEQNO", "1", kItemText}},
+         {{Select, 0, "SELECT ID,Name FROM TM_OFFICE WHERE SID_CORPORATE=1 AND ID=5 ORDER BY SEQNO"}}},
+        {"star, distinct, order directions and group by",
+         "TM_USER",
+         {{order, "SEQNO", "1", kItemText}, {order, "Name", "-1", kItemText}},
+         {{Distinct, 0, "SELECT DISTINCT * FROM TM_USER ORDER BY SEQNO,Name DESC group by Name,SEQNO"}},
+         "Name,SEQNO"},
+        {"no table", "", {}, {{BuildSelectForUpdate, -62, ""}, {Select, -62, ""}}},
+        {"no conditions", "T", {}, {{Select, 0, "SELECT * FROM T"}}},
+        {"locking, count and maximum",
+         "TM_GROUP",
+         {{sel, "LASTID", "", kItemText}, {eq, "SID_CORPORATE", "1", kItemNumber},
+          {order, "SEQNO", "1", kItemText}},
+         {{BuildSelectForUpdate, 0,
+           "SELECT LASTID FROM TM_GROUP with(updlock) WHERE SID_CORPORATE=1 ORDER BY SEQNO"},
+          {Count, 0, "SELECT count(SID_CORPORATE) FROM TM_GROUP WHERE SID_CORPORATE=1"},
+          {CountDistinctId, 0, "SELECT count(DISTINCT ID) FROM TM_GROUP WHERE SID_CORPORATE=1"},
+          {BuildMaxSeqno, 0, "select max(SEQNO) from TM_GROUP where SID_CORPORATE=1"}}},
+        {"a table list works on its first table",
+         "TM_USER a,TM_GROUP b",
+         {{eq, "a.DEFGROUP", "b.ID", kItemNumber}},
+         {{BuildSelectForUpdate, 0,
+           "SELECT * FROM TM_USER a with(updlock),TM_GROUP b WHERE a.DEFGROUP=b.ID"},
+          {Count, 0, "SELECT count(a.SID_CORPORATE) FROM TM_USER a,TM_GROUP b WHERE a.DEFGROUP=b.ID"},
+          {BuildMaxSeqno, 0, "select max(a.SEQNO) from TM_USER a,TM_GROUP b where a.DEFGROUP=b.ID"},
+          {BuildDelete, 0, "DELETE a FROM TM_USER a,TM_GROUP b WHERE a.DEFGROUP=b.ID"}}},
+        {"insert with key columns",
+         "TM_OFFICE",
+         {{nullptr, "Name", "Main office", kItemText}, {nullptr, "Tel", "03-1234", kItemText},
+          {eq, "SID_CORPORATE", "1", kItemNumber}, {eq, "ID", "3", kItemNumber}},
+         {{BuildInsert, 0,
+           "INSERT INTO TM_OFFICE (Name,Tel,SID_CORPORATE,ID) VALUES (N'Main office',N'03-1234',1,3)"}}},
+        {"value kinds of an insert",
+         "T",
+         {{nullptr, "A", "x'y", kItemText}, {nullptr, "B", "", kItemText},
+          {nullptr, "C", "7", kItemNumber}, {nullptr, "D", "", kItemNumber},
+          {nullptr, "E", "20261206", kItemFixed2}, {nullptr, "F", "", kItemFixed3},
+          {nullptr, "G", "long'text", kItemParam}, {nullptr, "H", "", kItemParam},
+          {eq, "K1", "", kItemText}, {eq, "K2", "", kItemFixed2}, {eq, "K3", "k'", kItemParam}},
+         {{BuildInsert, 0,
+           "INSERT INTO T (A,B,C,D,E,F,G,H,K1,K2,K3) VALUES "
+           "(N'x''y',NULL,7,NULL,'20261206',NULL,?,NULL,N'','',N'k''')",
+           "long'text"}}},
+        {"value kinds of an update without a condition",
+         "T",
+         {{nullptr, "A", "x'y", kItemText}, {nullptr, "B", "", kItemText},
+          {nullptr, "C", "7", kItemNumber}, {nullptr, "D", "", kItemNumber},
+          {nullptr, "E", "20261206", kItemFixed2}, {nullptr, "F", "", kItemFixed3},
+          {nullptr, "G", "long'text", kItemParam}, {nullptr, "H", "", kItemParam}},
+         {{BuildUpdate, 0, "UPDATE T SET A=N'x''y',B=NULL,C=7,D=NULL,E='20261206',F=NULL,G=?,H=NULL",
+           "long'text"}}},
+        {"an update's condition",
+         "T",
+         {{nullptr, "A", "x'y", kItemText}, {nullptr, "G", "long'text", kItemParam},
+          {eq, "ID", "4", kItemNumber}},
+         {{BuildUpdate, 0, "UPDATE T SET A=N'x''y',G=? WHERE ID=4", "long'text"}}},
+        // A fixed text keeps the backslash before a line break.
+        {"fixed texts with a backslash before a line break",
+         "T",
+         {{nullptr, "Code", "a\\\nb", kItemFixed2}, {eq, "Key", "k\\\n", kItemFixed3}},
+         {{BuildInsert, 0, "INSERT INTO T (Code,Key) VALUES ('a\\\\\n\nb','k\\\\\n\n')"},
+          {BuildUpdate, 0, "UPDATE T SET Code='a\\\\\n\nb' WHERE Key='k\\\\\n\n'"}}},
+        {"carriage returns leave row values",
+         "T",
+         {{nullptr, "Memo", "a\\\r\nb\r\n", kItemText}, {eq, "ID", "1", kItemNumber}},
+         {{BuildUpdate, 0, "UPDATE T SET Memo=N'a\\\\\n\nb\n' WHERE ID=1"}}},
+        {"nothing to write",
+         "T",
+         {},
+         {{BuildUpdate, -110, nullptr}, {BuildInsert, -110, nullptr},
+          {BuildDelete, 0, "DELETE FROM T"}}},
+        {"only keys to write",
+         "T",
+         {{eq, "SID_CORPORATE", "1", kItemNumber}},
+         {{BuildInsert, 0, "INSERT INTO T (SID_CORPORATE) VALUES (1)"},
+          {BuildDelete, 0, "DELETE FROM T WHERE SID_CORPORATE=1"}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        CS3DataDB b;
+        b.SetTable(row.table);
+        b.SetGroupBy(row.groupBy);
+        Fill(b, row.items);
+        for (const Built& built : row.built) {
+            EXPECT_EQ(built.result, built.build(b));
+            if (built.statement != nullptr) {
+                EXPECT_EQ(built.statement, b.Statement());
+            }
+            EXPECT_EQ(built.param ? std::vector<std::string>{built.param}
+                                  : std::vector<std::string>{},
+                      b.Params());
+        }
+    }
     std::string sql = "old";
     EXPECT_EQ(-62, BuildSelect("", {}, "", {}, false, sql));
     EXPECT_EQ(-62, BuildSelect(nullptr, {}, "", {}, false, sql));
     EXPECT_EQ("", sql);
-    EXPECT_EQ(-62, BuildSelectWithGroup(b, false));
-    EXPECT_EQ("", b.Statement());
-    EXPECT_EQ("", Conditions(b));
-    b.SetTable("T");
-    ASSERT_EQ(0, BuildSelectWithGroup(b, false));
-    EXPECT_EQ("SELECT * FROM T", b.Statement());
-}
-
-TEST(SqlBuilderSelect, LockingCountAndMaximum) {
-    CS3DataDB b;
-    b.SetTable("TM_GROUP");
-    AppendItem(b.SelectList(), "LASTID", "", kItemText);
-    AppendItem(b.EqList(), "SID_CORPORATE", "1", kItemNumber);
-    AppendItem(b.OrderList(), "SEQNO", "1", kItemText);
-    ASSERT_EQ(0, BuildSelectForUpdate(b));
-    EXPECT_EQ("SELECT LASTID FROM TM_GROUP with(updlock) WHERE SID_CORPORATE=1 ORDER BY SEQNO",
-              b.Statement());
-    ASSERT_EQ(0, BuildCount(b, nullptr));
-    EXPECT_EQ("SELECT count(SID_CORPORATE) FROM TM_GROUP WHERE SID_CORPORATE=1", b.Statement());
-    ASSERT_EQ(0, BuildCount(b, "DISTINCT ID"));
-    EXPECT_EQ("SELECT count(DISTINCT ID) FROM TM_GROUP WHERE SID_CORPORATE=1", b.Statement());
-    ASSERT_EQ(0, BuildMaxSeqno(b));
-    EXPECT_EQ("select max(SEQNO) from TM_GROUP where SID_CORPORATE=1", b.Statement());
-}
-
-TEST(SqlBuilderSelect, TableListStatementsWorkOnTheFirstTable) {
-    CS3DataDB b;
-    b.SetTable("TM_USER a,TM_GROUP b");
-    AppendItem(b.EqList(), "a.DEFGROUP", "b.ID", kItemNumber);
-    ASSERT_EQ(0, BuildSelectForUpdate(b));
-    EXPECT_EQ("SELECT * FROM TM_USER a with(updlock),TM_GROUP b WHERE a.DEFGROUP=b.ID",
-              b.Statement());
-    ASSERT_EQ(0, BuildCount(b, nullptr));
-    EXPECT_EQ("SELECT count(a.SID_CORPORATE) FROM TM_USER a,TM_GROUP b WHERE a.DEFGROUP=b.ID",
-              b.Statement());
-    ASSERT_EQ(0, BuildMaxSeqno(b));
-    EXPECT_EQ("select max(a.SEQNO) from TM_USER a,TM_GROUP b where a.DEFGROUP=b.ID", b.Statement());
-    ASSERT_EQ(0, BuildDelete(b));
-    EXPECT_EQ("DELETE a FROM TM_USER a,TM_GROUP b WHERE a.DEFGROUP=b.ID", b.Statement());
 }
 
 // Condition items (list, name, value, kind) in the order they are added,
 // and the WHERE text they give.
 TEST(SqlBuilderConditions, Terms) {
-    using List = CS3ItemList& (CS3DataDB::*)();
-    struct Item {
-        List list;
-        const char* name;
-        const char* value;
-        int kind;
-    };
     struct Row {
         const char* what;
         std::vector<Item> items;
         const char* expected;
     };
-    const List ge = &CS3DataDB::GeList, le = &CS3DataDB::LeList, eq = &CS3DataDB::EqList,
-               ne = &CS3DataDB::NeList, like = &CS3DataDB::LikeList, in = &CS3DataDB::InList;
     const Row rows[] = {
         {"lists in fixed order with kinds",
          {{in, "ID", "1,2", kItemNumber}, {in, "GID", "select ID from G", kItemText},
@@ -179,9 +245,7 @@ TEST(SqlBuilderConditions, Terms) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         CS3DataDB b;
-        for (const Item& item : row.items) {
-            AppendItem((b.*item.list)(), item.name, item.value, item.kind);
-        }
+        Fill(b, row.items);
         EXPECT_EQ(row.expected, Conditions(b));
     }
 }
@@ -208,17 +272,6 @@ TEST(SqlBuilderConditions, ValueLimitOf4096Bytes) {
     number.SetTable("T");
     AppendItem(number.InList(), "ID", std::string(5000, '1').c_str(), kItemNumber);
     EXPECT_EQ(0, BuildDelete(number));
-}
-
-TEST_F(SqlBuilderWithEnv, FixedTextKeepsABackslashBeforeALineBreak) {
-    CS3DataDB b;
-    b.SetTable("T");
-    b.SetColumn("Code", "a\\\nb", false, kItemFixed2);
-    AppendItem(b.EqList(), "Key", "k\\\n", kItemFixed3);
-    ASSERT_EQ(0, BuildInsert(b));
-    EXPECT_EQ("INSERT INTO T (Code,Key) VALUES ('a\\\\\n\nb','k\\\\\n\n')", b.Statement());
-    ASSERT_EQ(0, BuildUpdate(b));
-    EXPECT_EQ("UPDATE T SET Code='a\\\\\n\nb' WHERE Key='k\\\\\n\n'", b.Statement());
 }
 
 TEST(SqlBuilderEscape, EscapeRules) {
@@ -278,60 +331,6 @@ TEST(SqlBuilderQualify, ColumnQualification) {
     }
 }
 
-TEST_F(SqlBuilderWithEnv, InsertWithKeyColumns) {
-    CS3DataDB b;
-    b.SetTable("TM_OFFICE");
-    b.SetColumn("Name", "Main office", false);
-    b.SetColumn("Tel", "03-1234", false);
-    AppendItem(b.EqList(), "SID_CORPORATE", "1", kItemNumber);
-    AppendItem(b.EqList(), "ID", "3", kItemNumber);
-    ASSERT_EQ(0, BuildInsert(b));
-    EXPECT_EQ("INSERT INTO TM_OFFICE (Name,Tel,SID_CORPORATE,ID) VALUES (N'Main office',N'03-1234',1,3)",
-              b.Statement());
-    EXPECT_TRUE(b.Params().empty());
-}
-
-TEST_F(SqlBuilderWithEnv, InsertAndUpdateValueKinds) {
-    CS3DataDB b;
-    b.SetTable("T");
-    b.SetColumn("A", "x'y", false, kItemText);
-    b.SetColumn("B", "", false, kItemText);
-    b.SetColumn("C", "7", false, kItemNumber);
-    b.SetColumn("D", "", false, kItemNumber);
-    b.SetColumn("E", "20261206", false, kItemFixed2);
-    b.SetColumn("F", "", false, kItemFixed3);
-    b.SetColumn("G", "long'text", false, kItemParam);
-    b.SetColumn("H", "", false, kItemParam);
-    AppendItem(b.EqList(), "K1", "", kItemText);
-    AppendItem(b.EqList(), "K2", "", kItemFixed2);
-    AppendItem(b.EqList(), "K3", "k'", kItemParam);
-    ASSERT_EQ(0, BuildInsert(b));
-    EXPECT_EQ("INSERT INTO T (A,B,C,D,E,F,G,H,K1,K2,K3) VALUES "
-              "(N'x''y',NULL,7,NULL,'20261206',NULL,?,NULL,N'','',N'k''')",
-              b.Statement());
-    ASSERT_EQ(1u, b.Params().size());
-    EXPECT_EQ("long'text", b.Params()[0]);
-
-    b.EqList().Clear();
-    ASSERT_EQ(0, BuildUpdate(b));
-    EXPECT_EQ("UPDATE T SET A=N'x''y',B=NULL,C=7,D=NULL,E='20261206',F=NULL,G=?,H=NULL",
-              b.Statement());
-    ASSERT_EQ(1u, b.Params().size());
-    AppendItem(b.EqList(), "ID", "4", kItemNumber);
-    ASSERT_EQ(0, BuildUpdate(b));
-    EXPECT_EQ("UPDATE T SET A=N'x''y',B=NULL,C=7,D=NULL,E='20261206',F=NULL,G=?,H=NULL WHERE ID=4",
-              b.Statement());
-}
-
-TEST_F(SqlBuilderWithEnv, CarriageReturnsLeaveRowValues) {
-    CS3DataDB b;
-    b.SetTable("T");
-    b.SetColumn("Memo", "a\\\r\nb\r\n", false);
-    AppendItem(b.EqList(), "ID", "1", kItemNumber);
-    ASSERT_EQ(0, BuildUpdate(b));
-    EXPECT_EQ("UPDATE T SET Memo=N'a\\\\\n\nb\n' WHERE ID=1", b.Statement());
-}
-
 TEST_F(SqlBuilderWithEnv, LongRowValuesUseTheSharedBuffer) {
     CS3DataDB b;
     b.SetTable("T");
@@ -342,21 +341,6 @@ TEST_F(SqlBuilderWithEnv, LongRowValuesUseTheSharedBuffer) {
     EXPECT_EQ(std::string("INSERT INTO T (Memo) VALUES (N'") + big.substr(0, 5001) + "'" +
                   big.substr(5001) + "')",
               b.Statement());
-}
-
-TEST_F(SqlBuilderWithEnv, NothingToWrite) {
-    CS3DataDB b;
-    b.SetTable("T");
-    EXPECT_EQ(-110, BuildUpdate(b));
-    EXPECT_EQ(-110, BuildInsert(b));
-    AppendItem(b.EqList(), "SID_CORPORATE", "1", kItemNumber);
-    ASSERT_EQ(0, BuildInsert(b));
-    EXPECT_EQ("INSERT INTO T (SID_CORPORATE) VALUES (1)", b.Statement());
-    ASSERT_EQ(0, BuildDelete(b));
-    EXPECT_EQ("DELETE FROM T WHERE SID_CORPORATE=1", b.Statement());
-    b.EqList().Clear();
-    ASSERT_EQ(0, BuildDelete(b));
-    EXPECT_EQ("DELETE FROM T", b.Statement());
 }
 
 TEST(SqlBuilderNoEnv, TextRowValuesNeedTheEnvironment) {
@@ -376,18 +360,27 @@ TEST(SqlBuilderNoEnv, TextRowValuesNeedTheEnvironment) {
 }
 
 TEST_F(SqlBuilderWithEnv, CountRowsStatement) {
+    const struct {
+        std::vector<std::string> tables;
+        const char* extra;
+        const char* expected;
+    } rows[] = {
+        {{"TM_USER"}, nullptr,
+         "select COUNT(TM_USER.SID_CORPORATE) from TM_USER where TM_USER.SID_CORPORATE=1"},
+        {{"TM_USER a", "TM_GROUP b"}, "a.DEFGROUP=b.ID",
+         "select COUNT( a.SID_CORPORATE) from TM_USER a,TM_GROUP b where  a.SID_CORPORATE=1 "
+         "and a.DEFGROUP=b.ID"},
+        {{"TM_USER a,TM_GROUP b"}, "",
+         "select COUNT( a.SID_CORPORATE) from TM_USER a,TM_GROUP b where  a.SID_CORPORATE=1"},
+        {{"TM_USER AS a LEFT OUTER JOIN TM_GROUP AS b ON a.X=b.Y"}, "",
+         "select COUNT( a.SID_CORPORATE) from TM_USER AS a LEFT OUTER JOIN TM_GROUP AS b ON "
+         "a.X=b.Y where  a.SID_CORPORATE=1"},
+    };
     std::string sql;
-    ASSERT_EQ(0, BuildCountRows({"TM_USER"}, nullptr, sql));
-    EXPECT_EQ("select COUNT(TM_USER.SID_CORPORATE) from TM_USER where TM_USER.SID_CORPORATE=1", sql);
-    ASSERT_EQ(0, BuildCountRows({"TM_USER a", "TM_GROUP b"}, "a.DEFGROUP=b.ID", sql));
-    EXPECT_EQ("select COUNT( a.SID_CORPORATE) from TM_USER a,TM_GROUP b where  a.SID_CORPORATE=1 "
-              "and a.DEFGROUP=b.ID",
-              sql);
-    ASSERT_EQ(0, BuildCountRows({"TM_USER a,TM_GROUP b"}, "", sql));
-    EXPECT_EQ("select COUNT( a.SID_CORPORATE) from TM_USER a,TM_GROUP b where  a.SID_CORPORATE=1", sql);
-    ASSERT_EQ(0, BuildCountRows({"TM_USER AS a LEFT OUTER JOIN TM_GROUP AS b ON a.X=b.Y"}, "", sql));
-    EXPECT_EQ("select COUNT( a.SID_CORPORATE) from TM_USER AS a LEFT OUTER JOIN TM_GROUP AS b ON "
-              "a.X=b.Y where  a.SID_CORPORATE=1",
-              sql);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.expected);
+        ASSERT_EQ(0, BuildCountRows(row.tables, row.extra, sql));
+        EXPECT_EQ(row.expected, sql);
+    }
     EXPECT_EQ(-62, BuildCountRows({}, "", sql));
 }
