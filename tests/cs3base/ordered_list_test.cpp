@@ -9,6 +9,7 @@
 #include "db/session.h"
 #include "env/environment.h"
 #include "support/session_db.h"
+#include "support/session_test.h"
 #include "support/sqlite_db.h"
 #include "support/temp_dir.h"
 
@@ -33,13 +34,9 @@ public:
     std::string stamp;
 };
 
-class OrderedListTest : public ::testing::Test {
+class OrderedListTest : public SessionDbTest {
 protected:
-    void SetUp() override {
-        SKIP_WITHOUT_SQLITE();
-        ASSERT_EQ(OpenSessionDb(dir, kSchema), "");
-    }
-    void TearDown() override { ReleaseEnvironment(); }
+    void SetUp() override { Open(kSchema); }
 
     int Move(std::vector<const char*> ids, const char* target, char direction) {
         return list.MoveItems(ids.data(), static_cast<int>(ids.size()), target, direction);
@@ -47,15 +44,11 @@ protected:
 
     // "A1 B2 ..." of one group and company after committing the move.
     std::string Order(int company = 1, int group = 1) {
-        EXPECT_EQ(DBCommit(), 0);
-        return SqliteScalar(SessionDbPath(dir),
-                            "select group_concat(Name || SEQNO, ' ') from (select Name, SEQNO"
-                            " from TM_ITEM where SID_CORPORATE=" +
-                                std::to_string(company) + " and GRP=" + std::to_string(group) +
-                                " order by SEQNO)");
+        return Scalar("select group_concat(Name || SEQNO, ' ') from (select Name, SEQNO from TM_ITEM"
+                      " where SID_CORPORATE=" + std::to_string(company) +
+                      " and GRP=" + std::to_string(group) + " order by SEQNO)");
     }
 
-    TempDir dir;
     ItemList list;
 };
 

@@ -18,6 +18,7 @@
 #include "env/environment.h"
 #include "support/record_lists.h"
 #include "support/session_db.h"
+#include "support/session_test.h"
 #include "support/sqlite_db.h"
 #include "support/temp_dir.h"
 
@@ -66,19 +67,22 @@ public:
     std::vector<IdRange> ranges;
 };
 
-class RecordListDb : public ::testing::Test {
+class RecordListDb : public SessionDbTest {
 protected:
     void SetUp() override { SKIP_WITHOUT_SQLITE(); }
-    void Open(int rows) { ASSERT_EQ(OpenSessionDb(dir, ItemsScript(rows)), ""); }
-    void TearDown() override { ReleaseEnvironment(); }
-    std::string Scalar(const std::string& sql) {
-        EXPECT_EQ(DBCommit(), 0);
-        return SqliteScalar(SessionDbPath(dir), sql);
-    }
+    void Open(int rows) { SessionDbTest::Open(ItemsScript(rows)); }
 
-    TempDir dir;
     Items list;
 };
+
+// "low-high" of each range, comma-separated.
+std::string RangesText(const std::vector<IdRange>& ranges) {
+    std::string text;
+    for (const IdRange& r : ranges) {
+        text += (text.empty() ? "" : ",") + std::to_string(r.low) + "-" + std::to_string(r.high);
+    }
+    return text;
+}
 
 TEST(RecordListPages, ARequestBeyondTheLastPageShowsTheLastPage) {
     EXPECT_EQ(LastPageStart(45, 20), 40);
@@ -91,36 +95,38 @@ TEST(RecordListPages, ARequestBeyondTheLastPageShowsTheLastPage) {
     EXPECT_EQ(ClampPageStart(30, 0, 45), 0);
 }
 
+// Ranges of at most the given size cover every identifier exactly once.
 TEST(RecordListRanges, RangesCoverEveryIdentifierExactlyOnce) {
-    auto ranges = SplitIdRange(1, 2500, 1000);
-    ASSERT_EQ(ranges.size(), 3u);
-    EXPECT_EQ(ranges[0].low, 1);
-    EXPECT_EQ(ranges[0].high, 1000);
-    EXPECT_EQ(ranges[1].low, 1001);
-    EXPECT_EQ(ranges[2].high, 2500);
-    ranges = SplitIdRange(7, 7, 1000);
-    ASSERT_EQ(ranges.size(), 1u);
-    EXPECT_EQ(ranges[0].low, 7);
-    EXPECT_EQ(ranges[0].high, 7);
-    EXPECT_TRUE(SplitIdRange(10, 9, 1000).empty());
-    EXPECT_EQ(SplitIdRange(1, 2500, 0).size(), 3u);
-
-    const int cases[][3] = {
-        {5, 2500, 1000}, {1, 1000, 1000}, {-30, 44, 7}, {3, 3, 1}, {0, 99, 100}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c[0]) + ".." + std::to_string(c[1]) + "/" +
-                     std::to_string(c[2]));
-        std::vector<int> hits(static_cast<size_t>(c[1] - c[0] + 1), 0);
-        for (const IdRange& r : SplitIdRange(c[0], c[1], c[2])) {
-            EXPECT_LE(r.high - r.low + 1, c[2]);
-            for (int id = r.low; id <= r.high; ++id) ++hits.at(static_cast<size_t>(id - c[0]));
+    const struct {
+        int low, high, size;
+        const char* ranges;  // null: not looked at
+    } rows[] = {
+        {1, 2500, 1000, "1-1000,1001-2000,2001-2500"},
+        {1, 2500, 0, "1-1000,1001-2000,2001-2500"},  // no size: 1000
+        {7, 7, 1000, "7-7"},
+        {10, 9, 1000, ""},
+        {INT_MAX - 5, INT_MAX, 4, "2147483642-2147483645,2147483646-2147483647"},
+        {5, 2500, 1000, nullptr},
+        {1, 1000, 1000, nullptr},
+        {-30, 44, 7, nullptr},
+        {3, 3, 1, nullptr},
+        {0, 99, 100, nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(row.low) + ".." + std::to_string(row.high) + "/" +
+                     std::to_string(row.size));
+        std::vector<IdRange> ranges = SplitIdRange(row.low, row.high, row.size);
+        if (row.ranges != nullptr) {
+            EXPECT_EQ(row.ranges, RangesText(ranges));
+            continue;
+        }
+        std::vector<int> hits(static_cast<size_t>(row.high - row.low + 1), 0);
+        for (const IdRange& r : ranges) {
+            EXPECT_LE(r.high - r.low + 1, row.size);
+            for (int id = r.low; id <= r.high; ++id) ++hits.at(static_cast<size_t>(id - row.low));
         }
         EXPECT_EQ(std::count(hits.begin(), hits.end(), 1), static_cast<long>(hits.size()));
     }
-    ranges = SplitIdRange(INT_MAX - 5, INT_MAX, 4);
-    ASSERT_EQ(ranges.size(), 2u);
-    EXPECT_EQ(ranges[1].low, INT_MAX - 1);
-    EXPECT_EQ(ranges[1].high, INT_MAX);
 }
 
 TEST(RecordListTop, TheVerbIsRewrittenWithTheRowCount) {
@@ -134,50 +140,57 @@ TEST(RecordListTop, TheVerbIsRewrittenWithTheRowCount) {
     EXPECT_EQ(RewriteSelectTop(sql, 5), -99);
 }
 
-TEST_F(RecordListDb, APageBeyondTheEndShowsTheLastPage) {
-    Open(45);
-    list.SetPage(60, 20);
-    ASSERT_EQ(list.LoadFirst(), 0);
-    EXPECT_EQ(list.PageStart(), 40);
-    EXPECT_EQ(list.TotalCount(), 45);
-    ASSERT_EQ(list.ItemCount(), 45);
-    for (int i = 0; i < 40; ++i) EXPECT_EQ(list.ItemAt(i), nullptr) << i;
-    for (int i = 40; i < 45; ++i) {
-        ASSERT_NE(list.At(i), nullptr);
-        EXPECT_EQ(list.At(i)->IdInt(), i + 1);
-        EXPECT_STREQ(list.At(i)->name.Value(), ("n" + std::to_string(i + 1)).c_str());
+// A page of a list of rows 1..rows: the page it shows, the total, and the
+// members (none before the first one read, then rows first+1 onwards), and
+// how often a statement ran.
+TEST_F(RecordListDb, PagesHoldTheRowsOfTheirPage) {
+    const struct {
+        const char* what;
+        int rows;
+        const char* upTo;  // the list's condition ID<=upTo ("": none)
+        bool top;
+        int start, size;
+        int pageStart, total;  // not looked at in top mode
+        int count, first;
+        const char* statement;
+        int runs;
+    } pages[] = {
+        {"beyond the end: the last page", 45, "", false, 60, 20, 40, 45, 45, 40, "select COUNT(", 1},
+        {"a middle page", 45, "", false, 20, 20, 20, 45, 40, 20, "select COUNT(", 1},
+        {"the count honours the conditions", 45, "30", false, 100, 20, 20, 30, 30, 20, "COUNT(", 1},
+        {"without paging no count", 300, "", false, 0, 0, 0, 300, 300, 0, "COUNT(", 0},
+        {"top mode: start plus size rows", 45, "", true, 20, 20, -1, -1, 40, 20,
+         "select top 40 * FROM TM_ITEM", 1},
+        {"top mode near the largest page: the rows that came", 45, "", true, INT_MAX - 5, 20, -1,
+         -1, 45, 45, "select top 2147483647 * FROM TM_ITEM", 1},
+    };
+    for (const auto& page : pages) {
+        SCOPED_TRACE(page.what);
+        TempDir rowsDir;
+        ASSERT_EQ(OpenSessionDb(rowsDir, ItemsScript(page.rows)), "");
+        Items items;
+        items.upTo = page.upTo;
+        items.SetTopMode(page.top);
+        items.SetPage(page.start, page.size);
+        ASSERT_EQ(items.LoadFirst(), 0);
+        if (!page.top) {
+            EXPECT_EQ(items.PageStart(), page.pageStart);
+            EXPECT_EQ(items.TotalCount(), page.total);
+        }
+        ASSERT_EQ(items.ItemCount(), page.count);
+        for (int i = 0; i < page.count; ++i) {
+            if (i < page.first) {
+                ASSERT_EQ(items.ItemAt(i), nullptr) << i;
+                continue;
+            }
+            ASSERT_NE(items.At(i), nullptr) << i;
+            ASSERT_EQ(items.At(i)->IdInt(), i + 1);
+            ASSERT_STREQ(items.At(i)->name.Value(), ("n" + std::to_string(i + 1)).c_str());
+        }
+        EXPECT_EQ(CountStatements(page.statement), page.runs);
+        EXPECT_EQ(CountStatements("COUNT("), page.top ? 0 : page.runs);
+        ReleaseEnvironment();
     }
-    EXPECT_EQ(CountStatements("select COUNT("), 1);
-
-    // A middle page keeps its start and takes page-size members.
-    list.SetPage(20, 20);
-    ASSERT_EQ(list.LoadFirst(), 0);
-    EXPECT_EQ(list.PageStart(), 20);
-    EXPECT_EQ(list.ItemCount(), 40);
-    EXPECT_EQ(list.At(20)->IdInt(), 21);
-    EXPECT_EQ(list.At(39)->IdInt(), 40);
-}
-
-TEST_F(RecordListDb, TheCountHonoursTheListsConditions) {
-    Open(45);
-    list.upTo = "30";
-    list.SetPage(100, 20);
-    ASSERT_EQ(list.LoadFirst(), 0);
-    EXPECT_EQ(list.TotalCount(), 30);
-    EXPECT_EQ(list.PageStart(), 20);
-    EXPECT_EQ(list.ItemCount(), 30);
-    EXPECT_EQ(list.At(29)->IdInt(), 30);
-}
-
-TEST_F(RecordListDb, WithoutPagingEveryRowIsTakenWithoutCounting) {
-    Open(300);
-    list.SetPage(0, 0);
-    ASSERT_EQ(list.LoadFirst(), 0);
-    ASSERT_EQ(list.ItemCount(), 300);
-    EXPECT_EQ(list.TotalCount(), 300);
-    EXPECT_EQ(list.At(299)->IdInt(), 300);
-    EXPECT_STREQ(list.At(299)->name.Value(), "n300");
-    EXPECT_EQ(CountStatements("COUNT("), 0);
 }
 
 TEST_F(RecordListDb, ARowWhoseIdentifierAMemberCannotHoldFailsTheList) {
@@ -219,29 +232,6 @@ TEST_F(RecordListDb, ExcludedIdentifiersAreLeftOutAndConsumed) {
     EXPECT_EQ(list.At(5)->IdInt(), 8);
     ASSERT_EQ(list.Exclusions().ItemCount(), 1);
     EXPECT_EQ(list.Exclusions().ItemAt(0)->IdInt(), 42);
-}
-
-TEST_F(RecordListDb, TopModeFetchesStartPlusSizeRowsWithoutCounting) {
-    Open(45);
-    list.SetTopMode(true);
-    list.SetPage(20, 20);
-    ASSERT_EQ(list.LoadFirst(), 0);
-    EXPECT_EQ(CountStatements("COUNT("), 0);
-    EXPECT_EQ(CountStatements("select top 40 * FROM TM_ITEM"), 1);
-    ASSERT_EQ(list.ItemCount(), 40);
-    EXPECT_EQ(list.ItemAt(19), nullptr);
-    EXPECT_EQ(list.At(20)->IdInt(), 21);
-    EXPECT_EQ(list.At(39)->IdInt(), 40);
-}
-
-TEST_F(RecordListDb, TopModeNearTheLargestPageHoldsOnlyTheRowsThatCame) {
-    Open(45);
-    list.SetTopMode(true);
-    list.SetPage(INT_MAX - 5, 20);
-    ASSERT_EQ(list.LoadFirst(), 0);
-    EXPECT_EQ(CountStatements("select top 2147483647 * FROM TM_ITEM"), 1);
-    EXPECT_EQ(list.ItemCount(), 45);
-    EXPECT_EQ(list.ItemAt(44), nullptr);
 }
 
 TEST_F(RecordListDb, IdentifiersFirstThenMemberFieldsInBatchesOf1000) {
@@ -311,11 +301,7 @@ TEST_F(RecordListDb, AGroupedListTakesItsBatchConditionInTheWhereClause) {
 TEST_F(RecordListDb, IdentifierRangesProcessEveryRowOnceAndCommitEachRange) {
     Open(2500);
     ASSERT_EQ(list.ForEachIdRange("update TM_ITEM set HITS=HITS+1 where 1=1", "TM_ITEM", "ID"), 0);
-    ASSERT_EQ(list.ranges.size(), 3u);
-    EXPECT_EQ(list.ranges[0].low, 1);
-    EXPECT_EQ(list.ranges[0].high, 1000);
-    EXPECT_EQ(list.ranges[2].low, 2001);
-    EXPECT_EQ(list.ranges[2].high, 2500);
+    EXPECT_EQ(RangesText(list.ranges), "1-1000,1001-2000,2001-2500");
     EXPECT_EQ(std::count(Statements().begin(), Statements().end(), "commit"), 3);
     EXPECT_EQ(Scalar("select count(*) from TM_ITEM where SID_CORPORATE=1 and HITS=1"), "2500");
     EXPECT_EQ(Scalar("select HITS from TM_ITEM where SID_CORPORATE=2"), "0");
@@ -324,9 +310,7 @@ TEST_F(RecordListDb, IdentifierRangesProcessEveryRowOnceAndCommitEachRange) {
 TEST_F(RecordListDb, OneRowIsOneRangeAndAFailedStatementIsRolledBack) {
     Open(1);
     ASSERT_EQ(list.ForEachIdRange("update TM_ITEM set HITS=HITS+1 where 1=1", "TM_ITEM", "ID"), 0);
-    ASSERT_EQ(list.ranges.size(), 1u);
-    EXPECT_EQ(list.ranges[0].low, 1);
-    EXPECT_EQ(list.ranges[0].high, 1);
+    EXPECT_EQ(RangesText(list.ranges), "1-1");
 
     list.ranges.clear();
     ClearStatements();
@@ -337,10 +321,7 @@ TEST_F(RecordListDb, OneRowIsOneRangeAndAFailedStatementIsRolledBack) {
     ASSERT_EQ(DBExecute(nullptr, "delete from TM_ITEM where SID_CORPORATE=1", 0, 0), 0);
     EXPECT_EQ(list.ForEachIdRange("update TM_ITEM set HITS=HITS+1 where 1=1", "TM_ITEM", "ID"), 0);
     EXPECT_TRUE(list.ranges.empty());
-}
 
-TEST_F(RecordListDb, IdentifierBoundsBeyondIntAreRefusedNotSkipped) {
-    Open(3);
     // Read loosely, 3000000000 wrapped below MINID and no range ran.
     ASSERT_EQ(DBExecute(nullptr, "INSERT INTO TM_ITEM (SID_CORPORATE, ID) VALUES (1, 3000000000)",
                         0, 0),

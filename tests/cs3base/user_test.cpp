@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "support/app_home.h"
 #include "support/schema_db.h"
 #include "support/session_db.h"
+#include "support/session_test.h"
 #include "support/sqlite_db.h"
 #include "support/temp_dir.h"
 #include "util/nu_string.h"
@@ -32,22 +34,14 @@ int FakeDigest(const char* plain, NUString& out) {
     return 0;
 }
 
-class UserDbTest : public ::testing::Test {
+class UserDbTest : public SessionDbTest {
 protected:
-    void SetUp() override {
-        SKIP_WITHOUT_SQLITE();
-        ASSERT_EQ("", OpenSessionDb(dir, SchemaScript()));
-    }
+    void SetUp() override { Open(SchemaScript()); }
     void TearDown() override {
         SetPasswordDigestRoutines(nullptr, nullptr);
-        ReleaseEnvironment();
+        SessionDbTest::TearDown();
     }
 
-    // Commits and reads a value through a second connection.
-    std::string Scalar(const std::string& sql) {
-        EXPECT_EQ(0, DBCommit());
-        return SqliteScalar(SessionDbPath(dir), sql);
-    }
     std::string UserColumn(int id, const std::string& column) {
         return Scalar("SELECT " + column + " FROM TM_USER WHERE SID_CORPORATE=1 AND ID=" +
                       std::to_string(id));
@@ -58,8 +52,6 @@ protected:
         SqliteHolder other(SessionDbPath(dir));
         ASSERT_EQ("", other.Exec(sql));
     }
-
-    TempDir dir;
 };
 
 int Insert(CS3Object& record, int id) {
@@ -95,61 +87,41 @@ std::vector<std::string> InsertedColumns() {
     for (const std::string& s : Statements()) {
         if (s.rfind("INSERT INTO TM_USER ", 0) == 0) insert = s;
     }
-    size_t open = insert.find('('), close = insert.find(')');
+    size_t open = insert.find('(');
+    std::istringstream list(insert.substr(open + 1, insert.find(')') - open - 1));
     std::vector<std::string> columns;
-    if (open == std::string::npos || close == std::string::npos) return columns;
-    std::string list = insert.substr(open + 1, close - open - 1);
-    size_t start = 0;
-    while (start <= list.size()) {
-        size_t comma = list.find(',', start);
-        if (comma == std::string::npos) comma = list.size();
-        columns.push_back(list.substr(start, comma - start));
-        start = comma + 1;
-    }
+    for (std::string column; std::getline(list, column, ',');) columns.push_back(column);
     return columns;
 }
 
 }  // namespace
 
-TEST(UserComposedId, LoginSpacesBecomeSlashesAndComeBack) {
+// A login is composed as "<company>*<login>" with spaces as slashes, and
+// " <identifier>" without a login; only the first "*" separates the company.
+TEST(UserComposedId, ComposedAndReadBack) {
     ASSERT_EQ(0, CreateAppEnvironment());
-    CS3User user;
+    CS3User user, back, anonymous;
     ASSERT_EQ(0, user.SetField("userid", "Taro Yamada"));
     NUString composed;
     ASSERT_EQ(0, user.ComposedUserId(composed));
     EXPECT_STREQ("1*taro/yamada", composed.Get());
-
-    CS3User back;
     ASSERT_EQ(0, back.SetLoginFromStored("1*taro/yamada"));
     EXPECT_STREQ("taro yamada", back.loginId.Value());
-    // Only the first "*" separates the company number.
     ASSERT_EQ(0, back.SetLoginFromStored("12*a.b"));
     EXPECT_STREQ("a.b", back.loginId.Value());
-    ReleaseEnvironment();
-}
 
-TEST(UserComposedId, UserWithoutLoginIsStoredByIdentifier) {
-    ASSERT_EQ(0, CreateAppEnvironment());
-    CS3User user;
-    ASSERT_EQ(0, user.SetIdInt(25));
-    NUString composed;
-    ASSERT_EQ(0, user.ComposedUserId(composed));
+    ASSERT_EQ(0, anonymous.SetIdInt(25));
+    ASSERT_EQ(0, anonymous.ComposedUserId(composed));
     EXPECT_STREQ("1* 25", composed.Get());
+    ASSERT_EQ(0, anonymous.SetField("UserID", "someone"));
+    ASSERT_EQ(0, anonymous.SetLoginFromStored("1* 25"));
+    EXPECT_TRUE(anonymous.loginId.IsEmpty());
 
-    ASSERT_EQ(0, user.SetField("UserID", "someone"));
-    ASSERT_EQ(0, user.SetLoginFromStored("1* 25"));
-    EXPECT_TRUE(user.loginId.IsEmpty());
-    ReleaseEnvironment();
-}
-
-TEST(UserComposedId, LoginWithAsteriskIsRefused) {
-    ASSERT_EQ(0, CreateAppEnvironment());
-    CS3User user;
+    // A login with "*" is refused, and never composed when it got past the
+    // field check.
     EXPECT_EQ(-10007, user.SetField("UserID", "a*b"));
     EXPECT_TRUE(user.loginId.IsEmpty());
-    // A login that got past the field check is still never composed.
     ASSERT_EQ(0, user.loginId.SetN("a*b", 3));
-    NUString composed;
     EXPECT_EQ(kUserLoginRefused, user.ComposedUserId(composed));
     ReleaseEnvironment();
 }
@@ -270,7 +242,8 @@ TEST_F(UserDbTest, NewUserSortsByItsId) {
 }
 
 // An empty name, or a login with "*" that got past the field check, is
-// refused before anything is written.
+// refused before anything is written; a read needs an identifier or a
+// login it can compose.
 TEST_F(UserDbTest, RefusedUsersNeverReachTheTable) {
     const struct {
         const char* name;
@@ -287,22 +260,32 @@ TEST_F(UserDbTest, RefusedUsersNeverReachTheTable) {
         EXPECT_EQ(row.result, Insert(user, 3));
         EXPECT_EQ("0", Scalar("SELECT COUNT(*) FROM TM_USER"));
     }
-    CS3User byLogin;
+    CS3User byLogin, keyless;
     EXPECT_EQ(-10007, byLogin.LoadByLoginId("a*b"));
+    EXPECT_EQ(kUserNoKey, keyless.LoadFirst());
 }
 
-TEST_F(UserDbTest, ColumnsAreWrittenInTheirFixedOrder) {
+// Every field set: the columns in their fixed order, and each value back.
+TEST_F(UserDbTest, ColumnsAreWrittenInTheirFixedOrderAndComeBack) {
     SetPasswordDigestRoutines(FakeDigest, nullptr);
     CS3User user;
-    ASSERT_EQ(0, user.SetField("Name", "Full"));
-    ASSERT_EQ(0, user.SetField("UserID", "full"));
-    ASSERT_EQ(0, user.SetField("level", "1"));
-    ASSERT_EQ(0, user.SetField("Group", "5"));
-    ASSERT_EQ(0, user.SetField("_word", "pw"));
-    ASSERT_EQ(0, user.SetField("mailclosecorp", "1"));
-    ASSERT_EQ(0, user.SetField("mailusecorp", "1"));
+    const char* values[][2] = {
+        {"Name", "Full"},         {"UserID", "full"},        {"Mail", "f@x.jp"},
+        {"level", "1"},           {"Kana", "fu"},            {"Office", "HQ"},
+        {"Dept1", "D1"},          {"Dept2", "D2"},           {"Post", "Chief"},
+        {"postcode", "abc"},      {"Tel1", "1"},             {"Tel2", "2"},
+        {"Naisen", "3"},          {"TelFax", "4"},           {"TelHome", "5"},
+        {"TelOther", "6"},        {"TelHand", "7"},          {"mailmobile", "m@x"},
+        {"mailprivate", "p@x"},   {"mailother", "o@x"},      {"mailclosecorp", "1"},
+        {"mailclosemobile", "0"}, {"mailcloseprivate", "1"}, {"mailcloseother", "0"},
+        {"mailusecorp", "1"},     {"mailusemobile", "1"},    {"mailuseprivate", "0"},
+        {"mailuseother", "1"},    {"pwdmoddate", "20260102030405"},
+        {"gender", "o"},          {"birthday", "19991231"},  {"zipcode", "100-0001"},
+        {"address", "Tokyo"},     {"suspension", "1"},       {"Group", "5"},
+        {"_word", "pw"}};
+    for (const auto& v : values) ASSERT_EQ(0, user.SetField(v[0], v[1])) << v[0];
     ClearStatements();
-    ASSERT_EQ(0, Insert(user, 4));
+    ASSERT_EQ(0, Insert(user, 12));
     std::vector<std::string> expected = {
         "Name", "UserID", "Mail", "ADMIN", "DEFGROUP", "WORD", "login_failures",
         "login_fail_time", "Kana", "Office", "Dept1", "Dept2", "Post", "postcode", "Tel1", "Tel2",
@@ -312,14 +295,33 @@ TEST_F(UserDbTest, ColumnsAreWrittenInTheirFixedOrder) {
         "pwdmoddate", "cretime", "updtime", "gender", "birthday", "zipcode", "address",
         "suspension_", "SID_CORPORATE", "ID"};
     EXPECT_EQ(expected, InsertedColumns());
-    EXPECT_EQ("fake:2", UserColumn(4, "WORD"));
-    EXPECT_EQ("5", UserColumn(4, "DEFGROUP"));
-    EXPECT_EQ("0", UserColumn(4, "suspension_"));
+    EXPECT_EQ("fake:2", UserColumn(12, "WORD"));
+    EXPECT_EQ("5", UserColumn(12, "DEFGROUP"));
+
+    CS3User loaded;
+    ASSERT_EQ(0, loaded.LoadById(12));
+    EXPECT_STREQ("f@x.jp", loaded.mail.Value());
+    EXPECT_STREQ("1", loaded.level.Value());
+    EXPECT_STREQ("Chief", loaded.post.Value());
+    EXPECT_STREQ("abc", loaded.postcode.Value());
+    EXPECT_STREQ("7", loaded.telHand.Value());
+    EXPECT_STREQ("o@x", loaded.mailOther.Value());
+    EXPECT_STREQ("1", loaded.mailCloseCorp.Value());
+    EXPECT_STREQ("0", loaded.mailUsePrivate.Value());
+    EXPECT_STREQ("1", loaded.mailUseOther.Value());
+    EXPECT_STREQ("20260102030405", loaded.pwdModDate.Value());
+    EXPECT_STREQ("o", loaded.gender.Value());
+    EXPECT_STREQ("19991231", loaded.birthday.Value());
+    EXPECT_STREQ("Tokyo", loaded.address.Value());
+    EXPECT_STREQ("1", loaded.suspension.Value());
+    EXPECT_STREQ("12", loaded.seqno.Value());
+    EXPECT_EQ(14u, std::string(loaded.CreationTime()).size());
 }
 
 TEST_F(UserDbTest, OptionalColumnsAreLeftOutWhenUnset) {
     // No level, unchanged password, no first disclosure flag: none of their
-    // columns is written; an empty default group is written as NULL.
+    // columns is written; an empty default group is written as NULL, no
+    // suspension as 0.
     CS3User user;
     ASSERT_EQ(0, user.SetField("Name", "Plain"));
     ASSERT_EQ(0, user.SetField("mailusecorp", "1"));
@@ -331,6 +333,7 @@ TEST_F(UserDbTest, OptionalColumnsAreLeftOutWhenUnset) {
     }
     EXPECT_EQ("NULL", UserColumn(6, "DEFGROUP"));
     EXPECT_EQ("NULL", UserColumn(6, "WORD"));
+    EXPECT_EQ("0", UserColumn(6, "suspension_"));
 }
 
 TEST_F(UserDbTest, PasswordIsStoredAsADigestThatVerifies) {
@@ -381,7 +384,7 @@ TEST_F(UserDbTest, UnchangedPasswordLeavesWordAndFailuresAlone) {
     EXPECT_EQ("NULL", UserColumn(11, "login_fail_time"));
 }
 
-TEST_F(UserDbTest, JoinedReadByLoginIdBringsTheDefaultGroup) {
+TEST_F(UserDbTest, JoinedReadsBringTheDefaultGroup) {
     ASSERT_EQ(0, InsertGroup(5, "000000001001", "Sales"));
     ASSERT_EQ(0, InsertUser(7, "Taro", "Taro Yamada", "5"));
     ASSERT_EQ(0, InsertUser(8, "Jiro", "jiro"));
@@ -401,74 +404,23 @@ TEST_F(UserDbTest, JoinedReadByLoginIdBringsTheDefaultGroup) {
                                  "a.SID_CORPORATE=1 AND a.UserID=N'1*taro/yamada'"));
 
     // No default group: the join finds nothing and the user still loads.
-    CS3User second;
+    CS3User second, missing;
     ASSERT_EQ(0, second.LoadByLoginId("jiro"));
     EXPECT_EQ(8, second.IdInt());
     EXPECT_TRUE(second.group.Name().IsEmpty());
-
-    CS3User missing;
     EXPECT_EQ(-110, missing.LoadByLoginId("nobody"));
-}
 
-TEST_F(UserDbTest, JoinedReadByIdKeepsTheIdentifierCondition) {
-    ASSERT_EQ(0, InsertGroup(5, "000000001001", "Sales"));
-    ASSERT_EQ(0, InsertUser(7, "Taro", "taro", "5"));
-    CS3User user;
-    user.SetJoinGroup(true);
+    // By identifier the condition stays the user's identifier, and the
+    // identifier read back is the user's, not the group's.
+    CS3User byId, first;
+    byId.SetJoinGroup(true);
     ClearStatements();
-    ASSERT_EQ(0, user.LoadById(7));
-    EXPECT_STREQ("Sales", user.group.Name().Value());
+    ASSERT_EQ(0, byId.LoadById(7));
+    EXPECT_STREQ("Sales", byId.group.Name().Value());
     EXPECT_EQ(1, CountStatements("WHERE a.SID_CORPORATE=1 AND a.ID=7"));
     EXPECT_EQ(0, CountStatements("?"));
-
-    // The identifier read back is the user's, not the group's.
-    CS3User first;
     first.SetJoinGroup(true);
     ASSERT_EQ(0, first.SetIdInt(7));
     ASSERT_EQ(0, first.LoadFirst());
     EXPECT_STREQ("Taro", first.name.Value());
-}
-
-TEST_F(UserDbTest, ReadWithoutIdentifierOrLoginIsRefused) {
-    CS3User user;
-    EXPECT_EQ(kUserNoKey, user.LoadFirst());
-}
-
-TEST_F(UserDbTest, AllColumnsComeBackFromTheTable) {
-    SetPasswordDigestRoutines(FakeDigest, nullptr);
-    CS3User user;
-    const char* values[][2] = {
-        {"Name", "Full"},         {"UserID", "full"},        {"Mail", "f@x.jp"},
-        {"level", "1"},           {"Kana", "fu"},            {"Office", "HQ"},
-        {"Dept1", "D1"},          {"Dept2", "D2"},           {"Post", "Chief"},
-        {"postcode", "abc"},      {"Tel1", "1"},             {"Tel2", "2"},
-        {"Naisen", "3"},          {"TelFax", "4"},           {"TelHome", "5"},
-        {"TelOther", "6"},        {"TelHand", "7"},          {"mailmobile", "m@x"},
-        {"mailprivate", "p@x"},   {"mailother", "o@x"},      {"mailclosecorp", "1"},
-        {"mailclosemobile", "0"}, {"mailcloseprivate", "1"}, {"mailcloseother", "0"},
-        {"mailusecorp", "1"},     {"mailusemobile", "1"},    {"mailuseprivate", "0"},
-        {"mailuseother", "1"},    {"pwdmoddate", "20260102030405"},
-        {"gender", "o"},          {"birthday", "19991231"},  {"zipcode", "100-0001"},
-        {"address", "Tokyo"},     {"suspension", "1"}};
-    for (const auto& v : values) ASSERT_EQ(0, user.SetField(v[0], v[1])) << v[0];
-    ASSERT_EQ(0, Insert(user, 12));
-
-    CS3User loaded;
-    ASSERT_EQ(0, loaded.LoadById(12));
-    EXPECT_STREQ("f@x.jp", loaded.mail.Value());
-    EXPECT_STREQ("1", loaded.level.Value());
-    EXPECT_STREQ("Chief", loaded.post.Value());
-    EXPECT_STREQ("abc", loaded.postcode.Value());
-    EXPECT_STREQ("7", loaded.telHand.Value());
-    EXPECT_STREQ("o@x", loaded.mailOther.Value());
-    EXPECT_STREQ("1", loaded.mailCloseCorp.Value());
-    EXPECT_STREQ("0", loaded.mailUsePrivate.Value());
-    EXPECT_STREQ("1", loaded.mailUseOther.Value());
-    EXPECT_STREQ("20260102030405", loaded.pwdModDate.Value());
-    EXPECT_STREQ("o", loaded.gender.Value());
-    EXPECT_STREQ("19991231", loaded.birthday.Value());
-    EXPECT_STREQ("Tokyo", loaded.address.Value());
-    EXPECT_STREQ("1", loaded.suspension.Value());
-    EXPECT_STREQ("12", loaded.seqno.Value());
-    EXPECT_EQ(14u, std::string(loaded.CreationTime()).size());
 }
