@@ -3,8 +3,6 @@
 
 #include <sqlite3.h>
 
-#include <filesystem>
-
 namespace {
 
 std::string ExecOn(sqlite3* db, const std::string& sql) {
@@ -96,26 +94,16 @@ SqliteResult SqliteQuery(const std::string& path, const std::string& sql) {
     return result;
 }
 
-std::string LeaveInterruptedTransaction(const std::string& path, const std::vector<std::string>& statements) {
-    namespace fs = std::filesystem;
-    std::string writer = path + ".writer";
-    std::error_code error;
-    fs::copy_file(path, writer, fs::copy_options::overwrite_existing, error);
-    if (error) return "cannot copy " + path;
+std::string WithOpenTransaction(const std::string& file, const std::vector<std::string>& statements,
+                                const std::function<std::string()>& whileOpen) {
     sqlite3* db = nullptr;
-    std::string result = sqlite3_open(writer.c_str(), &db) == SQLITE_OK ? ExecOn(db, "BEGIN") : "cannot open";
+    std::string result = sqlite3_open(file.c_str(), &db) == SQLITE_OK ? ExecOn(db, "BEGIN") : "cannot open";
     for (const std::string& statement : statements) {
         if (result.empty()) result = ExecOn(db, statement);
     }
-    if (result.empty()) {
-        fs::remove(path, error);
-        if (!error) fs::copy_file(writer, path, error);
-        if (!error) fs::copy_file(writer + "-journal", path + "-journal", error);
-        if (error) result = "cannot copy the writer's files";
-    }
+    if (result.empty()) result = whileOpen();
     ExecOn(db, "ROLLBACK");
     sqlite3_close(db);
-    fs::remove(writer);
     return result;
 }
 

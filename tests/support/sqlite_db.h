@@ -2,6 +2,7 @@
 // value back, and a second connection that holds locks.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -55,6 +56,11 @@ SqliteResult SqliteQuery(const std::string& path, const std::string& sql);
 // writer has written pages into the file (its cache spilled). "" on
 // success, else what failed.
 std::string LeaveInterruptedTransaction(const std::string& path, const std::vector<std::string>& statements);
+// Runs the statements in one transaction on the file and, when they all
+// ran, whileOpen before the transaction is rolled back. "" on success, else
+// the first failure.
+std::string WithOpenTransaction(const std::string& file, const std::vector<std::string>& statements,
+                                const std::function<std::string()>& whileOpen);
 
 // A second connection to a database file, for holding locks.
 class SqliteHolder {

@@ -4,7 +4,6 @@
 // under Wine reaches the host's driver this way). The embedded provider
 // stays missing, so SKIP_WITHOUT_SQLITE still skips the tests that need it.
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 
 #include "db/connection.h"
@@ -90,32 +89,19 @@ std::string SqliteScalar(const std::string& path, const std::string& sql) {
     return ColumnText(*connection, 0);
 }
 
-std::string LeaveInterruptedTransaction(const std::string& path, const std::vector<std::string>& statements) {
-    namespace fs = std::filesystem;
-    std::string writer = path + ".writer";
-    std::error_code error;
-    fs::copy_file(path, writer, fs::copy_options::overwrite_existing, error);
-    if (error) return "cannot copy " + path;
+std::string WithOpenTransaction(const std::string& file, const std::vector<std::string>& statements,
+                                const std::function<std::string()>& whileOpen) {
     std::string result;
-    {
-        std::unique_ptr<CdDBConnection> connection = OpenFile(writer, &result);
-        // The first statement begins the connection's transaction.
-        for (const std::string& statement : statements) {
-            if (connection && result.empty() &&
-                connection->Execute(statement.c_str(), nullptr, 0, nullptr, 0) != 0) {
-                result = connection->LastMessage();
-            }
+    std::unique_ptr<CdDBConnection> connection = OpenFile(file, &result);
+    // The first statement begins the connection's transaction.
+    for (const std::string& statement : statements) {
+        if (connection && result.empty() &&
+            connection->Execute(statement.c_str(), nullptr, 0, nullptr, 0) != 0) {
+            result = connection->LastMessage();
         }
-        if (result.empty()) {
-            // Removed first: copy_file of mingw's library refuses to overwrite.
-            fs::remove(path, error);
-            if (!error) fs::copy_file(writer, path, error);
-            if (!error) fs::copy_file(writer + "-journal", path + "-journal", error);
-            if (error) result = "cannot copy the writer's files: " + error.message();
-        }
-        if (connection) connection->Rollback(0);
     }
-    fs::remove(writer);
+    if (result.empty()) result = whileOpen();
+    if (connection) connection->Rollback(0);
     return result;
 }
 
