@@ -70,6 +70,14 @@ protected:
     }
 
     std::string Scalar(const std::string& sql) { return SqliteScalar(dbPath, sql); }
+    int Run(const char* sql, const char* param = nullptr, char** longs = nullptr, int count = 0) {
+        return connection->Execute(sql, param, 0, longs, count);
+    }
+    // The connection's last message holds part.
+    void ExpectMessage(const char* part) {
+        EXPECT_NE(std::string(connection->LastMessage()).find(part), std::string::npos)
+            << connection->LastMessage();
+    }
 
     std::string Value(int index, int* kind = nullptr) {
         return ColumnText(*connection, index, kind);
@@ -98,7 +106,7 @@ TEST_F(SqliteConnection, OnlyPlainSelectsRunWithoutTransaction) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.sql);
         events.clear();
-        EXPECT_EQ(connection->Execute(row.sql, nullptr, 0, nullptr, 0), 0);
+        EXPECT_EQ(Run(row.sql), 0);
         EXPECT_EQ(connection->InTransaction(), row.begins);
         EXPECT_EQ(CountEvents("BeginTransaction"), row.begins ? 1 : 0);
         ASSERT_FALSE(events.empty());
@@ -111,11 +119,8 @@ TEST_F(SqliteConnection, OnlyPlainSelectsRunWithoutTransaction) {
 }
 
 TEST_F(SqliteConnection, ChangingStatementsShareOneTransactionUntilCommit) {
-    EXPECT_EQ(connection->Execute("UPDATE t SET name = 'uno' WHERE id = 1", nullptr, 0, nullptr, 0),
-              0);
-    EXPECT_EQ(connection->Execute("insert into t (id, name) values (3, N'three')", nullptr, 0,
-                                  nullptr, 0),
-              0);
+    EXPECT_EQ(Run("UPDATE t SET name = 'uno' WHERE id = 1"), 0);
+    EXPECT_EQ(Run("insert into t (id, name) values (3, N'three')"), 0);
     EXPECT_EQ(CountEvents("BeginTransaction"), 1);
     // Uncommitted work is invisible to others, and they cannot write.
     EXPECT_EQ(Scalar("select name from t where id = 1"), "one");
@@ -135,31 +140,24 @@ TEST_F(SqliteConnection, ChangingStatementsShareOneTransactionUntilCommit) {
 TEST_F(SqliteConnection, ATransactionTheDatabaseRolledBackIsNeitherContinuedNorCommitted) {
     // The file may not grow: the second insert finds the disk full, and
     // SQLite rolls the whole transaction back by itself.
-    ASSERT_EQ(connection->Execute("PRAGMA max_page_count = 1", nullptr, 0, nullptr, 0), 0);
+    ASSERT_EQ(Run("PRAGMA max_page_count = 1"), 0);
     ASSERT_EQ(connection->Commit(), 0);
-    ASSERT_EQ(connection->Execute("insert into t (id, name) values (3, 'three')", nullptr, 0,
-                                  nullptr, 0),
-              0);
+    ASSERT_EQ(Run("insert into t (id, name) values (3, 'three')"), 0);
     std::string big(20000, 'x');
     char* params[] = {big.data()};
-    EXPECT_EQ(connection->Execute("insert into t (id, name, memo) values (4, 'four', ?)", nullptr,
-                                  0, params, 1),
+    EXPECT_EQ(Run("insert into t (id, name, memo) values (4, 'four', ?)", nullptr, params, 1),
               -1006);
     EXPECT_TRUE(connection->TransactionLost());
     // Reading goes on; changing, alone in autocommit, does not.
-    EXPECT_EQ(connection->Execute("select count(*) from t", nullptr, 0, nullptr, 0), 0);
-    EXPECT_EQ(connection->Execute("update t set name = 'uno' where id = 1", nullptr, 0, nullptr, 0),
-              -1019);
+    EXPECT_EQ(Run("select count(*) from t"), 0);
+    EXPECT_EQ(Run("update t set name = 'uno' where id = 1"), -1019);
     EXPECT_EQ(connection->Commit(), -1004);
-    EXPECT_NE(std::string(connection->LastMessage()).find("transaction rolled back by the database"),
-              std::string::npos)
-        << connection->LastMessage();
+    ExpectMessage("transaction rolled back by the database");
     EXPECT_EQ(Scalar("select count(*) from t"), "2");
     // The caller's rollback ends the lost transaction; new work is accepted.
     EXPECT_EQ(connection->Rollback(0), 0);
     EXPECT_FALSE(connection->TransactionLost());
-    EXPECT_EQ(connection->Execute("update t set name = 'uno' where id = 1", nullptr, 0, nullptr, 0),
-              0);
+    EXPECT_EQ(Run("update t set name = 'uno' where id = 1"), 0);
     EXPECT_EQ(connection->Commit(), 0);
     EXPECT_EQ(Scalar("select name from t where id = 1"), "uno");
 }
@@ -189,15 +187,11 @@ TEST_F(SqliteConnection, TheDriverDoesNotCommitATransactionTheDatabaseEnded) {
 TEST_F(SqliteConnection, ChangesAfterAStatementThatEndedTheTransactionAreRefused) {
     for (const char* end : {"ROLLBACK", "commit transaction"}) {
         SCOPED_TRACE(end);
-        ASSERT_EQ(connection->Execute("update t set name = 'uno' where id = 1", nullptr, 0,
-                                      nullptr, 0),
-                  0);
-        ASSERT_EQ(connection->Execute(end, nullptr, 0, nullptr, 0), 0);
+        ASSERT_EQ(Run("update t set name = 'uno' where id = 1"), 0);
+        ASSERT_EQ(Run(end), 0);
         // Alone in autocommit, this insert would stay whatever the caller's
         // rollback says.
-        EXPECT_NE(connection->Execute("insert into t (id, name) values (3, 'three')", nullptr, 0,
-                                      nullptr, 0),
-                  0);
+        EXPECT_NE(Run("insert into t (id, name) values (3, 'three')"), 0);
         EXPECT_TRUE(connection->TransactionLost());
         EXPECT_NE(connection->Commit(), 0);
         EXPECT_EQ(connection->Rollback(0), 0);
@@ -207,35 +201,33 @@ TEST_F(SqliteConnection, ChangesAfterAStatementThatEndedTheTransactionAreRefused
 
 TEST_F(SqliteConnection, UpdateOfNoRowGivesNoRowAndKeepsTheTransaction) {
     const char* sql = "UPDATE t SET name = 'x' WHERE 1=0";
-    EXPECT_EQ(connection->Execute(sql, nullptr, 0, nullptr, 0), -1110);
+    EXPECT_EQ(Run(sql), -1110);
     EXPECT_EQ(connection->RowsAffected(), 0);
     ASSERT_FALSE(events.empty());
     EXPECT_EQ(events.back().what, sql);
     EXPECT_EQ(events.back().result, 0);
     EXPECT_EQ(events.back().detail, 0);
     EXPECT_TRUE(connection->InTransaction());
-    EXPECT_EQ(connection->Execute("delete from t", nullptr, 0, nullptr, 0), 0);
+    EXPECT_EQ(Run("delete from t"), 0);
     EXPECT_EQ(connection->RowsAffected(), 2);
     EXPECT_EQ(events.back().detail, 2);
 }
 
-TEST_F(SqliteConnection, RollbackUndoesAndPassesTheReason) {
-    EXPECT_EQ(connection->Execute("delete from t where id = 2", nullptr, 0, nullptr, 0), 0);
+// A rollback passes its reason on; a close rolls back what is open, and
+// opening again starts without a transaction.
+TEST_F(SqliteConnection, RollbackAndCloseUndoWhatIsOpen) {
+    EXPECT_EQ(Run("delete from t where id = 2"), 0);
     EXPECT_EQ(connection->Rollback(-108), 0);
     ASSERT_FALSE(events.empty());
     EXPECT_EQ(events.back().what, "rollback");
     EXPECT_EQ(events.back().detail, -108);
     EXPECT_FALSE(connection->InTransaction());
     EXPECT_EQ(Scalar("select count(*) from t"), "2");
-}
-
-TEST_F(SqliteConnection, CloseRollsBackWhatIsOpen) {
-    EXPECT_EQ(connection->Execute("delete from t", nullptr, 0, nullptr, 0), 0);
+    EXPECT_EQ(Run("delete from t"), 0);
     EXPECT_EQ(connection->Close(), 0);
     EXPECT_FALSE(connection->IsOpen());
     EXPECT_EQ(Scalar("select count(*) from t"), "2");
-    EXPECT_EQ(connection->Execute("select * from t", nullptr, 0, nullptr, 0), -1101);
-    // Opening again works and starts without a transaction.
+    EXPECT_EQ(Run("select * from t"), -1101);
     ASSERT_EQ(connection->Open("vrnl", "secret", "localhost", "kestrun.db", -1), 0);
     EXPECT_FALSE(connection->InTransaction());
 }
@@ -243,7 +235,7 @@ TEST_F(SqliteConnection, CloseRollsBackWhatIsOpen) {
 TEST_F(SqliteConnection, WithoutTransactionsChangesCommitAtOnce) {
     connection->noTransactions = true;
     EXPECT_FALSE(connection->TransactionsEnabled());
-    EXPECT_EQ(connection->Execute("delete from t where id = 1", nullptr, 0, nullptr, 0), 0);
+    EXPECT_EQ(Run("delete from t where id = 1"), 0);
     EXPECT_FALSE(connection->InTransaction());
     EXPECT_EQ(Scalar("select count(*) from t"), "1");
     EXPECT_EQ(connection->Commit(), 0);
@@ -268,7 +260,7 @@ TEST_F(SqliteConnection, ConstraintFailuresMapToTheirCodes) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.sql);
         events.clear();
-        EXPECT_EQ(connection->Execute(c.sql, nullptr, 0, nullptr, 0), c.result);
+        EXPECT_EQ(Run(c.sql), c.result);
         EXPECT_EQ(connection->LastError(), c.error);
         EXPECT_STRNE(connection->LastMessage(), "");
         ASSERT_FALSE(events.empty());
@@ -283,20 +275,17 @@ TEST_F(SqliteConnection, ConstraintFailuresMapToTheirCodes) {
 TEST_F(SqliteConnection, MissingTableIsAnOtherFailureWithItsLine) {
     std::string log = dir.file("err.txt");
     SetLogPath(log.c_str(), nullptr);
-    EXPECT_EQ(connection->Execute("select * from nosuch", nullptr, 0, nullptr, 0), -1006);
+    EXPECT_EQ(Run("select * from nosuch"), -1006);
     EXPECT_EQ(connection->LastError(), 208);
     std::string text = ReadWholeFile(log);
-    EXPECT_NE(text.find("NativeError[208]"), std::string::npos) << text;
-    EXPECT_NE(text.find("SQL State  [42S02]"), std::string::npos) << text;
-    EXPECT_NE(text.find("DB access:sql[select * from nosuch]sts[208]err[no such table: nosuch]"),
-              std::string::npos)
-        << text;
+    for (const char* line : {"NativeError[208]", "SQL State  [42S02]",
+                             "DB access:sql[select * from nosuch]sts[208]err[no such table: nosuch]"}) {
+        EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+    }
 }
 
 TEST_F(SqliteConnection, ValuesKindsAndNulls) {
-    ASSERT_EQ(connection->Execute("select id, name, amount, memo, code, count(*) over () as n "
-                                  "from t order by id",
-                                  nullptr, 0, nullptr, 0),
+    ASSERT_EQ(Run("select id, name, amount, memo, code, count(*) over () as n from t order by id"),
               0);
     EXPECT_TRUE(connection->IsRecordsetOpen());
     EXPECT_EQ(connection->FieldCount(), 6);
@@ -304,23 +293,22 @@ TEST_F(SqliteConnection, ValuesKindsAndNulls) {
     EXPECT_EQ(connection->FieldName(name, 2), 0);
     EXPECT_STREQ(name, "amount");
     EXPECT_EQ(connection->FieldName(name, 6), -1007);
-
-    int kind = -1;
-    EXPECT_EQ(Value(0, &kind), "1");
-    EXPECT_EQ(kind, 0);
-    EXPECT_EQ(Value(2, &kind), "12.5");
-    EXPECT_EQ(kind, 1);
-    EXPECT_EQ(Value(3, &kind), "long text");
-    EXPECT_EQ(kind, 2);
-    EXPECT_EQ(Value(4, &kind), "NULL");
-    EXPECT_EQ(kind, 0);
-
-    EXPECT_EQ(connection->MoveNext(), 0);
+    struct Row {
+        int row;
+        int index;
+        const char* text;
+        int kind;
+    } rows[] = {{0, 0, "1", 0},     {0, 2, "12.5", 1}, {0, 3, "long text", 2},
+                {0, 4, "NULL", 0},  {1, 2, "NULL", 1}, {1, 3, "NULL", 0}};
+    int at = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::to_string(row.row) + "/" + std::to_string(row.index));
+        for (; at < row.row; ++at) ASSERT_EQ(connection->MoveNext(), 0);
+        int kind = -1;
+        EXPECT_EQ(Value(row.index, &kind), row.text);
+        EXPECT_EQ(kind, row.kind);
+    }
     EXPECT_FALSE(connection->IsEOF());
-    EXPECT_EQ(Value(2, &kind), "NULL");
-    EXPECT_EQ(kind, 1);
-    EXPECT_EQ(Value(3, &kind), "NULL");
-    EXPECT_EQ(kind, 0);
     char* out = nullptr;
     EXPECT_EQ(connection->GetValueByName(&out, "CODE"), 0);
     ASSERT_NE(out, nullptr);
@@ -343,9 +331,7 @@ TEST_F(SqliteConnection, ValuesKindsAndNulls) {
 // A column name that two columns share (a join's second "id") reads the
 // first of them, whatever was read before.
 TEST_F(SqliteConnection, ASharedColumnNameAlwaysReadsItsFirstColumn) {
-    ASSERT_EQ(connection->Execute("select id, name as v, id + 10 as ID from t order by id", nullptr,
-                                  0, nullptr, 0),
-              0);
+    ASSERT_EQ(Run("select id, name as v, id + 10 as ID from t order by id"), 0);
     for (const char* expected : {"1", "2"}) {
         for (const char* column : {"id", "v", "id", "ID", "id"}) {
             SCOPED_TRACE(std::string(expected) + " " + column);
@@ -363,48 +349,49 @@ TEST_F(SqliteConnection, ASharedColumnNameAlwaysReadsItsFirstColumn) {
 // The rows before a failing one are read; the move onto it fails, after
 // the report, and the statement itself succeeded.
 TEST_F(SqliteConnection, ARowThatFailsFailsOnlyTheMoveOntoIt) {
-    ASSERT_EQ(connection->Execute("select id, abs(case when id = 2 then -9223372036854775807 - 1"
-                                  " else id end) from t order by id",
-                                  nullptr, 0, nullptr, 0),
+    ASSERT_EQ(Run("select id, abs(case when id = 2 then -9223372036854775807 - 1 else id end)"
+                  " from t order by id"),
               0);
     ASSERT_FALSE(connection->IsEOF());
     EXPECT_EQ(Value(1), "1");
     EXPECT_EQ(connection->MoveNext(), -1008);
-    EXPECT_NE(std::string(connection->LastMessage()).find("integer overflow"), std::string::npos)
-        << connection->LastMessage();
+    ExpectMessage("integer overflow");
     EXPECT_TRUE(connection->IsEOF());
 }
 
 // A failure met while rows are read that no MoveNext gave the caller (the
 // row read ahead at Execute, the rows kept before the commit) fails the
-// commit, also once the set is dropped: the statement failed.
+// commit, also once the set is dropped: the statement failed. Met outside
+// a transaction, it fails none that begins after it.
 TEST_F(SqliteConnection, AReadFailureTheCallerNeverGotFailsTheCommit) {
     const char* twoRows = "select abs(column1) from (values (1), (-9223372036854775807 - 1))";
     const char* threeRows =
         "select abs(column1) from (values (1), (2), (-9223372036854775807 - 1))";
+    const char* change = "update t set name = 'uno' where id = 1";
     struct Row {
         const char* what;
+        const char* before;  // a statement before the select, or null
         const char* select;
         const char* next;  // a statement after the select, or null
+        int commit;
     } rows[] = {
-        {"read ahead", twoRows, nullptr},
-        {"kept before the commit", threeRows, nullptr},
-        {"dropped by the next statement", twoRows, "select 1"},
+        {"read ahead", change, twoRows, nullptr, -1004},
+        {"kept before the commit", change, threeRows, nullptr, -1004},
+        {"dropped by the next statement", change, twoRows, "select 1", -1004},
+        {"outside a transaction", nullptr, twoRows, change, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        ASSERT_EQ(connection->Execute("update t set name = 'uno' where id = 1", nullptr, 0,
-                                      nullptr, 0),
-                  0);
-        ASSERT_EQ(connection->Execute(row.select, nullptr, 0, nullptr, 0), 0);
+        EXPECT_EQ(row.before ? Run(row.before) : 0, 0);
+        ASSERT_EQ(Run(row.select), 0);
         EXPECT_EQ(Value(0), "1");
-        if (row.next) {
-            ASSERT_EQ(connection->Execute(row.next, nullptr, 0, nullptr, 0), 0);
+        EXPECT_EQ(row.next ? Run(row.next) : 0, 0);
+        EXPECT_EQ(connection->Commit(), row.commit);
+        if (row.commit == 0) {
+            EXPECT_EQ(Scalar("select name from t where id = 1"), "uno");
+            continue;
         }
-        EXPECT_EQ(connection->Commit(), -1004);
-        EXPECT_NE(std::string(connection->LastMessage()).find("integer overflow"),
-                  std::string::npos)
-            << connection->LastMessage();
+        ExpectMessage("integer overflow");
         EXPECT_EQ(connection->Rollback(0), 0);
         EXPECT_EQ(Scalar("select name from t where id = 1"), "one");
     }
@@ -415,11 +402,9 @@ TEST_F(SqliteConnection, ParametersBindInOrderAndTextRoundTrips) {
     std::string longText(100000, 'x');
     longText.replace(40950, wide.size(), wide);
     char* longParams[] = {nullptr, longText.data(), const_cast<char*>(wide.c_str())};
-    ASSERT_EQ(connection->Execute("insert into t (id, name, memo) values (?, ?, ?)", "7", 0,
-                                  longParams, 3),
-              0);
+    ASSERT_EQ(Run("insert into t (id, name, memo) values (?, ?, ?)", "7", longParams, 3), 0);
     // The null entry is skipped: the long texts take the second and third marker.
-    ASSERT_EQ(connection->Execute("select name, memo from t where id = ?", "7", 0, nullptr, 0), 0);
+    ASSERT_EQ(Run("select name, memo from t where id = ?", "7"), 0);
     ASSERT_FALSE(connection->IsEOF());
     EXPECT_TRUE(Value(0) == longText);
     EXPECT_EQ(Value(1), wide);
@@ -428,22 +413,19 @@ TEST_F(SqliteConnection, ParametersBindInOrderAndTextRoundTrips) {
 TEST_F(SqliteConnection, InvalidUtf8IsRefusedBeforeReachingTheDatabase) {
     char bad[] = "\xC3\x28";
     char* longParams[] = {bad};
-    EXPECT_EQ(connection->Execute("update t set memo = ? where id = 1", nullptr, 0, longParams, 1),
-              -1040);
-    EXPECT_EQ(connection->Execute("select '\xFF' from t", nullptr, 0, nullptr, 0), -1040);
+    EXPECT_EQ(Run("update t set memo = ? where id = 1", nullptr, longParams, 1), -1040);
+    EXPECT_EQ(Run("select '\xFF' from t"), -1040);
 }
 
 TEST_F(SqliteConnection, SecondConnectionHoldingTheWriteLockTimesOut) {
     SqliteHolder other(dbPath);
     ASSERT_EQ(other.Exec("BEGIN IMMEDIATE"), "");
     connection->SetCommandTimeout(1);
-    EXPECT_EQ(connection->Execute("update t set name = 'x' where id = 1", nullptr, 0, nullptr, 0),
-              -1010);
+    EXPECT_EQ(Run("update t set name = 'x' where id = 1"), -1010);
     EXPECT_EQ(connection->LastError(), -911);
     ASSERT_EQ(other.Exec("COMMIT"), "");
     // The transaction takes the lock with its next statement.
-    EXPECT_EQ(connection->Execute("update t set name = 'x' where id = 1", nullptr, 0, nullptr, 0),
-              0);
+    EXPECT_EQ(Run("update t set name = 'x' where id = 1"), 0);
     EXPECT_EQ(connection->Commit(), 0);
     EXPECT_EQ(Scalar("select name from t where id = 1"), "x");
     connection->ResetCommandTimeout();
@@ -460,60 +442,42 @@ TEST_F(SqliteConnection, ProceduresAreNotAvailable) {
     EXPECT_EQ(events.back().result, -1006);
 }
 
-TEST(SqliteConnectionOpen, MissingFileFailsAndIsNotCreated) {
-    SKIP_WITHOUT_SQLITE();
-    TempDir dir;
-    DBDriverSettings settings;
-    settings.dataDir = dir.path();
-    CdDBDriverConnection connection(CreateDBDriver("sqlite", settings));
-    waits.clear();
-    connection.connectAttempts = 3;
-    connection.waitSeconds = RecordWait;
-    EXPECT_EQ(connection.Open("vrnl", "pw", "srv", "absent.db", -1), -1001);
-    EXPECT_NE(std::string(connection.LastMessage()).find("not found"), std::string::npos);
+TEST_F(SqliteConnection, MissingFileFailsAndIsNotCreated) {
+    auto other = MakeConnection();
+    other->connectAttempts = 3;
+    EXPECT_EQ(other->Open("vrnl", "pw", "srv", "absent.db", -1), -1001);
+    EXPECT_NE(std::string(other->LastMessage()).find("not found"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(dir.file("absent.db")));
     EXPECT_TRUE(waits.empty());
-    EXPECT_FALSE(connection.IsOpen());
+    EXPECT_FALSE(other->IsOpen());
 }
 
-TEST(SqliteConnectionOpen, LockedFileIsRetriedWithWaits) {
-    SKIP_WITHOUT_SQLITE();
-    TempDir dir;
-    std::string path = dir.file("locked.db");
-    ASSERT_EQ(MakeSqliteDb(path, kSchema), "");
-    SqliteHolder other(path);
+TEST_F(SqliteConnection, LockedFileIsRetriedWithWaits) {
+    connection.reset();
+    SqliteHolder other(dbPath);
     ASSERT_EQ(other.Exec("PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE;"
                          " UPDATE t SET name = 'held';"),
               "");
-    CdDBDriverConnection connection(CreateDBDriver("sqlite", DBDriverSettings{}));
-    waits.clear();
-    connection.connectAttempts = 3;
-    connection.connectWaitSeconds = 0;
-    connection.waitSeconds = RecordWait;
-    EXPECT_EQ(connection.Open("vrnl", "pw", "srv", path.c_str(), -1), -1002);
-    EXPECT_EQ(connection.LastError(), -911);
+    auto locked = MakeConnection();
+    locked->connectAttempts = 3;
+    EXPECT_EQ(locked->Open("vrnl", "pw", "srv", "kestrun.db", -1), -1002);
+    EXPECT_EQ(locked->LastError(), -911);
     EXPECT_EQ(waits, (std::vector<int>{0, 0}));
     ASSERT_EQ(other.Exec("ROLLBACK; PRAGMA locking_mode = NORMAL; SELECT 1 FROM t;"), "");
-    connection.connectAttempts = 0;
-    EXPECT_EQ(connection.Open("vrnl", "pw", "srv", path.c_str(), -1), -1002);
-    EXPECT_FALSE(connection.IsOpen());
-    connection.connectAttempts = 1;
-    EXPECT_EQ(connection.Open("vrnl", "pw", "srv", path.c_str(), -1), 0);
+    locked->connectAttempts = 0;
+    EXPECT_EQ(locked->Open("vrnl", "pw", "srv", "kestrun.db", -1), -1002);
+    EXPECT_FALSE(locked->IsOpen());
+    locked->connectAttempts = 1;
+    EXPECT_EQ(locked->Open("vrnl", "pw", "srv", "kestrun.db", -1), 0);
 }
 
-TEST(SqliteConnectionOpen, TheLongestWaitSettingsDoNotOverflow) {
-    SKIP_WITHOUT_SQLITE();
-    // The waits in milliseconds are clamped (the sanitizer build stops at
-    // an overflow).
-    TempDir dir;
-    std::string path = dir.file("long.db");
-    ASSERT_EQ(MakeSqliteDb(path, kSchema), "");
-    CdDBDriverConnection connection(CreateDBDriver("sqlite", DBDriverSettings{}));
-    connection.connectAttempts = 1;
-    connection.connectWaitSeconds = INT_MAX;
-    ASSERT_EQ(connection.Open("vrnl", "pw", "srv", path.c_str(), INT_MAX), 0);
-    EXPECT_EQ(connection.Execute("update t set name = 'x' where id = 1", nullptr, 0, nullptr, 0),
-              0);
+// The waits in milliseconds are clamped (the sanitizer build stops at an
+// overflow).
+TEST_F(SqliteConnection, TheLongestWaitSettingsDoNotOverflow) {
+    connection = MakeConnection();
+    connection->connectWaitSeconds = INT_MAX;
+    ASSERT_EQ(connection->Open("vrnl", "pw", "srv", "kestrun.db", INT_MAX), 0);
+    EXPECT_EQ(Run("update t set name = 'x' where id = 1"), 0);
 }
 
 TEST(SqliteConnectionOpen, ArgumentsAndProvidersAreChecked) {
@@ -530,14 +494,14 @@ TEST(SqliteConnectionOpen, ArgumentsAndProvidersAreChecked) {
 
 TEST_F(SqliteConnection, TraceFileGetsOpenStatementsTransactionsAndClose) {
     std::string trace = dir.file("sql.txt");
-    auto traced = MakeConnection();
-    traced->SetTracePath(trace.c_str());
-    ASSERT_EQ(traced->Open("vrnl", "secret", "srv", "kestrun.db", -1), 0);
-    EXPECT_EQ(traced->Execute("select id from t where id = ?", "1", 0, nullptr, 0), 0);
-    EXPECT_EQ(traced->Execute("update t set code = 'c' where id = 1", nullptr, 0, nullptr, 0), 0);
-    EXPECT_EQ(traced->Commit(), 0);
-    EXPECT_EQ(traced->Execute("update t set code = 'd' where id = 1", nullptr, 0, nullptr, 0), 0);
-    EXPECT_EQ(traced->Close(), 0);
+    connection = MakeConnection();
+    connection->SetTracePath(trace.c_str());
+    ASSERT_EQ(connection->Open("vrnl", "secret", "srv", "kestrun.db", -1), 0);
+    EXPECT_EQ(Run("select id from t where id = ?", "1"), 0);
+    EXPECT_EQ(Run("update t set code = 'c' where id = 1"), 0);
+    EXPECT_EQ(connection->Commit(), 0);
+    EXPECT_EQ(Run("update t set code = 'd' where id = 1"), 0);
+    EXPECT_EQ(connection->Close(), 0);
     std::string text = ReadWholeFile(trace);
     const char* expected[] = {"\"DB open\"\n",
                               " \"select id from t where id = ?\"\n",
