@@ -5,18 +5,6 @@
 
 namespace {
 
-struct Row {
-    const char* in;
-    const char* out;
-};
-
-void ExpectRows(const Row* rows, size_t count) {
-    for (size_t i = 0; i < count; ++i) {
-        SCOPED_TRACE(rows[i].in);
-        EXPECT_EQ(RewriteForSqlite(rows[i].in), rows[i].out);
-    }
-}
-
 TEST(SqlDialectTokens, JoiningGivesTheTextBack) {
     const char* texts[] = {
         "select a, b from t where x = N'it''s' -- note\n and y=[col name]",
@@ -35,19 +23,18 @@ TEST(SqlDialectTokens, JoiningGivesTheTextBack) {
     EXPECT_EQ(tokens[2].text, "'x''y'");
 }
 
-TEST(SqlDialectRewrite, UnicodePrefixesGo) {
-    const Row rows[] = {
+TEST(SqlDialectRewrite, StatementsBecomeSqlite) {
+    struct Row {
+        const char* in;
+        const char* out;  // nullptr: unchanged
+    } rows[] = {
+        // Unicode prefixes go.
         {"insert into t values (N'abc', n'x', N'')", "insert into t values ('abc', 'x', '')"},
         {"select * from t where a=N'it''s'", "select * from t where a='it''s'"},
         // Only a lone N glued to a literal is a prefix.
         {"select IN'x'", "select IN'x'"},
         {"select N 'x'", "select N 'x'"},
-    };
-    ExpectRows(rows, std::size(rows));
-}
-
-TEST(SqlDialectRewrite, LockHintsGoWithTheirBlanks) {
-    const Row rows[] = {
+        // Lock hints go with their blanks.
         {"SELECT a FROM t with(updlock) WHERE id=1", "SELECT a FROM t WHERE id=1"},
         {" SELECT sid_corporate FROM TM_GROUP WITH (TABLOCKX)",
          " SELECT sid_corporate FROM TM_GROUP"},
@@ -55,20 +42,10 @@ TEST(SqlDialectRewrite, LockHintsGoWithTheirBlanks) {
         // A common table expression is not a hint.
         {"with x as (select 1) select * from x", "with x as (select 1) select * from x"},
         {"select a from t with (unknownhint)", "select a from t with (unknownhint)"},
-    };
-    ExpectRows(rows, std::size(rows));
-}
-
-TEST(SqlDialectRewrite, RemovedTokensNeverJoinTheirNeighbours) {
-    const Row rows[] = {
+        // Removed tokens never join their neighbours.
         {"select 'a'N'b'", "select 'a' 'b'"},
         {"select a from t with(updlock)where b=1", "select a from t where b=1"},
-    };
-    ExpectRows(rows, std::size(rows));
-}
-
-TEST(SqlDialectRewrite, TopBecomesLimitOfItsOwnSelect) {
-    const Row rows[] = {
+        // Top becomes limit of its own select.
         {"select top 1 a from t order by a", "select a from t order by a LIMIT 1"},
         {"SELECT TOP 10 a FROM t ", "SELECT a FROM t LIMIT 10 "},
         {"select distinct top (5) a from t", "select distinct a from t LIMIT 5"},
@@ -80,12 +57,7 @@ TEST(SqlDialectRewrite, TopBecomesLimitOfItsOwnSelect) {
         {"select top 1 a from t -- last\n", "select a from t LIMIT 1 -- last\n"},
         // A parameter marker cannot move: its position binds the value.
         {"select top (?) a from t", "select top (?) a from t"},
-    };
-    ExpectRows(rows, std::size(rows));
-}
-
-TEST(SqlDialectRewrite, LikeBracketEscapesBecomeAnEscapeClause) {
-    const Row rows[] = {
+        // Like bracket escapes become an escape clause.
         {"select a from t where b like '%[%]%'",
          "select a from t where b like '%\\%%' ESCAPE '\\'"},
         {"select a from t where b like N'[[]x[_]y'",
@@ -99,12 +71,7 @@ TEST(SqlDialectRewrite, LikeBracketEscapesBecomeAnEscapeClause) {
         {"select a from t where b like '[a-c]%'", "select a from t where b like '[a-c]%'"},
         {"select a from t where b like '![%]' escape '!'",
          "select a from t where b like '![%]' escape '!'"},
-    };
-    ExpectRows(rows, std::size(rows));
-}
-
-TEST(SqlDialectRewrite, LiteralsQuotedNamesAndCommentsPassUnchanged) {
-    const Row rows[] = {
+        // Literals quoted names and comments pass unchanged.
         {"insert into t values ('N''x', 'select top 5 a', 'with(updlock)', '[%]')",
          "insert into t values ('N''x', 'select top 5 a', 'with(updlock)', '[%]')"},
         {"select [top] from t where a = 'WITH (TABLOCKX)'",
@@ -113,12 +80,7 @@ TEST(SqlDialectRewrite, LiteralsQuotedNamesAndCommentsPassUnchanged) {
          "select a from t /* select top 1 with(updlock) N'x' */"},
         {"update t set a=N'like ''[%]''' where b like 'x'",
          "update t set a='like ''[%]''' where b like 'x'"},
-    };
-    ExpectRows(rows, std::size(rows));
-}
-
-TEST(SqlDialectRewrite, DerivedTableUpdateTargetsItsTable) {
-    const Row rows[] = {
+        // Derived table update targets its table.
         {"update f set SEQNO=rownumcnt+4 from (select SEQNO, row_number() over(order by SEQNO)"
          " as rownumcnt from TM_GROUP where SID_CORPORATE=1 and ID in (5)) as f",
          "UPDATE TM_GROUP set SEQNO=rownumcnt+4 FROM (select rowid AS rownumrowid, SEQNO,"
@@ -135,51 +97,34 @@ TEST(SqlDialectRewrite, DerivedTableUpdateTargetsItsTable) {
         {"UPDATE g SET n=k from (select n, row_number() over(order by n) as k from T) g",
          "UPDATE T SET n=k FROM (select rowid AS rownumrowid, n, row_number() over(order by n) as"
          " k from T) AS g WHERE T.rowid=g.rownumrowid"},
-    };
-    ExpectRows(rows, std::size(rows));
-}
-
-TEST(SqlDialectRewrite, OtherUpdatesAreLeftAlone) {
-    const char* texts[] = {
-        "update t set a=1 where b=2",
-        // A join, not a derived table.
-        "update t set a=u.x from t, u where t.id=u.id",
-        // The alias updated is not the derived table's.
-        "update g set n=k from (select n, k from T) as f",
-        // Derived tables over joins, DISTINCT or with something after them.
-        "update f set n=1 from (select n from T a, U b where a.x=b.x) as f",
-        "update f set n=1 from (select distinct n from T) as f",
-        "update f set n=1 from (select n from T) as f where n>1",
-        "update f set n=1 from (select n from (select n from T) x) as f",
-    };
-    for (const char* text : texts) {
-        SCOPED_TRACE(text);
-        EXPECT_EQ(RewriteForSqlite(text), text);
-    }
-}
-
-TEST(SqlDialectRewrite, AllRewritesTogether) {
-    EXPECT_EQ(RewriteForSqlite("select top 1 name from TM_USER with(updlock) "
-                               "where name like N'%[_]%' order by id"),
-              "select name from TM_USER where name like '%\\_%' ESCAPE '\\' order by id LIMIT 1");
-}
-
-TEST(SqlDialectRewrite, BackslashLineBreaksInsideLiteralsAreContinuations) {
-    const Row rows[] = {
+        // Backslash line breaks inside literals are continuations.
         {"update t set a=N'x\\\\\n\r\ny'", "update t set a='x\\\r\ny'"},
         {"update t set a='x\\\ny'", "update t set a='xy'"},
         {"update t set a='x\\\r\ny'", "update t set a='xy'"},
         {"update t set a='x\\\ry\\'", "update t set a='x\\\ry\\'"},
         {"select a from t -- c\\\nwhere b=1", "select a from t -- c\\\nwhere b=1"},
+        // Other updates are left alone (nullptr: unchanged).
+        {"update t set a=1 where b=2", nullptr},
+        // A join, not a derived table.
+        {"update t set a=u.x from t, u where t.id=u.id", nullptr},
+        // The alias updated is not the derived table's.
+        {"update g set n=k from (select n, k from T) as f", nullptr},
+        // Derived tables over joins, DISTINCT or with something after them.
+        {"update f set n=1 from (select n from T a, U b where a.x=b.x) as f", nullptr},
+        {"update f set n=1 from (select distinct n from T) as f", nullptr},
+        {"update f set n=1 from (select n from T) as f where n>1", nullptr},
+        {"update f set n=1 from (select n from (select n from T) x) as f", nullptr},
+        // All rewrites together, and a case-folded LIKE pattern.
+        {"select top 1 name from TM_USER with(updlock) where name like N'%[_]%' order by id",
+         "select name from TM_USER where name like '%\\_%' ESCAPE '\\' order by id LIMIT 1"},
+        {"select * from t where UPPER(Name) LIKE UPPER(N'%50[%]%') AND x=1",
+         "select * from t where UPPER(Name) LIKE UPPER('%50\\%%') ESCAPE '\\' AND x=1"},
+        {"select * from t where Name LIKE lower('a') AND x=1", nullptr},
     };
-    ExpectRows(rows, std::size(rows));
-}
-
-TEST(SqlDialectRewrite, CaseFoldedLikePatternsGetTheirEscapeClause) {
-    EXPECT_EQ(RewriteForSqlite("select * from t where UPPER(Name) LIKE UPPER(N'%50[%]%') AND x=1"),
-              "select * from t where UPPER(Name) LIKE UPPER('%50\\%%') ESCAPE '\\' AND x=1");
-    EXPECT_EQ(RewriteForSqlite("select * from t where Name LIKE lower('a') AND x=1"),
-              "select * from t where Name LIKE lower('a') AND x=1");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.in);
+        EXPECT_EQ(RewriteForSqlite(row.in), row.out ? row.out : row.in);
+    }
 }
 
 }  // namespace
