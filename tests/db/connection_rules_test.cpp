@@ -122,6 +122,18 @@ protected:
     }
 
     void Open() { ASSERT_EQ(connection->Open("vrnl", "pw", "srv", "db", -1), 0); }
+    int Run(const char* sql, const char* param = nullptr) {
+        return connection->Execute(sql, param, 0, nullptr, 0);
+    }
+    // Each part is in the file, in this order.
+    static void ExpectInOrder(const std::string& path, std::initializer_list<const char*> parts) {
+        std::string text = ReadTextFile(path);
+        size_t at = 0;
+        for (const char* part : parts) {
+            at = text.find(part, at);
+            ASSERT_NE(at, std::string::npos) << part << "\n" << text;
+        }
+    }
 
     TempDir dir;
     std::string log;
@@ -146,56 +158,40 @@ TEST_F(ConnectionRules, NativeErrorsMapToStatementResults) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.native);
         script.executeError = Native(row.native, row.state);
-        EXPECT_EQ(connection->Execute("update t set a = 1", nullptr, 0, nullptr, 0), row.result);
+        EXPECT_EQ(Run("update t set a = 1"), row.result);
         EXPECT_EQ(connection->LastError(), std::string(row.state) == "HYT00" ? -911 : row.native);
         EXPECT_EQ(lastCallbackResult, row.result);
     }
-    std::string text = ReadTextFile(log);
-    EXPECT_NE(text.find("DB access:sql[update t set a = 1]sts[208]err[failure 208]\n"),
-              std::string::npos);
-    EXPECT_NE(text.find("DB access:sql[update t set a = 1]sts[49999]"), std::string::npos);
-    EXPECT_EQ(text.find("sts[2627]"), std::string::npos);
+    ExpectInOrder(log, {"DB access:sql[update t set a = 1]sts[208]err[failure 208]\n",
+                        "DB access:sql[update t set a = 1]sts[49999]"});
+    EXPECT_EQ(ReadTextFile(log).find("sts[2627]"), std::string::npos);
     // One transaction for all of them: failures leave it open.
     EXPECT_EQ(script.begins, 1);
     EXPECT_TRUE(connection->InTransaction());
 }
 
-TEST_F(ConnectionRules, ErrorReportListsEveryEntry) {
+// A failure's report lists each entry of the driver's list, or the code
+// and message of a failure without one; the message is cut at a character.
+TEST_F(ConnectionRules, ErrorReportsListTheDriversEntries) {
     Open();
     script.failExecute = true;
     script.executeError = Native(2627, "23000");
-    connection->Execute("insert into t values (1)", nullptr, 0, nullptr, 0);
-    std::string text = ReadTextFile(log);
-    const char* lines[] = {"******************************[0]\n", "Error      [2627]\n",
-                           "Description[failure 2627]\n",        "Source     [Scripted]\n",
-                           "SQL State  [23000]\n",                "NativeError[2627]\n",
-                           "******************************\n"};
-    size_t at = 0;
-    for (const char* line : lines) {
-        at = text.find(line, at);
-        ASSERT_NE(at, std::string::npos) << line << text;
-    }
+    Run("insert into t values (1)");
     EXPECT_STREQ(connection->LastMessage(), "failure 2627");
-}
-
-TEST_F(ConnectionRules, FailureWithoutListReportsItsCode) {
-    Open();
+    ExpectInOrder(log, {"******************************[0]\n", "Error      [2627]\n",
+                        "Description[failure 2627]\n", "Source     [Scripted]\n",
+                        "SQL State  [23000]\n", "NativeError[2627]\n",
+                        "******************************\n"});
     script.failWithoutList = true;
-    EXPECT_EQ(connection->Execute("select x from t", nullptr, 0, nullptr, 0), -1006);
+    EXPECT_EQ(Run("select x from t"), -1006);
     EXPECT_EQ(connection->LastError(), -2147217900);
     EXPECT_STREQ(connection->LastMessage(), "statement refused");
-    std::string text = ReadTextFile(log);
-    EXPECT_NE(text.find("Error      [80040e14]\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("Message    [statement refused]\n"), std::string::npos);
-    EXPECT_NE(text.find("Source     [Scripted]\n"), std::string::npos);
-}
-
-TEST_F(ConnectionRules, LongMessagesAreCutAtACharacter) {
-    Open();
-    script.failExecute = true;
+    ExpectInOrder(log, {"Error      [80040e14]\n", "Message    [statement refused]\n",
+                        "Source     [Scripted]\n"});
+    script.failWithoutList = false;
     script.executeError = Native(208);
     script.executeError.description = std::string(254, 'a') + "é tail";
-    connection->Execute("select 1", nullptr, 0, nullptr, 0);
+    Run("select 1");
     EXPECT_EQ(std::string(connection->LastMessage()), std::string(254, 'a'));
 }
 
@@ -263,10 +259,10 @@ TEST_F(ConnectionRules, APieceNeverEndsInsideASurrogatePair) {
 
 TEST_F(ConnectionRules, CommandTimeOutReachesTheDriver) {
     Open();
-    connection->Execute("select 1", nullptr, 0, nullptr, 0);
+    Run("select 1");
     EXPECT_EQ(script.timeout, -1);
     connection->SetCommandTimeout(0);
-    connection->Execute("select 1", nullptr, 0, nullptr, 0);
+    Run("select 1");
     EXPECT_EQ(script.timeout, 0);
     // A procedure takes the time-out only when it is above 0.
     char* none[] = {nullptr};
@@ -283,26 +279,21 @@ TEST_F(ConnectionRules, SlowStatementsGoToTheWarningFile) {
     connection->SetTracePath(trace.c_str());
     Open();
     script.executeMillis = 150;
-    connection->Execute("select slow", "p1", 0, nullptr, 0);
+    Run("select slow", "p1");
     script.executeMillis = 0;
-    connection->Execute("select quick", nullptr, 0, nullptr, 0);
+    Run("select quick");
     std::string warn = ReadTextFile(trace + ".warn");
-    std::string text = ReadTextFile(trace);
     EXPECT_NE(warn.find(" \"select slow\"\n"), std::string::npos) << warn;
     EXPECT_EQ(warn.find("select quick"), std::string::npos);
-    EXPECT_NE(text.find(" \"select slow\"\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("param=[p1]\n"), std::string::npos);
-    EXPECT_NE(text.find(" \"select quick\"\n"), std::string::npos);
+    ExpectInOrder(trace, {" \"select slow\"\n", "param=[p1]\n", " \"select quick\"\n"});
 }
 
 TEST_F(ConnectionRules, SlowStatementsWithoutTraceWarnInTheLog) {
     connection->slowWarn = true;
     Open();
     script.executeMillis = 150;
-    connection->Execute("select slow", nullptr, 0, nullptr, 0);
-    std::string text = ReadTextFile(log);
-    EXPECT_NE(text.find("[WARN] "), std::string::npos) << text;
-    EXPECT_NE(text.find(" \"select slow\"\n"), std::string::npos);
+    Run("select slow");
+    ExpectInOrder(log, {"[WARN] ", " \"select slow\"\n"});
 }
 
 TEST_F(ConnectionRules, ProcedureTraceListsParametersAndFailuresAreNotMapped) {
@@ -322,21 +313,18 @@ TEST_F(ConnectionRules, ProcedureTraceListsParametersAndFailuresAreNotMapped) {
     script.executeError = Native(2627, "23000");
     EXPECT_EQ(connection->ExecuteProcedure("sp_get", names, values, isInteger), -1006);
     EXPECT_EQ(lastCallbackResult, -1006);
-    std::string text = ReadTextFile(trace);
-    EXPECT_NE(text.find("[@id]=[2]\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("[@name]=[0]\n"), std::string::npos);
-    EXPECT_NE(text.find("DB access:sql[sp_get]sts[2627]"), std::string::npos);
+    ExpectInOrder(trace, {"[@id]=[2]\n", "[@name]=[0]\n", "DB access:sql[sp_get]sts[2627]"});
 }
 
 TEST_F(ConnectionRules, FailingTransactionStepsKeepTheirState) {
     Open();
     script.failBegin = true;
-    EXPECT_EQ(connection->Execute("update t set a = 1", nullptr, 0, nullptr, 0), -1019);
+    EXPECT_EQ(Run("update t set a = 1"), -1019);
     EXPECT_EQ(lastCallbackResult, -1019);
     EXPECT_EQ(lastCallbackDetail, 3902);
     EXPECT_FALSE(connection->InTransaction());
     script.failBegin = false;
-    EXPECT_EQ(connection->Execute("update t set a = 1", nullptr, 0, nullptr, 0), 0);
+    EXPECT_EQ(Run("update t set a = 1"), 0);
     script.failCommit = true;
     EXPECT_EQ(connection->Commit(), -1004);
     EXPECT_TRUE(connection->InTransaction());
@@ -364,12 +352,12 @@ TEST_F(ConnectionRules, AFailureLosesTheTransactionUnlessTheDriverSaysItSurvived
         script.transactionOpen = row.open;
         script.failExecute = true;
         script.executeError = Native(2627, "23000");
-        EXPECT_EQ(connection->Execute("insert into t values (1)", nullptr, 0, nullptr, 0), -1012);
+        EXPECT_EQ(Run("insert into t values (1)"), -1012);
         script.failExecute = false;
-        EXPECT_EQ(connection->Execute("update t set a = 1", nullptr, 0, nullptr, 0), row.change);
+        EXPECT_EQ(Run("update t set a = 1"), row.change);
         EXPECT_EQ(connection->Commit(), row.commit);
         EXPECT_EQ(connection->Rollback(0), 0);
-        EXPECT_EQ(connection->Execute("update t set a = 1", nullptr, 0, nullptr, 0), 0);
+        EXPECT_EQ(Run("update t set a = 1"), 0);
         EXPECT_EQ(connection->Commit(), 0);
     }
 }
@@ -387,16 +375,16 @@ TEST_F(ConnectionRules, CloseFailureIsReported) {
 TEST_F(ConnectionRules, UpdateAndDeleteCountOthersDoNot) {
     Open();
     script.affected = 4;
-    EXPECT_EQ(connection->Execute("DELETE FROM t", nullptr, 0, nullptr, 0), 0);
+    EXPECT_EQ(Run("DELETE FROM t"), 0);
     EXPECT_EQ(connection->RowsAffected(), 4);
     EXPECT_EQ(lastCallbackDetail, 4);
-    EXPECT_EQ(connection->Execute("insert into t values (1)", nullptr, 0, nullptr, 0), 0);
+    EXPECT_EQ(Run("insert into t values (1)"), 0);
     EXPECT_EQ(connection->RowsAffected(), 0);
     EXPECT_EQ(lastCallbackDetail, 0);
     script.affected = 0;
     // Only the lower- or upper-case word followed by a blank counts.
-    EXPECT_EQ(connection->Execute("Update t set a = 1", nullptr, 0, nullptr, 0), 0);
-    EXPECT_EQ(connection->Execute("update t set a = 1", nullptr, 0, nullptr, 0), -1110);
+    EXPECT_EQ(Run("Update t set a = 1"), 0);
+    EXPECT_EQ(Run("update t set a = 1"), -1110);
 }
 
 }  // namespace

@@ -77,7 +77,54 @@ TEST(Environment, CreateOnceAndRelease) {
     ReleaseEnvironment();
 }
 
-TEST(Environment, DefaultsWithoutConfigurationFile) {
+#define TEXT_OF(getter) [](CMSioObjApp* e) { return std::string(e->getter()); }
+#define NUMBER_OF(getter) [](CMSioObjApp* e) { return std::to_string(e->getter()); }
+
+// Each key's value without a configuration file, and what its line sets:
+// texts stored as given, integers read as decimals.
+TEST(ConfigKeys, DefaultsAndConfiguredValues) {
+    struct Key {
+        const char* line;  // "" for a value no line of its own sets
+        std::string (*get)(CMSioObjApp*);
+        const char* byDefault;
+        const char* configured;
+    } keys[] = {
+        {"dbs=db.example", TEXT_OF(DbServer), "localhost", "db.example"},
+        {"dbuser=u1", TEXT_OF(DbUser), "vrnl", "u1"},
+        {"dbpwd=p w#x", TEXT_OF(DbPassword), "pmxq", "p w#x"},
+        {"dbname=base", TEXT_OF(DbName), "vrnldb", "base"},
+        {"ftsdbs=f1", TEXT_OF(FtsDbServer), "localhost", "f1"},
+        {"ftsdbuser=f2", TEXT_OF(FtsDbUser), "vrnlfts", "f2"},
+        {"ftsdbpwd=f3", TEXT_OF(FtsDbPassword), "pmxqtwa", "f3"},
+        {"ftsdbname=f4", TEXT_OF(FtsDbName), "vrnlftsdb", "f4"},
+        {"docroot=/res/", TEXT_OF(DocRoot), "/vrnlres/", "/res/"},
+        {"", TEXT_OF(ImageRoot), "/vrnlres/images/", "/res/images/"},
+        {"", TEXT_OF(SmartphoneRoot), "/vrnlspres/", "/vrnlspres/"},
+        {"locklog=/var/lock", TEXT_OF(LockLogName), "", "/var/lock"},
+        {"dsvrnurl=http://d", TEXT_OF(DsvrnUrl), "", "http://d"},
+        {"unauthurl=u", TEXT_OF(UnauthUrl), "", "u"},
+        {"logouturl=l", TEXT_OF(LogoutUrl), "", "l"},
+        {"unauthaction=a", TEXT_OF(UnauthAction), "", "a"},
+        {"dbprovider=odbc", TEXT_OF(DbProvider), DefaultDBProvider(), "odbc"},
+        {"dbdriver=ODBC Driver 18", TEXT_OF(DbDriver), "FreeTDS", "ODBC Driver 18"},
+        {"dbadoprovider=MSOLEDBSQL", TEXT_OF(DbAdoProvider), "SQLOLEDB", "MSOLEDBSQL"},
+        {"", TEXT_OF(ErrLogName), "", ""},
+        {"", TEXT_OF(TraceFileName), "", ""},
+        {"", TEXT_OF(TimeLogName), "", ""},
+        {"tempdelday= 7", NUMBER_OF(TempDelDay), "3", "7"},
+        {"retrycnt=abc", NUMBER_OF(RetryCount), "5", "0"},
+        {"retrytim=+12x", NUMBER_OF(RetryTime), "10", "12"},
+        {"dbtimeout=-30", NUMBER_OF(DbTimeout), "-1", "-30"},
+        {"cid=2", NUMBER_OF(CompanyId), "1", "2"},
+        {"", [](CMSioObjApp*) { return std::to_string(CompanyNumber()); }, "1", "2"},
+        {"maxdir=0", NUMBER_OF(MaxDir), "1000", "0"},
+        {"maxdispcount=99999999999", NUMBER_OF(MaxDispCount), "500", "2147483647"},
+        {"deluser=-99999999999", NUMBER_OF(DelUser), "100", "-2147483648"},
+        {"maxfetchcount=", NUMBER_OF(MaxFetchCount), "5000", "0"},
+        {"autosavetime=100", NUMBER_OF(AutoSaveTime), "5", "60"},  // capped at 60
+        {"", NUMBER_OF(SqlTrace), "0", "0"},
+        {"", NUMBER_OF(DbPooled), "0", "0"},
+    };
     TempDir home;
     CreateAppEnvironment();
     CMSioObjApp* env = AppEnvironment();
@@ -88,41 +135,38 @@ TEST(Environment, DefaultsWithoutConfigurationFile) {
     EXPECT_EQ(std::string(env->FileDir()), home.path() + "/file/");
     EXPECT_EQ(std::string(env->PageDir()), home.path() + "/page/");
     EXPECT_EQ(std::string(env->MailDataDir()), home.path() + "/wmldata/");
-    EXPECT_STREQ(env->DbServer(), "localhost");
-    EXPECT_STREQ(env->DbUser(), "vrnl");
-    EXPECT_STREQ(env->DbPassword(), "pmxq");
-    EXPECT_STREQ(env->DbName(), "vrnldb");
-    EXPECT_STREQ(env->DbProvider(), DefaultDBProvider());
-    EXPECT_STREQ(env->DbDriver(), "FreeTDS");
-    EXPECT_STREQ(env->DbAdoProvider(), "SQLOLEDB");
-    EXPECT_STREQ(env->DocRoot(), "/vrnlres/");
-    EXPECT_STREQ(env->ImageRoot(), "/vrnlres/images/");
-    EXPECT_STREQ(env->SmartphoneRoot(), "/vrnlspres/");
-    EXPECT_STREQ(env->FtsDbServer(), "localhost");
-    EXPECT_STREQ(env->FtsDbUser(), "vrnlfts");
-    EXPECT_STREQ(env->FtsDbPassword(), "pmxqtwa");
-    EXPECT_STREQ(env->FtsDbName(), "vrnlftsdb");
-    EXPECT_STREQ(env->ErrLogName(), "");
-    EXPECT_STREQ(env->TraceFileName(), "");
-    EXPECT_STREQ(env->TimeLogName(), "");
-    EXPECT_STREQ(env->LockLogName(), "");
-    EXPECT_FALSE(env->SqlTrace());
-    EXPECT_FALSE(env->DbPooled());
-    EXPECT_EQ(env->TempDelDay(), 3);
-    EXPECT_EQ(env->RetryCount(), 5);
-    EXPECT_EQ(env->RetryTime(), 10);
-    EXPECT_EQ(env->DbTimeout(), -1);
-    EXPECT_EQ(env->CompanyId(), 1);
-    EXPECT_EQ(env->MaxDir(), 1000);
-    EXPECT_EQ(env->MaxDispCount(), 500);
-    EXPECT_EQ(env->DelUser(), 100);
-    EXPECT_EQ(env->MaxFetchCount(), 5000);
-    EXPECT_EQ(env->AutoSaveTime(), 5);
     EXPECT_EQ(env->SettingsList(), nullptr);
     // No error log: nothing is written anywhere.
     char current[512];
     SetLogPath(nullptr, current);
     EXPECT_STREQ(current, "");
+    std::string text;
+    int lines = 1;
+    for (const Key& key : keys) {
+        SCOPED_TRACE(key.line);
+        EXPECT_EQ(key.get(env), key.byDefault);
+        if (*key.line) text += std::string(key.line) + "\n";
+        lines += *key.line != 0;
+    }
+    ReleaseEnvironment();
+    env = Configure(home, text + "unknown=kept\n");
+    for (const Key& key : keys) {
+        SCOPED_TRACE(key.line);
+        EXPECT_EQ(key.get(env), key.configured);
+    }
+    ASSERT_EQ(env->SettingsList()->Count(), lines);
+    char* name = nullptr;
+    env->SettingsList()->NameAt(lines - 1, &name);
+    EXPECT_STREQ(name, "unknown");
+    EXPECT_EQ(Setting(env, lines - 1), "kept");
+    ReleaseEnvironment();
+    EXPECT_EQ(Configure(home, "autosavetime=-5\n")->AutoSaveTime(), -5);
+}
+
+TEST(ConfigKeys, DecimalReading) {
+    EXPECT_EQ(ReadDecimal(" \t-5 6"), -5);
+    EXPECT_EQ(ReadDecimal("--5"), 0);
+    EXPECT_EQ(ReadDecimal(nullptr), 0);
 }
 
 TEST(Environment, HomeWithTrailingSeparatorKeepsItDoubled) {
@@ -130,69 +174,6 @@ TEST(Environment, HomeWithTrailingSeparatorKeepsItDoubled) {
     CreateAppEnvironment();
     ASSERT_EQ(ReadConfiguration((home.path() + "/").c_str()), 0);
     EXPECT_EQ(std::string(AppEnvironment()->DataDir()), home.path() + "//data/");
-}
-
-TEST(ConfigKeys, TextKeysAreStoredAsGiven) {
-    SKIP_WITHOUT_SQLITE();
-    TempDir home;
-    CMSioObjApp* env = Configure(home,
-                                 "dbs=db.example\ndbuser=u1\ndbpwd=p w#x\ndbname=base\n"
-                                 "ftsdbs=f1\nftsdbuser=f2\nftsdbpwd=f3\nftsdbname=f4\n"
-                                 "docroot=/res/\nlocklog=/var/lock\ndsvrnurl=http://d\n"
-                                 "unauthurl=u\nlogouturl=l\nunauthaction=a\n"
-                                 "dbprovider=sqlite\ndbdriver=ODBC Driver 18\ndbadoprovider=MSOLEDBSQL\n"
-                                 "unknown=kept\n");
-    EXPECT_STREQ(env->DbServer(), "db.example");
-    EXPECT_STREQ(env->DbUser(), "u1");
-    EXPECT_STREQ(env->DbPassword(), "p w#x");
-    EXPECT_STREQ(env->DbName(), "base");
-    EXPECT_STREQ(env->FtsDbServer(), "f1");
-    EXPECT_STREQ(env->FtsDbUser(), "f2");
-    EXPECT_STREQ(env->FtsDbPassword(), "f3");
-    EXPECT_STREQ(env->FtsDbName(), "f4");
-    EXPECT_STREQ(env->DocRoot(), "/res/");
-    EXPECT_STREQ(env->ImageRoot(), "/res/images/");
-    EXPECT_STREQ(env->LockLogName(), "/var/lock");
-    EXPECT_STREQ(env->DsvrnUrl(), "http://d");
-    EXPECT_STREQ(env->UnauthUrl(), "u");
-    EXPECT_STREQ(env->LogoutUrl(), "l");
-    EXPECT_STREQ(env->UnauthAction(), "a");
-    EXPECT_STREQ(env->DbProvider(), "sqlite");
-    EXPECT_STREQ(env->DbDriver(), "ODBC Driver 18");
-    EXPECT_STREQ(env->DbAdoProvider(), "MSOLEDBSQL");
-    ASSERT_EQ(env->SettingsList()->Count(), 18);
-    char* name = nullptr;
-    env->SettingsList()->NameAt(17, &name);
-    EXPECT_STREQ(name, "unknown");
-    EXPECT_EQ(Setting(env, 17), "kept");
-}
-
-TEST(ConfigKeys, IntegersUseTheDecimalReading) {
-    TempDir home;
-    CMSioObjApp* env = Configure(home,
-                                 "tempdelday= 7\nretrycnt=abc\nretrytim=+12x\ndbtimeout=-30\n"
-                                 "cid=2\nmaxdir=0\nmaxdispcount=99999999999\n"
-                                 "deluser=-99999999999\nmaxfetchcount=\n");
-    EXPECT_EQ(env->TempDelDay(), 7);
-    EXPECT_EQ(env->RetryCount(), 0);
-    EXPECT_EQ(env->RetryTime(), 12);
-    EXPECT_EQ(env->DbTimeout(), -30);
-    EXPECT_EQ(env->CompanyId(), 2);
-    EXPECT_EQ(CompanyNumber(), 2);
-    EXPECT_EQ(env->MaxDir(), 0);
-    EXPECT_EQ(env->MaxDispCount(), INT_MAX);
-    EXPECT_EQ(env->DelUser(), INT_MIN);
-    EXPECT_EQ(env->MaxFetchCount(), 0);
-    EXPECT_EQ(ReadDecimal(" \t-5 6"), -5);
-    EXPECT_EQ(ReadDecimal("--5"), 0);
-    EXPECT_EQ(ReadDecimal(nullptr), 0);
-}
-
-TEST(ConfigKeys, AutoSaveTimeIsCappedAt60) {
-    TempDir home;
-    EXPECT_EQ(Configure(home, "autosavetime=100\n")->AutoSaveTime(), 60);
-    ReleaseEnvironment();
-    EXPECT_EQ(Configure(home, "autosavetime=-5\n")->AutoSaveTime(), -5);
 }
 
 TEST(ConfigKeys, FlagsSwitchOnlyOn) {
