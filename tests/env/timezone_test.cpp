@@ -136,38 +136,41 @@ TEST_F(TimeZones, NameFileWithBinaryBytesIsReadSafely) {
     EXPECT_STREQ(list.FindNoCase("KST")->DisplayName(), "(UTC+09:00) Seoul");
 }
 
-TEST_F(TimeZones, ListWithNamesFailsAtAZoneWithoutName) {
-    CXioCIndexTimeZone missingFile(true);
-    EXPECT_EQ(missingFile.Load(), kTzNoDisplayName);
-    WriteNames("JST=Tokyo\n");
-    CXioCIndexTimeZone missingName(true);
-    EXPECT_EQ(missingName.Load(), kTzNoDisplayName);
-}
-
-TEST_F(TimeZones, ListWithNamesFailsWhenTheNameFileCannotBeRead) {
-    std::filesystem::create_directories(home.path() + "/local/ja_JP/mst_timezone.txt");
-    CXioCIndexTimeZone list(true);
-    EXPECT_EQ(list.Load(), kTzListNameFileUnreadable);
-}
-
-TEST_F(TimeZones, OneZoneReadByIdentifierGetsItsDisplayName) {
-    WriteNames("JST=Tokyo\n");
-    CXioCTimeZone zone;
-    ASSERT_EQ(zone.LoadByText("JST"), 0);
-    EXPECT_STREQ(zone.Offset(), "+0900");
-    EXPECT_STREQ(zone.DisplayName(), "(UTC+09:00) Tokyo");
+// A missing name fails the list with names, not one zone; a name file that
+// cannot be read fails both.
+TEST_F(TimeZones, MissingOrUnreadableNames) {
+    struct Row {
+        const char* what;
+        const char* names;  // the name file's text; null: a directory in its place
+        int list;
+        int zone;  // LoadByText("JST")
+        const char* name;
+    } rows[] = {
+        {"no name file", "", kTzNoDisplayName, 0, ""},
+        {"a zone without name", "JST=Tokyo\n", kTzNoDisplayName, 0, "(UTC+09:00) Tokyo"},
+        {"unreadable", nullptr, kTzListNameFileUnreadable, kTzNameFileUnreadable, nullptr},
+    };
+    std::string file = home.path() + "/local/ja_JP/mst_timezone.txt";
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::filesystem::remove_all(file);
+        if (!row.names) std::filesystem::create_directories(file);
+        if (row.names && *row.names) WriteNames(row.names);
+        CXioCIndexTimeZone list(true);
+        EXPECT_EQ(list.Load(), row.list);
+        CXioCTimeZone zone;
+        EXPECT_EQ(zone.LoadByText("JST"), row.zone);
+        if (row.name) {
+            EXPECT_STREQ(zone.DisplayName(), row.name);
+        }
+    }
     // No name for this one: the name stays unset.
+    std::filesystem::remove_all(file);
+    CXioCTimeZone zone;
     ASSERT_EQ(zone.LoadByText("EST"), 0);
+    EXPECT_STREQ(zone.Offset(), "-0500");
     EXPECT_STREQ(zone.DisplayName(), "");
     EXPECT_EQ(zone.LoadByText("XST"), kRecNoRow);
-}
-
-TEST_F(TimeZones, OneZoneWithoutNameFileKeepsNoNameOrFailsWhenUnreadable) {
-    CXioCTimeZone zone;
-    ASSERT_EQ(zone.LoadByText("JST"), 0);
-    EXPECT_STREQ(zone.DisplayName(), "");
-    std::filesystem::create_directories(home.path() + "/local/ja_JP/mst_timezone.txt");
-    EXPECT_EQ(zone.LoadByText("JST"), kTzNameFileUnreadable);
 }
 
 TEST_F(TimeZones, SettingColumnsByName) {
@@ -189,14 +192,6 @@ TEST_F(TimeZones, ValidTimeZoneIdentifierAsStored) {
     EXPECT_EQ(ValidTimeZoneId("XST"), nullptr);
     EXPECT_EQ(ValidTimeZoneId(""), nullptr);
     EXPECT_EQ(ValidTimeZoneId(nullptr), nullptr);
-}
-
-TEST_F(TimeZones, ValidTimeZoneIdentifierRetriesAfterADatabaseFailure) {
-    DBClose();
-    EXPECT_EQ(ValidTimeZoneId("JST"), nullptr);
-    EXPECT_EQ(env->TZList(), nullptr);
-    ASSERT_EQ(DBOpen(), 0);
-    EXPECT_STREQ(ValidTimeZoneId("JST"), "JST");
 }
 
 TEST_F(TimeZones, CacheReadsAZoneOnceAndKeepsIt) {
@@ -251,12 +246,6 @@ TEST_F(TimeZones, CacheGrowsBeyondItsFirstCapacity) {
     EXPECT_EQ(env->TZCache()->Count(), 200);
 }
 
-TEST_F(TimeZones, CacheMissFailsOnADatabaseError) {
-    DBClose();
-    EXPECT_EQ(TimeZoneById("JST"), nullptr);
-    EXPECT_EQ(env->TZCache()->Count(), 0);
-}
-
 TEST_F(TimeZones, ZoneFieldsAreCut) {
     Zi18nTZ zone("ABCDEFGHIJKLMNOP", "+09000000");
     EXPECT_STREQ(zone.Id(), "ABCDEFGHIJK");
@@ -281,20 +270,20 @@ TEST_F(TimeZones, OfficeZoneComesFromTheOfficeRowAndIsRemembered) {
     EXPECT_STREQ(offset, "-0500");
 }
 
-TEST_F(TimeZones, OfficeWithoutRowOrZoneUsesJst) {
-    Zi18nTZ* office = OfficeTimeZone();
-    ASSERT_NE(office, nullptr);
-    EXPECT_STREQ(office->Id(), "JST");
-    EXPECT_STREQ(office->Offset(), "+0900");
-}
-
-TEST_F(TimeZones, OfficeWithAnEmptyOrUnknownZone) {
-    Sql("INSERT INTO TM_OFFICE (SID_CORPORATE, SID_TZ) VALUES (1, '')");
-    EXPECT_STREQ(OfficeTimeZone()->Id(), "JST");
-    ReleaseEnvironment();
-    ASSERT_EQ(OpenSessionDb(home, "UPDATE TM_OFFICE SET SID_TZ='ZZZ'"), "");
-    EXPECT_STREQ(OfficeTimeZone()->Id(), "ZZZ");
-    EXPECT_STREQ(OfficeTimeZone()->Offset(), "+0900");
+// Without an office row, or with an empty zone, the office's zone is JST;
+// an unknown zone keeps its name with the default offset.
+TEST_F(TimeZones, OfficeWithoutRowOrWithAnEmptyOrUnknownZone) {
+    for (const char* zone : {"", "''", "'ZZZ'"}) {
+        SCOPED_TRACE(zone);
+        if (*zone) Sql(std::string("INSERT INTO TM_OFFICE (SID_CORPORATE, SID_TZ) VALUES (1, ") + zone + ")");
+        ReleaseEnvironment();
+        ASSERT_EQ(OpenSessionDb(home, ""), "");
+        Zi18nTZ* office = OfficeTimeZone();
+        ASSERT_NE(office, nullptr);
+        EXPECT_STREQ(office->Id(), std::string(zone) == "'ZZZ'" ? "ZZZ" : "JST");
+        EXPECT_STREQ(office->Offset(), "+0900");
+        Sql("DELETE FROM TM_OFFICE");
+    }
 }
 
 TEST_F(TimeZones, SelectingTheOfficeZoneSetsTheDateZone) {
@@ -308,8 +297,14 @@ TEST_F(TimeZones, SelectingTheOfficeZoneSetsTheDateZone) {
     EXPECT_STREQ(dst, "1");
 }
 
-TEST_F(TimeZones, NoZoneWhenTheOfficeCannotBeRead) {
+// A database failure gives no zone and leaves nothing remembered: once the
+// database is back, the next request reads again.
+TEST_F(TimeZones, ADatabaseFailureGivesNoZoneAndIsReadAgain) {
     DBClose();
+    EXPECT_EQ(ValidTimeZoneId("JST"), nullptr);
+    EXPECT_EQ(env->TZList(), nullptr);
+    EXPECT_EQ(TimeZoneById("JST"), nullptr);
+    EXPECT_EQ(env->TZCache()->Count(), 0);
     EXPECT_EQ(OfficeTimeZone(), nullptr);
     EXPECT_EQ(SelectOfficeTimeZone(), kTzNotFound);
     EXPECT_EQ(SelectUserTimeZone(), kTzNotFound);
@@ -317,8 +312,8 @@ TEST_F(TimeZones, NoZoneWhenTheOfficeCannotBeRead) {
     EXPECT_EQ(TimeZoneOffsetText(&offset), kTzNotFound);
     EXPECT_EQ(offset, nullptr);
     EXPECT_EQ(TimeZoneInForce(), nullptr);
-    // Nothing was remembered: the next request reads again.
     ASSERT_EQ(DBOpen(), 0);
+    EXPECT_STREQ(ValidTimeZoneId("JST"), "JST");
     EXPECT_EQ(SelectOfficeTimeZone(), 0);
     EXPECT_STREQ(GetTimeZone(nullptr), "+0900");
 }
