@@ -29,59 +29,48 @@ std::string Text(const NUString& s) { return s.Get(); }
 
 }  // namespace
 
-TEST(CompanyDir, FromTheCompanyNumber) {
-    TempDir home;
-    NUString out;
-    CMSioObjApp* env = Configure(home, "");
-    ASSERT_EQ(CompanyDir(env->DataDir(), &out), 0);
-    EXPECT_EQ(Text(out), home.path() + "/data/1/");
-    ReleaseEnvironment();
-    env = Configure(home, "cid=2\n");
-    CompanyDir(env->DataDir(), &out);
-    EXPECT_EQ(Text(out), home.path() + "/data/2/");
-}
-
-TEST(UserDirs, GroupedByMaxDir) {
-    TempDir home;
-    Configure(home, "dbdirfile=/f\ndbdirmaildata=/m/\n");
-    std::string data = home.path() + "/data/";
-    NUString out;
-    ASSERT_EQ(UserDataDir("1234", &out), 0);
-    EXPECT_EQ(Text(out), data + "1/user/2/1234");
-    UserDataDir("999", &out);
-    EXPECT_EQ(Text(out), data + "1/user/1/999");
-    UserDataDir("1000", &out);
-    EXPECT_EQ(Text(out), data + "1/user/2/1000");
-    UserFileDir("7", &out, true);
-    EXPECT_EQ(Text(out), "/f/1/user/1/7/");
-    UserFileDir("7", &out, false);
-    EXPECT_EQ(Text(out), "/f/1/user/1/7");
-    UserMailDir(" 2001x", &out);
-    EXPECT_EQ(Text(out), "/m/1/user/3/ 2001x");
-}
-
-TEST(UserDirs, MaxDirZeroPutsUsersDirectlyUnderUser) {
-    TempDir home;
-    Configure(home, "maxdir=0\ncid=4\n");
-    NUString out;
-    UserDataDir("1234", &out);
-    EXPECT_EQ(Text(out), home.path() + "/data/4/user/1234");
-}
-
-TEST(UserDirs, NegativeExtremesDoNotOverflow) {
-    TempDir home;
-    Configure(home, "maxdir=-1\n");
-    NUString out;
-    ASSERT_EQ(UserDataDir("-2147483648", &out), 0);
-    EXPECT_EQ(Text(out), home.path() + "/data/1/user/2147483649/-2147483648");
-}
-
-TEST(UserDirs, WithoutEnvironment) {
-    NUString out;
-    ASSERT_EQ(UserDataDir("5", &out), 0);
-    EXPECT_EQ(Text(out), "0/user/5");
-    CompanyDir("/base/", &out);
-    EXPECT_EQ(Text(out), "0/");
+// Company and user directories: users grouped by maxdir ("@" stands for
+// the home's data directory).
+TEST(UserDirs, GroupedByMaxDirUnderTheCompany) {
+    using Dir = int (*)(const char*, NUString*);
+    Dir data = &UserDataDir;
+    Dir mail = &UserMailDir;
+    Dir file = [](const char* user, NUString* out) { return UserFileDir(user, out, true); };
+    Dir bare = [](const char* user, NUString* out) { return UserFileDir(user, out, false); };
+    Dir company = [](const char*, NUString* out) {
+        return CompanyDir(AppEnvironment() ? AppEnvironment()->DataDir() : "/base/", out);
+    };
+    struct Row {
+        const char* config;  // null: no environment
+        Dir dir;
+        const char* user;
+        const char* expected;
+    } rows[] = {
+        {"", company, "", "@1/"},
+        {"cid=2\n", company, "", "@2/"},
+        {"dbdirfile=/f\ndbdirmaildata=/m/\n", data, "1234", "@1/user/2/1234"},
+        {"", data, "999", "@1/user/1/999"},
+        {"", data, "1000", "@1/user/2/1000"},
+        {"dbdirfile=/f\n", file, "7", "/f/1/user/1/7/"},
+        {"dbdirfile=/f\n", bare, "7", "/f/1/user/1/7"},
+        {"dbdirmaildata=/m/\n", mail, " 2001x", "/m/1/user/3/ 2001x"},
+        {"maxdir=0\ncid=4\n", data, "1234", "@4/user/1234"},
+        // Negative extremes do not overflow.
+        {"maxdir=-1\n", data, "-2147483648", "@1/user/2147483649/-2147483648"},
+        {nullptr, data, "5", "0/user/5"},
+        {nullptr, company, "", "0/"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.config ? row.config : "(none)") + row.user);
+        TempDir home;
+        if (row.config) Configure(home, row.config);
+        NUString out;
+        ASSERT_EQ(row.dir(row.user, &out), 0);
+        std::string expected = row.expected;
+        if (expected[0] == '@') expected = home.path() + "/data/" + expected.substr(1);
+        EXPECT_EQ(Text(out), expected);
+        ReleaseEnvironment();
+    }
 }
 
 TEST(DataDirKey, MovesDirectoriesButNotTheConfigurationFile) {
