@@ -56,6 +56,16 @@ AdoStandinValue Number(long number) {
     return value;
 }
 
+// A record set answer.
+AdoStandinResult Rows(std::vector<AdoStandinColumn> columns,
+                      std::vector<std::vector<AdoStandinValue>> rows = {}) {
+    AdoStandinResult result;
+    result.recordset = true;
+    result.columns = std::move(columns);
+    result.rows = std::move(rows);
+    return result;
+}
+
 class AdoCallsTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -74,6 +84,16 @@ protected:
         return connection->Execute(sql.c_str(), nullptr, 0, nullptr, 0);
     }
     std::string Log() { return ReadTextFile(log); }
+    void ExpectLogged(const std::string& part) {
+        EXPECT_NE(Log().find(part), std::string::npos) << part << "\n" << Log();
+    }
+    // Neither the change nor CommitTrans reached ADO since the last look.
+    void ExpectNeitherSent(const char* change) {
+        for (const std::string& call : Calls()) {
+            EXPECT_EQ(call.find(change), std::string::npos);
+            EXPECT_NE(call, "CommitTrans");
+        }
+    }
     // The calls recorded since the last look.
     std::vector<std::string> Calls() {
         std::vector<std::string> calls;
@@ -136,8 +156,8 @@ TEST_F(AdoCallsTest, AnEmptyErrorListTakesTheErrorInformation) {
     ado.opens.push_back(answer);
     EXPECT_EQ(Open(), -1001);
     EXPECT_EQ(connection->LastError(), static_cast<int>(0x80004005));
-    EXPECT_NE(Log().find("Source     [Provider]\n"), std::string::npos) << Log();
-    EXPECT_NE(Log().find("Description[the provider's own words]\n"), std::string::npos) << Log();
+    ExpectLogged("Source     [Provider]\n");
+    ExpectLogged("Description[the provider's own words]\n");
 }
 
 TEST_F(AdoCallsTest, ParametersArriveWithTheirTypesSizesAndChunks) {
@@ -226,17 +246,12 @@ TEST_F(AdoCallsTest, StatementFailuresMapByNativeError) {
         EXPECT_EQ(Run("INSERT INTO t VALUES (1)"), c.result);
         EXPECT_EQ(connection->LastError(), c.lastError);
     }
-    EXPECT_NE(Log().find("DB access:sql[INSERT INTO t VALUES (1)]sts[208]err[refused]"),
-              std::string::npos)
-        << Log();
+    ExpectLogged("DB access:sql[INSERT INTO t VALUES (1)]sts[208]err[refused]");
 }
 
 TEST_F(AdoCallsTest, RecordSetsGiveTextNullsAndKinds) {
-    AdoStandinResult result;
-    result.recordset = true;
-    result.columns = {{u"id", 3}, {u"name", 202}, {u"memo", 203}, {u"amount", 131}};
-    result.rows = {{Number(1), Text(u"\u65E5\u672C"), Text(u"long"), AdoStandinValue()}};
-    ado.executes.push_back(result);
+    ado.executes.push_back(Rows({{u"id", 3}, {u"name", 202}, {u"memo", 203}, {u"amount", 131}},
+                                {{Number(1), Text(u"\u65E5\u672C"), Text(u"long"), {}}}));
     ASSERT_EQ(Open(), 0);
     ASSERT_EQ(Run("SELECT id, name, memo, amount FROM t"), 0);
     ASSERT_EQ(connection->FieldCount(), 4);
@@ -270,8 +285,7 @@ TEST_F(AdoCallsTest, RecordSetsGiveTextNullsAndKinds) {
 }
 
 TEST_F(AdoCallsTest, AFailingRecordSetStateFailsTheStatement) {
-    AdoStandinResult result;
-    result.recordset = true;
+    AdoStandinResult result = Rows({});
     result.recordsetState = static_cast<long>(0x80004005);
     ado.executes.push_back(result);
     ASSERT_EQ(Open(), 0);
@@ -286,13 +300,10 @@ TEST_F(AdoCallsTest, ValuesAreReadRowByRowAndAFailingValueFailsOnlyItsRead) {
     AdoStandinValue binary;
     binary.kind = Kind::Binary;
     binary.bytes = "\x41\x00";
-    AdoStandinResult result;
-    result.recordset = true;
-    result.columns = {{u"name", 202}, {u"data", 204}};
-    result.rows = {{Text(u"one"), failing},
-                   {Text(u"bad \xD800 half"), binary},
-                   {Text(u"three"), failing}};
-    ado.executes.push_back(result);
+    ado.executes.push_back(Rows({{u"name", 202}, {u"data", 204}},
+                                {{Text(u"one"), failing},
+                                 {Text(u"bad \xD800 half"), binary},
+                                 {Text(u"three"), failing}}));
     ASSERT_EQ(Open(), 0);
     ASSERT_EQ(Run("SELECT name, data FROM t"), 0);
     // Only the first row is read at Execute; the second is reached, not read.
@@ -326,13 +337,9 @@ TEST_F(AdoCallsTest, ValuesAreReadRowByRowAndAFailingValueFailsOnlyItsRead) {
 }
 
 TEST_F(AdoCallsTest, RowsStillUnreadAreKeptBeforeTheConnectionCommits) {
-    AdoStandinResult result;
-    result.recordset = true;
-    result.columns = {{u"id", 3}};
-    result.rows = {{Number(1)}, {Number(2)}, {Number(3)}};
     ASSERT_EQ(Open(), 0);
     ASSERT_EQ(Run("INSERT INTO t VALUES (1)"), 0);
-    ado.executes.push_back(result);
+    ado.executes.push_back(Rows({{u"id", 3}}, {{Number(1)}, {Number(2)}, {Number(3)}}));
     ASSERT_EQ(Run("SELECT id FROM t"), 0);
     Calls();
     ASSERT_EQ(connection->Commit(), 0);
@@ -367,10 +374,7 @@ TEST_F(AdoCallsTest, ADeadlockAfterSomeRowsEndsTheTransaction) {
     ASSERT_EQ(Open(), 0);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        AdoStandinResult result;
-        result.recordset = true;
-        result.columns = {{u"id", 3}};
-        result.rows = {{Number(1)}, {Number(2)}, {Number(3)}};
+        AdoStandinResult result = Rows({{u"id", 3}}, {{Number(1)}, {Number(2)}, {Number(3)}});
         result.failingRow = row.failingRow;
         result.rowFailure = Failure(1205, u"40001", u"deadlock victim");
         ASSERT_EQ(Run("INSERT INTO t VALUES (1)"), 0);
@@ -385,10 +389,7 @@ TEST_F(AdoCallsTest, ADeadlockAfterSomeRowsEndsTheTransaction) {
         }
         EXPECT_EQ(connection->Commit(), -1004);
         EXPECT_EQ(connection->LastError(), 1205);
-        for (const std::string& call : Calls()) {
-            EXPECT_EQ(call.find("INSERT INTO t VALUES (2)"), std::string::npos);
-            EXPECT_NE(call, "CommitTrans");
-        }
+        ExpectNeitherSent("INSERT INTO t VALUES (2)");
         EXPECT_EQ(connection->Rollback(0), 0);
     }
 }
@@ -425,11 +426,8 @@ TEST_F(AdoCallsTest, AfterATransactionEndedOrMayHaveNothingRunsOnItsOwn) {
         Calls();
         EXPECT_EQ(Run("INSERT INTO t VALUES (2)"), row.change);
         EXPECT_EQ(connection->Commit(), -1004);
-        for (const std::string& call : Calls()) {
-            EXPECT_EQ(call.find("INSERT INTO t VALUES (2)"), std::string::npos);
-            EXPECT_NE(call, "CommitTrans");
-        }
-        EXPECT_NE(Log().find(row.logged), std::string::npos) << Log();
+        ExpectNeitherSent("INSERT INTO t VALUES (2)");
+        ExpectLogged(row.logged);
         size_t logged = Log().size();
         EXPECT_EQ(connection->Rollback(0), 0);
         EXPECT_EQ(Log().substr(logged), "");
@@ -470,10 +468,7 @@ TEST_F(AdoCallsTest, TextOfTheSystemCodePageConvertsExactly) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         if (row.bytes && !noCharacter) continue;
-        AdoStandinResult result;
-        result.recordset = true;
-        result.columns = {{row.column, 200}};
-        ado.executes.assign({result});
+        ado.executes.assign({Rows({{row.column, 200}})});
         Calls();
         char* names[] = {const_cast<char*>(row.paramName), nullptr};
         char* values[] = {const_cast<char*>(row.paramValue)};
@@ -482,10 +477,8 @@ TEST_F(AdoCallsTest, TextOfTheSystemCodePageConvertsExactly) {
                          ? connection->ExecuteProcedure("up_get", names, values, integer)
                          : connection->Execute("SELECT id FROM t", row.textParam, 0, nullptr, 0);
         EXPECT_EQ(status, -1040);
-        EXPECT_NE(
-            std::string(connection->LastMessage()).find("is not text of the system code page"),
-            std::string::npos)
-            << connection->LastMessage();
+        EXPECT_NE(std::string(connection->LastMessage()).find("is not text of the system code page"),
+                  std::string::npos);
         int sent = 0;
         for (const std::string& call : Calls()) {
             sent += call.rfind("Execute", 0) == 0 || call.rfind("CreateParameter", 0) == 0;
@@ -494,11 +487,7 @@ TEST_F(AdoCallsTest, TextOfTheSystemCodePageConvertsExactly) {
     }
 
     // A value of a column that is not wide fails only its own read.
-    AdoStandinResult result;
-    result.recordset = true;
-    result.columns = {{u"name", 200}, {u"id", 3}};
-    result.rows = {{Text(noForm.c_str()), Number(7)}};
-    ado.executes.assign({result});
+    ado.executes.assign({Rows({{u"name", 200}, {u"id", 3}}, {{Text(noForm.c_str()), Number(7)}})});
     ASSERT_EQ(Run("SELECT name, id FROM t"), 0);
     char* value = nullptr;
     EXPECT_EQ(connection->GetValue(&value, 0, nullptr), -1040);
@@ -512,7 +501,7 @@ TEST_F(AdoCallsTest, TextOfTheSystemCodePageConvertsExactly) {
     ado.executes.assign({failure});
     EXPECT_EQ(Run("SELECT id FROM t"), -1006);
     const std::string escaped = page == 1252 ? "\\u3042" : "\\u00a5";
-    EXPECT_NE(Log().find("Source     [Provider " + escaped + "]\n"), std::string::npos) << Log();
+    ExpectLogged("Source     [Provider " + escaped + "]\n");
 }
 
 }  // namespace

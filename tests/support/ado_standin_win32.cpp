@@ -27,7 +27,8 @@ constexpr HRESULT kBeyondEnd = static_cast<HRESULT>(0x800A0BCD);
 
 AdoStandin standin;
 
-std::string Narrow(const OLECHAR* text, UINT units) {
+std::string Narrow(BSTR text) {
+    UINT units = text ? SysStringLen(text) : 0;
     if (units == 0) return {};
     int bytes = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(units), nullptr, 0,
                                     nullptr, nullptr);
@@ -37,7 +38,6 @@ std::string Narrow(const OLECHAR* text, UINT units) {
     return out;
 }
 
-std::string Narrow(BSTR text) { return text ? Narrow(text, SysStringLen(text)) : std::string(); }
 
 BSTR Bstr(const std::u16string& text) {
     return SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()),
@@ -51,6 +51,7 @@ struct Object {
     LONG refs = 1;
     const GUID* iid;
     void (*destroy)(Object*);
+    Object* owner = nullptr;  // held while this object lives
 };
 
 template <typename This>
@@ -62,7 +63,11 @@ template <typename This>
 ULONG STDMETHODCALLTYPE Release(This* self) {
     Object* object = reinterpret_cast<Object*>(self);
     LONG left = InterlockedDecrement(&object->refs);
-    if (left == 0) object->destroy(object);
+    if (left == 0) {
+        Object* owner = object->owner;
+        object->destroy(object);
+        if (owner) Release(owner);
+    }
     return static_cast<ULONG>(left);
 }
 
@@ -101,6 +106,15 @@ T* New(const void* vtable, const GUID& iid) {
     object->lpVtbl = vtable;
     object->iid = &iid;
     object->destroy = [](Object* o) { delete static_cast<T*>(o); };
+    return object;
+}
+
+// A new object that holds owner while it lives.
+template <typename T>
+T* NewHolding(const void* vtable, Object* owner) {
+    T* object = New<T>(vtable, kNoInterface);
+    object->owner = owner;
+    AddRef(owner);
     return object;
 }
 
@@ -344,26 +358,13 @@ const FieldsVtbl kFieldsVtbl = [] {
     t.get_Item = [](ADOFields* self, VARIANT index, ADOField** out) {
         RecordsetObject* set = From<FieldsObject>(self)->recordset;
         const auto& columns = set->result.columns;
-        size_t column = columns.size();
-        if (index.vt == VT_I4 && index.lVal >= 0) column = static_cast<size_t>(index.lVal);
-        if (index.vt == VT_BSTR) {
-            std::string name = Narrow(index.bstrVal);
-            for (column = 0; column < columns.size(); ++column) {
-                if (Narrow(reinterpret_cast<const OLECHAR*>(columns[column].name.data()),
-                           static_cast<UINT>(columns[column].name.size())) == name) {
-                    break;
-                }
-            }
+        if (index.vt != VT_I4 || index.lVal < 0 ||
+            static_cast<size_t>(index.lVal) >= columns.size()) {
+            return kItemNotFound;
         }
-        if (column >= columns.size()) return kItemNotFound;
-        FieldObject* field = New<FieldObject>(&kFieldVtbl, kNoInterface);
+        FieldObject* field = NewHolding<FieldObject>(&kFieldVtbl, set);
         field->recordset = set;
-        field->column = column;
-        field->destroy = [](Object* o) {
-            Drop(static_cast<FieldObject*>(o)->recordset);
-            delete static_cast<FieldObject*>(o);
-        };
-        Hold(set);
+        field->column = static_cast<size_t>(index.lVal);
         *out = As<ADOField>(field);
         return S_OK;
     };
@@ -396,13 +397,8 @@ const _RecordsetVtbl kRecordsetVtbl = [] {
     };
     t.get_Fields = [](_ADORecordset* self, ADOFields** out) {
         RecordsetObject* set = From<RecordsetObject>(self);
-        FieldsObject* fields = New<FieldsObject>(&kFieldsVtbl, kNoInterface);
+        FieldsObject* fields = NewHolding<FieldsObject>(&kFieldsVtbl, set);
         fields->recordset = set;
-        fields->destroy = [](Object* o) {
-            Drop(static_cast<FieldsObject*>(o)->recordset);
-            delete static_cast<FieldsObject*>(o);
-        };
-        Hold(set);
         *out = As<ADOFields>(fields);
         return S_OK;
     };
@@ -421,15 +417,13 @@ _ADORecordset* RecordsetFor(ConnectionObject* connection, const AdoStandinResult
     set->result = result;
     if (connection) {
         set->connection = connection;
+        set->owner = connection;
         Hold(connection);
         connection->sets.push_back(set);
     }
     set->destroy = [](Object* o) {
         RecordsetObject* gone = static_cast<RecordsetObject*>(o);
-        if (ConnectionObject* owner = gone->connection) {
-            std::erase(owner->sets, gone);
-            Drop(owner);
-        }
+        if (gone->connection) std::erase(gone->connection->sets, gone);
         delete gone;
     };
     return As<_ADORecordset>(set);
@@ -481,6 +475,28 @@ HRESULT ExecuteAnswer(ConnectionObject* connection, const std::string& text, VAR
     return S_OK;
 }
 
+// CommitTrans or RollbackTrans. A transaction the server no longer has
+// fails them; the failed RollbackTrans ends the provider's transaction.
+HRESULT EndTransaction(_ADOConnection* self, bool rollback) {
+    standin.calls.push_back(rollback ? "RollbackTrans" : "CommitTrans");
+    ConnectionObject* connection = From<ConnectionObject>(self);
+    TakeServerRollback(connection);
+    if (Busy(connection)) return BusyAnswer(connection);
+    AdoStandinAnswer answer = Next(&standin.transactions);
+    if (answer.result == 0 && connection->transaction && !connection->serverTransaction) {
+        answer = rollback ? ProviderFailure(3903, u"25000",
+                                            u"The ROLLBACK TRANSACTION request has no "
+                                            u"corresponding BEGIN TRANSACTION.")
+                          : ProviderFailure(3902, u"25000",
+                                            u"The COMMIT TRANSACTION request has no "
+                                            u"corresponding BEGIN TRANSACTION.");
+        if (rollback) connection->transaction = false;
+    }
+    HRESULT hr = Answer(connection, answer);
+    if (SUCCEEDED(hr)) connection->transaction = connection->serverTransaction = false;
+    return hr;
+}
+
 const _ConnectionVtbl kConnectionVtbl = [] {
     _ConnectionVtbl t = Unimplemented<_ConnectionVtbl>();
     t.put_ConnectionTimeout = [](_ADOConnection*, LONG seconds) {
@@ -521,46 +537,12 @@ const _ConnectionVtbl kConnectionVtbl = [] {
         if (SUCCEEDED(hr)) connection->transaction = connection->serverTransaction = true;
         return hr;
     };
-    t.CommitTrans = [](_ADOConnection* self) {
-        standin.calls.push_back("CommitTrans");
-        ConnectionObject* connection = From<ConnectionObject>(self);
-        TakeServerRollback(connection);
-        if (Busy(connection)) return BusyAnswer(connection);
-        AdoStandinAnswer answer = Next(&standin.transactions);
-        if (answer.result == 0 && connection->transaction && !connection->serverTransaction) {
-            answer = ProviderFailure(3902, u"25000",
-                                     u"The COMMIT TRANSACTION request has no corresponding "
-                                     u"BEGIN TRANSACTION.");
-        }
-        HRESULT hr = Answer(connection, answer);
-        if (SUCCEEDED(hr)) connection->transaction = connection->serverTransaction = false;
-        return hr;
-    };
-    t.RollbackTrans = [](_ADOConnection* self) {
-        standin.calls.push_back("RollbackTrans");
-        ConnectionObject* connection = From<ConnectionObject>(self);
-        TakeServerRollback(connection);
-        if (Busy(connection)) return BusyAnswer(connection);
-        AdoStandinAnswer answer = Next(&standin.transactions);
-        if (answer.result == 0 && connection->transaction && !connection->serverTransaction) {
-            answer = ProviderFailure(3903, u"25000",
-                                     u"The ROLLBACK TRANSACTION request has no corresponding "
-                                     u"BEGIN TRANSACTION.");
-            connection->transaction = false;
-        }
-        HRESULT hr = Answer(connection, answer);
-        if (SUCCEEDED(hr)) connection->transaction = connection->serverTransaction = false;
-        return hr;
-    };
+    t.CommitTrans = [](_ADOConnection* self) { return EndTransaction(self, false); };
+    t.RollbackTrans = [](_ADOConnection* self) { return EndTransaction(self, true); };
     t.get_Errors = [](_ADOConnection* self, ADOErrors** out) {
         ConnectionObject* connection = From<ConnectionObject>(self);
-        ErrorsObject* errors = New<ErrorsObject>(&kErrorsVtbl, kNoInterface);
+        ErrorsObject* errors = NewHolding<ErrorsObject>(&kErrorsVtbl, connection);
         errors->connection = connection;
-        errors->destroy = [](Object* o) {
-            Drop(static_cast<ErrorsObject*>(o)->connection);
-            delete static_cast<ErrorsObject*>(o);
-        };
-        Hold(connection);
         *out = As<ADOErrors>(errors);
         return S_OK;
     };
@@ -608,9 +590,9 @@ const _CommandVtbl kCommandVtbl = [] {
     _CommandVtbl t = Unimplemented<_CommandVtbl>();
     t.putref_ActiveADOConnection = [](_ADOCommand* self, _ADOConnection* connection) {
         CommandObject* command = From<CommandObject>(self);
-        if (command->connection) Drop(command->connection);
-        command->connection = From<ConnectionObject>(connection);
-        Hold(command->connection);
+        if (command->owner) Drop(command->owner);
+        command->owner = command->connection = From<ConnectionObject>(connection);
+        Hold(command->owner);
         return S_OK;
     };
     t.put_CommandType = [](_ADOCommand*, CommandTypeEnum type) {
@@ -688,18 +670,12 @@ IClassFactoryVtbl kFactoryVtbl = {FactoryQueryInterface, FactoryAddRef, FactoryR
                                   FactoryCreateInstance, FactoryLockServer};
 
 Factory connectionFactory = {{&kFactoryVtbl}, [] {
-                                 ConnectionObject* c = New<ConnectionObject>(&kConnectionVtbl,
-                                                                             kConnectionInterface);
-                                 return static_cast<Object*>(c);
+                                 return static_cast<Object*>(New<ConnectionObject>(
+                                     &kConnectionVtbl, kConnectionInterface));
                              }};
 Factory commandFactory = {{&kFactoryVtbl}, [] {
-                              CommandObject* c = New<CommandObject>(&kCommandVtbl, kCommandInterface);
-                              c->destroy = [](Object* o) {
-                                  CommandObject* command = static_cast<CommandObject*>(o);
-                                  if (command->connection) Drop(command->connection);
-                                  delete command;
-                              };
-                              return static_cast<Object*>(c);
+                              return static_cast<Object*>(
+                                  New<CommandObject>(&kCommandVtbl, kCommandInterface));
                           }};
 
 }  // namespace
