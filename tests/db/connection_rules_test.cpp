@@ -178,10 +178,10 @@ TEST_F(ConnectionRules, ErrorReportsListTheDriversEntries) {
     script.executeError = Native(2627, "23000");
     Run("insert into t values (1)");
     EXPECT_STREQ(connection->LastMessage(), "failure 2627");
-    ExpectInOrder(log, {"******************************[0]\n", "Error      [2627]\n",
-                        "Description[failure 2627]\n", "Source     [Scripted]\n",
-                        "SQL State  [23000]\n", "NativeError[2627]\n",
-                        "******************************\n"});
+    ExpectInOrder(log,
+                  {"******************************[0]\n", "Error      [2627]\n",
+                   "Description[failure 2627]\n", "Source     [Scripted]\n", "SQL State  [23000]\n",
+                   "NativeError[2627]\n", "******************************\n"});
     script.failWithoutList = true;
     EXPECT_EQ(Run("select x from t"), -1006);
     EXPECT_EQ(connection->LastError(), -2147217900);

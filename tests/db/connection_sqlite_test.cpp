@@ -278,8 +278,9 @@ TEST_F(SqliteConnection, MissingTableIsAnOtherFailureWithItsLine) {
     EXPECT_EQ(Run("select * from nosuch"), -1006);
     EXPECT_EQ(connection->LastError(), 208);
     std::string text = ReadWholeFile(log);
-    for (const char* line : {"NativeError[208]", "SQL State  [42S02]",
-                             "DB access:sql[select * from nosuch]sts[208]err[no such table: nosuch]"}) {
+    for (const char* line :
+         {"NativeError[208]", "SQL State  [42S02]",
+          "DB access:sql[select * from nosuch]sts[208]err[no such table: nosuch]"}) {
         EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
     }
 }
@@ -298,8 +299,8 @@ TEST_F(SqliteConnection, ValuesKindsAndNulls) {
         int index;
         const char* text;
         int kind;
-    } rows[] = {{0, 0, "1", 0},     {0, 2, "12.5", 1}, {0, 3, "long text", 2},
-                {0, 4, "NULL", 0},  {1, 2, "NULL", 1}, {1, 3, "NULL", 0}};
+    } rows[] = {{0, 0, "1", 0},    {0, 2, "12.5", 1}, {0, 3, "long text", 2},
+                {0, 4, "NULL", 0}, {1, 2, "NULL", 1}, {1, 3, "NULL", 0}};
     int at = 0;
     for (const Row& row : rows) {
         SCOPED_TRACE(std::to_string(row.row) + "/" + std::to_string(row.index));

@@ -300,10 +300,9 @@ TEST_F(AdoCallsTest, ValuesAreReadRowByRowAndAFailingValueFailsOnlyItsRead) {
     AdoStandinValue binary;
     binary.kind = Kind::Binary;
     binary.bytes = "\x41\x00";
-    ado.executes.push_back(Rows({{u"name", 202}, {u"data", 204}},
-                                {{Text(u"one"), failing},
-                                 {Text(u"bad \xD800 half"), binary},
-                                 {Text(u"three"), failing}}));
+    ado.executes.push_back(Rows(
+        {{u"name", 202}, {u"data", 204}},
+        {{Text(u"one"), failing}, {Text(u"bad \xD800 half"), binary}, {Text(u"three"), failing}}));
     ASSERT_EQ(Open(), 0);
     ASSERT_EQ(Run("SELECT name, data FROM t"), 0);
     // Only the first row is read at Execute; the second is reached, not read.
@@ -477,8 +476,9 @@ TEST_F(AdoCallsTest, TextOfTheSystemCodePageConvertsExactly) {
                          ? connection->ExecuteProcedure("up_get", names, values, integer)
                          : connection->Execute("SELECT id FROM t", row.textParam, 0, nullptr, 0);
         EXPECT_EQ(status, -1040);
-        EXPECT_NE(std::string(connection->LastMessage()).find("is not text of the system code page"),
-                  std::string::npos);
+        EXPECT_NE(
+            std::string(connection->LastMessage()).find("is not text of the system code page"),
+            std::string::npos);
         int sent = 0;
         for (const std::string& call : Calls()) {
             sent += call.rfind("Execute", 0) == 0 || call.rfind("CreateParameter", 0) == 0;

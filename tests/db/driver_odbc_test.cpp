@@ -55,7 +55,10 @@ protected:
     }
 
     int Open() { return connection->Open("vrnl", "secret", "localhost", dbName.c_str(), 10); }
-    int Run(const char* sql) { return connection->Execute(sql, nullptr, 0, nullptr, 0); }
+    int Run(const char* sql, const char* param = nullptr, char** longs = nullptr, int count = 0) {
+        return connection->Execute(sql, param, 0, longs, count);
+    }
+    std::string Scalar(const std::string& sql) { return SqliteScalar(dbPath, sql); }
 
     std::string Value(int index, int* kind = nullptr) {
         return ColumnText(*connection, index, kind);
@@ -71,23 +74,18 @@ protected:
 TEST_F(OdbcDriverTest, OpensExecutesAndFetches) {
     ASSERT_EQ(Open(), 0);
     EXPECT_TRUE(connection->IsOpen());
-    ASSERT_EQ(connection->Execute("select id, name, amount, memo from t order by id", nullptr, 0,
-                                  nullptr, 0),
-              0);
+    ASSERT_EQ(Run("select id, name, amount, memo from t order by id"), 0);
     EXPECT_EQ(connection->FieldCount(), 4);
     char name[256];
     ASSERT_EQ(connection->FieldName(name, 1), 0);
     EXPECT_STREQ(name, "name");
     // SQLite's ODBC driver reports these columns as plain text; the kinds of
     // wide and decimal types are checked against the type table below.
-    EXPECT_EQ(Value(0), "1");
-    EXPECT_EQ(Value(1), "one");
-    EXPECT_EQ(Value(2), "12.5");
-    EXPECT_EQ(Value(3), "long text");
-    ASSERT_EQ(connection->MoveNext(), 0);
-    EXPECT_EQ(Value(2), "NULL");
-    EXPECT_EQ(Value(3), "NULL");
-    ASSERT_EQ(connection->MoveNext(), 0);
+    const char* rows[][4] = {{"1", "one", "12.5", "long text"}, {"2", "two", "NULL", "NULL"}};
+    for (const auto& row : rows) {
+        for (int i = 0; i < 4; ++i) EXPECT_EQ(Value(i), row[i]) << i;
+        ASSERT_EQ(connection->MoveNext(), 0);
+    }
     EXPECT_TRUE(connection->IsEOF());
 }
 
@@ -111,39 +109,32 @@ TEST_F(OdbcDriverTest, WideTextRoundTrips) {
     std::string longText(100000, 'x');
     longText.replace(40957, wide.size(), wide);
     char* params[] = {longText.data(), const_cast<char*>(wide.c_str())};
-    ASSERT_EQ(connection->Execute("insert into t (id, name, memo) values (?, ?, ?)", "3", 0, params,
-                                  2),
-              0);
-    ASSERT_EQ(connection->Execute("update t set name = '名前' where id = 1", nullptr, 0, nullptr, 0),
-              0);
+    ASSERT_EQ(Run("insert into t (id, name, memo) values (?, ?, ?)", "3", params, 2), 0);
+    ASSERT_EQ(Run("update t set name = '名前' where id = 1"), 0);
     ASSERT_EQ(connection->Commit(), 0);
-    ASSERT_EQ(connection->Execute("select name, memo from t where id = ?", "3", 0, nullptr, 0), 0);
+    ASSERT_EQ(Run("select name, memo from t where id = ?", "3"), 0);
     ASSERT_FALSE(connection->IsEOF());
     EXPECT_TRUE(Value(0) == longText);
     EXPECT_EQ(Value(1), wide);
-    ASSERT_EQ(connection->Execute("select name from t where id = 1", nullptr, 0, nullptr, 0), 0);
+    ASSERT_EQ(Run("select name from t where id = 1"), 0);
     EXPECT_EQ(Value(0), "名前");
-    EXPECT_EQ(SqliteScalar(dbPath, "select length(cast(name as blob)) from t where id = 3"),
-              "100000");
+    EXPECT_EQ(Scalar("select length(cast(name as blob)) from t where id = 3"), "100000");
 }
 
 TEST_F(OdbcDriverTest, TransactionsCommitAndRollBack) {
     ASSERT_EQ(Open(), 0);
-    ASSERT_EQ(connection->Execute("update t set name = 'uno' where id = 1", nullptr, 0, nullptr, 0),
-              0);
+    ASSERT_EQ(Run("update t set name = 'uno' where id = 1"), 0);
     EXPECT_EQ(connection->RowsAffected(), 1);
     ASSERT_EQ(connection->Rollback(0), 0);
-    EXPECT_EQ(SqliteScalar(dbPath, "select name from t where id = 1"), "one");
-    EXPECT_EQ(connection->Execute("update t set name = 'x' where 1=0", nullptr, 0, nullptr, 0),
-              -1110);
-    ASSERT_EQ(connection->Execute("update t set name = 'uno' where id = 1", nullptr, 0, nullptr, 0),
-              0);
+    EXPECT_EQ(Scalar("select name from t where id = 1"), "one");
+    EXPECT_EQ(Run("update t set name = 'x' where 1=0"), -1110);
+    ASSERT_EQ(Run("update t set name = 'uno' where id = 1"), 0);
     ASSERT_EQ(connection->Commit(), 0);
-    EXPECT_EQ(SqliteScalar(dbPath, "select name from t where id = 1"), "uno");
+    EXPECT_EQ(Scalar("select name from t where id = 1"), "uno");
     // Back in autocommit: a statement without transaction is visible at once.
     connection->noTransactions = true;
-    ASSERT_EQ(connection->Execute("delete from t where id = 2", nullptr, 0, nullptr, 0), 0);
-    EXPECT_EQ(SqliteScalar(dbPath, "select count(*) from t"), "1");
+    ASSERT_EQ(Run("delete from t where id = 2"), 0);
+    EXPECT_EQ(Scalar("select count(*) from t"), "1");
 }
 
 // After a statement that ended the transaction (its own COMMIT, END or
@@ -177,17 +168,17 @@ TEST_F(OdbcDriverTest, AfterATransactionEndedOrMayHaveNothingIsStoredOnItsOwn) {
         size_t logged = ReadTextFile(log).size();
         EXPECT_EQ(connection->Rollback(0), 0);
         EXPECT_EQ(ReadTextFile(log).substr(logged), "");
-        EXPECT_EQ(SqliteScalar(dbPath, "select count(*) from t where id = 4"), "0");
-        EXPECT_EQ(SqliteScalar(dbPath, "select count(*) from t where id = 3"), row.kept);
+        EXPECT_EQ(Scalar("select count(*) from t where id = 4"), "0");
+        EXPECT_EQ(Scalar("select count(*) from t where id = 3"), row.kept);
         EXPECT_EQ(Run("delete from t where id = 3"), std::string(row.kept) == "1" ? 0 : -1110);
         EXPECT_EQ(connection->Commit(), 0);
-        EXPECT_EQ(SqliteScalar(dbPath, "select count(*) from t where id = 3"), "0");
+        EXPECT_EQ(Scalar("select count(*) from t where id = 3"), "0");
     }
 }
 
 TEST_F(OdbcDriverTest, ErrorsCarryTheDiagnostics) {
     ASSERT_EQ(Open(), 0);
-    EXPECT_EQ(connection->Execute("select * from nosuch", nullptr, 0, nullptr, 0), -1006);
+    EXPECT_EQ(Run("select * from nosuch"), -1006);
     EXPECT_NE(connection->LastError(), 0);
     EXPECT_NE(std::string(connection->LastMessage()).find("nosuch"), std::string::npos)
         << connection->LastMessage();
@@ -195,9 +186,7 @@ TEST_F(OdbcDriverTest, ErrorsCarryTheDiagnostics) {
     EXPECT_NE(text.find("Source     [ODBC]\n"), std::string::npos) << text;
     EXPECT_NE(text.find("SQL State  ["), std::string::npos);
     EXPECT_NE(text.find("DB access:sql[select * from nosuch]"), std::string::npos);
-    EXPECT_LT(connection->Execute("insert into t (id, name) values (1, 'dup')", nullptr, 0, nullptr,
-                                  0),
-              -1000);
+    EXPECT_LT(Run("insert into t (id, name) values (1, 'dup')"), -1000);
 }
 
 TEST_F(OdbcDriverTest, UnknownDriverFailsToOpen) {
@@ -213,7 +202,7 @@ TEST_F(OdbcDriverTest, SeparatorsInValuesKeepTheConnectionData) {
     std::string other = dir.file("other.db");
     std::string user = "vrnl;Database=" + HostFilePath(other);
     ASSERT_EQ(connection->Open(user.c_str(), "p;w}d{", "localhost", dbName.c_str(), 10), 0);
-    ASSERT_EQ(connection->Execute("select count(*) from t", nullptr, 0, nullptr, 0), 0);
+    ASSERT_EQ(Run("select count(*) from t"), 0);
     EXPECT_EQ(Value(0), "2");
     EXPECT_FALSE(std::filesystem::exists(other));
 }

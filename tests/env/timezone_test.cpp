@@ -275,7 +275,9 @@ TEST_F(TimeZones, OfficeZoneComesFromTheOfficeRowAndIsRemembered) {
 TEST_F(TimeZones, OfficeWithoutRowOrWithAnEmptyOrUnknownZone) {
     for (const char* zone : {"", "''", "'ZZZ'"}) {
         SCOPED_TRACE(zone);
-        if (*zone) Sql(std::string("INSERT INTO TM_OFFICE (SID_CORPORATE, SID_TZ) VALUES (1, ") + zone + ")");
+        if (*zone)
+            Sql(std::string("INSERT INTO TM_OFFICE (SID_CORPORATE, SID_TZ) VALUES (1, ") + zone +
+                ")");
         ReleaseEnvironment();
         ASSERT_EQ(OpenSessionDb(home, ""), "");
         Zi18nTZ* office = OfficeTimeZone();

@@ -38,7 +38,6 @@ std::string Narrow(BSTR text) {
     return out;
 }
 
-
 BSTR Bstr(const std::u16string& text) {
     return SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()),
                              static_cast<UINT>(text.size()));
@@ -669,14 +668,13 @@ HRESULT STDMETHODCALLTYPE FactoryCreateInstance(IClassFactory* self, IUnknown* o
 IClassFactoryVtbl kFactoryVtbl = {FactoryQueryInterface, FactoryAddRef, FactoryRelease,
                                   FactoryCreateInstance, FactoryLockServer};
 
-Factory connectionFactory = {{&kFactoryVtbl}, [] {
-                                 return static_cast<Object*>(New<ConnectionObject>(
-                                     &kConnectionVtbl, kConnectionInterface));
-                             }};
-Factory commandFactory = {{&kFactoryVtbl}, [] {
-                              return static_cast<Object*>(
-                                  New<CommandObject>(&kCommandVtbl, kCommandInterface));
-                          }};
+Factory connectionFactory = {
+    {&kFactoryVtbl}, [] {
+        return static_cast<Object*>(New<ConnectionObject>(&kConnectionVtbl, kConnectionInterface));
+    }};
+Factory commandFactory = {
+    {&kFactoryVtbl},
+    [] { return static_cast<Object*>(New<CommandObject>(&kCommandVtbl, kCommandInterface)); }};
 
 }  // namespace
 

@@ -97,7 +97,8 @@ SqliteResult SqliteQuery(const std::string& path, const std::string& sql) {
 std::string WithOpenTransaction(const std::string& file, const std::vector<std::string>& statements,
                                 const std::function<std::string()>& whileOpen) {
     sqlite3* db = nullptr;
-    std::string result = sqlite3_open(file.c_str(), &db) == SQLITE_OK ? ExecOn(db, "BEGIN") : "cannot open";
+    std::string result =
+        sqlite3_open(file.c_str(), &db) == SQLITE_OK ? ExecOn(db, "BEGIN") : "cannot open";
     for (const std::string& statement : statements) {
         if (result.empty()) result = ExecOn(db, statement);
     }

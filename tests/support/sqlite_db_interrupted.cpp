@@ -4,7 +4,8 @@
 
 #include "support/sqlite_db.h"
 
-std::string LeaveInterruptedTransaction(const std::string& path, const std::vector<std::string>& statements) {
+std::string LeaveInterruptedTransaction(const std::string& path,
+                                        const std::vector<std::string>& statements) {
     namespace fs = std::filesystem;
     std::string writer = path + ".writer";
     std::error_code error;
