@@ -87,6 +87,10 @@ const char* CMSioObjMsg::Text(const char* key) {
 
 const char* CMSioObjMsg::NumberedText(int number) {
     char* value = nullptr;
+    if (!numberedFileLoaded) {
+        LoadOnce(kMessageFile);
+        numberedFileLoaded = loadedFiles.Find(kMessageFile, &value) == 1;
+    }
     if (!list || list->FindNumber(number, &value) != 1) return nullptr;
     return value;
 }

@@ -8,6 +8,8 @@
 
 // Language code of the default language.
 inline constexpr char kDefaultLanguage[] = "ja_JP";
+// The numbered-message file of a language.
+inline constexpr char kMessageFile[] = "message";
 
 // A catalog: the pairs of every file read into it, in reading order, and
 // the names of the files already read. Its file is
@@ -28,7 +30,7 @@ public:
     // The first text of key, or null. Points into the catalog.
     virtual const char* Text(const char* key);
     // Text of the key that number is written as ("%d"), found without
-    // writing it.
+    // writing it; the numbered-message file is read first (LoadOnce).
     const char* NumberedText(int number);
     // Names of the files read (or tried) so far.
     const NUNVList& LoadedFiles() const { return loadedFiles; }
@@ -47,6 +49,9 @@ private:
     // the numbered lookups name the same file every time and need not scan.
     // "" when none, or when the name does not fit.
     char lastLoaded[32] = "";
+    // The numbered-message file is among loadedFiles: NumberedText need not
+    // ask LoadOnce again.
+    bool numberedFileLoaded = false;
 };
 
 class CMSioObjLocalize : public CMSioObjMsg {

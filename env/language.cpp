@@ -28,16 +28,11 @@ Zi18nLang* CurrentLang() {
     return env ? env->CurrentLanguage() : nullptr;
 }
 
-// The current language's message catalog with fileName read into it; null
-// (traced) when there is none.
-CMSioObjLocalize* ReadMessageCatalog(CMSioObjApp* env, const char* fileName) {
+// The current language's message catalog; null (traced) when there is none.
+CMSioObjLocalize* CurrentMessageCatalog(CMSioObjApp* env) {
     Zi18nLang* lang = env->CurrentLanguage();
     CMSioObjLocalize* catalog = lang ? lang->MessageCatalog() : nullptr;
-    if (!catalog) {
-        TraceError("[%s][%d]", kMessageTag, __LINE__);
-        return nullptr;
-    }
-    catalog->LoadOnce(fileName);
+    if (!catalog) TraceError("[%s][%d]", kMessageTag, __LINE__);
     return catalog;
 }
 
@@ -86,8 +81,9 @@ void CMSioObjApp::ReleaseLangList() {
 int CMSioObjApp::MessageByKey(const char* key, const char** text, const char* fileName) {
     if (!key || !text) return -99;
     *text = nullptr;
-    CMSioObjLocalize* catalog = ReadMessageCatalog(this, fileName ? fileName : "message");
+    CMSioObjLocalize* catalog = CurrentMessageCatalog(this);
     if (!catalog) return -10;
+    catalog->LoadOnce(fileName ? fileName : kMessageFile);
     const char* found = catalog->Text(key);
     if (!found) {
         TraceMissingMessage(key);
@@ -179,7 +175,7 @@ const char* MessageByNumber(int number, char* kind) {
     if (kind) *kind = '\0';
     CMSioObjApp* env = AppEnvironment();
     if (!env) return nullptr;
-    CMSioObjLocalize* catalog = ReadMessageCatalog(env, "message");
+    CMSioObjLocalize* catalog = CurrentMessageCatalog(env);
     if (const char* text = catalog ? catalog->NumberedText(number) : nullptr) {
         // At least three bytes, the second a colon.
         if (text[0] && text[1] == ':' && text[2]) {
