@@ -175,8 +175,15 @@ public:
         Close();
         if (data.database.empty()) return Fail(kDBDriverFailed, "no database file name");
         std::string missing;
-        if (!sqlite) sqlite = LoadSqliteApi(&missing);
-        if (!sqlite) return Fail(kDBDriverFailed, missing);
+        if (!sqlite) {
+            sqlite = LoadSqliteApi(&missing);
+            if (!sqlite) return Fail(kDBDriverFailed, missing);
+            // SQLite counts the memory it holds, under a process-wide lock on
+            // every allocation, for statistics nothing here reads: counting is
+            // switched off before SQLite starts (had it started, SQLite would
+            // refuse the call and nothing would change).
+            sqlite->sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+        }
         std::string path = SqliteFilePath(settings.dataDir, data.database);
         // One thread uses the connection: SQLite need not lock around each call.
         int code = sqlite->sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
