@@ -7,6 +7,7 @@
 #include "app/driver_log.h"
 #include "app/kestrun_app.h"
 #include "util/file_os.h"
+#include "util/nv_file.h"
 #include "util/nu_string.h"
 
 namespace {
@@ -18,21 +19,18 @@ constexpr int kMaxDays = 62;
 constexpr int kMaxRecordFiles = 2000;
 
 
-// The value of key in a status file's text: its first "key=" line, blanks
-// at the end trimmed, as the name-value reader takes it.
-std::string StatusValue(const std::string& text, const std::string& key) {
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = text.find('\n', pos);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(pos, end - pos);
-        pos = end + 1;
-        if (line.rfind(key + "=", 0) != 0) continue;
-        std::string value = line.substr(key.size() + 1);
-        while (!value.empty() && (value.back() == '\r' || value.back() == ' ' || value.back() == '\t')) value.pop_back();
-        return value;
-    }
-    return "";
+// The status file's "status" and "startdate" as the name-value reader takes
+// them ("" when missing). It is read without its lock: kestrun-log only looks.
+void ReadStatusValues(LatestRun* run) {
+    NUioObjList status;
+    if (status.SetPath(run->status.path.c_str(), nullptr) != 0) return;
+    NUFileIO io;
+    io.noLock = true;
+    io.Read(&status, false, false);
+    char* value = nullptr;
+    if (status.FindValue("status", &value) == 0 && value) run->statusValue = value;
+    value = nullptr;
+    if (status.FindValue("startdate", &value) == 0 && value) run->statusStart = value;
 }
 
 std::vector<std::string> Entries(const std::string& dir, bool files) {
@@ -94,10 +92,7 @@ LatestRun FindLatestRun(const std::string& homeDir, const std::string& tempRoot)
     std::string statusDir = logPath.substr(0, logPath.rfind('/') + 1);
     run.status = ReadRunFile(statusDir + "kestrun.sts");
     run.status.identified = false;
-    if (run.status.content.result == kFileReadOk) {
-        run.statusValue = StatusValue(run.status.content.text, "status");
-        run.statusStart = StatusValue(run.status.content.text, "startdate");
-    }
+    if (run.status.content.result == kFileReadOk) ReadStatusValues(&run);
     run.driverLog = ReadRunFile(logPath);
 
     if (!tempRoot.empty()) {
