@@ -135,104 +135,65 @@ TEST(KestrunLog, HostileFilesNeverHangCrashOrReachTheTerminalRaw) {
     // FIFOs and device files have no Windows form.
     const char* const noFifo = OnWindows() ? "Windows has no FIFO" : nullptr;
     const char* const noDevice = OnWindows() ? "Windows has no /dev files" : nullptr;
+    enum Kind { kFifo, kLink, kDirectory, kText, kUnreadable };
+    struct Entry {
+        Kind kind;
+        std::string path;  // relative to the home
+        std::string text = "";  // a text's bytes, a link's target
+    };
     struct Case {
         const char* name;
         const char* skip;  // why the case cannot be laid out here, or null
-        // Lays the files out in home (its status directory made); the
-        // arguments after the program name.
-        std::function<std::vector<std::string>(const std::string& home, const std::string& log)> lay;
+        std::vector<Entry> entries;
+        // The argument of -f (relative to the home unless absolute), or
+        // null: the home is the only argument.
+        const char* f;
         int exitStatus;
-        std::vector<std::string> texts;  // in the output
-        std::vector<std::string> absent; // never in the output
+        std::vector<std::string> texts;   // in the output
+        std::vector<std::string> absent = {};  // never in the output
     };
-    auto write = [](const std::string& path, const std::string& text) { EXPECT_TRUE(WriteWholeFile(path, text)); };
+    const std::string log = "kestv30r15/log/";
+    const std::string failed = std::string(kStamp) + "-9910001:x\n";
     const Case cases[] = {
-        {"FIFO at kestrun.log", noFifo,
-         [](const std::string& home, const std::string& log) {
-             EXPECT_TRUE(MakeFifo(log + "/kestrun.log"));
-             return std::vector<std::string>{home};
-         },
-         1, {"/kestrun.log is not a regular file"}, {}},
-        {"FIFO at kestrun.sts", noFifo,
-         [](const std::string& home, const std::string& log) {
-             EXPECT_TRUE(MakeFifo(log + "/kestrun.sts"));
-             return std::vector<std::string>{home};
-         },
-         1, {"/kestrun.sts is not a regular file"}, {}},
-        {"FIFO as the configuration", noFifo,
-         [](const std::string& home, const std::string&) {
-             fs::create_directories(home + "/data");
-             EXPECT_TRUE(MakeFifo(home + "/data/app"));
-             return std::vector<std::string>{home};
-         },
-         1, {"No record of a failed run was found"}, {}},
-        {"-f FIFO", noFifo,
-         [](const std::string& home, const std::string&) {
-             EXPECT_TRUE(MakeFifo(home + "/fifo"));
-             return std::vector<std::string>{"-f", home + "/fifo"};
-         },
-         1, {"/fifo is not a regular file"}, {}},
-        {"kestrun.log linked to /dev/zero", noDevice,
-         [](const std::string& home, const std::string& log) {
-             fs::create_symlink("/dev/zero", log + "/kestrun.log");
-             return std::vector<std::string>{home};
-         },
-         1, {"/kestrun.log is not a regular file"}, {}},
-        {"kestrun.log linked to /dev/urandom", noDevice,
-         [](const std::string& home, const std::string& log) {
-             fs::create_symlink("/dev/urandom", log + "/kestrun.log");
-             return std::vector<std::string>{home};
-         },
-         1, {"/kestrun.log is not a regular file"}, {}},
-        {"-f a device", nullptr,
-         [](const std::string&, const std::string&) {
-             return std::vector<std::string>{"-f", OnWindows() ? "NUL" : "/dev/null"};
-         },
-         1, {" is not a regular file"}, {}},
+        {"FIFO at kestrun.log", noFifo, {{kFifo, log + "kestrun.log"}}, nullptr, 1,
+         {"/kestrun.log is not a regular file"}},
+        {"FIFO at kestrun.sts", noFifo, {{kFifo, log + "kestrun.sts"}}, nullptr, 1,
+         {"/kestrun.sts is not a regular file"}},
+        {"FIFO as the configuration", noFifo, {{kFifo, "data/app"}}, nullptr, 1,
+         {"No record of a failed run was found"}},
+        {"-f FIFO", noFifo, {{kFifo, "fifo"}}, "fifo", 1, {"/fifo is not a regular file"}},
+        {"kestrun.log linked to /dev/zero", noDevice, {{kLink, log + "kestrun.log", "/dev/zero"}}, nullptr, 1,
+         {"/kestrun.log is not a regular file"}},
+        {"kestrun.log linked to /dev/urandom", noDevice, {{kLink, log + "kestrun.log", "/dev/urandom"}}, nullptr,
+         1, {"/kestrun.log is not a regular file"}},
+        {"-f a device", nullptr, {}, OnWindows() ? "NUL" : "/dev/null", 1, {" is not a regular file"}},
         {"kestrun.log unreadable",
          RunsPrivileged() || OnWindows() ? "file permissions that bind this user (not root, not Windows)" : nullptr,
-         [&](const std::string& home, const std::string& log) {
-             write(log + "/kestrun.log", std::string(kStamp) + "-9910001:x\n");
-             fs::permissions(log + "/kestrun.log", fs::perms::none);
-             return std::vector<std::string>{home};
-         },
-         1, {"/kestrun.log cannot be read: errno[13]"}, {"No file at"}},
-        {"kestrun.log a directory", nullptr,
-         [](const std::string& home, const std::string& log) {
-             fs::create_directories(log + "/kestrun.log");
-             return std::vector<std::string>{home};
-         },
-         1, {"/kestrun.log is a directory, not a log.\n"}, {"No file at"}},
+         {{kUnreadable, log + "kestrun.log", failed}}, nullptr, 1, {"/kestrun.log cannot be read: errno[13]"},
+         {"No file at"}},
+        {"kestrun.log a directory", nullptr, {{kDirectory, log + "kestrun.log"}}, nullptr, 1,
+         {"/kestrun.log is a directory, not a log.\n"}, {"No file at"}},
         {"kestrun.log longer than the limit", nullptr,
-         [&](const std::string& home, const std::string& log) {
-             write(log + "/kestrun.log", std::string(kStamp) + "-9910001:x\n" + std::string(1024 * 1024, 'z'));
-             return std::vector<std::string>{home};
-         },
-         0, {"Run failed with -9910001:x\n", "(Only the first 1048576 bytes of "}, {}},
+         {{kText, log + "kestrun.log", failed + std::string(1024 * 1024, 'z')}}, nullptr, 0,
+         {"Run failed with -9910001:x\n", "(Only the first 1048576 bytes of "}},
+        // The log first: the status file tells of the same run. A NUL ends
+        // a value as the name-value reader takes it.
         {"control bytes in a record, a code line and the status", nullptr,
-         [&](const std::string& home, const std::string& log) {
-             // The log first: the status file tells of the same run.
-             write(log + "/kestrun.log", std::string(kStamp) + "-1:\x1b]0;title\x07\n" + kStamp + forgedRecord + "\n");
-             write(log + "/kestrun.sts", "startdate=20261208045327\nstatus=-1\x1b[2J\x07\x00\n"s);
-             return std::vector<std::string>{home};
-         },
-         0,
-         {"status=-1\\e[2J\\x07\\x00\n", "Run failed with -1:\\e]0;title\\x07\n",
-          "  a\\e[31mb\\x07\\x00c\\n2026/12/08 04:53:27.951 0:forged\n"},
-         {}},
+         {{kText, log + "kestrun.log", std::string(kStamp) + "-1:\x1b]0;title\x07\n" + kStamp + forgedRecord + "\n"},
+          {kText, log + "kestrun.sts", "startdate=20261208045327\nstatus=-1\x1b[2J\x07\x00\n"s}},
+         nullptr, 0,
+         {"status=-1\\e[2J\\x07\n", "Run failed with -1:\\e]0;title\\x07\n",
+          "  a\\e[31mb\\x07\\x00c\\n2026/12/08 04:53:27.951 0:forged\n"}},
+        // Cut inside its status line: the run has not ended.
+        {"half-written status file", nullptr, {{kText, log + "kestrun.sts", "startdate=20261208045327\nsta"}},
+         nullptr, 1, {"has no status yet", "No earlier run's record was found.\n"}},
         {"malformed code line", nullptr,
-         [&](const std::string& home, const std::string&) {
-             write(home + "/record.txt", std::string(kStamp) + "-99999999999999999999:y\n");
-             return std::vector<std::string>{"-f", home + "/record.txt"};
-         },
-         0, {kStamp + std::string("-99999999999999999999:y\n")},
+         {{kText, "record.txt", std::string(kStamp) + "-99999999999999999999:y\n"}}, "record.txt", 0,
+         {kStamp + std::string("-99999999999999999999:y\n")},
          {"Run failed with -99999999999999999999", "Meaning: Success"}},
         {"code without a table entry before -62", nullptr,
-         [&](const std::string& home, const std::string&) {
-             write(home + "/record.txt", std::string(kStamp) + "-62:\n" + kStamp + Hex("[S3ComDB:1] ret[-62]") + "\n");
-             return std::vector<std::string>{"-f", home + "/record.txt"};
-         },
-         0, {"  Meaning: " + std::string(FindKestrunStatusCode(-62)->meaning) + "\n"}, {}},
+         {{kText, "record.txt", std::string(kStamp) + "-62:\n" + kStamp + Hex("[S3ComDB:1] ret[-62]") + "\n"}},
+         "record.txt", 0, {"  Meaning: " + std::string(FindKestrunStatusCode(-62)->meaning) + "\n"}},
     };
     int n = 0;
     for (const Case& c : cases) {
@@ -242,9 +203,21 @@ TEST(KestrunLog, HostileFilesNeverHangCrashOrReachTheTerminalRaw) {
             continue;
         }
         const std::string home = tmp.path() + "/home" + std::to_string(n++);
-        const std::string log = home + "/kestv30r15/log";
-        fs::create_directories(log);
-        ProgramResult r = RunLog(c.lay(home, log));
+        fs::create_directories(home + "/" + log);
+        fs::create_directories(home + "/data");
+        for (const Entry& e : c.entries) {
+            const std::string path = home + "/" + e.path;
+            bool made = true;
+            if (e.kind == kFifo) made = MakeFifo(path);
+            if (e.kind == kLink) fs::create_symlink(e.text, path);
+            if (e.kind == kDirectory) fs::create_directories(path);
+            if (e.kind == kText || e.kind == kUnreadable) made = WriteWholeFile(path, e.text);
+            if (e.kind == kUnreadable) fs::permissions(path, fs::perms::none);
+            EXPECT_TRUE(made) << path;
+        }
+        std::vector<std::string> args{home};
+        if (c.f) args = {"-f", c.f[0] == '/' || c.f == "NUL"s ? c.f : home + "/" + c.f};
+        ProgramResult r = RunLog(args);
         ExpectSound(r);
         EXPECT_EQ(r.exitStatus, c.exitStatus) << r.out;
         for (const std::string& text : c.texts) EXPECT_NE(r.out.find(text), std::string::npos) << text << "\n" << r.out;
