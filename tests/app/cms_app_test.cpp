@@ -47,47 +47,39 @@ using Calls = std::vector<std::string>;
 
 }  // namespace
 
-TEST(CMSAppRun, AllStepsSucceedButCommitWithoutDatabaseFails) {
-    StepApp app;
-    int r = app.Run(1, kArgv);
-    EXPECT_EQ(app.calls, (Calls{"PreInit", "Init", "OpenDB", "MainWork", "End", "Finish"}));
-    EXPECT_EQ(app.endCode, 0);
-    // The database was never opened, so the commit fails.
-    EXPECT_EQ(r, -1000004);
-    EXPECT_EQ(app.finishCode, -1000004);
-}
-
-TEST(CMSAppRun, PreInitStopEndsAtOnceWithZero) {
-    StepApp app;
-    app.preInit = 1;
-    EXPECT_EQ(app.Run(1, kArgv), 0);
-    EXPECT_EQ(app.calls, (Calls{"PreInit"}));
-}
-
-TEST(CMSAppRun, PreInitErrorSkipsToEndWithItsCode) {
-    StepApp app;
-    app.preInit = -7;
-    EXPECT_EQ(app.Run(1, kArgv), 0);
-    EXPECT_EQ(app.calls, (Calls{"PreInit", "End", "Finish"}));
-    EXPECT_EQ(app.endCode, -7);
-}
-
-TEST(CMSAppRun, ReportedStopInInitCommitsAndFailsWithoutDatabase) {
-    StepApp app;
-    app.init = 1;
-    EXPECT_EQ(app.Run(1, kArgv), -1000004);
-    EXPECT_EQ(app.calls, (Calls{"PreInit", "Init", "End", "Finish"}));
-    EXPECT_EQ(app.endCode, 0);
-}
-
-TEST(CMSAppRun, ErrorCodesRollBackAndRunReturnsZero) {
-    for (int step = 0; step < 3; ++step) {
+// What each step's result makes of the run. The database is never opened,
+// so a run that reaches the commit fails with -1000004.
+TEST(CMSAppRun, StepResultsChooseTheStepsAndTheResult) {
+    const struct {
+        const char* name;
+        int preInit, init, openDb, mainWork;
+        int result;
+        Calls calls;
+        int endCode;  // 12345: End is not called
+    } cases[] = {
+        {"all steps succeed", 0, 0, 0, 0, -1000004,
+         {"PreInit", "Init", "OpenDB", "MainWork", "End", "Finish"}, 0},
+        {"PreInit stops", 1, 0, 0, 0, 0, {"PreInit"}, 12345},
+        {"PreInit fails", -7, 0, 0, 0, 0, {"PreInit", "End", "Finish"}, -7},
+        {"Init reports a stop", 0, 1, 0, 0, -1000004, {"PreInit", "Init", "End", "Finish"}, 0},
+        {"Init fails", 0, -9910001, 0, 0, 0, {"PreInit", "Init", "End", "Finish"}, -9910001},
+        {"OpenDB fails", 0, 0, -9910001, 0, 0, {"PreInit", "Init", "OpenDB", "End", "Finish"}, -9910001},
+        {"MainWork fails", 0, 0, 0, -9910001, 0,
+         {"PreInit", "Init", "OpenDB", "MainWork", "End", "Finish"}, -9910001},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         StepApp app;
-        (step == 0 ? app.init : step == 1 ? app.openDb : app.mainWork) = -9910001;
-        EXPECT_EQ(app.Run(1, kArgv), 0) << step;
-        EXPECT_EQ(app.endCode, -9910001) << step;
-        EXPECT_EQ(app.calls.back(), "Finish");
-        EXPECT_EQ(app.calls.size(), static_cast<size_t>(step + 4));
+        app.preInit = c.preInit;
+        app.init = c.init;
+        app.openDb = c.openDb;
+        app.mainWork = c.mainWork;
+        EXPECT_EQ(app.Run(1, kArgv), c.result);
+        EXPECT_EQ(app.calls, c.calls);
+        EXPECT_EQ(app.endCode, c.endCode);
+        if (c.calls.back() == "Finish") {
+            EXPECT_EQ(app.finishCode, c.result);
+        }
     }
 }
 
@@ -110,10 +102,4 @@ TEST(CMSAppMessageParameter, WritesTheCodeInDecimal) {
     // No room at all: nothing is written and no length is claimed.
     EXPECT_EQ(app.MessageParameter("x", -1062, out, 0), 0);
     EXPECT_STREQ(out, "-10");
-}
-
-TEST(CMSAppFields, ProgramNameStartsAsErr) {
-    StepApp app;
-    EXPECT_STREQ(app.ProgramName(), "err");
-    EXPECT_STREQ(app.ErrorText(), "");
 }
