@@ -16,41 +16,13 @@
 #include "support/sqlite_db.h"
 #include "support/temp_dir.h"
 #include "support/test_platform.h"
-#include "util/nv_file.h"
-#include "util/nv_io.h"
 
 namespace {
-
-const char kSuccess[] = "Result: [Success] The process has been successfully completed.\n";
-const char kLockFailure[] = "Failed to lock the file.";
-// -1000004 as a POSIX exit status keeps only its low byte.
-const int kCommitFailedStatus = 188;
 
 // Runs started at once: KESTRUN_CONCURRENT_RUNS, 2 to 50, default 20.
 int ConcurrentRuns() {
     const char* text = std::getenv("KESTRUN_CONCURRENT_RUNS");
-    int n = text ? std::atoi(text) : 20;
-    return std::clamp(n, 2, 50);
-}
-
-// The step stand-in of home waits, once started, until release exists.
-bool HoldStep(const std::string& home, const std::string& started, const std::string& release) {
-    return WriteStandinControl(
-        home, "startedfile=" + started + "\nwaitfile=" + release + "\nwaitlimit=60\n");
-}
-
-// Reads home's kestrun.sts as a name-value file: 0 and the pairs, or the
-// reader's code.
-int ReadStatus(const std::string& home, NUioObjList& status) {
-    status.SetPath("kestrun.sts", (home + "/kestv30r15/log").c_str());
-    NUFileIO reader;
-    reader.noLock = true;
-    return reader.Read(&status, false, false);
-}
-
-std::string Value(NUioObjList& status, const char* key) {
-    char* value = nullptr;
-    return status.FindValue(key, &value) == 0 && value ? value : "<absent>";
+    return std::clamp(text ? std::atoi(text) : 20, 2, 50);
 }
 
 }  // namespace
@@ -116,15 +88,14 @@ TEST(KestrunConcurrency, RunsReleasedAtOnceLeaveExactlyOneWinner) {
             continue;
         }
         EXPECT_NE(r.out.find(kLockFailure), std::string::npos) << r.out << r.err;
-        EXPECT_EQ(r.exitStatus, kCommitFailedStatus) << r.out;
+        EXPECT_EQ(r.exitStatus, kStoppedStatus) << r.out;
     }
     EXPECT_EQ(winners, 1);
 
-    NUioObjList status;
-    ASSERT_EQ(ReadStatus(home, status), 0);
-    EXPECT_EQ(Value(status, "status"), "0");
-    EXPECT_NE(Value(status, "startdate"), "<absent>");
-    EXPECT_NE(Value(status, "enddate"), "<absent>");
+    NameValues status = StatusOf(home);
+    EXPECT_EQ(ValueOf(status, "status"), "0");
+    EXPECT_NE(ValueOf(status, "startdate"), "<absent>");
+    EXPECT_NE(ValueOf(status, "enddate"), "<absent>");
 }
 
 // Each installation has its own batch lock: both steps run at the same time.

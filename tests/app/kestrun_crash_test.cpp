@@ -22,8 +22,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char kSuccess[] = "Result: [Success] The process has been successfully completed.\n";
-const char kLockFailure[] = "Failed to lock the file.";
 // The kills are shared among this many tests, which CTest runs in parallel.
 constexpr int kBatches = 4;
 

@@ -14,7 +14,6 @@
 
 namespace {
 
-const char kSuccess[] = "Result: [Success] The process has been successfully completed.\n";
 const char kOdbcDriver[] = "SQLite3 Test";
 
 struct StepCase {

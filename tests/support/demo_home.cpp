@@ -1,6 +1,8 @@
 // Demo installations and kestrun runs for end-to-end tests.
 #include "support/demo_home.h"
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <filesystem>
 #include <sstream>
@@ -10,6 +12,7 @@
 #include "support/sqlite_db.h"
 #include "support/temp_dir.h"
 #include "util/file.h"
+#include "util/nv_file.h"
 
 namespace fs = std::filesystem;
 
@@ -78,4 +81,61 @@ ProgramResult RunKestrun(const std::vector<std::string>& args, int timeoutSecond
     std::vector<std::string> argv{KestrunPath()};
     argv.insert(argv.end(), args.begin(), args.end());
     return RunProgram(argv, timeoutSeconds);
+}
+
+ProgramResult RunOnHome(const std::string& home) {
+    ProgramResult r = RunKestrun({"-h", home});
+    std::string lock = home + "/kestv30r15/log/kestrun.sts.lk";
+    if (r.out.find(kLockFailure) == std::string::npos && fs::exists(lock)) {
+        EXPECT_TRUE(WaitForFreeLock(lock, 10)) << "the run left its lock held: " << lock;
+    }
+    return r;
+}
+
+bool HoldStep(const std::string& home, const std::string& started, const std::string& release) {
+    return WriteStandinControl(home, "startedfile=" + started + "\nwaitfile=" + release + "\nwaitlimit=60\n");
+}
+
+NameValues ReadNameValues(const std::string& path) {
+    NUioObjList list;
+    NUFileIO reader;
+    reader.noLock = true;
+    NameValues pairs;
+    if (list.SetPath(path.c_str(), nullptr) != 0 || reader.Read(&list, false, false) != 0) return pairs;
+    char *name = nullptr, *value = nullptr;
+    for (int i = 0; list.GetAt(i, &name, &value) == 0; ++i) pairs.emplace_back(name, value ? value : "");
+    return pairs;
+}
+
+std::string ValueOf(const NameValues& pairs, const std::string& key) {
+    for (const auto& [name, value] : pairs) {
+        if (name == key) return value;
+    }
+    return "<absent>";
+}
+
+NameValues StatusOf(const std::string& home) { return ReadNameValues(home + "/kestv30r15/log/kestrun.sts"); }
+
+std::string ErrorRecords(const std::string& home) {
+    std::string text;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(home + "/data", ec); it != fs::recursive_directory_iterator();
+         it.increment(ec)) {
+        if (it->path().filename().string().starts_with("temp_err_")) text += ReadWholeFile(it->path().string());
+    }
+    return text;
+}
+
+std::map<std::string, std::string> Snapshot(const std::string& root) {
+    std::map<std::string, std::string> entries;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(root, ec); it != fs::recursive_directory_iterator();
+         it.increment(ec)) {
+        std::string name = fs::relative(it->path(), root).generic_string();
+        std::string bytes = it->is_regular_file() ? ReadWholeFile(it->path().string()) : "";
+        entries[name] = it->is_regular_file()
+                            ? std::to_string(bytes.size()) + ":" + std::to_string(std::hash<std::string>{}(bytes))
+                            : "<dir>";
+    }
+    return entries;
 }
