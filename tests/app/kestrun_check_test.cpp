@@ -24,25 +24,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char kSuccess[] = "Result: [Success] The process has been successfully completed.\n";
-// -1000004 as a POSIX exit status keeps only its low byte.
-const int kStoppedStatus = 188;
 // A row's breakIt result that skips the row, followed by the reason.
 const char kSkip[] = "skip: ";
-
-// Every file and directory under root, each file with its size and a hash
-// of its bytes (short enough to show when they differ).
-std::map<std::string, std::string> Snapshot(const std::string& root) {
-    std::map<std::string, std::string> entries;
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        std::string name = fs::relative(entry.path(), root).generic_string();
-        std::string bytes = entry.is_regular_file() ? ReadWholeFile(entry.path().string()) : "";
-        entries[name] = entry.is_regular_file()
-                            ? std::to_string(bytes.size()) + ":" + std::to_string(std::hash<std::string>{}(bytes))
-                            : "<dir>";
-    }
-    return entries;
-}
 
 std::vector<std::string> LinesStartingWith(const std::string& text, const std::string& start) {
     std::vector<std::string> lines;
@@ -52,12 +35,6 @@ std::vector<std::string> LinesStartingWith(const std::string& text, const std::s
         if (line.rfind(start, 0) == 0) lines.push_back(line);
     }
     return lines;
-}
-
-std::string StatusOf(const std::string& home) {
-    std::string text = ReadWholeFile(home + "/kestv30r15/log/kestrun.sts");
-    size_t at = text.find("status=");
-    return at == std::string::npos ? "<none>" : text.substr(at + 7, text.find_first_of("\r\n", at) - at - 7);
 }
 
 struct Broken {
@@ -70,8 +47,8 @@ struct Broken {
     const char* failedCheck;
     int status;
     const char* console;
-    bool holdsLock;
-    bool homeAlone;  // the home as the check's only argument, not after "-h"
+    bool holdsLock = false;
+    bool homeAlone = false;  // the home as the check's only argument, not after "-h"
     // Checks shown as not checked ("--") after the one that fails.
     int notChecked = 0;
     // The home given to the check and the run is misspelt: it does not exist.
@@ -116,25 +93,25 @@ TEST(KestrunCheck, TellsWhatARunDoesAndChangesNothing) {
         return SetImmutable(path, true) ? std::string()
                                         : std::string(kSkip) + "no immutable flag here for " + path;
     };
+    auto none = [](const std::string&) { return std::string(); };
+    const char* const kSaveFails = "batch lock: the status file cannot be saved";
+    const char* const kLocked = "[-s] Failed to lock the file.";
     const Broken cases[] = {
-        {"demo installation", [](const std::string&) { return std::string(); }, nullptr, 0, nullptr, false,
-         false},
-        {"demo installation, the home alone", [](const std::string&) { return std::string(); }, nullptr, 0,
-         nullptr, false, true},
+        {"demo installation", none, nullptr, 0, nullptr},
+        {"demo installation, the home alone", none, nullptr, 0, nullptr, false, true},
         {"wrong database name",
          [&](const std::string& home) {
              // In a directory that does not exist, so that no driver creates it.
              return append(home + "/data/app", SqliteSettings(home + "/data/missing/vrnldb.sqlite"));
          },
-         "database", -1000001, nullptr, false, false},
-        {"missing office table", dropOffice, "database", -1000006, nullptr, false, false},
+         "database", -1000001, nullptr},
+        {"missing office table", dropOffice, "database", -1000006, nullptr},
         {"missing catalog", [&](const std::string& home) { return remove(home + "/local/ja_JP/message"); },
          "installation", 0, "[-h] : No such directory. path=[", false, false, 4},
         // No database or lock is looked for (the defaults would have the
         // check wait for a server on this machine), nothing is written in
         // the directory above.
-        {"mistyped home", [](const std::string&) { return std::string(); }, "installation", 0,
-         "[-h] : No such directory. path=[", false, false, 4, true},
+        {"mistyped home", none, "installation", 0, "[-h] : No such directory. path=[", false, false, 4, true},
         // The SQL trace's statement fails on the database: the run stops there
         // (SQLite's ODBC driver reports no syntax error number).
         {"configured error log, SQL trace and relative time log",
@@ -156,7 +133,7 @@ TEST(KestrunCheck, TellsWhatARunDoesAndChangesNothing) {
          },
          nullptr, 0, nullptr, false, false, 0, false, "an interrupted transaction will be rolled back"},
         {"missing step program", [&](const std::string& home) { return remove(home + step); }, "step program",
-         -9910001, nullptr, false, false},
+         -9910001, nullptr},
         {"step program not executable",
          [&](const std::string& home) {
              // Windows has no execute permission: a file that is no program image stands for it there.
@@ -164,13 +141,13 @@ TEST(KestrunCheck, TellsWhatARunDoesAndChangesNothing) {
              fs::permissions(home + step, fs::perms::owner_read | fs::perms::owner_write);
              return std::string();
          },
-         "step program", -9910001, nullptr, false, false},
+         "step program", -9910001, nullptr},
         // A file a process start refuses: a text without "#!", an empty
         // file, an ELF image of another machine (no image on Windows), a
         // "#!" line naming an interpreter that does not exist, or one ending
         // in CR LF ("/bin/sh\r" is no interpreter).
-        {"step program a text", writeStep("echo step\n"), "step program", -9910001, nullptr, false, false},
-        {"step program empty", writeStep(""), "step program", -9910001, nullptr, false, false},
+        {"step program a text", writeStep("echo step\n"), "step program", -9910001, nullptr},
+        {"step program empty", writeStep(""), "step program", -9910001, nullptr},
         {"step program for another machine",
          [&](const std::string& home) {
              if (OnWindows()) return std::string(kSkip) + "the step program is a Windows image, not an ELF file";
@@ -181,16 +158,15 @@ TEST(KestrunCheck, TellsWhatARunDoesAndChangesNothing) {
              bytes[19] = 0;
              return writeStep(bytes)(home);
          },
-         "step program", -9910001, nullptr, false, false},
+         "step program", -9910001, nullptr},
         {"step program's interpreter missing", writeStep("#!/nonexistent/sh\nexit 0\n"), "step program",
-         -9910001, nullptr, false, false},
+         -9910001, nullptr},
         {"step program's #! line in CR LF", writeStep("#!/bin/sh\r\nexit 0\r\n"), "step program", -9910001,
-         nullptr, false, false},
+         nullptr},
         {"step command line too long",
          [&](const std::string& home) { return append(home + "/data/app", "dbpwd=" + std::string(4000, 'p') + "\n"); },
-         "step program", -9910001, nullptr, false, false},
-        {"held lock", [](const std::string&) { return std::string(); }, "batch lock: held by another run", 0,
-         "[-s] Failed to lock the file.", true, false},
+         "step program", -9910001, nullptr},
+        {"held lock", none, "batch lock: held by another run", 0, kLocked, true},
         // The lock-taking save of the status file fails before the database
         // is opened: the batch lock is the first FAILED line.
         {"status directory a file, database missing",
@@ -200,24 +176,25 @@ TEST(KestrunCheck, TellsWhatARunDoesAndChangesNothing) {
              // In a directory that does not exist, so that no driver creates it.
              return append(home + "/data/app", SqliteSettings(home + "/data/missing/vrnldb.sqlite"));
          },
-         "batch lock: the status file cannot be saved", 0, "[-s] Failed to lock the file.", false, false},
+         kSaveFails, 0, kLocked},
         {"temporary status file a directory, empty login",
          [&](const std::string& home) {
              std::string made = makeDirs(home + "/kestv30r15/log/kestrun.sts.bk");
              return made + append(home + "/data/app", "dbuser=\n");
          },
-         "batch lock: the status file cannot be saved", 0, "[-s] Failed to lock the file.", false, false},
-        {"status file a directory", [&](const std::string& home) { return makeDirs(home + "/kestv30r15/log/kestrun.sts"); },
-         "batch lock: the status file cannot be saved", 0, "[-s] Failed to lock the file.", false, false},
+         kSaveFails, 0, kLocked},
+        {"status file a directory",
+         [&](const std::string& home) { return makeDirs(home + "/kestv30r15/log/kestrun.sts"); }, kSaveFails, 0,
+         kLocked},
         {"status directory a dangling link",
          [&](const std::string& home) { return danglingLink(home + "/kestv30r15/log"); },
-         "batch lock: the status file cannot be saved", 0, "[-s] Failed to lock the file.", false, false},
+         kSaveFails, 0, kLocked},
         {"lock file a dangling link",
          [&](const std::string& home) {
              std::string made = makeDirs(home + "/kestv30r15/log");
              return made + danglingLink(home + "/kestv30r15/log/kestrun.sts.lk");
          },
-         "batch lock: the status file cannot be saved", 0, "[-s] Failed to lock the file.", false, false},
+         kSaveFails, 0, kLocked},
         // Root is kept out only by the immutable flag.
         {"read-only status directory with a writable lock and status file",
          [&](const std::string& home) {
@@ -228,7 +205,7 @@ TEST(KestrunCheck, TellsWhatARunDoesAndChangesNothing) {
              }
              return made + immutable(dir);
          },
-         "batch lock: the status file cannot be saved", 0, "[-s] Failed to lock the file.", false, false},
+         kSaveFails, 0, kLocked},
         {"lock file not writable",
          [&](const std::string& home) {
              std::string lock = home + "/kestv30r15/log/kestrun.sts.lk";
@@ -236,8 +213,7 @@ TEST(KestrunCheck, TellsWhatARunDoesAndChangesNothing) {
              if (!WriteWholeFile(lock, "")) made += "cannot write " + lock;
              return made + immutable(lock);
          },
-         "batch lock: the lock file cannot be opened by this user", 0, "[-s] Failed to lock the file.", false,
-         false},
+         "batch lock: the lock file cannot be opened by this user", 0, kLocked},
         // A run removes the step status file an earlier run left before the
         // step starts: a file goes, a directory stops the run.
         {"step status file of an earlier run",
@@ -246,10 +222,10 @@ TEST(KestrunCheck, TellsWhatARunDoesAndChangesNothing) {
              std::string made = makeDirs(dir);
              return made + (WriteWholeFile(dir + "/bookmarkv30.sts", "status=1\n") ? "" : "cannot write");
          },
-         nullptr, 0, nullptr, false, false},
+         nullptr, 0, nullptr},
         {"step status file a directory",
          [&](const std::string& home) { return makeDirs(home + "/kestv30r15/log/bookmarkv30.sts"); },
-         "status directory", -6100020, nullptr, false, false},
+         "status directory", -6100020, nullptr},
     };
     TempDir tmp;
     int n = 0;
@@ -304,7 +280,7 @@ TEST(KestrunCheck, TellsWhatARunDoesAndChangesNothing) {
             EXPECT_EQ(check.exitStatus, 0) << check.out;
             EXPECT_TRUE(failed.empty()) << check.out;
             EXPECT_EQ(run.out, kSuccess);
-            EXPECT_EQ(StatusOf(home), "0");
+            EXPECT_EQ(ValueOf(StatusOf(home), "status"), "0");
         } else {
             EXPECT_EQ(check.exitStatus, 1) << check.out;
             // The first FAILED line is what the run meets first.
@@ -324,7 +300,7 @@ TEST(KestrunCheck, TellsWhatARunDoesAndChangesNothing) {
             } else {
                 std::string leaves = "a run leaves status=" + std::to_string(c.status) + " in kestrun.sts";
                 EXPECT_NE(first.find(leaves), std::string::npos) << first;
-                EXPECT_EQ(StatusOf(home), std::to_string(c.status));
+                EXPECT_EQ(ValueOf(StatusOf(home), "status"), std::to_string(c.status));
                 EXPECT_EQ(run.exitStatus, 0);
             }
         }
