@@ -101,8 +101,6 @@ Outcome RunWithFaults(const std::string& home) {
     return outcome;
 }
 
-const char kSuccess[] = "Result: [Success] The process has been successfully completed.\n";
-const char kError[] = "Result: [Error] The process has failed.\n";
 
 }  // namespace
 
