@@ -48,25 +48,33 @@ std::string Option(ZAppBat& app, const char* name) {
 
 }  // namespace
 
-TEST(ZAppBatParseArguments, RequiredOptionNeedsAValueNotStartingWithDash) {
-    for (std::vector<const char*> args : std::vector<std::vector<const char*>>{
-             {}, {"-h"}, {"-h", "-s"}, {"-h", ""}, {"x", "-h"}}) {
+// A required option needs a value not starting with "-"; an optional one
+// takes the next word as it is; the first occurrence counts; an absent
+// optional option is no error; the options found are listed in table order.
+TEST(ZAppBatParseArguments, OptionsTakeTheirValues) {
+    const std::vector<const char*> names{"-h", "-s", "-q"};
+    const std::vector<unsigned char> flags{1, 0, 0};
+    const struct {
+        std::vector<const char*> args;
+        int result;
+        std::vector<std::string> found;  // "-h", "-s", "-q" values; "<absent>"
+    } cases[] = {
+        {{}, 1, {}},
+        {{"-h"}, 1, {}},
+        {{"-h", "-s"}, 1, {}},
+        {{"-h", ""}, 1, {}},
+        {{"x", "-h"}, 1, {}},
+        {{"-x", "1", "-h", "/srv/vrnl"}, 0, {"/srv/vrnl", "<absent>", "<absent>"}},
+        {{"-s", "-dir", "-h", "home", "-h", "second"}, 0, {"home", "-dir", "<absent>"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.size() ? c.args.back() : "no arguments");
         TestKestrun app;
-        EXPECT_EQ(Parse(app, args, {"-h"}, {1}), 1) << args.size();
+        EXPECT_EQ(Parse(app, c.args, names, flags), c.result);
+        for (size_t i = 0; i < c.found.size(); ++i) EXPECT_EQ(Option(app, names[i]), c.found[i]) << names[i];
     }
     TestKestrun app;
-    EXPECT_EQ(Parse(app, {"-x", "1", "-h", "/srv/vrnl"}, {"-h"}, {1}), 0);
-    EXPECT_EQ(Option(app, "-h"), "/srv/vrnl");
-}
-
-TEST(ZAppBatParseArguments, OptionalOptionsTakeTheNextWordAsItIs) {
-    TestKestrun app;
-    EXPECT_EQ(Parse(app, {"-s", "-dir", "-h", "home", "-h", "second"}, {"-h", "-s", "-q"}, {1, 0, 0}), 0);
-    EXPECT_EQ(Option(app, "-s"), "-dir");
-    // The first occurrence counts; an absent optional option is no error.
-    EXPECT_EQ(Option(app, "-h"), "home");
-    EXPECT_EQ(Option(app, "-q"), "<absent>");
-    // Table order, one entry per option found.
+    ASSERT_EQ(Parse(app, {"-s", "x", "-h", "home"}, names, flags), 0);
     char* name = nullptr;
     ASSERT_EQ(app.Arguments().NameAt(0, &name), 0);
     EXPECT_STREQ(name, "-h");
@@ -122,23 +130,6 @@ TEST(ZAppKestrunChildArguments, QuotedInTheirOrderWithEmptyValuesWithoutEnvironm
                                               "\"\"", "\"\"", "\"\"", "\"\"", "1"}));
     EXPECT_EQ(app.BuildChildArguments(nullptr), -99);
     EXPECT_EQ(app.RunChild(nullptr), -99);
-}
-
-TEST(ZAppKestrunChildArguments, ValuesComeFromTheConfigurationUnescaped) {
-    TempDir dir;
-    ASSERT_TRUE(WriteAppConfig(dir, "dbs=srv\ndbpwd=a \"b\ndbname=db\n"));
-    CreateAppEnvironment();
-    ASSERT_EQ(ReadConfiguration(dir.path().c_str()), 0);
-    TestKestrun app;
-    const char* array[64] = {};
-    ASSERT_EQ(app.BuildChildArguments(array), 0);
-    EXPECT_STREQ(array[2], ("\"" + dir.path() + "/\"").c_str());
-    EXPECT_STREQ(array[3], "\"srv\"");
-    EXPECT_STREQ(array[5], "\"vrnl\"");
-    EXPECT_STREQ(array[6], "\"a \"b\"");
-    EXPECT_STREQ(array[7], "\"db\"");
-    EXPECT_EQ(array[11], nullptr);
-    ReleaseEnvironment();
 }
 
 TEST(ZAppKestrunCheckStepStatus, JudgesTheStatusKey) {
@@ -223,12 +214,11 @@ TEST(ZAppKestrunDriverLog, LogThatCannotBeWrittenLeavesTheRecordInTheTemporaryDi
 TEST(ZioBatchObjTest, SetDirectoryPlacesTheFile) {
     ZioBatchObj status("kestrun.sts");
     char path[1024];
-    ASSERT_EQ(status.SetDirectory("/srv/log"), 0);
-    ASSERT_EQ(status.GetPath(path), 0);
-    EXPECT_STREQ(path, "/srv/log/kestrun.sts");
-    ASSERT_EQ(status.SetDirectory("/srv/log/"), 0);
-    ASSERT_EQ(status.GetPath(path), 0);
-    EXPECT_STREQ(path, "/srv/log/kestrun.sts");
+    for (const char* dir : {"/srv/log", "/srv/log/"}) {
+        ASSERT_EQ(status.SetDirectory(dir), 0);
+        ASSERT_EQ(status.GetPath(path), 0);
+        EXPECT_STREQ(path, "/srv/log/kestrun.sts");
+    }
     EXPECT_EQ(status.SetDirectory(nullptr), -99);
 }
 
