@@ -97,16 +97,8 @@ bool IsCompleteStatus(const std::string& text) {
 
 // Everything the run may have recorded: console, driver log, error records.
 std::string Records(const std::string& home, const RunOutcome& outcome) {
-    std::string text = outcome.out + outcome.err;
-    text += DecodeTrace(ReadWholeFile(home + "/kestv30r15/log/kestrun.log"));
-    std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(home + "/data", ec);
-         it != fs::recursive_directory_iterator(); it.increment(ec)) {
-        if (it->path().filename().string().starts_with("temp_err_")) {
-            text += DecodeTrace(ReadWholeFile(it->path().string()));
-        }
-    }
-    return text;
+    return outcome.out + outcome.err +
+           DecodeTrace(ReadWholeFile(home + "/kestv30r15/log/kestrun.log") + ErrorRecords(home));
 }
 
 // True when the records carry the error's errno or the system's code.
