@@ -342,5 +342,9 @@ TEST(TemplateBuffers, AppendTextFollowsTheCallersCurrentText) {
     buf[3] = '\0';  // the caller shortens its text
     ASSERT_EQ(t.AppendText(&buf, &capacity, "xyz", 2), 0);
     EXPECT_STREQ(buf, "abcxy");
+    // Text that fills the buffer exactly leaves no room for its terminator: it grows.
+    ASSERT_EQ(t.AppendText(&buf, &capacity, "0123456789a", 11), 0);
+    EXPECT_STREQ(buf, "abcxy0123456789a");
+    EXPECT_GT(capacity, 16);
     free(buf);
 }
