@@ -206,7 +206,8 @@ TEST(FieldValues, SetRefusesOrStoresPerClass) {
                             5);
     // Flags: trailing blanks are cut; each class has its set and its way of
     // refusing (value cleared, refused text kept, old value kept).
-    ExpectSets<CS3FlgStr>("flag", {{"ab \t\r\n", 0, "ab"}, {"123456789", -62, "old"}});
+    ExpectSets<CS3FlgStr>("flag",
+                          {{"ab \t\r\n", 0, "ab"}, {"1234567", 0, "1234567"}, {"12345678", -62, "old"}});
     ExpectSets<CS3AccessKindFlg>("access kind", {{"xyz  ", 0, "xyz"}});
     ExpectSets<CS3LoginFlg>("login", {{"3", 0, "3"}, {"0", 0, "0"}, {"4", -10007, "4"}});
     ExpectSets<CS3LevelFlg>("level",
@@ -335,6 +336,7 @@ TEST_F(ConstIdTest, SetChecksLengthAndDigits) {
                                                      {"1234", -10007, "old"},
                                                      {"000000001001", 0, "000000001001"},
                                                      {orgTooLong.c_str(), -62, "old"}});
+    EXPECT_EQ(CS3OrgConstIDStr().Capacity(), 60);
 }
 
 TEST_F(ConstIdTest, HierarchyOperations) {

@@ -103,34 +103,31 @@ TEST_F(OrderedListTest, TheListConditionLimitsTheMoveAndTheStampMarksRenumberedR
     EXPECT_EQ(Move({"5"}, "7", '+'), kMoveNoTarget);
 }
 
+// Moves refused before any row moves; read loosely, each identifier that is
+// not a whole int would name rows 1, 2 or 5.
 TEST_F(OrderedListTest, RefusedMoves) {
     std::vector<std::string> texts(101, "1");
     std::vector<const char*> many;
     for (const std::string& t : texts) many.push_back(t.c_str());
     EXPECT_EQ(Move(many, "2", '+'), kMoveTooMany);
     EXPECT_TRUE(Statements().empty());
-
-    EXPECT_EQ(Move({"5"}, "12345678901", '+'), -99);
-    EXPECT_EQ(Move({"5"}, "", '+'), -99);
-    EXPECT_EQ(Move({"5"}, nullptr, '+'), -99);
-    EXPECT_EQ(Move({"5"}, "99", '+'), kMoveNoTarget);
-    EXPECT_EQ(Move({"2", "2"}, "2", '+'), kMoveNothingToMove);
-    EXPECT_EQ(Move({"50", "51"}, "2", '+'), kMoveNothingToMove);
-    EXPECT_EQ(Move({}, "2", '+'), -99);
-    EXPECT_EQ(Order(), "A1 B2 C3 D4 E5 F6");
-}
-
-TEST_F(OrderedListTest, IdentifiersThatAreNotWholeIntsAreRefused) {
-    struct Row {
-        const char* id;
+    const struct {
+        std::vector<const char*> ids;
         const char* target;
+        int result;
+    } rows[] = {
+        {{"5"}, "12345678901", -99},     {{"5"}, "", -99},
+        {{"5"}, nullptr, -99},           {{"5"}, "99", kMoveNoTarget},
+        {{"2", "2"}, "2", kMoveNothingToMove}, {{"50", "51"}, "2", kMoveNothingToMove},
+        {{}, "2", -99},                  {{"4294967297"}, "5", -99},
+        {{"1x"}, "5", -99},              {{" 1"}, "5", -99},
+        {{"5"}, "4294967298", -99},      {{"5"}, "2x", -99},
+        {{"5"}, "+2", -99},
     };
-    // Read loosely, each of these would name rows 1, 2 or 5.
-    const Row rows[] = {{"4294967297", "5"}, {"1x", "5"}, {" 1", "5"}, {"5", "4294967298"},
-                        {"5", "2x"},         {"5", "+2"}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(std::string(row.id) + " " + row.target);
-        EXPECT_EQ(Move({row.id}, row.target, '+'), -99);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.ids.empty() ? "(none)" : row.ids[0]) + " to " +
+                     (row.target ? row.target : "(null)"));
+        EXPECT_EQ(Move(row.ids, row.target, '+'), row.result);
     }
     EXPECT_EQ(Order(), "A1 B2 C3 D4 E5 F6");
 }

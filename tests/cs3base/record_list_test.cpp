@@ -171,6 +171,10 @@ TEST_F(RecordListDb, PagesHoldTheRowsOfTheirPage) {
         Items items;
         items.upTo = page.upTo;
         items.SetTopMode(page.top);
+        // A load of another page first: the page's load replaces its members.
+        items.SetPage(60, 20);
+        ASSERT_EQ(items.LoadFirst(), 0);
+        ClearStatements();
         items.SetPage(page.start, page.size);
         ASSERT_EQ(items.LoadFirst(), 0);
         if (!page.top) {

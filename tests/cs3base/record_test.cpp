@@ -255,6 +255,7 @@ TEST_F(RecordDbTest, LoadsReadTheirCompanysRowOrLeaveTheFieldsCleared) {
     EXPECT_STREQ("Main office", byText.name.Value());
     ASSERT_EQ(0, first.LoadFirst());
     EXPECT_EQ(3, first.IdInt());
+    EXPECT_STREQ("Main office", first.name.Value());
 
     // No row of identifier 99, and row 5 is another company's.
     for (int id : {99, 5}) {

@@ -122,8 +122,10 @@ TEST_F(SqlBuilderWithEnv, Statements) {
           {nullptr, "C", "7", kItemNumber}, {nullptr, "D", "", kItemNumber},
           {nullptr, "E", "20261206", kItemFixed2}, {nullptr, "F", "", kItemFixed3},
           {nullptr, "G", "long'text", kItemParam}, {nullptr, "H", "", kItemParam}},
+         // Built twice: the second build binds its value once, not twice.
          {{BuildUpdate, 0, "UPDATE T SET A=N'x''y',B=NULL,C=7,D=NULL,E='20261206',F=NULL,G=?,H=NULL",
-           "long'text"}}},
+           "long'text"},
+          {BuildUpdate, 0, nullptr, "long'text"}}},
         {"an update's condition",
          "T",
          {{nullptr, "A", "x'y", kItemText}, {nullptr, "G", "long'text", kItemParam},
