@@ -206,8 +206,8 @@ TEST(FieldValues, SetRefusesOrStoresPerClass) {
                             5);
     // Flags: trailing blanks are cut; each class has its set and its way of
     // refusing (value cleared, refused text kept, old value kept).
-    ExpectSets<CS3FlgStr>("flag",
-                          {{"ab \t\r\n", 0, "ab"}, {"1234567", 0, "1234567"}, {"12345678", -62, "old"}});
+    ExpectSets<CS3FlgStr>(
+        "flag", {{"ab \t\r\n", 0, "ab"}, {"1234567", 0, "1234567"}, {"12345678", -62, "old"}});
     ExpectSets<CS3AccessKindFlg>("access kind", {{"xyz  ", 0, "xyz"}});
     ExpectSets<CS3LoginFlg>("login", {{"3", 0, "3"}, {"0", 0, "0"}, {"4", -10007, "4"}});
     ExpectSets<CS3LevelFlg>("level",

@@ -44,8 +44,8 @@ protected:
 
     // "A1 B2 ..." of one group and company after committing the move.
     std::string Order(int company = 1, int group = 1) {
-        return Scalar("select group_concat(Name || SEQNO, ' ') from (select Name, SEQNO from TM_ITEM"
-                      " where SID_CORPORATE=" + std::to_string(company) +
+        return Scalar("select group_concat(Name || SEQNO, ' ') from (select Name, SEQNO from"
+                      " TM_ITEM where SID_CORPORATE=" + std::to_string(company) +
                       " and GRP=" + std::to_string(group) + " order by SEQNO)");
     }
 
@@ -74,7 +74,7 @@ TEST_F(OrderedListTest, RowsMoveBeforeOrAfterTheTarget) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.order);
-        ASSERT_EQ(DBExecute(nullptr, "update TM_ITEM set SEQNO=ID where SID_CORPORATE=1", 0, 0), 0);
+        ASSERT_EQ(Execute("update TM_ITEM set SEQNO=ID where SID_CORPORATE=1"), 0);
         EXPECT_EQ(Move(row.ids, row.target, row.direction), 0);
         EXPECT_EQ(Order(), row.order);
         EXPECT_EQ(list.MovedBefore(), row.before);
@@ -87,10 +87,8 @@ TEST_F(OrderedListTest, TheListConditionLimitsTheMoveAndTheStampMarksRenumberedR
     list.condition = "GRP=1";
     list.stamp = "updtime";
     // Group 2's rows share order numbers 3 and 4 with C and D.
-    ASSERT_EQ(DBExecute(nullptr,
-                        "insert into TM_ITEM (SID_CORPORATE, ID, Name, SEQNO, GRP) values"
-                        " (1,7,'G',3,2),(1,8,'H',4,2)",
-                        0, 0),
+    ASSERT_EQ(Execute("insert into TM_ITEM (SID_CORPORATE, ID, Name, SEQNO, GRP) values"
+                      " (1,7,'G',3,2),(1,8,'H',4,2)"),
               0);
     EXPECT_EQ(Move({"5"}, "2", '+'), 0);
     EXPECT_EQ(Order(), "A1 E2 B3 C4 D5 F6");

@@ -155,7 +155,8 @@ TEST_F(RecordListDb, PagesHoldTheRowsOfTheirPage) {
         const char* statement;
         int runs;
     } pages[] = {
-        {"beyond the end: the last page", 45, "", false, 60, 20, 40, 45, 45, 40, "select COUNT(", 1},
+        {"beyond the end: the last page", 45, "", false, 60, 20, 40, 45, 45, 40, "select COUNT(",
+         1},
         {"a middle page", 45, "", false, 20, 20, 20, 45, 40, 20, "select COUNT(", 1},
         {"the count honours the conditions", 45, "30", false, 100, 20, 20, 30, 30, 20, "COUNT(", 1},
         {"without paging no count", 300, "", false, 0, 0, 0, 300, 300, 0, "COUNT(", 0},
@@ -199,19 +200,14 @@ TEST_F(RecordListDb, PagesHoldTheRowsOfTheirPage) {
 
 TEST_F(RecordListDb, ARowWhoseIdentifierAMemberCannotHoldFailsTheList) {
     Open(3);
-    ASSERT_EQ(DBExecute(nullptr, "insert into TM_ITEM (SID_CORPORATE, ID) values (1, 2000000000)",
-                        0, 0),
-              0);
+    ASSERT_EQ(Execute("insert into TM_ITEM (SID_CORPORATE, ID) values (1, 2000000000)"), 0);
     EXPECT_NE(list.LoadFirst(), 0);
 }
 
 TEST_F(RecordListDb, ARecordOnConsecutiveJoinRowsIsOneMember) {
     Open(5);
-    ASSERT_EQ(
-        DBExecute(nullptr,
-                  "insert into TM_TAG values (1,1,'x'),(1,1,'y'),(1,1,'z'),(1,3,'x'),(1,3,'y')", 0,
-                  0),
-        0);
+    ASSERT_EQ(Execute("insert into TM_TAG values (1,1,'x'),(1,1,'y'),(1,1,'z'),(1,3,'x'),(1,3,'y')"),
+              0);
     list.table =
         "TM_ITEM AS a LEFT OUTER JOIN TM_TAG AS b ON a.ID=b.ITEM_ID AND"
         " a.SID_CORPORATE=b.SID_CORPORATE";
@@ -285,7 +281,7 @@ TEST_F(RecordListDb, MembersKeyedByTextLoadWithQuotedKeys) {
     for (const char* sql : {"CREATE TABLE TM_KEYED (SID_CORPORATE INT, ID NVARCHAR(20), Name "
                             "NVARCHAR(63))",
                             "INSERT INTO TM_KEYED VALUES (1, 'k 3', 'three'), (1, 'k''2', 'two')"}) {
-        ASSERT_EQ(DBExecute(nullptr, sql, 0, 0), 0) << sql;
+        ASSERT_EQ(Execute(sql), 0) << sql;
     }
     list.table = "TM_KEYED";
     ASSERT_EQ(LoadMembersOf(list, {"k 3", "k'2"}, true), 0);
@@ -322,14 +318,12 @@ TEST_F(RecordListDb, OneRowIsOneRangeAndAFailedStatementIsRolledBack) {
     EXPECT_TRUE(list.ranges.empty());
     EXPECT_EQ(std::count(Statements().begin(), Statements().end(), "rollback"), 1);
 
-    ASSERT_EQ(DBExecute(nullptr, "delete from TM_ITEM where SID_CORPORATE=1", 0, 0), 0);
+    ASSERT_EQ(Execute("delete from TM_ITEM where SID_CORPORATE=1"), 0);
     EXPECT_EQ(list.ForEachIdRange("update TM_ITEM set HITS=HITS+1 where 1=1", "TM_ITEM", "ID"), 0);
     EXPECT_TRUE(list.ranges.empty());
 
     // Read loosely, 3000000000 wrapped below MINID and no range ran.
-    ASSERT_EQ(DBExecute(nullptr, "INSERT INTO TM_ITEM (SID_CORPORATE, ID) VALUES (1, 3000000000)",
-                        0, 0),
-              0);
+    ASSERT_EQ(Execute("INSERT INTO TM_ITEM (SID_CORPORATE, ID) VALUES (1, 3000000000)"), 0);
     EXPECT_EQ(list.ForEachIdRange("update TM_ITEM set HITS=HITS+1 where 1=1", "TM_ITEM", "ID"), -99);
     EXPECT_TRUE(list.ranges.empty());
 }
@@ -462,7 +456,7 @@ TEST_F(RecordListDb, ARecordSetCountIsNotShapedBySearchText) {
 
 TEST_F(RecordListDb, ARecordSetOverAJoinReadsEachValueAtItsPosition) {
     Open(2);
-    ASSERT_EQ(DBExecute(nullptr, "INSERT INTO TM_TAG VALUES (1, 2, 'red')", 0, 0), 0);
+    ASSERT_EQ(Execute("INSERT INTO TM_TAG VALUES (1, 2, 'red')"), 0);
     class JoinSet : public CS3DBNURecords {
         int TableName(NUString& buffer) override {
             return buffer.Set("TM_ITEM AS a LEFT OUTER JOIN TM_TAG AS b ON a.ID=b.ITEM_ID");

@@ -237,8 +237,7 @@ std::string KeyOf(const std::string& text) {
 
 TEST_F(RecordDbTest, LoadsReadTheirCompanysRowOrLeaveTheFieldsCleared) {
     ASSERT_EQ(0, InsertRecord(3, "Main office", "memo"));
-    ASSERT_EQ(0, DBExecute(nullptr, "INSERT INTO T_REC (SID_CORPORATE, ID, Name) VALUES (2, 5, 'x')",
-                           0, 0));
+    ASSERT_EQ(0, Execute("INSERT INTO T_REC (SID_CORPORATE, ID, Name) VALUES (2, 5, 'x')"));
     EXPECT_EQ("Main office", Scalar("SELECT Name FROM T_REC WHERE SID_CORPORATE=1 AND ID=3"));
 
     TestRecord r, byText, first;
@@ -268,16 +267,14 @@ TEST_F(RecordDbTest, LoadsReadTheirCompanysRowOrLeaveTheFieldsCleared) {
         EXPECT_STREQ("", missing.CreationTime());
         EXPECT_EQ(0, missing.loads);
     }
-    ASSERT_EQ(0, DBExecute(nullptr, "DELETE FROM T_REC WHERE SID_CORPORATE=1", 0, 0));
+    ASSERT_EQ(0, Execute("DELETE FROM T_REC WHERE SID_CORPORATE=1"));
     TestRecord none;
     EXPECT_EQ(-110, none.LoadFirst());
 }
 
 TEST_F(RecordDbTest, UpdateKeepsCreationTimeAndDeleteRemoves) {
-    ASSERT_EQ(0, DBExecute(nullptr,
-                           "INSERT INTO T_REC (SID_CORPORATE, ID, Name, cretime, updtime) VALUES "
-                           "(1, 4, 'old', '20200101000000', '20200101000000')",
-                           0, 0));
+    ASSERT_EQ(0, Execute("INSERT INTO T_REC (SID_CORPORATE, ID, Name, cretime, updtime) VALUES "
+                         "(1, 4, 'old', '20200101000000', '20200101000000')"));
     TestRecord r;
     ASSERT_EQ(0, r.LoadById(4));
     r.name.Set("new name");
@@ -410,8 +407,7 @@ TEST_F(RecordDbTest, EveryValueFindsAndDeletesTheRowItStored) {
             const char* probe = k.probes[i];
             SCOPED_TRACE("kind " + std::to_string(k.kind) + " value " +
                          ::testing::PrintToString(probe));
-            int cleared = DBExecute(nullptr, "DELETE FROM T_PROBE", 0, 0);
-            ASSERT_TRUE(cleared == 0 || cleared == -110) << cleared;
+            ASSERT_EQ(0, Execute("DELETE FROM T_PROBE"));
             ASSERT_EQ(0, StoreProbe(k.background[0], k.kind, 1));
             ASSERT_EQ(0, StoreProbe(k.background[1], k.kind, 2));
             bool stored = StoreProbe(probe, k.kind, 3) == 0;
@@ -491,8 +487,7 @@ TEST_F(RecordDbTest, EveryValueFindsAndDeletesTheRowItStored) {
     const char* const background[] = {"ab", "k"};
     for (const char* key : keys) {
         SCOPED_TRACE("key " + ::testing::PrintToString(key));
-        int cleared = DBExecute(nullptr, "DELETE FROM T_PROBE", 0, 0);
-        ASSERT_TRUE(cleared == 0 || cleared == -110) << cleared;
+        ASSERT_EQ(0, Execute("DELETE FROM T_PROBE"));
         std::string found = "3";
         for (int i = 0; i < 3; ++i) {
             ProbeRecord r;
@@ -523,7 +518,7 @@ TEST_F(RecordDbTest, StatementsOverAJoinWorkOnTheMainTable) {
                             "CREATE TABLE T_JB (SID_CORPORATE INT, ID INT, SEQNO INT)",
                             "INSERT INTO T_JA VALUES (1, 1, 5, 1), (1, 2, 7, 9), (2, 3, 9, 1)",
                             "INSERT INTO T_JB VALUES (1, 1, 50)"}) {
-        ASSERT_EQ(0, DBExecute(nullptr, sql, 0, 0)) << sql;
+        ASSERT_EQ(0, Execute(sql)) << sql;
     }
     const std::string join =
         "T_JA AS a LEFT OUTER JOIN T_JB AS b ON a.SID_CORPORATE=b.SID_CORPORATE AND a.BID=b.ID";
@@ -550,13 +545,11 @@ TEST_F(RecordDbTest, StatementsOverAJoinWorkOnTheMainTable) {
 }
 
 TEST_F(RecordDbTest, SaveWithoutIdentifierNeverUpdatesTheCompany) {
-    ASSERT_EQ(0, DBExecute(nullptr,
-                           "CREATE TABLE T_NAMED (SID_CORPORATE INT NOT NULL, ID INT, Name "
-                           "NVARCHAR(255), Memo NVARCHAR(255) UNIQUE, Num INT, Day NVARCHAR(8), "
-                           "cretime NVARCHAR(14), updtime NVARCHAR(14))",
-                           0, 0));
-    ASSERT_EQ(0, DBExecute(nullptr, "INSERT INTO T_NAMED (SID_CORPORATE, ID, Name, Memo) VALUES "
-                                    "(1, 1, 'old', 'm')", 0, 0));
+    ASSERT_EQ(0, Execute("CREATE TABLE T_NAMED (SID_CORPORATE INT NOT NULL, ID INT, Name "
+                         "NVARCHAR(255), Memo NVARCHAR(255) UNIQUE, Num INT, Day NVARCHAR(8), "
+                         "cretime NVARCHAR(14), updtime NVARCHAR(14))"));
+    ASSERT_EQ(0, Execute("INSERT INTO T_NAMED (SID_CORPORATE, ID, Name, Memo) VALUES "
+                         "(1, 1, 'old', 'm')"));
     class Named : public TestRecord {
         int TableName(NUString& buffer) override { return buffer.Set("T_NAMED"); }
     } r;
@@ -596,10 +589,9 @@ TEST_F(RecordDbTest, NextIdCountsOnOrRefusesAndLeavesTheCounter) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.setup);
-        int cleared = DBExecute(nullptr, "DELETE FROM T_RECID", 0, 0);
-        ASSERT_TRUE(cleared == 0 || cleared == -110) << cleared;
+        ASSERT_EQ(0, Execute("DELETE FROM T_RECID"));
         if (*row.setup != '\0') {
-            ASSERT_EQ(0, DBExecute(nullptr, row.setup, 0, 0));
+            ASSERT_EQ(0, Execute(row.setup));
         }
         NamedRecord counter("T_REC", "T_RECID");
         counter.counterKey = row.key;
@@ -607,7 +599,8 @@ TEST_F(RecordDbTest, NextIdCountsOnOrRefusesAndLeavesTheCounter) {
             CS3DataIO io;
             EXPECT_EQ(row.next, io.NextId(counter));
         }
-        EXPECT_EQ(row.after, Scalar("SELECT group_concat(TABLENAME || '=' || LASTID) FROM T_RECID"));
+        EXPECT_EQ(row.after,
+                  Scalar("SELECT group_concat(TABLENAME || '=' || LASTID) FROM T_RECID"));
     }
     TestRecord noCounter;
     CS3DataIO io;
@@ -615,7 +608,7 @@ TEST_F(RecordDbTest, NextIdCountsOnOrRefusesAndLeavesTheCounter) {
 }
 
 TEST_F(RecordDbTest, InsertWithNextIdNumbersTheRecord) {
-    ASSERT_EQ(0, DBExecute(nullptr, "INSERT INTO T_RECID VALUES (1, 'T_REC', 9)", 0, 0));
+    ASSERT_EQ(0, Execute("INSERT INTO T_RECID VALUES (1, 'T_REC', 9)"));
     NamedRecord counter("T_REC", "T_RECID");
     TestRecord r;
     r.name.Set("numbered");
@@ -668,12 +661,9 @@ TEST_F(RecordDbTest, InsertNewRetriesOnlyATakenKey) {
     StopKeyClock();
     char taken[kRecordKeyLength + 1];
     RecordKeyOf(stoppedClock, taken);
-    ASSERT_EQ(0, DBExecute(nullptr, "CREATE UNIQUE INDEX T_KEYED_NAME ON T_KEYED (Name)", 0, 0));
-    ASSERT_EQ(0, DBExecute(nullptr,
-                           (std::string("INSERT INTO T_KEYED (SID_CORPORATE, ID, Name) VALUES (1, '") +
-                            taken + "', 'same')")
-                               .c_str(),
-                           0, 0));
+    ASSERT_EQ(0, Execute("CREATE UNIQUE INDEX T_KEYED_NAME ON T_KEYED (Name)"));
+    ASSERT_EQ(0, Execute(std::string("INSERT INTO T_KEYED (SID_CORPORATE, ID, Name) VALUES (1, '") +
+                         taken + "', 'same')"));
     NamedRecord mine("T_KEYED", "", true), same("T_KEYED", "", true);
     mine.name.Set("mine");
     ASSERT_EQ(0, mine.InsertNew());
@@ -785,8 +775,7 @@ TEST_F(RecordDbTest, BufferBookkeepingOfAnOperation) {
 TEST_F(RecordDbTest, CountsRows) {
     ASSERT_EQ(0, InsertRecord(1, "a"));
     ASSERT_EQ(0, InsertRecord(2, "b"));
-    ASSERT_EQ(0, DBExecute(nullptr, "INSERT INTO T_REC (SID_CORPORATE, ID, Name) VALUES (2, 3, 'c')",
-                           0, 0));
+    ASSERT_EQ(0, Execute("INSERT INTO T_REC (SID_CORPORATE, ID, Name) VALUES (2, 3, 'c')"));
     EXPECT_EQ(2, CountRows("T_REC", nullptr));
     EXPECT_EQ(1, CountRows("T_REC r", "r.Name='b'"));
     CS3DataDB buffer;

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "env/environment.h"
 #include "support/session_db.h"
@@ -46,71 +47,60 @@ TEST(OfficeRecord, DefaultsBeforeAnyRow) {
     EXPECT_STREQ(table.Get(), "TM_OFFICE");
 }
 
-// SetField steps on one office, in order: the result, then the column's
-// value after it (column null: not looked at).
+// SetField steps on one office, in order, grouped by field: each step's
+// result, then the column's value after it (null: not looked at).
 TEST(OfficeRecord, SetFieldRules) {
     struct Step {
-        const char* field;
         const char* text;
         int result;
-        const char* column;
         const char* value;
     };
-    const Step steps[] = {
-        {"mailuse", "on", 0, "mailuse", "1"},
-        {"MAILUSE", "off", 0, "mailuse", "0"},
-        {"mailuse", "checked", 0, "mailuse", "1"},
-        {"mailuse", "", 0, nullptr, nullptr},
-        {"mailuse", "yes", -10007, "mailuse", ""},
-        {"mailfrom", "2", 0, nullptr, nullptr},
-        {"mailfrom", "3", -10007, "mailfrom", ""},
-        {"login_inputpos", "tl", 0, "login_inputpos", "tl"},
-        {"login_inputpos", "br", 0, "login_inputpos", "br"},
-        {"login_inputpos", "mc", 0, "login_inputpos", "mc"},
-        {"login_inputpos", "tx", -10007, "login_inputpos", ""},
-        {"login_inputpos", "tr", 0, "login_inputpos", "tr"},
-        {"login_inputpos", "xl", -10007, "login_inputpos", ""},
-        {"login_inputpos", "ml", 0, "login_inputpos", "ml"},
-        {"login_inputpos", "tlc", -10007, "login_inputpos", ""},
-        {"login_inputpos", "t", -10007, nullptr, nullptr},
-        {"login_inputpos", "", -10007, nullptr, nullptr},
-        {"isloggingaccess", "12", 0, nullptr, nullptr},
-        {"isloggingaccess", "abc", -13006, nullptr, nullptr},
-        {"isloggingaccess", "1234", -62, "isloggingaccess", "12"},
-        {"dst_min", "30", 0, "dst_min", "60"},
-        {"dst_min", "0", 0, "dst_min", "0"},
-        {"dst_min", "x", -13006, nullptr, nullptr},
-        {"dst_min", "", 0, "dst_min", ""},
-        {"pwdlimit", "-1", -64, "pwdlimit", "-1"},
-        {"pwdwarning", "7", 0, nullptr, nullptr},
-        {"pwdwarning", "1.5", -13009, nullptr, nullptr},
-        {"save", "-3", -10007, "_save", "-3"},
-        {"save", "4", 0, "save", "4"},
-        {"login_failures_permitted", "0", -13010, nullptr, nullptr},
-        {"login_failures_permitted", "-1", -64, nullptr, nullptr},
-        {"login_failures_permitted", "", 0, nullptr, nullptr},
-        {"login_failures_permitted", "9999", 0, nullptr, nullptr},
-        {"login_failures_permitted", "10000", -63, nullptr, nullptr},
-        {"login_lock_reset_time", "999999", 0, nullptr, nullptr},
-        {"login_lock_reset_time", "1000000", -63, nullptr, nullptr},
-        {"nosuch", "x", -70, nullptr, nullptr},
-        {nullptr, "x", -70, nullptr, nullptr},
+    struct Field {
+        const char* field;
+        const char* column;
+        std::vector<Step> steps;
+    };
+    const Field fields[] = {
+        {"mailuse", "mailuse", {{"on", 0, "1"}}},
+        {"MAILUSE", "mailuse", {{"off", 0, "0"}}},
+        {"mailuse", "mailuse", {{"checked", 0, "1"}, {"", 0, nullptr}, {"yes", -10007, ""}}},
+        {"mailfrom", "mailfrom", {{"2", 0, nullptr}, {"3", -10007, ""}}},
+        {"login_inputpos", "login_inputpos",
+         {{"tl", 0, "tl"}, {"br", 0, "br"}, {"mc", 0, "mc"}, {"tx", -10007, ""}, {"tr", 0, "tr"},
+          {"xl", -10007, ""}, {"ml", 0, "ml"}, {"tlc", -10007, ""}, {"t", -10007, nullptr},
+          {"", -10007, nullptr}}},
+        {"isloggingaccess", "isloggingaccess",
+         {{"12", 0, nullptr}, {"abc", -13006, nullptr}, {"1234", -62, "12"}}},
+        {"dst_min", "dst_min",
+         {{"30", 0, "60"}, {"0", 0, "0"}, {"x", -13006, nullptr}, {"", 0, ""}}},
+        {"pwdlimit", "pwdlimit", {{"-1", -64, "-1"}}},
+        {"pwdwarning", "pwdwarning", {{"7", 0, nullptr}, {"1.5", -13009, nullptr}}},
+        {"save", "_save", {{"-3", -10007, "-3"}}},
+        {"save", "save", {{"4", 0, "4"}}},
+        {"login_failures_permitted", "login_failures_permitted",
+         {{"0", -13010, nullptr}, {"-1", -64, nullptr}, {"", 0, nullptr}, {"9999", 0, nullptr},
+          {"10000", -63, nullptr}}},
+        {"login_lock_reset_time", "", {{"999999", 0, nullptr}, {"1000000", -63, nullptr}}},
+        {"nosuch", "", {{"x", -70, nullptr}}},
+        {nullptr, "", {{"x", -70, nullptr}}},
         // Read-only columns cannot be set by name.
-        {"sflg", "1", -70, nullptr, nullptr},
-        {"skind", "1", -70, nullptr, nullptr},
-        {"deliinterval", "1", -70, nullptr, nullptr},
-        {"deligetlasttime", "1", -70, nullptr, nullptr},
-        {"_save", "1", -70, nullptr, nullptr},
-        {"name", "Main office", 0, "Name", "Main office"},
-        {"TEL", "03-1234", 0, "Tel", "03-1234"},
-        {"zip_code1", "100", 0, "zip_code1", "100"},
+        {"sflg", "", {{"1", -70, nullptr}}},
+        {"skind", "", {{"1", -70, nullptr}}},
+        {"deliinterval", "", {{"1", -70, nullptr}}},
+        {"deligetlasttime", "", {{"1", -70, nullptr}}},
+        {"_save", "", {{"1", -70, nullptr}}},
+        {"name", "Name", {{"Main office", 0, "Main office"}}},
+        {"TEL", "Tel", {{"03-1234", 0, "03-1234"}}},
+        {"zip_code1", "zip_code1", {{"100", 0, "100"}}},
     };
     CXioOffice office;
-    for (const Step& step : steps) {
-        SCOPED_TRACE(std::string(step.field ? step.field : "(null)") + "=" + step.text);
-        EXPECT_EQ(office.SetField(step.field, step.text), step.result);
-        if (step.column != nullptr) {
-            EXPECT_STREQ(office.ColumnValue(step.column), step.value);
+    for (const Field& field : fields) {
+        for (const Step& step : field.steps) {
+            SCOPED_TRACE(std::string(field.field ? field.field : "(null)") + "=" + step.text);
+            EXPECT_EQ(office.SetField(field.field, step.text), step.result);
+            if (step.value != nullptr) {
+                EXPECT_STREQ(office.ColumnValue(field.column), step.value);
+            }
         }
     }
 }

@@ -12,6 +12,11 @@ void SessionDbTest::Open(const std::string& script, const std::string& extraConf
 
 void SessionDbTest::TearDown() { ReleaseEnvironment(); }
 
+int SessionDbTest::Execute(const std::string& sql) {
+    int rc = DBExecute(nullptr, sql.c_str(), 0, 0);
+    return rc == -110 ? 0 : rc;
+}
+
 std::string SessionDbTest::Scalar(const std::string& sql) {
     EXPECT_EQ(0, DBCommit());
     return SqliteScalar(SessionDbPath(dir), sql);

@@ -14,6 +14,9 @@ protected:
     // without SQLite. Call it from SetUp or the test.
     void Open(const std::string& script, const std::string& extraConfig = "");
     void TearDown() override;
+    // Runs sql on the session's connection: 0 (also when it touched no
+    // row), or its failure.
+    int Execute(const std::string& sql);
     // Commits, then reads sql's value through a second connection.
     std::string Scalar(const std::string& sql);
 
