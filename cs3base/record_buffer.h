@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "db/session.h"
+
 class CS3String;
 class NUString;
 
@@ -276,6 +278,8 @@ private:
     int PeekColumn(const char* name, const char** text, int* length);
     int ReadInto(const char* name, CS3String& field, int digits);
 
+    // Where the columns read by name lie in the current result.
+    DBColumnCache columnCache;
     std::string table;
     CS3ItemList geList, leList, eqList, neList, likeList, inList;
     CS3ItemList selectList;

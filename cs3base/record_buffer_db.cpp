@@ -58,34 +58,15 @@ int CS3DataDB::NextRow() {
     return DBCheckRow();
 }
 
-namespace {
-
-// The text of a column of the current row, read in place: valid until the
-// row changes.
-struct ColumnView {
-    const char* text = "";
-    int length = 0;
-    int SetN(const char* t, int n) {
-        text = t;
-        length = n;
-        return 0;
-    }
-};
-
-}  // namespace
-
 int CS3DataDB::PeekColumn(const char* name, const char** text, int* length) {
     if (name == nullptr) {
         TraceError("[%s:%d]name[%s]ret[%d]", kUnit, __LINE__, "", -99);
         return -99;
     }
-    ColumnView view;
-    int rc = DBGetColumn(name, &view);
+    int rc = DBPeekColumn(name, columnCache, text, length);
     if (rc != 0 && rc != -110 && rc != -111) {
         TraceError("[%s:%d]name[%s]ret[%d]", kUnit, __LINE__, name, rc);
     }
-    *text = view.text;
-    *length = view.length;
     return rc;
 }
 

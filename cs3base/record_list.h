@@ -234,8 +234,8 @@ private:
     int FetchRows(CS3DataDB& buffer, bool paging);
 
     std::string lastId;
-    // The identifier column's name, kept between rows so that reading each
-    // row's identifier allocates nothing.
+    // The identifier column's name, asked once per fetch, so that reading
+    // each row's identifier allocates nothing.
     NUString idColumnName;
     CS3Index exclusions;
     std::vector<std::string> movedBefore;

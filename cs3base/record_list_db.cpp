@@ -190,20 +190,23 @@ int CS3DBIndex::FetchRows(CS3DataDB& buffer, bool paging) {
     int position = 0;  // among the distinct rows read
     int taken = 0;
     int rowsRead = 0;
-    int rc = 0;
-    while ((rc = DBCheckRow()) == 0) {
+    IdColumn(idColumnName);
+    // NextRow answers as DBCheckRow does after its move.
+    int rc = DBCheckRow();
+    while (rc == 0) {
         if (rowLimit > 0 && rowsRead >= rowLimit) break;
         ++rowsRead;
         rc = ReadRowId(buffer, rowId);
         if (rc != 0) break;
-        const std::string rid = rowId.Value();
-        bool skip = haveLast && rid == lastId;  // one record on several rows of a join
+        // Valid until the next row's identifier is read.
+        const char* rid = rowId.Value();
+        bool skip = haveLast && lastId == rid;  // one record on several rows of a join
         if (!skip) {
             lastId = rid;
             haveLast = true;
             for (int i = 0; i < exclusions.ItemCount(); ++i) {
                 CS3Object* excluded = exclusions.ItemAt(i);
-                if (excluded != nullptr && rid == StoredKey(*excluded)) {
+                if (excluded != nullptr && StoredKey(*excluded) == rid) {
                     exclusions.RemoveItemAt(i);
                     skip = true;
                     break;
@@ -231,7 +234,7 @@ int CS3DBIndex::FetchRows(CS3DataDB& buffer, bool paging) {
             }
             // A row whose identifier the member cannot hold fails the list:
             // a shorter list must never pass for the whole one.
-            rc = member->SetId(rid.c_str());
+            rc = member->SetId(rid);
             if (rc != 0) {
                 TraceError("[%s:%d]ret[%d]", kUnit, __LINE__, rc);
                 DeleteItem(member);
@@ -251,7 +254,6 @@ int CS3DBIndex::FetchRows(CS3DataDB& buffer, bool paging) {
             ++taken;
         }
         rc = buffer.NextRow();
-        if (rc != 0) break;
     }
     // A full page, the row limit or a failed row ends the read before the
     // last row: the statement, and the locks it holds, go now.
@@ -390,6 +392,5 @@ int CS3DBIndex::ApplyTop(std::string& statement) {
 int CS3DBIndex::DeleteCondition(NUString& out) { return out.Set(""); }
 
 int CS3DBIndex::ReadRowId(CS3DataDB& buffer, CS3String& value) {
-    IdColumn(idColumnName);
     return ReadIdColumn(buffer, idColumnName.Get(), id.IsTextMode(), value);
 }

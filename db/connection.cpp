@@ -225,7 +225,12 @@ void CdDBDriverConnection::KeepRecordset() {
 void CdDBDriverConnection::DropRecordset() {
     if (ahead.met && inTransaction && !noTransactions && !unreached.met) unreached = ahead;
     ahead = ReadFailure();
-    recordset.reset();
+    SetRecordset(nullptr);
+}
+
+void CdDBDriverConnection::SetRecordset(std::unique_ptr<DBRecordSet> set) {
+    recordset = std::move(set);
+    ++recordsetSerial;
 }
 
 void CdDBDriverConnection::ReportLostTransaction() {

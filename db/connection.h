@@ -2,6 +2,7 @@
 // that runs its rules over a named driver (embedded SQLite, ODBC).
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -58,6 +59,12 @@ public:
     // As GetValueByName; *kind (when not null) becomes 1 for decimal and
     // numeric columns, 2 for long Unicode text, else 0.
     virtual int GetValue(char** out, int index, int* kind) = 0;
+    // As PeekValueByName for the column at index, with the value's length
+    // in bytes (0 for a database NULL).
+    virtual int PeekValue(const char** text, size_t* size, int index) = 0;
+    // Index of the first column of that name (letter case ignored) in the
+    // open record set; -1 when there is none or no record set.
+    virtual int FieldIndex(const char* name) = 0;
     // 0 or -1008.
     virtual int MoveNext() = 0;
     // True without an open record set, else at the end of the data.
@@ -82,6 +89,9 @@ public:
     // Sets tracePath, cut to 511 bytes; null or "" switches the trace off.
     void SetTracePath(const char* path);
     bool InTransaction() const { return inTransaction; }
+    // Changes whenever the record set is replaced or closed: what a caller
+    // learnt of one record set's columns holds while this stays the same.
+    unsigned long long RecordsetSerial() const { return recordsetSerial; }
 
     // Settings filled by the environment and the session before Open.
     int connectAttempts = 5;
@@ -98,6 +108,7 @@ protected:
     int rowsAffected = 0;
     bool inTransaction = false;
     int defaultCommandTimeout = -1;
+    unsigned long long recordsetSerial = 0;
 };
 
 // The connection over a driver chosen by name ("sqlite", "odbc"). Every
@@ -124,6 +135,8 @@ public:
     int GetValueByName(char** out, const char* column) override;
     int PeekValueByName(const char** text, const char* column) override;
     int GetValue(char** out, int index, int* kind) override;
+    int PeekValue(const char** text, size_t* size, int index) override;
+    int FieldIndex(const char* name) override;
     int MoveNext() override;
     bool IsEOF() override;
     int CloseRecordset() override;
@@ -147,7 +160,8 @@ public:
 private:
     int ReadValue(char** out, int index, const char* column, int* kind);
     // The value of the column (by name when column is given, else by index)
-    // in the current row, and the column's type. 0, -1013, -1110, -1101, -1008.
+    // in the current row, and the column's type (when type is not null).
+    // 0, -1013, -1110, -1101, -1008.
     // -1040 when the value is not convertible text.
     int FindValue(int index, const char* column, DBValue* value, int* type);
     // Fills lastError / lastMessage from the driver's error list (or its
@@ -169,6 +183,8 @@ private:
     void TakeAheadFailure();
     // Lets the record set read its unread rows (taking a failure met).
     void KeepRecordset();
+    // Makes set the current record set (null: none).
+    void SetRecordset(std::unique_ptr<DBRecordSet> set);
     // Drops the record set. Inside a transaction, a failure it met that no
     // MoveNext returned is kept: the commit fails with it.
     void DropRecordset();

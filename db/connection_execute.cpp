@@ -143,7 +143,7 @@ int CdDBDriverConnection::Execute(const char* sql, const char* textParam, int, c
         Notify(sql, mapped, lastError, lastMessage);
         return mapped;
     }
-    recordset = std::move(result);
+    SetRecordset(std::move(result));
     TraceStatement(elapsed, sql, false);
     if (paramLine) LogAppend("param=[%s]\n", textParam);
     TakeAheadFailure();
@@ -200,7 +200,7 @@ int CdDBDriverConnection::ExecuteProcedure(const char* name, char** paramNames,
         Notify(name, mapped, lastError, lastMessage);
         return mapped;
     }
-    recordset = std::move(result);
+    SetRecordset(std::move(result));
     TakeAheadFailure();
     return 0;
 }
@@ -235,13 +235,30 @@ int CdDBDriverConnection::PeekValueByName(const char** text, const char* column)
     return result;
 }
 
+int CdDBDriverConnection::PeekValue(const char** text, size_t* size, int index) {
+    if (!text || !size) return -1099;
+    *text = nullptr;
+    *size = 0;
+    DBValue value;
+    int result = FindValue(index, nullptr, &value, nullptr);
+    if (result == 0) {
+        *text = value.text;
+        *size = value.size;
+    }
+    return result;
+}
+
+int CdDBDriverConnection::FieldIndex(const char* name) {
+    return recordset ? recordset->FieldIndex(name) : -1;
+}
+
 int CdDBDriverConnection::FindValue(int index, const char* column, DBValue* value, int* type) {
     if (!recordset) return -1008;
     if (column) index = recordset->FieldIndex(column);
     if (index < 0 || index >= recordset->FieldCount()) return -1013;
     if (!IsOpen()) return -1101;
     if (recordset->IsEOF()) return -1110;
-    *type = recordset->FieldType(index);
+    if (type) *type = recordset->FieldType(index);
     int status = recordset->Value(index, value);
     if (status == 0) return 0;
     if (status == kDBDriverBadText) return -1040;

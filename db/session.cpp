@@ -203,25 +203,12 @@ int DBNext() {
     return -1000008;
 }
 
-int DBGetColumnWith(const char* column, void* target, DBSetTextN setN) {
-    CdDBConnection* connection = ConnectionOrLog(__LINE__);
-    if (!connection) return -2000001;
-    if (!column || !target || !setN) {
-        TraceError("[%s:%d]", kUnit, __LINE__);
-        return -99;
-    }
-    // The value is read in place: setN makes the only copy.
-    const char* value = nullptr;
-    int result = connection->PeekValueByName(&value, column);
+namespace {
+
+// The session's result of a failed value read of column (-1013 no such
+// column, -1110 at the end, -1101 not open, else a failed read).
+int ValueReadFailure(CdDBConnection* connection, int result, const char* column) {
     switch (result) {
-        case 0: {
-            int stored = setN(target, value ? value : "", value ? static_cast<int>(strlen(value)) : 0);
-            if (stored != 0) {
-                TraceError("[%s:%d]ret[%d]errno[%d]name[%s]", kUnit, __LINE__, stored, errno,
-                           column);
-            }
-            return stored;
-        }
         case -1110:
             return -110;
         case -1101:
@@ -237,6 +224,68 @@ int DBGetColumnWith(const char* column, void* target, DBSetTextN setN) {
             TraceDBError("[%s:%d] name[%s] ret[%d]", kUnit, __LINE__, column, result);
             return -1000008;
     }
+}
+
+// The position of column in the connection's record set, from the cache
+// while it holds that record set. Rows are read column after column in
+// the same order, so the slot after the last one read is tried first.
+int CachedPosition(CdDBConnection* connection, const char* column, DBColumnCache& cache) {
+    if (cache.serial != connection->RecordsetSerial()) {
+        cache.slots.clear();
+        cache.serial = connection->RecordsetSerial();
+        cache.next = 0;
+    }
+    size_t count = cache.slots.size();
+    for (size_t tried = 0, i = cache.next; tried < count; ++tried, i = i + 1 == count ? 0 : i + 1) {
+        if (strcmp(cache.slots[i].name.c_str(), column) == 0) {
+            cache.next = i + 1 == count ? 0 : i + 1;
+            return cache.slots[i].position;
+        }
+    }
+    int position = connection->FieldIndex(column);
+    cache.slots.push_back({column, position});
+    cache.next = 0;
+    return position;
+}
+
+}  // namespace
+
+int DBGetColumnWith(const char* column, void* target, DBSetTextN setN) {
+    CdDBConnection* connection = ConnectionOrLog(__LINE__);
+    if (!connection) return -2000001;
+    if (!column || !target || !setN) {
+        TraceError("[%s:%d]", kUnit, __LINE__);
+        return -99;
+    }
+    // The value is read in place: setN makes the only copy.
+    const char* value = nullptr;
+    int result = connection->PeekValueByName(&value, column);
+    if (result != 0) return ValueReadFailure(connection, result, column);
+    int stored = setN(target, value ? value : "", value ? static_cast<int>(strlen(value)) : 0);
+    if (stored != 0) {
+        TraceError("[%s:%d]ret[%d]errno[%d]name[%s]", kUnit, __LINE__, stored, errno, column);
+    }
+    return stored;
+}
+
+int DBPeekColumn(const char* column, DBColumnCache& cache, const char** text, int* length) {
+    *text = "";
+    *length = 0;
+    CdDBConnection* connection = ConnectionOrLog(__LINE__);
+    if (!connection) return -2000001;
+    if (!column) {
+        TraceError("[%s:%d]", kUnit, __LINE__);
+        return -99;
+    }
+    const char* value = nullptr;
+    size_t size = 0;
+    int result = connection->PeekValue(&value, &size, CachedPosition(connection, column, cache));
+    if (result != 0) return ValueReadFailure(connection, result, column);
+    if (value) {
+        *text = value;
+        *length = static_cast<int>(size);
+    }
+    return 0;
 }
 
 int DBGetFirstColumnWith(void* target, DBSetText set, char* columnName) {

@@ -2,6 +2,10 @@
 // connection (held by the environment), with the framework's result codes.
 #pragma once
 
+#include <cstddef>
+#include <string>
+#include <vector>
+
 // Opens with the configured server, database, user and password.
 // 0; -1000001 open failed; -1000002 network error or time-out; -99 no user;
 // -2000001 no environment or connection object.
@@ -43,6 +47,23 @@ int DBGetColumnWith(const char* column, void* target, DBSetTextN setN);
 // Stores column 0 through set and its name into columnName (256 bytes)
 // when not null. 0; -110; -111; -1000020; -1000008; or the setter's failure.
 int DBGetFirstColumnWith(void* target, DBSetText set, char* columnName);
+
+// Where the columns read by name from one record set lie, learnt on the
+// first read of each name (the first column of that name, letter case
+// ignored) and kept while the connection holds that record set.
+struct DBColumnCache {
+    struct Slot {
+        std::string name;
+        int position;
+    };
+    std::vector<Slot> slots;
+    unsigned long long serial = 0;
+    size_t next = 0;  // the slot tried first: the one after the last read
+};
+// As DBGetColumnWith without the copy: *text points at the named column's
+// value in the current row (NUL-terminated; "" for NULL), *length bytes
+// long, until the row changes. Same results but the setter's.
+int DBPeekColumn(const char* column, DBColumnCache& cache, const char** text, int* length);
 
 template <class S>
 int DBGetColumn(const char* column, S* out) {
