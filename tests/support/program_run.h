@@ -38,7 +38,9 @@ private:
 };
 
 // Starts and waits in one step.
-ProgramResult RunProgram(const std::vector<std::string>& argv, int timeoutSeconds);
+inline ProgramResult RunProgram(const std::vector<std::string>& argv, int timeoutSeconds) {
+    return RunningProgram(argv).Wait(timeoutSeconds);
+}
 
 // Waits at most timeoutSeconds for a file to exist; true when it does.
 bool WaitForFile(const std::string& path, int timeoutSeconds);

@@ -36,9 +36,6 @@ struct RunningProgram::Child {
 bool RunningProgram::started() const { return child_->pid > 0; }
 
 RunningProgram::RunningProgram(const std::vector<std::string>& argv) : child_(new Child) {
-    int& pid = child_->pid;
-    int& outFd = child_->outFd;
-    int& errFd = child_->errFd;
     int outPipe[2], errPipe[2];
     if (argv.empty() || pipe(outPipe) != 0) return;
     if (pipe(errPipe) != 0) {
@@ -61,31 +58,23 @@ RunningProgram::RunningProgram(const std::vector<std::string>& argv) : child_(ne
     posix_spawn_file_actions_destroy(&actions);
     close(outPipe[1]);
     close(errPipe[1]);
-    pid = spawned;
-    outFd = outPipe[0];
-    errFd = errPipe[0];
+    child_->pid = spawned;
+    child_->outFd = outPipe[0];
+    child_->errFd = errPipe[0];
 }
 
 RunningProgram::~RunningProgram() {
-    int& pid = child_->pid;
-    int& outFd = child_->outFd;
-    int& errFd = child_->errFd;
-    if (pid > 0) {
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
-    }
-    if (outFd >= 0) close(outFd);
-    if (errFd >= 0) close(errFd);
+    Kill();
+    if (child_->outFd >= 0) close(child_->outFd);
+    if (child_->errFd >= 0) close(child_->errFd);
     delete child_;
 }
 
 void RunningProgram::Kill() {
-    int& pid = child_->pid;
-    if (pid > 0) {
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
-        pid = -1;
-    }
+    if (child_->pid <= 0) return;
+    kill(child_->pid, SIGKILL);
+    waitpid(child_->pid, nullptr, 0);
+    child_->pid = -1;
 }
 
 ProgramResult RunningProgram::Wait(int timeoutSeconds) {
@@ -131,11 +120,6 @@ ProgramResult RunningProgram::Wait(int timeoutSeconds) {
     result.finished = true;
     result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
-}
-
-ProgramResult RunProgram(const std::vector<std::string>& argv, int timeoutSeconds) {
-    RunningProgram program(argv);
-    return program.Wait(timeoutSeconds);
 }
 
 bool WaitForFile(const std::string& path, int timeoutSeconds) {

@@ -84,11 +84,7 @@ RunningProgram::RunningProgram(const std::vector<std::string>& argv) : child_(ne
 }
 
 RunningProgram::~RunningProgram() {
-    if (child_->process != INVALID_HANDLE_VALUE) {
-        TerminateProcess(child_->process, 1);
-        WaitForSingleObject(child_->process, INFINITE);
-    }
-    CloseIfOpen(child_->process);
+    Kill();
     CloseIfOpen(child_->out);
     CloseIfOpen(child_->err);
     delete child_;
@@ -119,11 +115,6 @@ ProgramResult RunningProgram::Wait(int timeoutSeconds) {
     // The low byte, as a POSIX parent sees an exit status.
     result.exitStatus = static_cast<int>(code & 0xff);
     return result;
-}
-
-ProgramResult RunProgram(const std::vector<std::string>& argv, int timeoutSeconds) {
-    RunningProgram program(argv);
-    return program.Wait(timeoutSeconds);
 }
 
 bool WaitForFile(const std::string& path, int timeoutSeconds) {
