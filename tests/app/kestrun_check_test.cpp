@@ -64,9 +64,6 @@ struct Broken {
 
 TEST(KestrunCheck, TellsWhatARunDoesAndChangesNothing) {
     SKIP_WITHOUT_SQLITE_FILES();
-    auto dropOffice = [](const std::string& home) {
-        return MakeSqliteDb(home + "/data/vrnldb.sqlite", "DROP TABLE TM_OFFICE;");
-    };
     auto append = [](const std::string& file, const std::string& text) {
         return WriteWholeFile(file, ReadWholeFile(file) + text) ? "" : "cannot write " + file;
     };
@@ -105,7 +102,9 @@ TEST(KestrunCheck, TellsWhatARunDoesAndChangesNothing) {
              return append(home + "/data/app", SqliteSettings(home + "/data/missing/vrnldb.sqlite"));
          },
          "database", -1000001, nullptr},
-        {"missing office table", dropOffice, "database", -1000006, nullptr},
+        {"missing office table",
+         [](const std::string& home) { return MakeSqliteDb(home + "/data/vrnldb.sqlite", "DROP TABLE TM_OFFICE;"); },
+         "database", -1000006, nullptr},
         {"missing catalog", [&](const std::string& home) { return remove(home + "/local/ja_JP/message"); },
          "installation", 0, "[-h] : No such directory. path=[", false, false, 4},
         // No database or lock is looked for (the defaults would have the
@@ -256,7 +255,7 @@ TEST(KestrunCheck, TellsWhatARunDoesAndChangesNothing) {
         fs::current_path(cwd);
         ProgramResult check = RunProgram(args, 120);
         EXPECT_EQ(Snapshot(dir), before);
-        ProgramResult run = RunKestrun({"-h", given});
+        ProgramResult run = RunOnHome(given);
         fs::current_path(testDir);
         CloseFileHandle(held);
         for (const char* flagged : {"/kestv30r15/log", "/kestv30r15/log/kestrun.sts.lk"}) {
@@ -303,9 +302,6 @@ TEST(KestrunCheck, TellsWhatARunDoesAndChangesNothing) {
                 EXPECT_EQ(ValueOf(StatusOf(home), "status"), std::to_string(c.status));
                 EXPECT_EQ(run.exitStatus, 0);
             }
-        }
-        if (run.out.find("Failed to lock the file.") == std::string::npos && fs::exists(lock)) {
-            EXPECT_TRUE(WaitForFreeLock(lock, 10));
         }
     }
 }
