@@ -254,27 +254,25 @@ TEST(DailySwitch, TraceFileNeedsTodaysDateAndGetsAUniqueName) {
         << env->TraceFileName();
 }
 
+// The program's name, without directory and extension, joins the time
+// log's and the error log's names; the decorated error log is the current one.
 TEST(DecorateLogNames, TimeLogAndErrorLogGetTheProgramName) {
-    TempDir home;
-    std::string err = home.file("err" + TodayUtc9() + ".txt");
-    CMSioObjApp* env = Configure(home, "timelog=time\nerrlogfname=" + err + "\n");
-    EXPECT_TRUE(std::regex_match(env->TimeLogName(), std::regex(R"(time\.\d+)" + Pid() + R"(\.txt)")));
-    ASSERT_EQ(DecorateLogNames("/opt/bin/kestrun.exe"), 0);
-    EXPECT_TRUE(std::regex_match(env->TimeLogName(),
-                                 std::regex(R"(time\.\d+)" + Pid() + R"(_kestrun\.txt)")));
-    std::string decorated = home.file("err" + TodayUtc9() + "_kestrun.txt");
-    EXPECT_EQ(std::string(env->ErrLogName()), decorated);
-    char current[512];
-    SetLogPath(decorated.c_str(), current);
-    EXPECT_EQ(std::string(current), decorated);
-}
-
-TEST(DecorateLogNames, ProgramWithoutExtension) {
-    TempDir home;
-    std::string err = home.file("err" + TodayUtc9() + ".txt");
-    CMSioObjApp* env = Configure(home, "errlogfname=" + err + "\n");
-    ASSERT_EQ(DecorateLogNames("kestrun"), 0);
-    EXPECT_EQ(std::string(env->ErrLogName()), home.file("err" + TodayUtc9() + "_kestrun.txt"));
+    for (const char* program : {"/opt/bin/kestrun.exe", "kestrun"}) {
+        SCOPED_TRACE(program);
+        TempDir home;
+        std::string err = home.file("err" + TodayUtc9() + ".txt");
+        CMSioObjApp* env = Configure(home, "timelog=time\nerrlogfname=" + err + "\n");
+        EXPECT_TRUE(std::regex_match(env->TimeLogName(), std::regex(R"(time\.\d+)" + Pid() + R"(\.txt)")));
+        ASSERT_EQ(DecorateLogNames(program), 0);
+        EXPECT_TRUE(std::regex_match(env->TimeLogName(),
+                                     std::regex(R"(time\.\d+)" + Pid() + R"(_kestrun\.txt)")));
+        std::string decorated = home.file("err" + TodayUtc9() + "_kestrun.txt");
+        EXPECT_EQ(std::string(env->ErrLogName()), decorated);
+        char current[512];
+        SetLogPath(decorated.c_str(), current);
+        EXPECT_EQ(std::string(current), decorated);
+        ReleaseEnvironment();
+    }
 }
 
 TEST(DecorateLogNames, WithoutProgramOnlyActivatesTheErrorLog) {
