@@ -288,16 +288,6 @@ struct FieldObject : Object {
     size_t column;
 };
 
-template <typename Owner>
-void Hold(Owner* owner) {
-    AddRef(As<IUnknown>(owner));
-}
-
-template <typename Owner>
-void Drop(Owner* owner) {
-    Release(As<IUnknown>(owner));
-}
-
 const FieldVtbl kFieldVtbl = [] {
     FieldVtbl t = Unimplemented<FieldVtbl>();
     t.get_Name = [](ADOField* self, BSTR* out) {
@@ -417,7 +407,7 @@ _ADORecordset* RecordsetFor(ConnectionObject* connection, const AdoStandinResult
     if (connection) {
         set->connection = connection;
         set->owner = connection;
-        Hold(connection);
+        AddRef(connection);
         connection->sets.push_back(set);
     }
     set->destroy = [](Object* o) {
@@ -550,10 +540,6 @@ const _ConnectionVtbl kConnectionVtbl = [] {
 
 // --- Command and its parameters ---------------------------------------------
 
-struct ParameterObject : Object {
-    bool longText = false;
-};
-
 struct CommandObject : Object {
     ConnectionObject* connection = nullptr;
     std::string text;
@@ -589,9 +575,9 @@ const _CommandVtbl kCommandVtbl = [] {
     _CommandVtbl t = Unimplemented<_CommandVtbl>();
     t.putref_ActiveADOConnection = [](_ADOCommand* self, _ADOConnection* connection) {
         CommandObject* command = From<CommandObject>(self);
-        if (command->owner) Drop(command->owner);
+        if (command->owner) Release(command->owner);
         command->owner = command->connection = From<ConnectionObject>(connection);
-        Hold(command->owner);
+        AddRef(command->owner);
         return S_OK;
     };
     t.put_CommandType = [](_ADOCommand*, CommandTypeEnum type) {
@@ -616,10 +602,8 @@ const _CommandVtbl kCommandVtbl = [] {
                            " size=" + std::to_string(size);
         if (value.vt == VT_BSTR) line += " value=" + Narrow(value.bstrVal);
         standin.calls.push_back(line);
-        ParameterObject* parameter = New<ParameterObject>(&kParameterVtbl, kNoInterface);
-        parameter->longText = type == adLongVarWChar;
-        if (parameter->longText) standin.longTexts.emplace_back();
-        *out = As<_ADOParameter>(parameter);
+        if (type == adLongVarWChar) standin.longTexts.emplace_back();
+        *out = As<_ADOParameter>(New<Object>(&kParameterVtbl, kNoInterface));
         return S_OK;
     };
     t.get_Parameters = [](_ADOCommand*, ADOParameters** out) {
