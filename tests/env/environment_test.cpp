@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <ctime>
 #include <filesystem>
@@ -122,8 +123,10 @@ TEST(ConfigKeys, DefaultsAndConfiguredValues) {
         {"deluser=-99999999999", NUMBER_OF(DelUser), "100", "-2147483648"},
         {"maxfetchcount=", NUMBER_OF(MaxFetchCount), "5000", "0"},
         {"autosavetime=100", NUMBER_OF(AutoSaveTime), "5", "60"},  // capped at 60
-        {"", NUMBER_OF(SqlTrace), "0", "0"},
-        {"", NUMBER_OF(DbPooled), "0", "0"},
+        // A flag switches on with its one word, and a later line does not
+        // switch it off.
+        {"sqltrace=1\nsqltrace=0", NUMBER_OF(SqlTrace), "0", "1"},
+        {"dbpooled=true\ndbpooled=false", NUMBER_OF(DbPooled), "0", "1"},
     };
     TempDir home;
     CreateAppEnvironment();
@@ -141,14 +144,13 @@ TEST(ConfigKeys, DefaultsAndConfiguredValues) {
     SetLogPath(nullptr, current);
     EXPECT_STREQ(current, "");
     std::string text;
-    int lines = 1;
     for (const Key& key : keys) {
         SCOPED_TRACE(key.line);
         EXPECT_EQ(key.get(env), key.byDefault);
         if (*key.line) text += std::string(key.line) + "\n";
-        lines += *key.line != 0;
     }
     ReleaseEnvironment();
+    int lines = static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 1;
     env = Configure(home, text + "unknown=kept\n");
     for (const Key& key : keys) {
         SCOPED_TRACE(key.line);
@@ -176,15 +178,11 @@ TEST(Environment, HomeWithTrailingSeparatorKeepsItDoubled) {
     EXPECT_EQ(std::string(AppEnvironment()->DataDir()), home.path() + "//data/");
 }
 
-TEST(ConfigKeys, FlagsSwitchOnlyOn) {
+TEST(ConfigKeys, FlagsSwitchOnlyOnWithTheirWord) {
     TempDir home;
-    CMSioObjApp* env = Configure(home, "sqltrace=yes\nsqltrace=0\ndbpooled=TRUE\n");
+    CMSioObjApp* env = Configure(home, "sqltrace=yes\ndbpooled=TRUE\n");
     EXPECT_FALSE(env->SqlTrace());
     EXPECT_FALSE(env->DbPooled());
-    ReleaseEnvironment();
-    env = Configure(home, "sqltrace=1\nsqltrace=0\ndbpooled=true\ndbpooled=false\n");
-    EXPECT_TRUE(env->SqlTrace());
-    EXPECT_TRUE(env->DbPooled());
 }
 
 TEST(ConfigKeys, DirectoryKeys) {
@@ -198,20 +196,15 @@ TEST(ConfigKeys, DirectoryKeys) {
     EXPECT_STREQ(env->DataDir(), "D:\\data/");
 }
 
-TEST(ConfigKeys, RepeatedKeyKeepsBothPairsAndTheLastValue) {
+// A repeated key keeps both pairs and the last value; a continuation line
+// extends only the settings list.
+TEST(ConfigKeys, RepeatedKeysAndContinuations) {
     TempDir home;
-    CMSioObjApp* env = Configure(home, "dbname=first\ndbname=second\n");
+    CMSioObjApp* env = Configure(home, "dbname=first\n\tline two\ndbname=second\n");
     EXPECT_STREQ(env->DbName(), "second");
     ASSERT_EQ(env->SettingsList()->Count(), 2);
-    EXPECT_EQ(Setting(env, 0), "first");
-    EXPECT_EQ(Setting(env, 1), "second");
-}
-
-TEST(ConfigKeys, ContinuationExtendsOnlyTheSettingsList) {
-    TempDir home;
-    CMSioObjApp* env = Configure(home, "dbname=first\n\tline two\n");
-    EXPECT_STREQ(env->DbName(), "first");
     EXPECT_EQ(Setting(env, 0), "first\nline two");
+    EXPECT_EQ(Setting(env, 1), "second");
 }
 
 TEST(DailySwitch, ErrorLogOnTodaysDateBecomesTheCurrentLogFile) {
@@ -405,12 +398,10 @@ TEST(CMSioObj, PathInDataOrCompanyDirectory) {
     EXPECT_EQ(company.GetPath(path), -11);
     CMSioObj longName(std::string(1100, 'n').c_str(), false);
     EXPECT_EQ(longName.GetPath(path), -1);
-}
-
-TEST(CMSioObj, WithoutEnvironmentTheDirectoryIsEmpty) {
-    CMSioObj obj("x.txt", true);
-    EXPECT_STREQ(obj.GetDir(), "");
-    char path[1024];
-    ASSERT_EQ(obj.GetPath(path), 0);
+    // Without environment the directory is empty.
+    ReleaseEnvironment();
+    CMSioObj bare("x.txt", true);
+    EXPECT_STREQ(bare.GetDir(), "");
+    ASSERT_EQ(bare.GetPath(path), 0);
     EXPECT_STREQ(path, "x.txt");
 }
