@@ -178,28 +178,25 @@ T Next(std::deque<T>* answers) {
     return answer;
 }
 
+template <std::u16string AdoStandinError::*Text>
+HRESULT STDMETHODCALLTYPE ErrorText(ADOError* self, BSTR* out) {
+    *out = Bstr(From<ErrorObject>(self)->error.*Text);
+    return S_OK;
+}
+
+template <long AdoStandinError::*Number>
+HRESULT STDMETHODCALLTYPE ErrorNumber(ADOError* self, long* out) {
+    *out = From<ErrorObject>(self)->error.*Number;
+    return S_OK;
+}
+
 const ErrorVtbl kErrorVtbl = [] {
     ErrorVtbl t = Unimplemented<ErrorVtbl>();
-    t.get_Number = [](ADOError* self, long* out) {
-        *out = From<ErrorObject>(self)->error.number;
-        return S_OK;
-    };
-    t.get_Source = [](ADOError* self, BSTR* out) {
-        *out = Bstr(From<ErrorObject>(self)->error.source);
-        return S_OK;
-    };
-    t.get_Description = [](ADOError* self, BSTR* out) {
-        *out = Bstr(From<ErrorObject>(self)->error.description);
-        return S_OK;
-    };
-    t.get_SQLState = [](ADOError* self, BSTR* out) {
-        *out = Bstr(From<ErrorObject>(self)->error.sqlState);
-        return S_OK;
-    };
-    t.get_NativeError = [](ADOError* self, long* out) {
-        *out = From<ErrorObject>(self)->error.nativeError;
-        return S_OK;
-    };
+    t.get_Number = &ErrorNumber<&AdoStandinError::number>;
+    t.get_Source = &ErrorText<&AdoStandinError::source>;
+    t.get_Description = &ErrorText<&AdoStandinError::description>;
+    t.get_SQLState = &ErrorText<&AdoStandinError::sqlState>;
+    t.get_NativeError = &ErrorNumber<&AdoStandinError::nativeError>;
     return t;
 }();
 
