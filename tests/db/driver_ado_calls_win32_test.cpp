@@ -19,12 +19,6 @@ using Kind = AdoStandinValue::Kind;
 
 int waits = 0;
 
-int CountOf(const std::string& text, const std::string& part) {
-    int n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-    return n;
-}
-
 AdoStandinError SqlError(long native, const char16_t* state, const char16_t* text) {
     AdoStandinError error;
     error.number = -2147217900;
@@ -332,7 +326,7 @@ TEST_F(AdoCallsTest, ValuesAreReadRowByRowAndAFailingValueFailsOnlyItsRead) {
         delete[] value;
     }
     // The two failed reads, each reported once (the first kept since Execute).
-    EXPECT_EQ(CountOf(Log(), "Error      [80040e21]"), 2) << Log();
+    EXPECT_EQ(CountOccurrences(Log(), "Error      [80040e21]"), 2) << Log();
 }
 
 TEST_F(AdoCallsTest, RowsStillUnreadAreKeptBeforeTheConnectionCommits) {

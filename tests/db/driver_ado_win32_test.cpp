@@ -17,12 +17,6 @@
 
 namespace {
 
-int CountOf(const std::string& text, const std::string& part) {
-    int n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-    return n;
-}
-
 class AdoDriverTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -69,7 +63,7 @@ TEST_F(AdoDriverTest, OpensADataSourceAndReportsAFailedOpenOnce) {
     EXPECT_EQ(other->Open("", "", "kestrun_no_such_source", "", -1), -1001);
     EXPECT_NE(other->LastError(), 0);
     // A failure that is neither a network failure nor a time-out is not retried.
-    EXPECT_EQ(CountOf(Log(), "Error      ["), 1) << Log();
+    EXPECT_EQ(CountOccurrences(Log(), "Error      ["), 1) << Log();
 }
 
 TEST_F(AdoDriverTest, ChangingStatementsStoreRowsAndAFailureIsMapped) {

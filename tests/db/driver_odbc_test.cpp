@@ -210,12 +210,6 @@ TEST_F(OdbcDriverTest, SeparatorsInValuesKeepTheConnectionData) {
 std::vector<int> waits;
 void RecordWait(int seconds) { waits.push_back(seconds); }
 
-size_t Count(const std::string& text, const std::string& part) {
-    size_t n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-    return n;
-}
-
 TEST(OdbcUnreachableServer, IsRetriedAndReportedAsANetworkFailure) {
     TempDir dir;
     if (OnWindows()) {
@@ -241,7 +235,7 @@ TEST(OdbcUnreachableServer, IsRetriedAndReportedAsANetworkFailure) {
     EXPECT_EQ(connection.Open("vrnl", "pw", server.c_str(), "vrnldb", 5), -1002);
     EXPECT_EQ(waits, (std::vector<int>{1, 1}));
     // One report per attempt, each led by the connection failure.
-    EXPECT_EQ(Count(ReadTextFile(log), "******************************[0]\n"), 3u);
+    EXPECT_EQ(CountOccurrences(ReadTextFile(log), "******************************[0]\n"), 3);
 }
 
 TEST(OdbcColumnTypes, WideAndDecimalTypesKeepTheirNumbers) {

@@ -48,3 +48,9 @@ bool WriteWholeFile(const std::string& path, const std::string& text) {
     out << text;
     return static_cast<bool>(out);
 }
+
+int CountOccurrences(const std::string& text, const std::string& part) {
+    int n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}

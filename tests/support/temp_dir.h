@@ -26,3 +26,5 @@ std::string ReadWholeFile(const std::string& path);
 std::string ReadTextFile(const std::string& path);
 // Writes text to a file, replacing it; false on failure.
 bool WriteWholeFile(const std::string& path, const std::string& text);
+// How many times part occurs in text (overlapping occurrences too).
+int CountOccurrences(const std::string& text, const std::string& part);
