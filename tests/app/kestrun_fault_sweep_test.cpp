@@ -43,32 +43,6 @@ bool Fails(Call kind) {
     return true;
 }
 
-NUFileHandle OpenLock(const char* path, NULockMode mode, int* systemError) {
-    if (Fails(kOpen)) {
-        *systemError = kSysOther;
-        return kInvalidFileHandle;
-    }
-    return original.openLock(path, mode, systemError);
-}
-NUFileHandle OpenRead(const char* path) {
-    return Fails(kOpen) ? kInvalidFileHandle : original.openRead(path);
-}
-NUFileHandle CreateWrite(const char* path) {
-    return Fails(kOpen) ? kInvalidFileHandle : original.createWrite(path);
-}
-int Write(NUFileHandle h, const void* data, std::size_t size) {
-    return Fails(kWrite) ? -1 : original.write(h, data, size);
-}
-int Sync(NUFileHandle h) { return Fails(kSync) ? -1 : original.sync(h); }
-int SyncDirectory(const char* dir) { return Fails(kSync) ? -1 : original.syncDirectory(dir); }
-int Rename(const char* from, const char* to) {
-    return Fails(kRename) ? -1 : original.rename(from, to);
-}
-int RemoveFile(const char* path) { return Fails(kRemove) ? -1 : original.removeFile(path); }
-int RemoveDirectory(const char* path) {
-    return Fails(kRemove) ? -1 : original.removeDirectory(path);
-}
-
 using RunOutcome = InProcessOutcome;
 
 // One run of kestrun in this process on home, with the table's calls
@@ -78,15 +52,21 @@ RunOutcome RunCounted(const std::string& home) {
     failed = false;
     original = FileOs();
     NUFileOs os = FileOs();
-    os.openLock = OpenLock;
-    os.openRead = OpenRead;
-    os.createWrite = CreateWrite;
-    os.write = Write;
-    os.sync = Sync;
-    os.syncDirectory = SyncDirectory;
-    os.rename = Rename;
-    os.removeFile = RemoveFile;
-    os.removeDirectory = RemoveDirectory;
+    os.openLock = [](const char* path, NULockMode mode, int* systemError) {
+        if (!Fails(kOpen)) return original.openLock(path, mode, systemError);
+        *systemError = kSysOther;
+        return kInvalidFileHandle;
+    };
+    os.openRead = [](const char* path) { return Fails(kOpen) ? kInvalidFileHandle : original.openRead(path); };
+    os.createWrite = [](const char* path) { return Fails(kOpen) ? kInvalidFileHandle : original.createWrite(path); };
+    os.write = [](NUFileHandle h, const void* data, std::size_t size) {
+        return Fails(kWrite) ? -1 : original.write(h, data, size);
+    };
+    os.sync = [](NUFileHandle h) { return Fails(kSync) ? -1 : original.sync(h); };
+    os.syncDirectory = [](const char* dir) { return Fails(kSync) ? -1 : original.syncDirectory(dir); };
+    os.rename = [](const char* from, const char* to) { return Fails(kRename) ? -1 : original.rename(from, to); };
+    os.removeFile = [](const char* path) { return Fails(kRemove) ? -1 : original.removeFile(path); };
+    os.removeDirectory = [](const char* path) { return Fails(kRemove) ? -1 : original.removeDirectory(path); };
     return RunKestrunInProcess(home, os);
 }
 
