@@ -34,73 +34,54 @@ std::string logAtFinalStatus;  // its text when the final status is renamed into
 
 bool IsStatusTemporary(const char* path) { return std::string(path).ends_with("/kestrun.sts.bk"); }
 
-NUFileHandle CountingCreate(const char* path) {
-    NUFileHandle h = original.createWrite(path);
-    if (IsStatusTemporary(path) && ++statusWrites == faultAt) faultHandle = h;
-    return h;
-}
 // The disk is full; the disk fails (Windows: ERROR_DISK_FULL, ERROR_WRITE_FAULT).
 const SystemErrorCase kDiskFull{ENOSPC, 112};
 const SystemErrorCase kDiskFault{EIO, 29};
 
-int FailingWrite(NUFileHandle h, const void* data, size_t size) {
-    if (fault == Fault::kWrite && h == faultHandle) {
-        InjectSystemError(kDiskFull);
-        return -1;
-    }
-    return original.write(h, data, size);
+// Sets the system error when the row's fault applies; true then.
+bool Injects(bool applies, SystemErrorCase error) {
+    if (applies) InjectSystemError(error);
+    return applies;
 }
-int FailingSync(NUFileHandle h) {
-    if (fault == Fault::kSync && h == faultHandle) {
-        InjectSystemError(kDiskFault);
-        return -1;
-    }
-    return original.sync(h);
-}
-int ForgettingClose(NUFileHandle h) {
-    if (h == faultHandle) faultHandle = kInvalidFileHandle;
-    return original.close(h);
-}
-int FailingSyncDirectory(const char* dir) {
-    if (fault == Fault::kSyncDirectory && statusWrites == faultAt &&
-        std::string(dir).ends_with("/kestv30r15/log")) {
-        InjectSystemError(kDiskFault);
-        return -1;
-    }
-    return original.syncDirectory(dir);
-}
-int FailingRename(const char* from, const char* to) {
-    if (IsStatusTemporary(from) && statusWrites == 2) logAtFinalStatus = ReadWholeFile(driverLog);
-    if (fault == Fault::kRename && IsStatusTemporary(from) && statusWrites == faultAt) {
-        InjectSystemError(kDiskFault);
-        return -1;
-    }
-    return original.rename(from, to);
-}
-
-using Outcome = InProcessOutcome;
 
 // One run of kestrun in this process on a demo installation at home, with
 // the fault of the globals injected.
-Outcome RunWithFaults(const std::string& home) {
+InProcessOutcome RunWithFaults(const std::string& home) {
     statusWrites = 0;
     faultHandle = kInvalidFileHandle;
     driverLog = home + "/kestv30r15/log/kestrun.log";
     logAtFinalStatus.clear();
     original = FileOs();
     NUFileOs os = FileOs();
-    os.createWrite = CountingCreate;
-    os.write = FailingWrite;
-    os.sync = FailingSync;
-    os.close = ForgettingClose;
-    os.rename = FailingRename;
-    os.syncDirectory = FailingSyncDirectory;
-    Outcome outcome = RunKestrunInProcess(home, os);
+    os.createWrite = [](const char* path) {
+        NUFileHandle h = original.createWrite(path);
+        if (IsStatusTemporary(path) && ++statusWrites == faultAt) faultHandle = h;
+        return h;
+    };
+    os.write = [](NUFileHandle h, const void* data, size_t size) {
+        return Injects(fault == Fault::kWrite && h == faultHandle, kDiskFull) ? -1 : original.write(h, data, size);
+    };
+    os.sync = [](NUFileHandle h) {
+        return Injects(fault == Fault::kSync && h == faultHandle, kDiskFault) ? -1 : original.sync(h);
+    };
+    os.close = [](NUFileHandle h) {
+        if (h == faultHandle) faultHandle = kInvalidFileHandle;
+        return original.close(h);
+    };
+    os.rename = [](const char* from, const char* to) {
+        if (IsStatusTemporary(from) && statusWrites == 2) logAtFinalStatus = ReadWholeFile(driverLog);
+        bool fails = fault == Fault::kRename && IsStatusTemporary(from) && statusWrites == faultAt;
+        return Injects(fails, kDiskFault) ? -1 : original.rename(from, to);
+    };
+    os.syncDirectory = [](const char* dir) {
+        bool fails = fault == Fault::kSyncDirectory && statusWrites == faultAt && std::string(dir).ends_with("/kestv30r15/log");
+        return Injects(fails, kDiskFault) ? -1 : original.syncDirectory(dir);
+    };
+    InProcessOutcome outcome = RunKestrunInProcess(home, os);
     fault = Fault::kNone;
     faultAt = 2;
     return outcome;
 }
-
 
 }  // namespace
 
@@ -154,7 +135,7 @@ TEST(KestrunFaults, StatusWriteFaultsLeaveOneStory) {
         ASSERT_TRUE(WriteStandinControl(home, c.standin));
         fault = c.fault;
         faultAt = c.at;
-        Outcome r = RunWithFaults(home);
+        InProcessOutcome r = RunWithFaults(home);
 
         EXPECT_EQ(r.out, c.succeeds ? kSuccess : kError);
         if (c.fault != Fault::kNone) {
