@@ -207,25 +207,22 @@ TEST(ConfigKeys, RepeatedKeysAndContinuations) {
     EXPECT_EQ(Setting(env, 1), "second");
 }
 
-TEST(DailySwitch, ErrorLogOnTodaysDateBecomesTheCurrentLogFile) {
-    TempDir home;
-    std::string name = home.file("err" + TodayUtc9() + ".txt");
-    CMSioObjApp* env = Configure(home, "errlogfname=" + name + "\n");
-    EXPECT_EQ(std::string(env->ErrLogName()), name);
-    LogAppend("written\n");
-    EXPECT_NE(ReadWholeFile(name).find("written"), std::string::npos);
-}
-
-TEST(DailySwitch, ErrorLogOfAnotherDateIsCleared) {
-    TempDir home;
-    std::string name = home.file(std::string("err") + kOtherDate + "longtime.txt");
-    CMSioObjApp* env = Configure(home, "errlogfname=" + name + "\n");
-    EXPECT_STREQ(env->ErrLogName(), "");
-    LogAppend("nowhere\n");
-    EXPECT_FALSE(std::filesystem::exists(name));
-    // Cleared, so its "longtime" does not switch on the slow-statement report.
-    ASSERT_EQ(env->CreateConnection(), 0);
-    EXPECT_FALSE(env->Connection()->slowWarn);
+// An error log named with today's date becomes the current log file; one of
+// another date is cleared, so its "longtime" does not switch on the
+// slow-statement report either.
+TEST(DailySwitch, ErrorLogOnlyOnTodaysDate) {
+    for (bool today : {true, false}) {
+        SCOPED_TRACE(today);
+        TempDir home;
+        std::string name = home.file("err" + (today ? TodayUtc9() : kOtherDate) + "longtime.txt");
+        CMSioObjApp* env = Configure(home, "errlogfname=" + name + "\n");
+        EXPECT_EQ(std::string(env->ErrLogName()), today ? name : "");
+        LogAppend("written\n");
+        EXPECT_EQ(ReadWholeFile(name).find("written") != std::string::npos, today);
+        ASSERT_EQ(env->CreateConnection(), 0);
+        EXPECT_EQ(env->Connection()->slowWarn, today);
+        ReleaseEnvironment();
+    }
 }
 
 TEST(DailySwitch, TraceFileNeedsTodaysDateAndGetsAUniqueName) {

@@ -20,25 +20,23 @@ DBFault failWith = DBFault::Deadlock;
 bool met = false;
 
 DBDriverError ErrorOf(DBFault fault, const char* source) {
-    switch (fault) {
-        case DBFault::Deadlock:
-            return {kDBDriverFailed, source,
-                    "Transaction (Process ID 57) was deadlocked on lock resources with another "
-                    "process and has been chosen as the deadlock victim. Rerun the transaction.",
-                    "40001", 1205};
-        case DBFault::LostConnection:
-            return {kDBDriverFailed, source,
-                    "TCP Provider: An existing connection was forcibly closed by the remote host.",
-                    "08S01", 10054};
-        case DBFault::Overflow:
-            return {kDBDriverFailed, source,
-                    "Arithmetic overflow error converting expression to data type int.", "22003",
-                    8115};
-        case DBFault::Constraint:
-            break;
-    }
-    return {kDBDriverFailed, source,
-            "The UPDATE statement conflicted with the CHECK constraint \"CK_ITEM\".", "23000", 547};
+    // In the order of DBFault.
+    static const DBDriverError errors[] = {
+        {kDBDriverFailed, "",
+         "Transaction (Process ID 57) was deadlocked on lock resources with another process and "
+         "has been chosen as the deadlock victim. Rerun the transaction.",
+         "40001", 1205},
+        {kDBDriverFailed, "",
+         "TCP Provider: An existing connection was forcibly closed by the remote host.", "08S01",
+         10054},
+        {kDBDriverFailed, "",
+         "The UPDATE statement conflicted with the CHECK constraint \"CK_ITEM\".", "23000", 547},
+        {kDBDriverFailed, "", "Arithmetic overflow error converting expression to data type int.",
+         "22003", 8115},
+    };
+    DBDriverError error = errors[static_cast<int>(fault)];
+    error.source = source;
+    return error;
 }
 
 class FaultDriver final : public DBDriver {
