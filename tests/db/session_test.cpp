@@ -92,40 +92,23 @@ TEST_F(Session, OpenTwiceOpensOnce) {
     EXPECT_EQ(Scalar("select name from t where id = 1"), "x");
 }
 
-// A failed open is mapped and traced, without the password, and leaves the
-// connection closed: a missing file (not created), a file locked by another
-// writer (a time-out after every attempt), and a trace statement SQLite
-// refuses after opening.
-TEST_F(Session, FailedOpensAreMappedAndTraced) {
-    struct Row {
-        const char* config;
-        bool locked;
-        int result;
-        const char* traced;
-    } rows[] = {
-        {"dbname=absent.db\n", false, -1000001,
-         "iret=[-1001] open=[vrnl:localhost:absent.db] db=[14:database file not found"},
-        {"", true, -1000002, "db=[-911:"},
-        {"sqltrace=1\n", false, -1016, nullptr},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.config);
-        SqliteHolder other(dbPath);
-        ASSERT_EQ(other.Exec(row.locked ? "PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE;"
-                                          " UPDATE t SET name = 'held';"
-                                        : ""),
-                  "");
-        Configure(row.config);
-        EXPECT_EQ(DBOpen(), row.result);
-        EXPECT_FALSE(Connection()->IsOpen());
-        if (row.traced) {
-            EXPECT_TRUE(TraceHas(row.traced));
-            EXPECT_TRUE(TraceHas("iret=[" + std::to_string(row.result) + "]"));
-        }
-        EXPECT_FALSE(TraceHas("pmxq"));
-        ReleaseEnvironment();
-    }
+TEST_F(Session, MissingDatabaseFileFailsToOpen) {
+    Configure("dbname=absent.db\n");
+    EXPECT_EQ(DBOpen(), -1000001);
     EXPECT_FALSE(std::filesystem::exists(home.path() + "/data/absent.db"));
+    EXPECT_TRUE(TraceHas("iret=[-1001] open=[vrnl:localhost:absent.db] db=[14:database file not found"));
+    EXPECT_TRUE(TraceHas("iret=[-1000001]"));
+    EXPECT_FALSE(TraceHas("pmxq"));
+}
+
+TEST_F(Session, LockedDatabaseIsATimeOutAfterEveryAttempt) {
+    SqliteHolder other(dbPath);
+    ASSERT_EQ(other.Exec("PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE;"
+                         " UPDATE t SET name = 'held';"),
+              "");
+    Configure();
+    EXPECT_EQ(DBOpen(), -1000002);
+    EXPECT_TRUE(TraceHas("db=[-911:"));
 }
 
 TEST_F(Session, OpenNeedsAUser) {
@@ -133,6 +116,12 @@ TEST_F(Session, OpenNeedsAUser) {
     EXPECT_EQ(DBOpenWith("kestrun.db", "pw", "srv", ""), -99);
     EXPECT_EQ(DBOpenWith("kestrun.db", "pw", "srv", nullptr), -99);
     EXPECT_EQ(DBOpenWith("kestrun.db", "pw", "srv", "someone"), 0);
+}
+
+TEST_F(Session, RejectedTraceStatementClosesAgain) {
+    Configure("sqltrace=1\n");
+    EXPECT_EQ(DBOpen(), -1016);
+    EXPECT_FALSE(Connection()->IsOpen());
 }
 
 TEST_F(Session, TraceFileOfTheDayRecordsTheSession) {
