@@ -2,6 +2,7 @@
 #include "cs3base/field_value.h"
 
 #include <cerrno>
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -120,15 +121,14 @@ int CS3String::Store(const char* text, int length) {
             TraceError("[%s:%d]size[%d]len[%d]", kTag, __LINE__, capacity, length);
             return -62;
         }
-        if (!buffer) {
-            if (capacity <= kInlineCapacity) {
+        if (capacity <= kInlineCapacity) {
+            if (!buffer) {
                 buffer = inlineBuffer;
                 memset(buffer, 0, static_cast<size_t>(capacity));
-            } else {
-                buffer = static_cast<char*>(calloc(static_cast<size_t>(capacity), 1));
-                if (!buffer) return -10;
+                allocated = capacity;
             }
-            allocated = capacity;
+        } else if (!buffer || count + 1 > static_cast<size_t>(allocated)) {
+            return Grow(text, count, count);
         }
     } else if (!buffer || count + 1 > static_cast<size_t>(allocated)) {
         if (count + 1 > static_cast<size_t>(INT_MAX)) return -62;
@@ -144,6 +144,21 @@ int CS3String::Store(const char* text, int length) {
     }
     memmove(buffer, text, count);
     buffer[count] = '\0';
+    return 0;
+}
+
+int CS3String::Grow(const char* text, size_t count, size_t length) {
+    // Twice the old size, at least 32 bytes, at most the capacity.
+    size_t size = std::max({length + 1, static_cast<size_t>(allocated) * 2, size_t{32}});
+    size = std::min(size, static_cast<size_t>(capacity));
+    char* grown = static_cast<char*>(malloc(size));
+    if (!grown) return -10;
+    // Copied before the old buffer goes: the text may lie in it.
+    memcpy(grown, text, count);
+    memset(grown + count, 0, size - count);
+    free(buffer);
+    buffer = grown;
+    allocated = static_cast<int>(size);
     return 0;
 }
 
@@ -167,6 +182,9 @@ int CS3String::Append(const char* text) {
             TraceError("[%s][%d]size[%d]len[%d %d]", kTag, __LINE__, capacity,
                        static_cast<int>(current), static_cast<int>(added));
             return -62;
+        }
+        if (current + added + 1 > static_cast<size_t>(allocated)) {
+            return Grow(buffer, current, current + added) != 0 ? -10 : Append(text);
         }
         memcpy(buffer + current, text, added + 1);
         return 0;

@@ -6,8 +6,9 @@
 
 // One column value of a record: an owned NUL-terminated byte string with a
 // capacity (bytes including the NUL; 0 = unbounded) and a validating Set.
-// Results: 0 success, negative codes on refusal. A bounded value allocates its
-// buffer once, on the first store, and reuses it until destroyed.
+// Results: 0 success, negative codes on refusal. A bounded value holds what it
+// stores, not its capacity: its buffer grows (at least twice, at most to the
+// capacity) when a longer text comes, and is kept until destroyed.
 class CS3String {
 public:
     explicit CS3String(int capacity = 0);
@@ -52,6 +53,11 @@ protected:
     void ZeroBuffer();
 
 private:
+    // Replaces the buffer of a bounded value by one that holds length
+    // bytes and the NUL, starting with the first count bytes of text (the
+    // rest zero). 0 or -10.
+    int Grow(const char* text, size_t count, size_t length);
+
     // A bounded value of at most this capacity (numbers, identifiers) keeps
     // its buffer inside the object: no allocation per field.
     static constexpr int kInlineCapacity = 16;

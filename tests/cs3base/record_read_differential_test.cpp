@@ -1,9 +1,11 @@
 // Reads of result columns by name (the statement buffer learns where each
-// name lies once per result) and list loads answer as the plain rules say,
-// over random tables, column orders and read plans.
+// name lies once per result), list loads and bounded field values (their
+// buffers grow with what they hold) answer as the plain rules say, over
+// random tables, column orders, read plans and store sequences.
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstring>
 #include <optional>
 #include <random>
 #include <string>
@@ -189,6 +191,51 @@ TEST_F(RecordReadDifferential, ColumnsByNameAndListsAnswerAsTheRules) {
         actual.push_back(std::string(member->IdText()) + "=" + member->name.Value());
     }
     EXPECT_EQ(actual, expected);
+}
+
+// A bounded value takes a text shorter than its capacity (up to the first
+// NUL within the length given) and refuses a longer one with -62, keeping
+// what it held; Append refuses a sum that reaches the capacity; Clear
+// empties it.
+TEST(FieldValueDifferential, BoundedValuesHoldWhatTheRulesSay) {
+    std::mt19937 random(20261208);
+    const int kCapacities[] = {1, 2, 15, 16, 17, 33, 64, 253};
+    for (int capacity : kCapacities) {
+        for (int sequence = 0; sequence < 20; ++sequence) {
+            CS3String value(capacity);
+            std::string held;
+            for (int step = 0; step < 12; ++step) {
+                std::string text(static_cast<size_t>(Below(random, capacity + 40)), 'a');
+                for (char& c : text) c = static_cast<char>('a' + Below(random, 26));
+                if (!text.empty() && Below(random, 8) == 0) {
+                    text[static_cast<size_t>(Below(random, static_cast<int>(text.size())))] = '\0';
+                }
+                std::string prefix = text.c_str();
+                int op = Below(random, 4);
+                int rc = 0, expected = 0;
+                if (op == 0) {
+                    int length = Below(random, static_cast<int>(text.size()) + 1);
+                    rc = value.SetN(text.data(), length);
+                    std::string taken = prefix.substr(0, static_cast<size_t>(length));
+                    expected = taken.size() >= static_cast<size_t>(capacity) ? -62 : 0;
+                    if (expected == 0) held = taken;
+                } else if (op == 1) {
+                    rc = value.Append(text.c_str());
+                    bool full = held.size() + prefix.size() >= static_cast<size_t>(capacity);
+                    expected = !prefix.empty() && full ? -62 : 0;
+                    if (expected == 0) held += prefix;
+                } else if (op == 2) {
+                    rc = value.SetN(value.Value(), static_cast<int>(strlen(value.Value())));
+                } else {
+                    value.Clear();
+                    held.clear();
+                }
+                SCOPED_TRACE("capacity " + std::to_string(capacity) + " op " + std::to_string(op));
+                ASSERT_EQ(rc, expected);
+                ASSERT_EQ(std::string(value.Value()), held);
+            }
+        }
+    }
 }
 
 }  // namespace
