@@ -10,20 +10,9 @@
 #include "util/date_time.h"
 #include "util/file_os.h"
 #include "util/log.h"
+#include "util/system_error_keeper.h"
 
 namespace {
-
-// Keeps errno across a log call, which may touch files itself.
-class ErrnoKeeper {
-public:
-    ErrnoKeeper() : saved(errno) {}
-    ~ErrnoKeeper() { errno = saved; }
-    ErrnoKeeper(const ErrnoKeeper&) = delete;
-    ErrnoKeeper& operator=(const ErrnoKeeper&) = delete;
-
-private:
-    int saved;
-};
 
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 
@@ -62,7 +51,6 @@ int RemoveFile(const char* path) {
         return -1;
     }
     if (FileOs().removeFile(path) == 0 || errno == ENOENT) return 0;
-    ErrnoKeeper keep;
     LogAppend("delete file:unlink path[%s] errno[%d]\r\n", path, errno);
     return -1;
 }
@@ -87,7 +75,6 @@ int RemoveTree(const char* path, NURemoveFilter filter, bool tolerateDenied, boo
         if (systemError == kSysPathNotFound || systemError == kSysNotDirectory) {
             // A file, or nothing at all.
             if (os.removeFile(path) == 0 || errno == ENOENT) return 0;
-            ErrnoKeeper keep;
             if (systemError == kSysPathNotFound) {
                 LogAppend("ERROR_PATH_NOT_FOUND delete dir:unilnk path[%s] errno[%d]\r\n", path, errno);
             } else {
@@ -118,14 +105,13 @@ int RemoveTree(const char* path, NURemoveFilter filter, bool tolerateDenied, boo
         if (isFile) {
             r = os.removeFile(child.c_str());
             if (r != 0) {
-                ErrnoKeeper keep;
                 LogAppend("delete dir:unilnk path[%s] errno[%d]\r\n", child.c_str(), errno);
             }
         } else {
             r = RemoveTree(child.c_str(), subFilter, tolerateDenied, filterBelow);
         }
         if (r != 0 && !(tolerateDenied && (errno == EACCES || errno == ENOENT))) {
-            ErrnoKeeper keep;
+            SystemErrorKeeper keep;
             os.closeListing(listing);
             return -1;
         }
@@ -136,7 +122,6 @@ int RemoveTree(const char* path, NURemoveFilter filter, bool tolerateDenied, boo
     if (os.removeDirectory(path) == 0 || errno == ENOENT) return 0;
     bool leftBehind = errno == ENOTEMPTY || errno == EACCES || errno == EEXIST;
     if (leftBehind && (filter || tolerateDenied)) return 0;
-    ErrnoKeeper keep;
     LogAppend("delete dir:rmdir path[%s] errno[%d]lasterror[%d]\r\n", path, errno, errno);
     return -1;
 }
@@ -146,7 +131,6 @@ int RenameReplace(const char* source, const char* target) {
     // new file in as one step, so a failure leaves both files as they were.
     int r = FileOs().rename(source, target);
     if (r != 0) {
-        ErrnoKeeper keep;
         LogAppend("rename[%s->%s] errno=[%d]\n", source, target, errno);
     }
     return r;
@@ -155,7 +139,6 @@ int RenameReplace(const char* source, const char* target) {
 int MakeDirectory(const char* dir) {
     int r = FileOs().makeDirectory(dir);
     if (r != 0 && errno != ENOENT) {
-        ErrnoKeeper keep;
         LogAppend("_mkdir[%s] errno=[%d]\n", dir, errno);
     }
     return r;
@@ -165,20 +148,17 @@ int CreateDirectories(const char* path) {
     if (!path) path = "";
     std::string dir = DirectoryOf(path);
     if (dir.empty()) {
-        ErrnoKeeper keep;
         LogAppend("dircreate dir empty\r\n");
         return -1;
     }
     if (MakeDirectory(dir.c_str()) == 0) return 0;
     if (errno != ENOENT) {
-        ErrnoKeeper keep;
         LogAppend("dircreateall:dircreate path[%s] ret[%d] errno[%d]\r\n", dir.c_str(), -1, errno);
         return -1;
     }
     // The parent is missing too.
     int r = CreateDirectories(dir.c_str());
     if (r == 0) return MakeDirectory(dir.c_str());
-    ErrnoKeeper keep;
     LogAppend("dircreateall:dircreateall path[%s] ret[%d] errno[%d]\r\n", dir.c_str(), r, errno);
     return r;
 }
@@ -190,7 +170,6 @@ int EnsureDirectory(const char* dir) {
     if (!DirectoryOf(dir).empty() && CreateDirectories(dir) != 0 && errno != EEXIST) return -3;
     if (PathExists(dir) == 1 || FileOs().makeDirectory(dir) == 0) return 0;
     if (errno != ENOENT) {
-        ErrnoKeeper keep;
         LogAppend("_mkdir[%s] errno=[%d]\n", dir, errno);
     }
     return -3;

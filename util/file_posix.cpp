@@ -13,6 +13,7 @@
 
 #include "util/file_os.h"
 #include "util/path_limit.h"
+#include "util/system_error_keeper.h"
 
 namespace {
 
@@ -317,3 +318,8 @@ NUFileOs& FileOs() {
     };
     return table;
 }
+
+// errno is the only system error here.
+unsigned long ThreadLastError() { return 0; }
+
+void SetThreadLastError(unsigned long) {}

@@ -11,6 +11,7 @@
 #include "util/path_limit.h"
 #include "util/reparse_point_win32.h"
 #include "util/system_errno.h"
+#include "util/system_error_keeper.h"
 #include "util/wide_text.h"
 
 namespace {
@@ -411,3 +412,7 @@ NUFileOs& FileOs() {
     };
     return table;
 }
+
+unsigned long ThreadLastError() { return GetLastError(); }
+
+void SetThreadLastError(unsigned long error) { SetLastError(error); }

@@ -18,6 +18,7 @@
 #include "util/date_time.h"
 #include "util/nu_string.h"
 #include "util/nv_list.h"
+#include "util/system_error_keeper.h"
 
 namespace {
 
@@ -117,6 +118,7 @@ void SetLogPath(const char* path, char* previous) {
 
 void LogAppend(const char* format, ...) {
     if (!pathSet || !currentPath[0]) return;
+    SystemErrorKeeper keep;
     va_list args;
     va_start(args, format);
     AppendStampedV(currentPath, true, format, args);
@@ -242,6 +244,7 @@ void ReleaseLogFiles() { registered = {0, ""}; }
 
 void LogToRegistered(int id, const char* format, ...) {
     if (id == 0 || id != registered.id || !registered.path[0]) return;
+    SystemErrorKeeper keep;
     va_list args;
     va_start(args, format);
     AppendStampedV(registered.path, false, format, args);

@@ -16,7 +16,9 @@ void SetLogPath(const char* path, char* previous);
 // registered, error record): for a look at an installation that must leave
 // it as it was, whatever its configuration switches on.
 void SuspendLogFiles();
-// Appends a local-time-stamped line to the current log file, if any.
+// Appends a local-time-stamped line to the current log file, if any. It
+// leaves the caller's system error as it was, so a failure logged on the
+// way is still the one reported after (also LogToRegistered).
 void LogAppend(const char* format, ...) NU_PRINTF(1, 2);
 // LogAppend that tells whether the line reached the current log file: false
 // when no log file is set or it could not be written.
