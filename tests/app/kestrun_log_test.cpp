@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/kestrun_app.h"
 #include "app/status_codes.h"
 #include "support/demo_home.h"
 #include "support/sqlite_db.h"
@@ -219,5 +220,26 @@ TEST(KestrunLog, HostileFilesNeverHangCrashOrReachTheTerminalRaw) {
         EXPECT_EQ(r.exitStatus, c.exitStatus) << r.out;
         for (const std::string& text : c.texts) EXPECT_NE(r.out.find(text), std::string::npos) << text << "\n" << r.out;
         for (const std::string& text : c.absent) EXPECT_EQ(r.out.find(text), std::string::npos) << text << "\n" << r.out;
+    }
+}
+
+// A record names its run only by a whole identity line: a cut or foreign
+// line is no run of any home.
+TEST(KestrunRecordIdentity, OnlyAWholeIdentityLineNamesARun) {
+    const struct {
+        const char* record;
+        bool identified;
+    } rows[] = {{"[ZAppKestrun:22] home[/srv/vrnl] startdate[20261208093000]", true},
+                {"[ZAppKestrun:22] home[/srv/vrnl] startdate[20261208093000", false},
+                {"[ZAppKestrun:22] home[/srv/vrnl]", false},
+                {" [ZAppKestrun:22] home[/srv/vrnl] startdate[20261208093000]", false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.record);
+        std::string home, startdate;
+        ASSERT_EQ(ZAppKestrun::RecordIdentityOf(row.record, &home, &startdate), row.identified);
+        if (row.identified) {
+            EXPECT_EQ(home, "/srv/vrnl");
+            EXPECT_EQ(startdate, "20261208093000");
+        }
     }
 }
