@@ -52,9 +52,12 @@ public:
         open = false;
         return script.failClose ? Fail(kDBDriverFailed, "close refused") : 0;
     }
-    int Execute(const std::string&, bool procedure, const std::vector<DBParam>& params, int timeout,
+    int Execute(const std::string& sql, bool procedure, const std::vector<DBParam>& params, int timeout,
                 std::unique_ptr<DBRecordSet>*, long long* affected) override {
         ClearErrors();
+        // A change after a statement ended the transaction is refused, and a
+        // statement run inside one may end it, as the drivers do.
+        if (int refused = RefuseChangeAfterTransactionEnd(sql, procedure)) return refused;
         script.params = params;
         script.timeout = timeout;
         script.procedure = procedure;
@@ -64,21 +67,27 @@ public:
         if (script.failWithoutList) return Fail(-2147217900, "statement refused");
         if (script.failExecute) return FailWith(kDBDriverFailed, script.executeError);
         *affected = script.affected;
+        if (begun) NoteTransactionEnd(sql, procedure);
         return 0;
     }
     int BeginTrans() override {
         ClearErrors();
         ++script.begins;
+        begun = !script.failBegin;
+        transactionEnded = false;
         return script.failBegin ? FailWith(kDBDriverFailed, {1, "Scripted", "no begin", "HY000", 3902})
                                 : 0;
     }
     int CommitTrans() override {
         ClearErrors();
+        if (int refused = RefuseCommitAfterTransactionEnd()) return refused;
+        begun = script.failCommit;
         return script.failCommit ? FailWith(kDBDriverFailed, {1, "Scripted", "no commit", "HY000", 3902})
                                  : 0;
     }
     int RollbackTrans() override {
         ClearErrors();
+        if (!script.failRollback) begun = transactionEnded = false;
         return script.failRollback
                    ? FailWith(kDBDriverFailed, {1, "Scripted", "no rollback", "HY000", 3903})
                    : 0;
@@ -87,6 +96,7 @@ public:
 
 private:
     bool open = false;
+    bool begun = false;
 };
 
 std::vector<int> waits;
@@ -353,6 +363,30 @@ TEST_F(ConnectionRules, AFailureLosesTheTransactionUnlessTheDriverSaysItSurvived
         EXPECT_EQ(connection->Rollback(0), 0);
         EXPECT_EQ(Run("update t set a = 1"), 0);
         EXPECT_EQ(connection->Commit(), 0);
+    }
+}
+
+// A statement that ends the transaction itself: one that starts with the end
+// always does; one with a COMMIT further in does when the driver says none
+// is open, and is not taken for an end when the driver cannot tell.
+TEST_F(ConnectionRules, AStatementThatEndsTheTransactionLosesIt) {
+    const struct {
+        const char* sql;
+        int open;
+        bool lost;
+    } rows[] = {{"update t set a = 1; commit", 0, true},
+                {"update t set a = 1; commit", 1, false},
+                {"update t set a = 1; commit", -1, false},
+                {"commit", -1, true}};
+    Open();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.sql + std::string(" open ") + std::to_string(row.open));
+        ASSERT_EQ(Run("update t set a = 2"), 0);
+        script.transactionOpen = row.open;
+        EXPECT_EQ(Run(row.sql), 0);
+        EXPECT_EQ(Run("update t set a = 3") != 0, row.lost);
+        EXPECT_EQ(connection->Commit() != 0, row.lost);
+        EXPECT_EQ(connection->Rollback(0), 0);
     }
 }
 
