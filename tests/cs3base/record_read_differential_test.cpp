@@ -16,6 +16,7 @@
 #include "cs3base/record_list.h"
 #include "db/session.h"
 #include "env/environment.h"
+#include "support/db_value.h"
 #include "support/session_db.h"
 #include "support/sqlite_db.h"
 #include "support/temp_dir.h"
@@ -39,17 +40,6 @@ int Below(std::mt19937& random, int n) {
     return std::uniform_int_distribution<int>(0, n - 1)(random);
 }
 
-bool SameNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // The rules: a name reads the first column of that name, letter case
 // ignored (none: -111, the field untouched); NULL reads as ""; an integer
 // read drops what follows the digits when a decimal point follows them,
@@ -57,7 +47,7 @@ bool SameNoCase(const std::string& a, const std::string& b) {
 std::string Expected(const SqliteResult& result, size_t row, const Read& read) {
     if (row >= result.rows.size()) return "-110:";
     size_t column = 0;
-    while (column < result.names.size() && !SameNoCase(result.names[column], read.name)) ++column;
+    while (column < result.names.size() && !SameNameNoCase(result.names[column], read.name)) ++column;
     if (column == result.names.size()) return "-111:";
     std::string text = result.rows[row][column].value_or("");
     if (read.kind == kInt) {

@@ -12,21 +12,11 @@
 
 #include "db/connection.h"
 #include "db/driver.h"
+#include "support/db_value.h"
 #include "support/sqlite_db.h"
 #include "support/temp_dir.h"
 
 namespace {
-
-bool SameNameNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // What the connection must answer for a result held whole in memory: the
 // reference the streamed record set is compared with.

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include "db/connection.h"
 
 std::string ColumnText(CdDBConnection& connection, int index, int* kind) {
@@ -13,4 +15,15 @@ std::string ColumnText(CdDBConnection& connection, int index, int* kind) {
     std::string text = out ? out : "NULL";
     delete[] out;
     return text;
+}
+
+bool SameNameNoCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return true;
 }
