@@ -736,6 +736,15 @@ TEST_F(RecordDbTest, FetchIntoASeparateTarget) {
     ASSERT_EQ(0, last.ExecuteSelect(*buffer));
     ASSERT_EQ(0, io.ReadLastId(last));
     EXPECT_EQ(9, last.IdInt());
+
+    // A fetch past the first record that finds no row is the operation's error.
+    ASSERT_EQ(0, Execute("DELETE FROM T_REC"));
+    TestRecord missing;
+    ASSERT_EQ(0, io.PrepareRead(missing));
+    EXPECT_EQ(0, io.Error());
+    int rc = io.Fetch(missing, &target);
+    EXPECT_NE(0, rc);
+    EXPECT_EQ(rc, io.Error());
 }
 
 TEST_F(RecordDbTest, BufferBookkeepingOfAnOperation) {
