@@ -164,6 +164,9 @@ private:
     // 0, -1013, -1110, -1101, -1008.
     // -1040 when the value is not convertible text.
     int FindValue(int index, const char* column, DBValue* value, int* type);
+    // The value FindValue finds, in place, with its length: PeekValue and
+    // PeekValueByName.
+    int PeekFound(const char** text, size_t* size, int index, const char* column);
     // Fills lastError / lastMessage from the driver's error list (or its
     // failure code) and writes the error report.
     void ReportError(int result);

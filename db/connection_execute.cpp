@@ -226,21 +226,20 @@ int CdDBDriverConnection::GetValue(char** out, int index, int* kind) {
 }
 
 int CdDBDriverConnection::PeekValueByName(const char** text, const char* column) {
-    if (!text) return -1099;
-    *text = nullptr;
-    DBValue value;
-    int type = 0;
-    int result = FindValue(-1, column, &value, &type);
-    if (result == 0) *text = value.text;
-    return result;
+    size_t size = 0;
+    return PeekFound(text, &size, -1, column);
 }
 
 int CdDBDriverConnection::PeekValue(const char** text, size_t* size, int index) {
+    return PeekFound(text, size, index, nullptr);
+}
+
+int CdDBDriverConnection::PeekFound(const char** text, size_t* size, int index, const char* column) {
     if (!text || !size) return -1099;
     *text = nullptr;
     *size = 0;
     DBValue value;
-    int result = FindValue(index, nullptr, &value, nullptr);
+    int result = FindValue(index, column, &value, nullptr);
     if (result == 0) {
         *text = value.text;
         *size = value.size;
